@@ -1,0 +1,52 @@
+# Shared by test.sh and run.sh: what a fresh Debian 12 machine needs, and Wine's prefix.
+
+FENK_PACKAGES=(
+  build-essential cmake ninja-build pkg-config dpkg-dev
+  libsdl2-dev libglew-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
+  libfreetype-dev fonts-dejavu-core
+  googletest libgtest-dev libbenchmark-dev libstb-dev
+  xvfb xauth mingw-w64 wine64 ffmpeg
+)
+
+# Installs whichever of FENK_PACKAGES is missing (as root, or through sudo).
+fenk_install_packages() {
+  local missing=() p
+  for p in "${FENK_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing Debian packages: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}"; return 1; }
+    sudo=sudo
+  fi
+  $sudo apt-get update -qq &&
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+    { echo "Could not install: ${missing[*]}"; return 1; }
+}
+
+fenk_wineserver() {
+  local s; s=$(command -v wineserver || true)
+  [ -n "$s" ] || s=/usr/lib/wine/wineserver
+  echo "$s"
+}
+
+# Creates the project's Wine prefix once, before tests run in parallel under it, and
+# keeps one wineserver running so each test program starts in milliseconds.
+fenk_wine_prefix() {
+  export WINEPREFIX="${WINEPREFIX:-$PWD/.cache/wineprefix}"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== creating Wine prefix in $WINEPREFIX"
+    cmake/wine-run.sh wineboot --init >/dev/null 2>&1
+    "$(fenk_wineserver)" -w
+  fi
+  "$(fenk_wineserver)" -p </dev/null >/dev/null 2>&1
+  # Start Wine's own services now, detached from any pipe: started by the first test
+  # instead, they would hold ctest's output pipe open for as long as the server lives.
+  cmake/wine-run.sh wineboot </dev/null >/dev/null 2>&1
+}
+
+fenk_wine_stop() {
+  "$(fenk_wineserver)" -k 2>/dev/null || true
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs a Windows program under wine64 with the project's own quiet Wine prefix.
+# CMake uses it as the emulator of the Windows build, so ctest runs .exe tests through it.
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="${WINEPREFIX:-$root/.cache/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+wine=$(command -v wine64 || true)
+[ -n "$wine" ] || wine=/usr/lib/wine/wine64
+exec "$wine" "$@"

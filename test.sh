@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test:
+#   linux    the Linux build, every test label (sdl tests get a virtual X display)
+#   asan     the `unit` tests again with AddressSanitizer and UndefinedBehaviorSanitizer
+#   windows  the MinGW-w64 cross-build, its test programs under wine64 (virtual X display)
+# Installs the Debian packages it needs on first use. Ends with "N passed, N failed, N skipped".
+# `./test.sh linux asan` runs only the named stages.
+set -uo pipefail
+cd "$(dirname "$0")"
+source cmake/setup.sh
+
+stages=("$@")
+[ ${#stages[@]} -gt 0 ] || stages=(linux asan windows)
+
+fenk_install_packages || exit 1
+jobs=$(nproc)
+
+passed=0
+failed=0
+skipped=0
+declare -a report=()
+
+# ctest prints "NN% tests passed, F tests failed out of T" and lists skipped tests
+# as "(Skipped)"; a run that ends without that line (a crash of ctest) counts as failed.
+run_ctest() {
+  local stage=$1; shift
+  local log; log=$(mktemp)
+  "$@" 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  local line p f t s
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  s=$(grep -cE '^[[:space:]]+[0-9]+ - .* \(Skipped\)$' "$log")
+  rm -f "$log"
+  if [ -n "$line" ]; then
+    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+    p=$((t - f - s))
+  elif [ "$rc" -ne 0 ]; then
+    p=0; f=1; s=0
+  else
+    p=0; f=0; s=0
+  fi
+  passed=$((passed + p)); failed=$((failed + f)); skipped=$((skipped + s))
+  report+=("$stage: $p passed, $f failed, $s skipped")
+}
+
+build() {
+  local preset=$1
+  echo "== build $preset"
+  if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$jobs"; then
+    return 0
+  fi
+  echo "== build $preset FAILED"
+  failed=$((failed + 1))
+  report+=("$preset: build failed")
+  return 1
+}
+
+for stage in "${stages[@]}"; do
+  case "$stage" in
+    linux)
+      build linux && run_ctest linux xvfb-run -a -s "-screen 0 1920x1080x24" \
+        ctest --preset linux -j "$jobs" ;;
+    asan)
+      build asan && run_ctest asan ctest --preset asan -j "$jobs" ;;
+    tsan)
+      build tsan && run_ctest tsan ctest --preset tsan -j "$jobs" ;;
+    windows)
+      cmake/fetch-glew.sh || { failed=$((failed + 1)); report+=("windows: no GLEW source"); continue; }
+      # Wine, its server and its services all start inside the virtual display.
+      build windows && run_ctest windows xvfb-run -a -s "-screen 0 1920x1080x24" bash -c \
+        'source cmake/setup.sh; fenk_wine_prefix; ctest --preset windows -j "$1"; rc=$?; fenk_wine_stop; exit $rc' \
+        _ "$jobs" ;;
+    *) echo "unknown stage: $stage (linux, asan, tsan, windows)"; exit 2 ;;
+  esac
+done
+
+echo
+echo "== summary"
+for line in "${report[@]}"; do echo "  $line"; done
+echo "$passed passed, $failed failed, $skipped skipped"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
