@@ -308,16 +308,21 @@ int corefile_open(const char *name, s_corefile *file, int mode)
     return 1;
 }
 
-// The position moves by the whole request, also past the end. A negative
-// position has no byte to seek to, so nothing is read there.
+// Puts the stream at the record's position, which is the authority. A negative
+// position has no byte to seek to: nothing is read or written there.
+static int seekrecord(s_corefile *file)
+{
+    return file->position >= 0 && fseek(file->stream, file->position, SEEK_SET) == 0;
+}
+
+// The position moves by the whole request, also past the end.
 void corefile_read(void *buffer, int size, int count, s_corefile *file)
 {
     if (!buffer || !file || !file->stream || size < 0 || count < 0)
         return;
-    if (file->position >= 0 && fseek(file->stream, file->position, SEEK_SET) == 0) {
-        size_t got = fread(buffer, (size_t)size, (size_t)count, file->stream);
-        (void)got;
-    }
+    // A short read leaves the end-of-file indicator set for corefile_feof.
+    if (seekrecord(file))
+        (void)!fread(buffer, (size_t)size, (size_t)count, file->stream);
     file->position = advance(file->position, (int64_t)size * count);
 }
 
@@ -325,10 +330,8 @@ void corefile_write(const void *data, int size, int count, s_corefile *file)
 {
     if (!data || !file || !file->stream || size < 0 || count < 0)
         return;
-    if (file->position >= 0 && fseek(file->stream, file->position, SEEK_SET) == 0) {
-        size_t put = fwrite(data, (size_t)size, (size_t)count, file->stream);
-        (void)put;
-    }
+    if (seekrecord(file))
+        (void)!fwrite(data, (size_t)size, (size_t)count, file->stream);
     file->position = advance(file->position, (int64_t)size * count);
 }
 
@@ -364,9 +367,7 @@ void corefile_close(s_corefile *file)
 // buffer is left as it is.
 void corefile_gets(char *buffer, int size, s_corefile *file)
 {
-    if (!buffer || size < 2 || !file || !file->stream || file->position < 0)
-        return;
-    if (fseek(file->stream, file->position, SEEK_SET) != 0)
+    if (!buffer || size < 2 || !file || !file->stream || !seekrecord(file))
         return;
     char *line = fgets(buffer, size, file->stream);
     (void)line;
