@@ -1,0 +1,671 @@
+// The Linux host on SDL2: the same contract as the Windows host. The main thread
+// creates the hidden window, starts the show thread and pumps events; the show
+// thread runs coremain and owns the GL context. Window calls made by the show
+// thread are posted to the main thread, which runs them between two event polls.
+#include "platform/driver_sdl.h"
+
+#include "platform/rawinput.h"
+
+#include <GL/glew.h>
+#include <SDL2/SDL.h>
+
+#include <stdio.h>
+#include <unistd.h>
+
+extern "C" int FENK_shaders_enabled;
+
+static SDL_Window *window;
+static SDL_GLContext context;
+static SDL_threadID mainthread;
+static SDL_Thread *showthread;
+
+// The show thread's result and whether it has returned (read by the pump).
+static int showresult;
+static int showdone;
+
+// One request at a time from any thread but main; tickets keep callers apart.
+static SDL_mutex *requestlock;
+static SDL_cond *requestcond;
+static void (*requestfn)(void *);
+static void *requestarg;
+static unsigned requestsposted;
+static unsigned requestsdone;
+
+// Key state kept by the pump for fenk_getkeys, indexed by virtual-key code:
+// SDL's own keyboard state may only be read on the main thread.
+static int keyheld[256];
+
+// Pointer in client coordinates and the client area's screen position, kept by
+// the pump; fenk_getmouse reads them from the show thread.
+static int pointerx, pointery;
+static int clientx, clienty;
+
+// Main thread only: the cursor count as the Windows cursor keeps it, and
+// whether the screen went full screen (to give the desktop mode back at exit).
+static int cursorcount;
+static int fullscreen;
+
+// Joystick slots: the devices are opened and read on the main thread; the
+// values the show thread polls are words of `joysticks`.
+typedef struct s_joyslot {
+    int connected;
+    int numbuttons;
+    int axis[4];         // 0..65535, centre 32767 or 32768
+    int pov;             // hundredths of a degree, 65535 centred
+    int buttons;         // bit n: button n held
+} s_joyslot;
+static s_joyslot joysticks[FENK_SDL_MAXJOYSTICKS];
+static SDL_Joystick *joydevices[FENK_SDL_MAXJOYSTICKS];
+
+static inline int load(const int *word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
+static inline void store(int *word, int value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
+
+static void pump(void);
+static void leave(void);
+
+// Passing argv through: a Linux program gets its arguments already split, and
+// joining them into one line to split again would lose the quoting.
+static int argcount;
+static char **argvector;
+
+static int showentry(void *unused)
+{
+    (void)unused;
+    int result = coremain(argcount, argvector);
+    store(&showresult, result);
+    __atomic_store_n(&showdone, 1, __ATOMIC_RELEASE);
+    return result;
+}
+
+int main(int argc, char **argv)
+{
+    SDL_SetMainReady();
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_EVENTS) != 0) {
+        printf("Window creation failed: %s\n", SDL_GetError());
+        return 1;
+    }
+    mainthread = SDL_ThreadID();
+    requestlock = SDL_CreateMutex();
+    requestcond = SDL_CreateCond();
+
+    // The pixel format the Windows host asks for: RGB 8:8:8, double buffered,
+    // with a depth buffer (24 bits is what GL drivers give for a request of 32).
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    window = SDL_CreateWindow("FENK Application", 0, 0, 10, 10,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window) {
+        // Nothing can be shown without the window: stop here rather than run a
+        // show that draws nowhere.
+        printf("Window creation failed: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+
+    fenk_rawinput_resetmouse();
+
+    argcount = argc;
+    argvector = argv;
+    showthread = SDL_CreateThread(showentry, "fenk show", NULL);
+    if (!showthread) {
+        printf("Show thread not started: %s\n", SDL_GetError());
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        return 1;
+    }
+
+    pump();
+
+    // The show returned: its thread is at its end, so joining it is immediate.
+    SDL_WaitThread(showthread, NULL);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return load(&showresult);
+}
+
+SDL_Window *fenk_sdl_window(void)
+{
+    return window;
+}
+
+// ---------------------------------------------------------------------------
+// Work posted to the main thread
+
+void fenk_sdl_runonmain(void (*fn)(void *), void *arg)
+{
+    if (SDL_ThreadID() == mainthread) {
+        fn(arg);
+        return;
+    }
+    SDL_LockMutex(requestlock);
+    while (requestfn)
+        SDL_CondWait(requestcond, requestlock);
+    requestfn = fn;
+    requestarg = arg;
+    unsigned ticket = ++requestsposted;
+    while (requestsdone < ticket)
+        SDL_CondWait(requestcond, requestlock);
+    SDL_UnlockMutex(requestlock);
+}
+
+static void handleevent(const SDL_Event *event);
+
+static int drainevents(void)
+{
+    SDL_Event event;
+    int handled = 0;
+    while (SDL_PollEvent(&event)) {
+        handleevent(&event);
+        handled = 1;
+    }
+    return handled;
+}
+
+static int runrequest(void)
+{
+    SDL_LockMutex(requestlock);
+    void (*fn)(void *) = requestfn;
+    void *arg = requestarg;
+    SDL_UnlockMutex(requestlock);
+    if (!fn)
+        return 0;
+    // Whatever the caller queued before posting is handled before its request.
+    drainevents();
+    fn(arg);
+    SDL_LockMutex(requestlock);
+    requestfn = NULL;
+    requestsdone++;
+    SDL_CondBroadcast(requestcond);
+    SDL_UnlockMutex(requestlock);
+    return 1;
+}
+
+// Polls, never blocks: 1 ms of sleep when there was nothing to do.
+static void pump(void)
+{
+    while (!__atomic_load_n(&showdone, __ATOMIC_ACQUIRE)) {
+        int busy = drainevents();
+        busy |= runrequest();
+        if (!busy)
+            SDL_Delay(1);
+    }
+}
+
+// The user closed the window: the process ends at once, wherever the show
+// thread is, as on Windows where the thread is terminated. The display mode is
+// given back first, since an X server keeps a mode change after its client is gone.
+static void leave(void)
+{
+    if (fullscreen)
+        SDL_SetWindowFullscreen(window, 0);
+    fflush(stdout);
+    fflush(stderr);
+    _exit(0);
+}
+
+// ---------------------------------------------------------------------------
+// Events
+
+int fenk_sdl_virtualkey(int sdlkey)
+{
+    if (sdlkey >= 'a' && sdlkey <= 'z')
+        return sdlkey - 'a' + 0x41;
+    if (sdlkey >= '0' && sdlkey <= '9')
+        return sdlkey;
+    if (sdlkey >= SDLK_F1 && sdlkey <= SDLK_F12)
+        return 0x70 + (sdlkey - SDLK_F1);
+    if (sdlkey >= SDLK_F13 && sdlkey <= SDLK_F24)
+        return 0x7C + (sdlkey - SDLK_F13);
+    if (sdlkey >= SDLK_KP_1 && sdlkey <= SDLK_KP_9)
+        return 0x61 + (sdlkey - SDLK_KP_1);
+    switch (sdlkey) {
+    case SDLK_BACKSPACE: return 0x08;
+    case SDLK_TAB: return 0x09;
+    case SDLK_CLEAR: return 0x0C;
+    case SDLK_RETURN: return 0x0D;
+    case SDLK_KP_ENTER: return 0x0D;
+    case SDLK_PAUSE: return 0x13;
+    case SDLK_CAPSLOCK: return 0x14;
+    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_SPACE: return 0x20;
+    case SDLK_PAGEUP: return 0x21;
+    case SDLK_PAGEDOWN: return 0x22;
+    case SDLK_END: return 0x23;
+    case SDLK_HOME: return 0x24;
+    case SDLK_LEFT: return 0x25;
+    case SDLK_UP: return 0x26;
+    case SDLK_RIGHT: return 0x27;
+    case SDLK_DOWN: return 0x28;
+    case SDLK_PRINTSCREEN: return 0x2C;
+    case SDLK_INSERT: return 0x2D;
+    case SDLK_DELETE: return 0x2E;
+    case SDLK_LGUI: return 0x5B;
+    case SDLK_RGUI: return 0x5C;
+    case SDLK_APPLICATION: return 0x5D;
+    case SDLK_KP_0: return 0x60;
+    case SDLK_KP_MULTIPLY: return 0x6A;
+    case SDLK_KP_PLUS: return 0x6B;
+    case SDLK_KP_MINUS: return 0x6D;
+    case SDLK_KP_PERIOD: return 0x6E;
+    case SDLK_KP_DIVIDE: return 0x6F;
+    case SDLK_NUMLOCKCLEAR: return 0x90;
+    case SDLK_SCROLLLOCK: return 0x91;
+    case SDLK_LSHIFT: return 0xA0;
+    case SDLK_RSHIFT: return 0xA1;
+    case SDLK_LCTRL: return 0xA2;
+    case SDLK_RCTRL: return 0xA3;
+    case SDLK_LALT: return 0xA4;
+    case SDLK_RALT: return 0xA5;
+    case SDLK_SEMICOLON: return 0xBA;
+    case SDLK_EQUALS: return 0xBB;
+    case SDLK_COMMA: return 0xBC;
+    case SDLK_MINUS: return 0xBD;
+    case SDLK_PERIOD: return 0xBE;
+    case SDLK_SLASH: return 0xBF;
+    case SDLK_BACKQUOTE: return 0xC0;
+    case SDLK_LEFTBRACKET: return 0xDB;
+    case SDLK_BACKSLASH: return 0xDC;
+    case SDLK_RIGHTBRACKET: return 0xDD;
+    case SDLK_QUOTE: return 0xDE;
+    default: return 0;
+    }
+}
+
+// Window messages carry Shift, Control and Alt without their side.
+static int sidelesskey(int vk)
+{
+    if (vk >= 0xA0 && vk <= 0xA5)
+        return 0x10 + (vk - 0xA0) / 2;
+    return vk;
+}
+
+static void keyevent(const SDL_KeyboardEvent *key)
+{
+    int vk = fenk_sdl_virtualkey(key->keysym.sym);
+    if (!vk)
+        return;
+    int down = key->type == SDL_KEYDOWN;
+    store(&keyheld[vk], down);
+    // Alt, F10 and keys struck while Alt is held are system keys on Windows:
+    // they never reach the window procedure's key table or key code.
+    int alt = load(&keyheld[0xA4]) || load(&keyheld[0xA5]) || vk == 0xA4 || vk == 0xA5;
+    if (alt || vk == 0x79)
+        return;
+    if (down)
+        fenk_rawinput_keydown(sidelesskey(vk));
+    else
+        fenk_rawinput_keyup(sidelesskey(vk));
+}
+
+static int buttonbit(int button)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT: return FENK_MOUSE_LEFT;
+    case SDL_BUTTON_RIGHT: return FENK_MOUSE_RIGHT;
+    case SDL_BUTTON_MIDDLE: return FENK_MOUSE_MIDDLE;
+    default: return 0;
+    }
+}
+
+static int joyslot(SDL_JoystickID instance)
+{
+    for (int i = 0; i < FENK_SDL_MAXJOYSTICKS; i++)
+        if (joydevices[i] && SDL_JoystickInstanceID(joydevices[i]) == instance)
+            return i;
+    return -1;
+}
+
+// SDL's hat positions as the Windows point-of-view angle in hundredths of a degree.
+static int hatangle(Uint8 hat)
+{
+    switch (hat) {
+    case SDL_HAT_UP: return 0;
+    case SDL_HAT_RIGHTUP: return 4500;
+    case SDL_HAT_RIGHT: return 9000;
+    case SDL_HAT_RIGHTDOWN: return 13500;
+    case SDL_HAT_DOWN: return 18000;
+    case SDL_HAT_LEFTDOWN: return 22500;
+    case SDL_HAT_LEFT: return 27000;
+    case SDL_HAT_LEFTUP: return 31500;
+    default: return FENK_JOYSTICK_POV_CENTERED;
+    }
+}
+
+// SDL axes run -32768..32767; the Windows range is 0..65535.
+static int rawaxis(Sint16 value)
+{
+    return (int)value + 32768;
+}
+
+static void readjoystick(int slot)
+{
+    SDL_Joystick *joystick = joydevices[slot];
+    s_joyslot *shared = &joysticks[slot];
+    int axes = SDL_JoystickNumAxes(joystick);
+    for (int i = 0; i < 4; i++)
+        store(&shared->axis[i], i < axes ? rawaxis(SDL_JoystickGetAxis(joystick, i)) : 32767);
+    store(&shared->pov, SDL_JoystickNumHats(joystick) > 0
+                            ? hatangle(SDL_JoystickGetHat(joystick, 0)) : FENK_JOYSTICK_POV_CENTERED);
+    int buttons = 0;
+    int count = SDL_JoystickNumButtons(joystick);
+    for (int i = 0; i < count && i < 32; i++)
+        if (SDL_JoystickGetButton(joystick, i))
+            buttons |= 1 << i;
+    store(&shared->buttons, buttons);
+    store(&shared->numbuttons, count);
+}
+
+static void joystickadded(int device)
+{
+    for (int i = 0; i < FENK_SDL_MAXJOYSTICKS; i++) {
+        if (joydevices[i])
+            continue;
+        joydevices[i] = SDL_JoystickOpen(device);
+        if (!joydevices[i])
+            return;
+        readjoystick(i);
+        store(&joysticks[i].connected, 1);
+        return;
+    }
+}
+
+static void joystickremoved(SDL_JoystickID instance)
+{
+    int slot = joyslot(instance);
+    if (slot < 0)
+        return;
+    store(&joysticks[slot].connected, 0);
+    SDL_JoystickClose(joydevices[slot]);
+    joydevices[slot] = NULL;
+}
+
+static void handleevent(const SDL_Event *event)
+{
+    switch (event->type) {
+    case SDL_QUIT:
+        leave();
+        break;
+    case SDL_WINDOWEVENT:
+        if (event->window.event == SDL_WINDOWEVENT_CLOSE)
+            leave();
+        if (event->window.event == SDL_WINDOWEVENT_MOVED) {
+            store(&clientx, event->window.data1);
+            store(&clienty, event->window.data2);
+        }
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        keyevent(&event->key);
+        break;
+    case SDL_MOUSEMOTION:
+        store(&pointerx, event->motion.x);
+        store(&pointery, event->motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        store(&pointerx, event->button.x);
+        store(&pointery, event->button.y);
+        if (buttonbit(event->button.button))
+            fenk_rawinput_button(buttonbit(event->button.button), event->type == SDL_MOUSEBUTTONDOWN);
+        break;
+    case SDL_MOUSEWHEEL: {
+        // Sideways scrolling is a separate message on Windows, which the show ignores.
+        int delta = event->wheel.y;
+        if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            delta = -delta;
+        if (delta)
+            fenk_rawinput_wheel(delta);
+        break;
+    }
+    case SDL_JOYDEVICEADDED:
+        joystickadded(event->jdevice.which);
+        break;
+    case SDL_JOYDEVICEREMOVED:
+        joystickremoved(event->jdevice.which);
+        break;
+    case SDL_JOYAXISMOTION:
+    case SDL_JOYHATMOTION:
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP: {
+        int slot = joyslot(event->jaxis.which);
+        if (slot >= 0)
+            readjoystick(slot);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Window and GL context (show thread)
+
+typedef struct s_windowsetup {
+    int width, height, fullscreen;
+} s_windowsetup;
+
+static void applycursor(void)
+{
+    SDL_ShowCursor(cursorcount >= 0 && !fenk_mouse_windowhide ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// Full screen only in a display mode of exactly the asked size: a larger mode
+// would stretch the picture, which Windows would refuse as well.
+static int switchfullscreen(int width, int height)
+{
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (display < 0)
+        return 0;
+    SDL_DisplayMode chosen;
+    int found = 0;
+    int modes = SDL_GetNumDisplayModes(display);
+    for (int i = 0; i < modes; i++) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(display, i, &mode) != 0 || mode.w != width || mode.h != height)
+            continue;
+        if (!found || mode.refresh_rate == 60) {
+            chosen = mode;
+            found = 1;
+        }
+    }
+    if (!found || SDL_SetWindowDisplayMode(window, &chosen) != 0)
+        return 0;
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
+        SDL_SetWindowFullscreen(window, 0);
+        return 0;
+    }
+    return 1;
+}
+
+static void setupwindow(void *arg)
+{
+    const s_windowsetup *setup = (const s_windowsetup *)arg;
+    SDL_SetWindowSize(window, setup->width, setup->height);
+    // The window's outer corner at (10, 10), where the frame is known.
+    int top = 0, left = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, NULL, NULL) != 0)
+        top = left = 0;
+    SDL_SetWindowPosition(window, 10 + left, 10 + top);
+    SDL_ShowWindow(window);
+    if (setup->fullscreen && switchfullscreen(setup->width, setup->height)) {
+        fullscreen = 1;
+        cursorcount--;
+        fenk_mouse_windowhide = 1;
+        applycursor();
+    }
+    SDL_RaiseWindow(window);
+    int x, y;
+    SDL_GetWindowPosition(window, &x, &y);
+    store(&clientx, x);
+    store(&clienty, y);
+}
+
+void fenk_initwindow(int width, int height, int flags)
+{
+    s_windowsetup setup = {width, height, flags & 1};
+    fenk_sdl_runonmain(setupwindow, &setup);
+
+    context = SDL_GL_CreateContext(window);
+    if (context)
+        SDL_GL_MakeCurrent(window, context);
+
+    puts("[FENK] Init Glew");
+    glewExperimental = GL_TRUE;
+    if (glewInit() != 0)
+        puts("\nError Initing Glew");
+    puts("\nReady for GLSL");
+    FENK_shaders_enabled = 1;
+}
+
+void fenk_closewindow(void)
+{
+    SDL_GL_MakeCurrent(window, NULL);
+    if (context)
+        SDL_GL_DeleteContext(context);
+    context = NULL;
+}
+
+void fenk_swapbuffers(void)
+{
+    SDL_GL_SwapWindow(window);
+}
+
+static void settitle(void *text)
+{
+    SDL_SetWindowTitle(window, (const char *)text);
+}
+
+void FENK_SetTitle(const char *text)
+{
+    fenk_sdl_runonmain(settitle, (void *)(text ? text : ""));
+}
+
+unsigned int FENK_GetMillis(void)
+{
+    return SDL_GetTicks();
+}
+
+static void desktopsize(void *arg)
+{
+    int *size = (int *)arg;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        size[0] = mode.w;
+        size[1] = mode.h;
+    }
+}
+
+void GetDesktopResolution(int &width, int &height)
+{
+    int size[2] = {0, 0};
+    fenk_sdl_runonmain(desktopsize, size);
+    width = size[0];
+    height = size[1];
+}
+
+// ---------------------------------------------------------------------------
+// Raw input (show thread)
+
+void fenk_getkeys(int *unused1, int *unused2)
+{
+    (void)unused1;
+    (void)unused2;
+    int held[256];
+    for (int code = 0; code < 256; code++)
+        held[code] = load(&keyheld[code]);
+    for (int side = 0xA0; side <= 0xA5; side++)
+        if (held[side])
+            held[sidelesskey(side)] = 1;
+    for (int code = 0; code < 256; code++)
+        store(&FENK_keys[code], held[code] ? 0x8000 : 0);
+    store(&FENK_joykey, fenk_keymask(FENK_keys));
+}
+
+void fenk_getmouse(int *x, int *y, int *buttons)
+{
+    int mode = load(&fenk_input_mouse_mode);
+    if (mode == 0 || mode == 1) {
+        int px = load(&pointerx), py = load(&pointery);
+        if (mode == 1) {
+            px += load(&clientx);
+            py += load(&clienty);
+        }
+        store(&fenk_mouse_x, px);
+        store(&fenk_mouse_y, py);
+        *x = px;
+        *y = py;
+    }
+    *buttons = load(&fenk_mouse_buttons);
+}
+
+static void warp(void *arg)
+{
+    const int *point = (const int *)arg;
+    SDL_WarpMouseInWindow(window, point[0], point[1]);
+    store(&pointerx, point[0]);
+    store(&pointery, point[1]);
+}
+
+void fenk_setmouse(int x, int y)
+{
+    int point[2] = {x, y};
+    fenk_sdl_runonmain(warp, point);
+}
+
+static void showcursor(void *arg)
+{
+    cursorcount += *(const int *)arg;
+    applycursor();
+}
+
+void fenk_showmouse(void)
+{
+    int step = 1;
+    fenk_sdl_runonmain(showcursor, &step);
+}
+
+void fenk_hidemouse(void)
+{
+    int step = -1;
+    fenk_sdl_runonmain(showcursor, &step);
+}
+
+// As many as the Windows joystick service numbers, whether or not plugged.
+int fenk_getnumjoysticks(void)
+{
+    return FENK_SDL_MAXJOYSTICKS;
+}
+
+// An id outside the slots counts as connected and fails to poll, as a Windows
+// query error other than "unplugged" does.
+int fenk_joystickconnected(int id)
+{
+    if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS)
+        return 1;
+    return load(&joysticks[id].connected);
+}
+
+int fenk_initjoystick(int id)
+{
+    return id;
+}
+
+int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
+{
+    if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS || !load(&joysticks[id].connected)) {
+        *x = *y = *z = *r = *buttons = 0;
+        return 0;
+    }
+    const s_joyslot *slot = &joysticks[id];
+    int layout = fenk_joysticklayout(load(&slot->numbuttons));
+    *x = fenk_joystickaxis((unsigned)load(&slot->axis[0]));
+    *y = fenk_joystickaxis((unsigned)load(&slot->axis[1]));
+    *z = fenk_joystickaxis((unsigned)load(&slot->axis[2]));
+    *r = fenk_joystickaxis((unsigned)load(&slot->axis[3]));
+    *buttons = fenk_joystickbits(layout, (unsigned)load(&slot->pov), (unsigned)load(&slot->buttons));
+    return 1;
+}

@@ -1,0 +1,331 @@
+// The Windows host: the main thread registers the class, creates the hidden window,
+// starts the show thread and polls messages for the life of the process; the show
+// thread runs coremain, owns the GL context and reads the raw input.
+#include "platform/driver_win32.h"
+
+#include "platform/rawinput.h"
+
+#include <GL/glew.h>
+#include <mmsystem.h>
+#include <stdio.h>
+#include <string.h>
+
+extern "C" int FENK_shaders_enabled;
+
+HWND winhandle;
+HANDLE fenkthread;
+DWORD dwExStyle;
+HDC hdc;
+HGLRC hrc;
+
+static inline int load(const int *word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
+static inline void store(int *word, int value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
+
+// CreateThread wants its own routine type; win32_main keeps the show's signature.
+static DWORD WINAPI showthread(LPVOID unused)
+{
+    (void)unused;
+    return (DWORD)win32_main(0, NULL);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int show)
+{
+    (void)instance;
+    (void)previous;
+    (void)cmdline;
+    (void)show;
+
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "FENK";
+    if (!RegisterClassA(&wc)) {
+        printf("Could not register Window class");
+        MessageBoxA(NULL, "Register class FAILED", NULL, MB_OK);
+        return 0;
+    }
+
+    SetMyProcessDpiAware();
+
+    dwExStyle = FENK_WIN32_EXSTYLE;
+    winhandle = CreateWindowExA(dwExStyle, "FENK", "FENK Application", WS_OVERLAPPEDWINDOW,
+                                0, 0, 10, 10, NULL, NULL, wc.hInstance, NULL);
+    if (!winhandle) {
+        // Nothing can be shown without the window: stop here rather than run a
+        // show whose every window call fails.
+        MessageBoxA(NULL, "Window creation failed", NULL, MB_OK);
+        return 0;
+    }
+    SetFocus(winhandle);
+
+    fenk_rawinput_resetmouse();
+
+    fenkthread = CreateThread(NULL, 0, showthread, NULL, 0, NULL);
+
+    // Polls rather than waits, so that window calls the show thread sends are
+    // served within a millisecond.
+    MSG msg;
+    memset(&msg, 0, sizeof msg);
+    for (;;) {
+        if (!PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            Sleep(1);
+            continue;
+        }
+        if (msg.message == WM_QUIT)
+            break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+
+    // The show thread never outlives the window: it is cut off wherever it is.
+    TerminateThread(fenkthread, 0);
+    DestroyWindow(winhandle);
+    return (int)msg.wParam;
+}
+
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        PostMessageA(winhandle, WM_QUIT, 0, 0);
+        PostQuitMessage(0);
+        return 0;
+    case WM_DESTROY:
+        // The window is already on its way out; destroying it again from inside
+        // its own destruction would only recurse.
+        return 0;
+    case WM_KEYDOWN:
+        fenk_rawinput_keydown((unsigned int)wparam);
+        return 0;
+    case WM_KEYUP:
+        fenk_rawinput_keyup((unsigned int)wparam);
+        return 0;
+    case WM_SETCURSOR:
+        if (__atomic_load_n(&fenk_mouse_windowhide, __ATOMIC_RELAXED) && LOWORD(lparam) == HTCLIENT) {
+            SetCursor(NULL);
+            return TRUE;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        fenk_rawinput_button(FENK_MOUSE_LEFT, message == WM_LBUTTONDOWN);
+        return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        fenk_rawinput_button(FENK_MOUSE_RIGHT, message == WM_RBUTTONDOWN);
+        return 0;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        fenk_rawinput_button(FENK_MOUSE_MIDDLE, message == WM_MBUTTONDOWN);
+        return 0;
+    case WM_MOUSEWHEEL:
+        fenk_rawinput_wheel((short)HIWORD(wparam));
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+int win32_main(int argc, char **argv)
+{
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    char **args = CommandLineToArgvA(GetCommandLineA(), &count);
+    int result = coremain(count, args);
+    PostMessageA(winhandle, WM_CLOSE, 0, 0);
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Window and GL context (show thread)
+
+void fenk_initwindow(int width, int height, int flags)
+{
+    SetWindowLongA(winhandle, GWL_STYLE, (LONG)FENK_WIN32_STYLE);
+
+    RECT rect = {0, 0, width, height};
+    AdjustWindowRectEx(&rect, FENK_WIN32_ADJUSTSTYLE, FALSE, FENK_WIN32_EXSTYLE);
+    SetWindowPos(winhandle, NULL, 10, 10, rect.right - rect.left, rect.bottom - rect.top, 0);
+
+    if (flags & 1) {
+        DEVMODEA mode;
+        memset(&mode, 0, sizeof mode);
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = (DWORD)width;
+        mode.dmPelsHeight = (DWORD)height;
+        mode.dmBitsPerPel = 32;
+        mode.dmDisplayFrequency = 60;
+        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+        // A temporary change: the system gives the desktop mode back when the
+        // program ends. Refused, the window keeps its windowed form.
+        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL) {
+            LONG exstyle = GetWindowLongA(winhandle, GWL_EXSTYLE);
+            LONG style = GetWindowLongA(winhandle, GWL_STYLE);
+            exstyle &= ~(WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
+            style &= ~(WS_CAPTION | WS_THICKFRAME | WS_MINIMIZE | WS_MAXIMIZE | WS_SYSMENU);
+            SetWindowLongA(winhandle, GWL_EXSTYLE, exstyle);
+            SetWindowLongA(winhandle, GWL_STYLE, style);
+            SetWindowPos(winhandle, NULL, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOZORDER);
+            SetCursor(NULL);
+            ShowCursor(FALSE);
+            __atomic_store_n(&fenk_mouse_windowhide, 1, __ATOMIC_RELAXED);
+        }
+    }
+
+    ShowWindow(winhandle, SW_SHOW);
+    UpdateWindow(winhandle);
+    SetFocus(winhandle);
+
+    hdc = GetDC(winhandle);
+    PIXELFORMATDESCRIPTOR pfd;
+    memset(&pfd, 0, sizeof pfd);
+    pfd.nSize = sizeof pfd;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 24;
+    pfd.cDepthBits = 32;
+    pfd.iLayerType = PFD_MAIN_PLANE;
+    SetPixelFormat(hdc, ChoosePixelFormat(hdc, &pfd), &pfd);
+
+    hrc = wglCreateContext(hdc);
+    wglMakeCurrent(hdc, hrc);
+
+    puts("[FENK] Init Glew");
+    glewExperimental = GL_TRUE;
+    if (glewInit() != 0)
+        puts("\nError Initing Glew");
+    puts("\nReady for GLSL");
+    FENK_shaders_enabled = 1;
+}
+
+void fenk_closewindow(void)
+{
+    wglMakeCurrent(NULL, NULL);
+    wglDeleteContext(hrc);
+    ReleaseDC(winhandle, hdc);
+}
+
+void fenk_swapbuffers(void)
+{
+    SwapBuffers(hdc);
+}
+
+void FENK_SetTitle(const char *text)
+{
+    SetWindowTextA(winhandle, text);
+}
+
+unsigned int FENK_GetMillis(void)
+{
+    return GetTickCount();
+}
+
+void GetDesktopResolution(int &width, int &height)
+{
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    width = desktop.right;
+    height = desktop.bottom;
+}
+
+// Looked up by name: older systems have no such call, and then nothing is done.
+void SetMyProcessDpiAware(void)
+{
+    HMODULE user32 = LoadLibraryA("user32.dll");
+    if (!user32)
+        return;
+    typedef BOOL(WINAPI * dpiaware_fn)(void);
+    dpiaware_fn dpiaware = (dpiaware_fn)(void (*)(void))GetProcAddress(user32, "SetProcessDPIAware");
+    if (dpiaware)
+        dpiaware();
+    FreeLibrary(user32);
+}
+
+// ---------------------------------------------------------------------------
+// Raw input (show thread)
+
+void fenk_getkeys(int *unused1, int *unused2)
+{
+    (void)unused1;
+    (void)unused2;
+    for (int code = 0; code < 256; code++)
+        store(&FENK_keys[code], GetAsyncKeyState(code) & 0x8000);
+    store(&FENK_joykey, fenk_keymask(FENK_keys));
+}
+
+void fenk_getmouse(int *x, int *y, int *buttons)
+{
+    int mode = load(&fenk_input_mouse_mode);
+    POINT point;
+    GetCursorPos(&point);
+    if (mode == 0)
+        ScreenToClient(winhandle, &point);
+    if (mode == 0 || mode == 1) {
+        store(&fenk_mouse_x, point.x);
+        store(&fenk_mouse_y, point.y);
+        *x = point.x;
+        *y = point.y;
+    }
+    *buttons = load(&fenk_mouse_buttons);
+}
+
+void fenk_setmouse(int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(winhandle, &point);
+    SetCursorPos(point.x, point.y);
+}
+
+void fenk_showmouse(void)
+{
+    ShowCursor(TRUE);
+}
+
+void fenk_hidemouse(void)
+{
+    ShowCursor(FALSE);
+}
+
+int fenk_getnumjoysticks(void)
+{
+    return (int)joyGetNumDevs();
+}
+
+int fenk_joystickconnected(int id)
+{
+    JOYINFO info;
+    return joyGetPos((UINT)id, &info) != JOYERR_UNPLUGGED;
+}
+
+int fenk_initjoystick(int id)
+{
+    return id;
+}
+
+int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
+{
+    JOYCAPSA caps;
+    int layout = 3;
+    if (joyGetDevCapsA((UINT)id, &caps, sizeof caps) == JOYERR_NOERROR)
+        layout = fenk_joysticklayout((int)caps.wNumButtons);
+
+    JOYINFOEX info;
+    memset(&info, 0, sizeof info);
+    info.dwSize = sizeof info;
+    info.dwFlags = JOY_RETURNALL;
+    if (joyGetPosEx((UINT)id, &info) != JOYERR_NOERROR) {
+        *x = *y = *z = *r = *buttons = 0;
+        return 0;
+    }
+    *x = fenk_joystickaxis(info.dwXpos);
+    *y = fenk_joystickaxis(info.dwYpos);
+    *z = fenk_joystickaxis(info.dwZpos);
+    *r = fenk_joystickaxis(info.dwRpos);
+    *buttons = fenk_joystickbits(layout, info.dwPOV, info.dwButtons);
+    return 1;
+}
