@@ -80,6 +80,9 @@ static int showentry(void *unused)
 int main(int argc, char **argv)
 {
     SDL_SetMainReady();
+    // Joysticks read the same whether or not the window has the focus, as the
+    // Windows joystick service does.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_EVENTS) != 0) {
         printf("Window creation failed: %s\n", SDL_GetError());
         return 1;
