@@ -18,6 +18,14 @@ DWORD dwExStyle;
 HDC hdc;
 HGLRC hrc;
 
+// Set by the show thread once coremain has returned: from then on it only winds
+// itself down, and cutting it off there (inside the loader's thread clean-up) would
+// leave the process unable to exit.
+static int showreturned;
+// Set by the main thread when the pump has stopped; the watchdog below then gives
+// the process a bounded time to end.
+static HANDLE quitting;
+
 static inline int load(const int *word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
 static inline void store(int *word, int value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
 
@@ -26,6 +34,18 @@ static DWORD WINAPI showthread(LPVOID unused)
 {
     (void)unused;
     return (DWORD)win32_main(0, NULL);
+}
+
+// Started before the show thread, so that it is running whatever locks a cut-off
+// show thread leaves held: if the ordinary exit does not finish in time, it ends
+// the process with the exit code of a normal close.
+static DWORD WINAPI watchdog(LPVOID unused)
+{
+    (void)unused;
+    WaitForSingleObject(quitting, INFINITE);
+    Sleep(2000);
+    TerminateProcess(GetCurrentProcess(), 0);
+    return 0;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int show)
@@ -62,6 +82,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
 
     fenk_rawinput_resetmouse();
 
+    quitting = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (quitting) {
+        HANDLE guard = CreateThread(NULL, 0, watchdog, NULL, 0, NULL);
+        if (guard)
+            CloseHandle(guard);
+    }
+
     fenkthread = CreateThread(NULL, 0, showthread, NULL, 0, NULL);
 
     // Polls rather than waits, so that window calls the show thread sends are
@@ -79,8 +106,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
         DispatchMessageA(&msg);
     }
 
-    // The show thread never outlives the window: it is cut off wherever it is.
-    TerminateThread(fenkthread, 0);
+    if (quitting)
+        SetEvent(quitting);
+    // The show thread never outlives the window: a show still running is cut off
+    // wherever it is; one that has returned is let finish its few last steps.
+    if (!load(&showreturned) || WaitForSingleObject(fenkthread, 1000) != WAIT_OBJECT_0)
+        TerminateThread(fenkthread, 0);
     DestroyWindow(winhandle);
     return (int)msg.wParam;
 }
@@ -136,6 +167,7 @@ int win32_main(int argc, char **argv)
     int count = 0;
     char **args = CommandLineToArgvA(GetCommandLineA(), &count);
     int result = coremain(count, args);
+    store(&showreturned, 1);
     PostMessageA(winhandle, WM_CLOSE, 0, 0);
     return result;
 }
