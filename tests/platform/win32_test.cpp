@@ -1,0 +1,337 @@
+// The Windows host: its window procedure, the window set-up for windowed and refused
+// full-screen modes, the WGL context with GLEW, and whole host programs. The window
+// is made here the way WinMain makes it, on this thread, so every window call and
+// message completes at once.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/driver_win32.h"
+
+extern "C" int FENK_shaders_enabled;
+
+extern "C" int coremain(int argc, char **argv)
+{
+    (void)argc;
+    (void)argv;
+    return 0;
+}
+
+namespace {
+
+class Host : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        WNDCLASSA wc = {};
+        wc.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+        wc.lpfnWndProc = WndProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "FENK";
+        RegisterClassA(&wc);
+    }
+
+    void SetUp() override
+    {
+        dwExStyle = FENK_WIN32_EXSTYLE;
+        winhandle = CreateWindowExA(dwExStyle, "FENK", "FENK Application", WS_OVERLAPPEDWINDOW,
+                                    0, 0, 10, 10, NULL, NULL, GetModuleHandleA(NULL), NULL);
+        ASSERT_NE(winhandle, nullptr);
+        fenk_mouse_windowhide = 0;
+    }
+
+    void TearDown() override
+    {
+        if (hrc) {
+            fenk_closewindow();
+            hrc = NULL;
+        }
+        DestroyWindow(winhandle);
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    static LRESULT send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0)
+    {
+        return SendMessageA(winhandle, message, wparam, lparam);
+    }
+
+    static std::string open(int width, int height, int flags)
+    {
+        testing::internal::CaptureStdout();
+        fenk_initwindow(width, height, flags);
+        return testing::internal::GetCapturedStdout();
+    }
+
+    // The windowed form: client area width x height, outer corner at (10, 10).
+    static void expectwindowed(int width, int height)
+    {
+        EXPECT_EQ((DWORD)GetWindowLongA(winhandle, GWL_STYLE), (DWORD)FENK_WIN32_STYLE);
+        EXPECT_EQ((DWORD)GetWindowLongA(winhandle, GWL_EXSTYLE) & FENK_WIN32_EXSTYLE,
+                  (DWORD)FENK_WIN32_EXSTYLE);
+        RECT outer, client;
+        GetWindowRect(winhandle, &outer);
+        GetClientRect(winhandle, &client);
+        EXPECT_EQ(outer.left, 10);
+        EXPECT_EQ(outer.top, 10);
+        EXPECT_EQ(client.right, width);
+        EXPECT_EQ(client.bottom, height);
+        RECT frame = {0, 0, 0, 0};
+        AdjustWindowRectEx(&frame, FENK_WIN32_ADJUSTSTYLE, FALSE, FENK_WIN32_EXSTYLE);
+        POINT origin = {0, 0};
+        ClientToScreen(winhandle, &origin);
+        EXPECT_EQ(origin.x, 10 - frame.left);
+        EXPECT_EQ(origin.y, 10 - frame.top);
+        EXPECT_TRUE(IsWindowVisible(winhandle));
+    }
+};
+
+TEST_F(Host, KeyMessagesWriteTheTableAndTheKeyCode)
+{
+    EXPECT_EQ(send(WM_KEYDOWN, 'A'), 0);
+    EXPECT_EQ(FENK_keys[0x41], 1);
+    EXPECT_EQ(fenk_keycode, 0x41);
+    send(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_EQ(fenk_getkeycode(), 0xF000);
+    // Releasing a key other than the last one pressed keeps the key code.
+    EXPECT_EQ(send(WM_KEYUP, 'A'), 0);
+    EXPECT_EQ(FENK_keys[0x41], 0);
+    EXPECT_EQ(fenk_keycode, VK_ESCAPE);
+    fenk_input_prevkeycode = 0xF000;
+    send(WM_KEYUP, VK_ESCAPE);
+    EXPECT_EQ(fenk_keycode, 0);
+    EXPECT_EQ(fenk_input_prevkeycode, 0);
+}
+
+TEST_F(Host, MouseMessagesWriteButtonsAndWheel)
+{
+    fenk_mouse_buttons = 0;
+    EXPECT_EQ(send(WM_LBUTTONDOWN), 0);
+    send(WM_RBUTTONDOWN);
+    send(WM_MBUTTONDOWN);
+    send(WM_LBUTTONUP);
+    send(WM_MOUSEMOVE);
+    EXPECT_EQ(fenk_mouse_buttons, 0x6);
+    send(WM_RBUTTONUP);
+    send(WM_MBUTTONUP);
+    EXPECT_EQ(fenk_mouse_buttons, 0);
+
+    int z, direction;
+    fenk_getmousewheel(&z, &direction);
+    int start = z;
+    EXPECT_EQ(send(WM_MOUSEWHEEL, MAKEWPARAM(0, 120)), 0);
+    send(WM_MOUSEWHEEL, MAKEWPARAM(0, 360));
+    fenk_getmousewheel(&z, &direction);
+    EXPECT_EQ(z, start + 2);
+    EXPECT_EQ(direction, 1);
+    fenk_getmousewheel(&z, &direction);
+    EXPECT_EQ(direction, 0);
+    send(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-240));
+    fenk_getmousewheel(&z, &direction);
+    EXPECT_EQ(z, start + 1);
+    EXPECT_EQ(direction, -1);
+}
+
+TEST_F(Host, CloseAsksThePumpToQuit)
+{
+    EXPECT_EQ(send(WM_CLOSE), 0);
+    EXPECT_TRUE(IsWindow(winhandle));
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            EXPECT_EQ(msg.wParam, 0u);
+        }
+    EXPECT_TRUE(quit);
+}
+
+TEST_F(Host, DestroyingTheWindowNeedsNoSecondDestroy)
+{
+    EXPECT_TRUE(DestroyWindow(winhandle));
+    EXPECT_FALSE(IsWindow(winhandle));
+}
+
+TEST_F(Host, CursorHiddenOverTheClientOnlyInFullScreen)
+{
+    HCURSOR arrow = LoadCursor(NULL, IDC_ARROW);
+    SetCursor(arrow);
+    // Windowed: default processing, which has no class cursor to set.
+    EXPECT_EQ(send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), FALSE);
+    EXPECT_EQ(GetCursor(), arrow);
+
+    fenk_mouse_windowhide = 1;
+    EXPECT_EQ(send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+    EXPECT_EQ(GetCursor(), nullptr);
+    SetCursor(arrow);
+    send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
+    EXPECT_NE(GetCursor(), nullptr);
+}
+
+TEST_F(Host, WindowedSetUpWithAGlContext)
+{
+    std::string printed = open(640, 480, 0);
+    EXPECT_EQ(printed, "[FENK] Init Glew\n\nReady for GLSL\n");
+    expectwindowed(640, 480);
+    EXPECT_EQ(fenk_mouse_windowhide, 0);
+    EXPECT_EQ(FENK_shaders_enabled, 1);
+
+    FENK_SetTitle("FENK host test");
+    char title[64] = "";
+    GetWindowTextA(winhandle, title, sizeof title);
+    EXPECT_STREQ(title, "FENK host test");
+
+    ASSERT_NE(hrc, nullptr);
+    EXPECT_EQ(wglGetCurrentContext(), hrc);
+    ASSERT_NE(glGetString(GL_VERSION), nullptr);
+    EXPECT_NE((void *)glCreateShader, nullptr);
+    EXPECT_NE((void *)glGenFramebuffersEXT, nullptr);
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    unsigned char pixel[4] = {};
+    glReadPixels(320, 240, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(pixel[0], 0);
+    EXPECT_EQ(pixel[1], 255);
+    fenk_swapbuffers();
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+
+    fenk_closewindow();
+    hrc = NULL;
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+}
+
+TEST_F(Host, RefusedFullScreenKeepsTheWindowedForm)
+{
+    // No display has a 1234 x 567 mode.
+    open(1234, 567, 1);
+    expectwindowed(1234, 567);
+    EXPECT_EQ(fenk_mouse_windowhide, 0);
+}
+
+TEST_F(Host, GetKeysReadsOnlyKeysHeldNow)
+{
+    send(WM_KEYDOWN, 'C');
+    FENK_joykey = 0xFFFF;
+    fenk_getkeys(nullptr, nullptr);
+    EXPECT_EQ(FENK_keys['C'], 0);
+    EXPECT_EQ(FENK_joykey, 0);
+}
+
+TEST_F(Host, MouseInClientAndScreenCoordinates)
+{
+    open(320, 200, 0);
+    POINT origin = {0, 0};
+    ClientToScreen(winhandle, &origin);
+    fenk_setmouse(50, 40);
+    int x = -1, y = -1, buttons = -1;
+    fenk_input_mouse_mode = 0;
+    fenk_getmouse(&x, &y, &buttons);
+    EXPECT_EQ(x, 50);
+    EXPECT_EQ(y, 40);
+    EXPECT_EQ(buttons, fenk_mouse_buttons);
+    fenk_input_mouse_mode = 1;
+    fenk_getmouse(&x, &y, &buttons);
+    EXPECT_EQ(x, origin.x + 50);
+    EXPECT_EQ(y, origin.y + 40);
+    fenk_input_mouse_mode = 2;
+    x = y = -7;
+    fenk_getmouse(&x, &y, &buttons);
+    EXPECT_EQ(x, -7);
+    EXPECT_EQ(fenk_mouse_x, origin.x + 50);
+    fenk_input_mouse_mode = 0;
+}
+
+TEST(Joysticks, AFailedPollZeroesEveryOutput)
+{
+    // No joystick is plugged in here.
+    int x = 7, y = 7, z = 7, r = 7, bits = 7;
+    EXPECT_EQ(fenk_polljoystick(0, &x, &y, &z, &r, &bits), 0);
+    EXPECT_EQ(x | y | z | r | bits, 0);
+    EXPECT_EQ(fenk_initjoystick(3), 3);
+}
+
+struct Child {
+    DWORD code = 0xFFFF;
+    DWORD millis = 0;
+    std::string output;
+};
+
+Child runchild(const char *how)
+{
+    Child child;
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
+    std::string dir(path, n);
+    dir.resize(dir.find_last_of("\\/") + 1);
+    std::string command = "\"" + dir + "platform_win32_child.exe\" " + how + " \"two words\"";
+
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE reader, writer;
+    if (!CreatePipe(&reader, &writer, &inherit, 0))
+        return child;
+    SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writer;
+    startup.hStdError = writer;
+    PROCESS_INFORMATION process = {};
+    DWORD start = GetTickCount();
+    BOOL started = CreateProcessA(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
+    CloseHandle(writer);
+    if (started) {
+        // Polls the pipe so that a child that hangs fails the test instead of
+        // stopping it: after 20 s it is killed and reported with code 0xFFFF.
+        char buffer[512];
+        DWORD got, ready, status = WAIT_TIMEOUT;
+        while (GetTickCount() - start < 20000) {
+            status = WaitForSingleObject(process.hProcess, 10);
+            while (PeekNamedPipe(reader, NULL, 0, NULL, &ready, NULL) && ready &&
+                   ReadFile(reader, buffer, sizeof buffer, &got, NULL) && got)
+                child.output.append(buffer, got);
+            if (status == WAIT_OBJECT_0)
+                break;
+        }
+        child.millis = GetTickCount() - start;
+        // The child's C library writes text mode: line ends come as CR LF.
+        child.output.erase(std::remove(child.output.begin(), child.output.end(), '\r'),
+                           child.output.end());
+        if (status == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process.hProcess, &child.code);
+        } else {
+            TerminateProcess(process.hProcess, 0xFFFF);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(reader);
+    return child;
+}
+
+TEST(Lifetime, TheShowReturnsThroughTheCloseMessage)
+{
+    Child child = runchild("return");
+    EXPECT_EQ(child.code, 0u) << child.output;
+    EXPECT_NE(child.output.find("argc 3 return|two words\n"), std::string::npos) << child.output;
+    EXPECT_NE(child.output.find("title child title\n"), std::string::npos) << child.output;
+    EXPECT_NE(child.output.find("visible 1\n"), std::string::npos) << child.output;
+}
+
+TEST(Lifetime, ClosingTheWindowCutsTheShowOff)
+{
+    Child child = runchild("close");
+    EXPECT_EQ(child.code, 0u) << child.output;
+    EXPECT_NE(child.output.find("closing"), std::string::npos) << child.output;
+    // The show thread would say so after fifteen seconds; a loaded machine may take
+    // a few seconds to start Wine, so only that bound is checked.
+    EXPECT_EQ(child.output.find("still running"), std::string::npos) << child.output;
+    EXPECT_LT(child.millis, 15000u) << child.output;
+}
+
+}  // namespace
