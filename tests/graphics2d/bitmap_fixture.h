@@ -5,7 +5,9 @@
 #include "../files/image_fixture.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "graphics2d/corebitmap.h"
@@ -31,14 +33,20 @@ protected:
         return &records_.emplace_back();
     }
 
-    // Decodes the bytes into a fresh record and gives what the reader printed.
+    // Decodes the bytes into the record and gives what the reader printed. The
+    // bytes sit in a block of exactly their size, so the sanitizer sees any read
+    // past the file's end.
+    static std::string decodeinto(const std::string &bytes, s_bitmap *bitmap, const char *name = "pic.tga")
+    {
+        std::unique_ptr<unsigned char[]> exact(new unsigned char[bytes.size()]);
+        std::copy(bytes.begin(), bytes.end(), exact.get());
+        return printed([&] { DecodeImageTGA(name, exact.get(), (int)bytes.size(), bitmap); });
+    }
+
     std::string decode(const std::string &bytes, s_bitmap **out, const char *name = "pic.tga")
     {
-        s_bitmap *bitmap = record();
-        *out = bitmap;
-        return printed([&] {
-            DecodeImageTGA(name, (const unsigned char *)bytes.data(), (int)bytes.size(), bitmap);
-        });
+        *out = record();
+        return decodeinto(bytes, *out, name);
     }
 
     static unsigned pixel(const s_bitmap *bitmap, int x, int y)

@@ -69,8 +69,7 @@ TEST_F(Bitmaps, RecordAndRegistry)
         packets += bytes({0xFF, 1, 2, 3});
     s_bitmap *b = record();
     memset(b, 0x55, sizeof *b);
-    std::string file = header(10, 24, 640, 480) + packets;
-    printed([&] { DecodeImageTGA("pic.tga", (const unsigned char *)file.data(), (int)file.size(), b); });
+    decodeinto(header(10, 24, 640, 480) + packets, b);
     EXPECT_EQ(b->width, 640);
     EXPECT_EQ(b->height, 480);
     EXPECT_EQ(b->texwidth, 640);
@@ -258,9 +257,7 @@ TEST_F(Bitmaps, MalformedFilesLoadWhatTheyHoldAndSayWhatWasWrong)
         s_bitmap *b = record();
         b->pixels = (uint32_t *)&records_;   // a refusal must clear it
         int registered = fenk_numbitmaps;
-        std::string output = printed([&] {
-            DecodeImageTGA("bad.tga", (const unsigned char *)c.file.data(), (int)c.file.size(), b);
-        });
+        std::string output = decodeinto(c.file, b, "bad.tga");
         size_t cut = output.rfind('\n', output.size() - 2);
         std::string last = cut == std::string::npos ? output : output.substr(cut + 1);
         size_t dash = last.find("- ");
@@ -282,12 +279,11 @@ TEST_F(Bitmaps, AFullRegistryRefusesTheBitmap)
         made.push_back(record());
     std::string file = header(3, 8, 1, 1) + bytes({1});
     for (s_bitmap *b : made)
-        printed([&] { DecodeImageTGA("a.tga", (const unsigned char *)file.data(), (int)file.size(), b); });
+        decodeinto(file, b, "a.tga");
     ASSERT_EQ(fenk_numbitmaps, FENK_MAXBITMAPS);
 
     s_bitmap *extra = record();
-    std::string output = printed(
-        [&] { DecodeImageTGA("a.tga", (const unsigned char *)file.data(), (int)file.size(), extra); });
+    std::string output = decodeinto(file, extra, "a.tga");
     EXPECT_EQ(output, "width: 1, height: 1, bpp: 8\n- ERROR: bitmap registry full (1024 bitmaps).\n");
     EXPECT_EQ(extra->pixels, nullptr);
     EXPECT_EQ(fenk_numbitmaps, FENK_MAXBITMAPS);
