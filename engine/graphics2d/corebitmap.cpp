@@ -21,17 +21,17 @@ inline uint32_t swapredblue(uint32_t colour)
     return (colour & 0xFF00FF00u) | ((colour >> 16) & 0xFFu) | ((colour & 0xFFu) << 16);
 }
 
-// One decoded colour in the stored layout, after the transparent key rule.
-inline uint32_t storedword(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
+// A stored word after the transparent key rule.
+inline uint32_t keyed(uint32_t word)
 {
-    uint32_t word = r | g << 8 | b << 16 | a << 24;
-    uint32_t keep = (r > 240 && g <= 15 && b > 240) ? 0u : ~0u;
-    return word & keep;
+    // Red and blue above 240 carry into bits 8 and 24; green must stay below 16.
+    uint32_t carries = ((word & 0x00FF00FFu) + 0x000F000Fu) & 0x01000100u;
+    uint32_t key = (carries | (word & 0x0000F000u)) == 0x01000100u;
+    return word & (key - 1u);
 }
 
-// Fills the record and gives it zeroed pixel memory, so that whatever a damaged
-// file leaves out reads as transparent black. The full registry refuses the
-// bitmap rather than writing past its last slot.
+// Fills the record and gives it pixel memory, not cleared. The full registry
+// refuses the bitmap rather than writing past its last slot.
 int newbitmap(int width, int height, s_bitmap *bitmap)
 {
     if (fenk_numbitmaps < 0 || fenk_numbitmaps >= FENK_MAXBITMAPS) {
@@ -52,7 +52,7 @@ int newbitmap(int width, int height, s_bitmap *bitmap)
     bitmap->v1 = (float)(height * 0.9999) / (float)bitmap->texheight;
     bitmap->texture = 0;
     bitmap->reserved3 = 0;
-    bitmap->pixels = (uint32_t *)calloc((size_t)bitmap->pixelcount, 4);
+    bitmap->pixels = (uint32_t *)malloc((size_t)bitmap->bytesize);
     if (!bitmap->pixels) {
         printf("- ERROR: no memory for a %d x %d bitmap.\n", width, height);
         return 0;
@@ -135,16 +135,21 @@ int refused(const tgaheader &h, int size, tgaproblem *problem)
     return problem->found;
 }
 
-// Pixel decoders: how many bytes one value takes and the stored word it gives.
+// Pixel decoders: how many bytes one value takes, the stored word it gives and
+// whether that word can be the transparent key. The key is applied to whole
+// stored spans afterwards, a loop simple enough to run on vector registers.
 struct grey8 {
     static constexpr int bytes = 1;
+    static constexpr bool keys = false;
     uint32_t operator()(const unsigned char *p) const { return 0xFF000000u | p[0] * 0x010101u; }
 };
 
-// Indices the colour map did not set read as transparent black; the first one
-// met is remembered for the message.
+// Palette entries are keyed when the map is read. Indices the colour map did
+// not set read as transparent black; the first one met is remembered for the
+// message.
 struct mapped8 {
     static constexpr int bytes = 1;
+    static constexpr bool keys = false;
     const uint32_t *palette;
     const unsigned char *known;
     int *unknown;
@@ -158,22 +163,43 @@ struct mapped8 {
 
 struct rgb16 {
     static constexpr int bytes = 2;
+    static constexpr bool keys = true;
     uint32_t operator()(const unsigned char *p) const
     {
         uint32_t w = (uint32_t)word16(p);
-        return storedword(((w >> 10) & 31) << 3, ((w >> 5) & 31) << 3, (w & 31) << 3, 255);
+        return ((w >> 10) & 31) << 3 | ((w >> 5) & 31) << 11 | (w & 31) << 19 | 0xFF000000u;
     }
 };
 
 struct bgr24 {
     static constexpr int bytes = 3;
-    uint32_t operator()(const unsigned char *p) const { return storedword(p[2], p[1], p[0], 255); }
+    static constexpr bool keys = true;
+    uint32_t operator()(const unsigned char *p) const
+    {
+        return (uint32_t)p[2] | (uint32_t)p[1] << 8 | (uint32_t)p[0] << 16 | 0xFF000000u;
+    }
 };
 
 struct bgra32 {
     static constexpr int bytes = 4;
-    uint32_t operator()(const unsigned char *p) const { return storedword(p[2], p[1], p[0], p[3]); }
+    static constexpr bool keys = true;
+    uint32_t operator()(const unsigned char *p) const
+    {
+        return (uint32_t)p[2] | (uint32_t)p[1] << 8 | (uint32_t)p[0] << 16 | (uint32_t)p[3] << 24;
+    }
 };
+
+template <class Decode>
+inline uint32_t decodekeyed(Decode decode, const unsigned char *p)
+{
+    return Decode::keys ? keyed(decode(p)) : decode(p);
+}
+
+inline void keyspan(uint32_t *out, int count)
+{
+    for (int i = 0; i < count; i++)
+        out[i] = keyed(out[i]);
+}
 
 // Where the pixels go: file rows run up from the bottom unless descriptor bit 5
 // is set, and right to left when bit 4 is set.
@@ -194,19 +220,31 @@ struct placement {
 template <bool RightToLeft, class Decode>
 inline void storerow(Decode decode, const unsigned char *at, uint32_t *line, int width, int column, int count)
 {
+    uint32_t *out;
     if (RightToLeft) {
-        uint32_t *out = line + (width - 1 - column);
-        for (int i = 0; i < count; i++, at += Decode::bytes)
-            out[-i] = decode(at);
+        out = line + (width - column - count);
+        for (int i = count - 1; i >= 0; i--, at += Decode::bytes)
+            out[i] = decode(at);
     } else {
-        uint32_t *out = line + column;
+        out = line + column;
         for (int i = 0; i < count; i++, at += Decode::bytes)
             out[i] = decode(at);
     }
+    if (Decode::keys)
+        keyspan(out, count);
+}
+
+template <bool RightToLeft>
+inline void fillrow(uint32_t value, uint32_t *line, int width, int column, int count)
+{
+    uint32_t *out = RightToLeft ? line + (width - column - count) : line + column;
+    for (int i = 0; i < count; i++)
+        out[i] = value;
 }
 
 // Interleaved files hold every Nth row per pass: pass p carries the rows p,
 // p + N, p + 2N and so on, counted from the origin, so each row is read once.
+// Rows the file lacks are still written, as transparent black.
 template <bool RightToLeft, class Decode>
 void decoderaw(Decode decode, const unsigned char *at, const unsigned char *end, const placement &to, int passes,
                tgaproblem *problem)
@@ -215,63 +253,64 @@ void decoderaw(Decode decode, const unsigned char *at, const unsigned char *end,
         for (int filerow = pass; filerow < to.height; filerow += passes) {
             int available = (int)((end - at) / Decode::bytes);
             int count = available < to.width ? available : to.width;
-            storerow<RightToLeft>(decode, at, to.row(filerow), to.width, 0, count);
+            uint32_t *line = to.row(filerow);
+            storerow<RightToLeft>(decode, at, line, to.width, 0, count);
             at += (size_t)count * Decode::bytes;
             if (count < to.width) {
                 note(problem, "pixel data cut short");
-                return;
+                fillrow<RightToLeft>(0, line, to.width, count, to.width - count);
             }
         }
     }
 }
 
+// Packets run on across row ends. Whatever the file lacks is written as one
+// transparent black run to the end of the picture.
 template <bool RightToLeft, class Decode>
 void decoderle(Decode decode, const unsigned char *at, const unsigned char *end, const placement &to,
                tgaproblem *problem)
 {
-    int64_t left = (int64_t)to.width * to.height;
+    int left = to.width * to.height;
     int filerow = 0, column = 0;
     uint32_t *line = to.row(0);
 
     while (left > 0) {
+        int count = left, raw = 0;
+        uint32_t value = 0;
         if (at >= end) {
             note(problem, "pixel data cut short");
-            return;
-        }
-        int header = *at++;
-        int count = (header & 0x7F) + 1;
-        if (count > left) {
-            note(problem, "run-length packet crosses the end of the picture");
-            count = (int)left;
-        }
-        int raw = !(header & 0x80);
-        uint32_t value = 0;
-        if (!raw) {
-            if (end - at < Decode::bytes) {
-                note(problem, "pixel data cut short");
-                return;
-            }
-            value = decode(at);
-            at += Decode::bytes;
         } else {
-            int available = (int)((end - at) / Decode::bytes);
-            if (available < count) {
-                note(problem, "pixel data cut short");
-                count = available;
-                left = count;
+            int header = *at++;
+            count = (header & 0x7F) + 1;
+            if (count > left) {
+                note(problem, "run-length packet crosses the end of the picture");
+                count = left;
+            }
+            if (header & 0x80) {
+                if (end - at >= Decode::bytes) {
+                    value = decodekeyed(decode, at);
+                    at += Decode::bytes;
+                } else {
+                    note(problem, "pixel data cut short");
+                    count = left;
+                }
+            } else {
+                raw = 1;
+                int available = (int)((end - at) / Decode::bytes);
+                if (available < count) {
+                    count = available;
+                    end = at + (size_t)available * Decode::bytes;
+                }
             }
         }
         left -= count;
-        // A packet runs on across row ends.
         while (count > 0) {
             int here = to.width - column < count ? to.width - column : count;
             if (raw) {
                 storerow<RightToLeft>(decode, at, line, to.width, column, here);
                 at += (size_t)here * Decode::bytes;
             } else {
-                uint32_t *out = RightToLeft ? line + (to.width - column - here) : line + column;
-                for (int i = 0; i < here; i++)
-                    out[i] = value;
+                fillrow<RightToLeft>(value, line, to.width, column, here);
             }
             column += here;
             count -= here;
@@ -307,16 +346,17 @@ uint32_t mapentry(int bits, const unsigned char *p)
 {
     switch (bits) {
     case 24:
-        return bgr24()(p);
+        return decodekeyed(bgr24(), p);
     case 32:
-        return bgra32()(p);
+        return decodekeyed(bgra32(), p);
     default:
-        return rgb16()(p);
+        return decodekeyed(rgb16(), p);
     }
 }
 
 // Everything after the header: identification field, colour map, pixels. The
-// read position never passes end, and writes stay inside width x height.
+// read position never passes end; every pixel of width x height is written
+// once, what the file lacks as transparent black.
 void decodebody(const tgaheader &h, const unsigned char *data, int size, uint32_t *pixels, tgaproblem *problem)
 {
     const unsigned char *end = data + size;
