@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ std::vector<std::string> split(const std::string &line, int *count_out = nullptr
   for (int i = 0; i < argc; i++) args.emplace_back(argv[i]);
   EXPECT_EQ(argv[argc], nullptr);
   if (count_out) *count_out = argc;
+  free(argv);  // one block holds the pointers and the words
   return args;
 }
 
