@@ -45,7 +45,11 @@ const char *ff_defaultpostshader =
 
 namespace {
 
-bool valid_shader(int id) { return FENK_shaders_enabled && id >= 0 && id < FENK_numshaders; }
+// A deleted entry holds no program, so a second delete or a late bind cannot reach a
+// GL object that has since been given the same name.
+bool valid_shader(int id) {
+    return FENK_shaders_enabled && id >= 0 && id < FENK_numshaders && FENK_shader[id].program != 0;
+}
 
 void validateShader(GLuint object, const char *label) {
     char log[FENK_SHADERLOGSIZE] = {0};
@@ -140,12 +144,13 @@ int FENK_InitDefaultPostShader(void) {
 
 void FENK_DeleteShader(int id) {
     if (!valid_shader(id)) return;
-    const s_shader &entry = FENK_shader[id];
+    s_shader &entry = FENK_shader[id];
     glDetachShader(entry.program, entry.fragment);
     glDetachShader(entry.program, entry.vertex);
     glDeleteShader(entry.fragment);
     glDeleteShader(entry.vertex);
     glDeleteProgram(entry.program);
+    entry = s_shader{};
 }
 
 void FENK_BindShader(int id) {

@@ -161,9 +161,26 @@ TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram) {
     FENK_SetShaderUniform1f(FENK_MAXSHADERS + 5, "level", 1);
     EXPECT_EQ(current_program(), 0);
 
+    const s_shader deleted = FENK_shader[id];
     FENK_DeleteShader(id);
-    EXPECT_FALSE(glIsProgram(FENK_shader[id].program));
-    EXPECT_FALSE(glIsShader(FENK_shader[id].vertex));
+    EXPECT_FALSE(glIsProgram(deleted.program));
+    EXPECT_FALSE(glIsShader(deleted.vertex));
+    EXPECT_FALSE(glIsShader(deleted.fragment));
+
+    // A later program may be given the freed names; the old id must not reach it.
+    int later = -1;
+    ASSERT_EQ(capture_init(kVertex, kUniforms, &later), "");
+    FENK_UnbindShader();
+    FENK_DeleteShader(id);
+    FENK_BindShader(id);
+    FENK_SetShaderUniform4f(id, "colour", 1, 0, 0, 1);
+    EXPECT_EQ(current_program(), 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_TRUE(glIsProgram(FENK_shader[later].program));
+    FENK_SetShaderUniform4f(later, "colour", 0, 0, 1, 1);
+    FENK_DrawQuad(0, 0, 8, 8, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(4, 4), kBlue);
+    FENK_UnbindShader();
 }
 
 TEST_F(VideoTest, WithoutShadingLanguageShaderCallsDoNothing) {
