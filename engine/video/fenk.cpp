@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "graphics2d/corebitmap.h"
+#include "graphics2d/coresprite.h"
 #include "platform/platform.h"
 
 s_video FENK_video;
@@ -64,8 +66,8 @@ void FENK_InitVideo(int width, int height, int flags) {
 
     FENK_renderstate = 0;
     FENK_lasttextureid = -1;
-    // The bitmap and sprite registries (fenk_numbitmaps, fenk_numsprites) are reset
-    // here once the 2D graphics units join the engine.
+    fenk_numbitmaps = 0;
+    fenk_numsprites = 0;
 
     FENK_SetRefreshRate(FENK_DEFAULT_REFRESHRATE);
 }
