@@ -212,6 +212,30 @@ TEST_F(Host, RefusedFullScreenKeepsTheWindowedForm)
     EXPECT_EQ(fenk_mouse_windowhide, 0);
 }
 
+TEST_F(Host, FullScreenAtTheDesktopSize)
+{
+    // The desktop's own mode is the one a display can always switch to; a system
+    // that still refuses leaves the windowed form, checked above.
+    int width = 0, height = 0;
+    GetDesktopResolution(width, height);
+    ASSERT_GT(width, 0);
+    open(width, height, 1);
+    if (!fenk_mouse_windowhide) {
+        expectwindowed(width, height);
+        return;
+    }
+    DWORD style = (DWORD)GetWindowLongA(winhandle, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU), 0u);
+    EXPECT_TRUE(style & WS_POPUP);
+    RECT outer;
+    GetWindowRect(winhandle, &outer);
+    EXPECT_EQ(outer.left, 0);
+    EXPECT_EQ(outer.top, 0);
+    EXPECT_EQ(outer.right, width);
+    EXPECT_EQ(outer.bottom, height);
+    ChangeDisplaySettingsA(NULL, 0);
+}
+
 TEST_F(Host, GetKeysReadsOnlyKeysHeldNow)
 {
     send(WM_KEYDOWN, 'C');
