@@ -453,7 +453,8 @@ typedef struct s_windowsetup {
 
 static void applycursor(void)
 {
-    SDL_ShowCursor(cursorcount >= 0 && !fenk_mouse_windowhide ? SDL_ENABLE : SDL_DISABLE);
+    int hidden = __atomic_load_n(&fenk_mouse_windowhide, __ATOMIC_RELAXED);
+    SDL_ShowCursor(cursorcount >= 0 && !hidden ? SDL_ENABLE : SDL_DISABLE);
 }
 
 // Full screen only in a display mode of exactly the asked size: a larger mode
@@ -497,7 +498,7 @@ static void setupwindow(void *arg)
     if (setup->fullscreen && switchfullscreen(setup->width, setup->height)) {
         fullscreen = 1;
         cursorcount--;
-        fenk_mouse_windowhide = 1;
+        __atomic_store_n(&fenk_mouse_windowhide, 1, __ATOMIC_RELAXED);
         applycursor();
     }
     SDL_RaiseWindow(window);

@@ -179,6 +179,28 @@ TEST_F(Window, RefusedFullScreenStaysWindowedAtTheAskedSize)
     EXPECT_EQ(state.title, "FENK Application");
 }
 
+TEST_F(Window, FullScreenAtTheDesktopSizeHidesTheCursor)
+{
+    // The desktop's own mode is always listed; a display that still refuses
+    // leaves the windowed form, checked above.
+    int width = 0, height = 0;
+    GetDesktopResolution(width, height);
+    ASSERT_GT(width, 0);
+    open(width, height, 1);
+    WindowState state = windowstate();
+    EXPECT_EQ(state.width, width);
+    EXPECT_EQ(state.height, height);
+    int cursor = -1;
+    onmain([&] { cursor = SDL_ShowCursor(SDL_QUERY); });
+    if (!fenk_mouse_windowhide) {
+        EXPECT_FALSE(state.flags & SDL_WINDOW_FULLSCREEN);
+        EXPECT_EQ(cursor, SDL_ENABLE);
+        return;
+    }
+    EXPECT_TRUE(state.flags & SDL_WINDOW_FULLSCREEN);
+    EXPECT_EQ(cursor, SDL_DISABLE);
+}
+
 TEST(VirtualKeys, FollowTheWindowsCodes)
 {
     EXPECT_EQ(fenk_sdl_virtualkey('a'), 0x41);
