@@ -276,6 +276,10 @@ TEST(Joysticks, AFailedPollZeroesEveryOutput)
     EXPECT_EQ(fenk_polljoystick(0, &x, &y, &z, &r, &bits), 0);
     EXPECT_EQ(x | y | z | r | bits, 0);
     EXPECT_EQ(fenk_initjoystick(3), 3);
+    // No such joystick number: an error other than "unplugged", so it counts as
+    // connected, and its poll still fails.
+    EXPECT_EQ(fenk_joystickconnected(1000), 1);
+    EXPECT_EQ(fenk_polljoystick(1000, &x, &y, &z, &r, &bits), 0);
 }
 
 struct Child {
