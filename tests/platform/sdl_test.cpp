@@ -201,23 +201,19 @@ TEST_F(Window, FullScreenAtTheDesktopSizeHidesTheCursor)
     EXPECT_EQ(cursor, SDL_DISABLE);
 }
 
-TEST(VirtualKeys, FollowTheWindowsCodes)
+// The ranges are computed rather than listed: their ends are where an
+// off-by-one would show.
+TEST(VirtualKeys, RangesEndOnTheWindowsCodes)
 {
     EXPECT_EQ(fenk_sdl_virtualkey('a'), 0x41);
     EXPECT_EQ(fenk_sdl_virtualkey('z'), 0x5A);
     EXPECT_EQ(fenk_sdl_virtualkey('0'), 0x30);
-    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_ESCAPE), 0x1B);
-    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_RETURN), 0x0D);
-    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_KP_ENTER), 0x0D);
-    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_UP), 0x26);
-    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_DOWN), 0x28);
-    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_LEFT), 0x25);
-    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_RIGHT), 0x27);
     EXPECT_EQ(fenk_sdl_virtualkey(SDLK_F1), 0x70);
     EXPECT_EQ(fenk_sdl_virtualkey(SDLK_F12), 0x7B);
+    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_F13), 0x7C);
     EXPECT_EQ(fenk_sdl_virtualkey(SDLK_KP_0), 0x60);
+    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_KP_1), 0x61);
     EXPECT_EQ(fenk_sdl_virtualkey(SDLK_KP_9), 0x69);
-    EXPECT_EQ(fenk_sdl_virtualkey(SDLK_RSHIFT), 0xA1);
     EXPECT_EQ(fenk_sdl_virtualkey(SDLK_MENU), 0);
 }
 
