@@ -206,7 +206,7 @@ TEST_F(SoundSystem, DetectFrequencyFindsASineAndNothingInSilence)
     // interleaved, so a mono sine of f Hz shows up at f / 2.
     std::vector<int16_t> sine(44100);
     for (size_t i = 0; i < sine.size(); i++)
-        sine[i] = (int16_t)(20000 * sin(2 * M_PI * 1000 * i / 44100.0));
+        sine[i] = (int16_t)(20000 * sin(6.283185307179586 * 1000 * i / 44100.0));
     s_sound s;
     makesound16(&s, 1, sine);
     Soundsystem_PlaySound(&s, 1);
