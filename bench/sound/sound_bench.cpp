@@ -135,7 +135,7 @@ void BM_LoadWav(benchmark::State &state)
     }
     state.SetBytesProcessed((int64_t)state.iterations() * (44 + kWavBytes));
 }
-BENCHMARK(BM_LoadWav)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadWav)->Unit(benchmark::kMillisecond)->Repetitions(7);
 
 // The same bytes with one fread into a fresh allocation, as a loader at its best would.
 void BM_PlainRead(benchmark::State &state)
@@ -152,9 +152,10 @@ void BM_PlainRead(benchmark::State &state)
     }
     state.SetBytesProcessed((int64_t)state.iterations() * (44 + kWavBytes));
 }
-BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond)->Repetitions(7);
 
-// Keeps each run's time per iteration, in seconds, for the summary of the targets.
+// Keeps each benchmark's best time per iteration, in seconds, for the summary of the
+// targets: on a shared machine the best of several repetitions is the steadiest.
 class Collector : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> seconds;
@@ -162,9 +163,14 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                seconds[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            std::string name = run.benchmark_name();
+            name = name.substr(0, name.find("/repeats:"));
+            double s = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            auto known = seconds.find(name);
+            if (known == seconds.end() || s < known->second)
+                seconds[name] = s;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -203,7 +209,7 @@ int main(int argc, char **argv)
     auto load = collector.seconds.find("BM_LoadWav");
     auto plain = collector.seconds.find("BM_PlainRead");
     if (load != collector.seconds.end() && plain != collector.seconds.end())
-        fprintf(out, "  WAV load: %.2f ms against a plain read's %.2f ms = %.0f %% of its speed (target 80 %% or more): %s\n",
+        fprintf(out, "  WAV load: best %.2f ms against a plain read's best %.2f ms = %.0f %% of its speed (target 80 %% or more): %s\n",
                load->second * 1e3, plain->second * 1e3, 100 * plain->second / load->second,
                plain->second / load->second >= 0.8 ? "met" : "NOT met");
 
