@@ -87,8 +87,9 @@ void Soundsystem_ResumeSound(s_sound *s);
 
 void Soundsystem_SetSoundOffset(s_sound *s, uint64_t frame);
 /* Works on the caller's copy of the record. While the mixer runs on another thread,
- * that copy is itself a read of a record being written: Soundsystem_ReadSoundOffset
- * reads the live record instead, its position as one whole value. */
+ * that copy is itself a read of a record being written: make it under
+ * soundsystem_lock(), or call Soundsystem_ReadSoundOffset, which reads the live
+ * record's position as one whole value. */
 uint64_t Soundsystem_GetSoundOffset(s_sound s);
 uint64_t Soundsystem_ReadSoundOffset(const s_sound *s);
 
