@@ -16,7 +16,9 @@ extern "C" {
 /* The device clock: how many output frames the device has played since
  * audiodriver_init. Frames are consumed in order from the four queued buffers; each
  * buffer whose last frame has been played is refilled by one mix pass and queued
- * again. Moving backwards, or calling before init or after close, does nothing. */
+ * again. Moving backwards, or calling before init or after close, does nothing.
+ * Any thread may call it (the passes run on the caller's thread), but not a stream
+ * callback, which already runs inside a pass. */
 void audiodriver_headless_advance(uint64_t frames_played);
 /* Frames played since audiodriver_init. */
 uint64_t audiodriver_headless_played(void);
