@@ -18,7 +18,8 @@ extern "C" {
  * buffer whose last frame has been played is refilled by one mix pass and queued
  * again. Moving backwards, or calling before init or after close, does nothing.
  * Any thread may call it (the passes run on the caller's thread), but not a stream
- * callback, which already runs inside a pass. */
+ * callback, which already runs inside a pass. A host whose clock was already running
+ * at init passes audiodriver_headless_played() + the frames its clock has moved. */
 void audiodriver_headless_advance(uint64_t frames_played);
 /* Frames played since audiodriver_init. */
 uint64_t audiodriver_headless_played(void);
