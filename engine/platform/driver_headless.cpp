@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/rawinput.h"
+#include "sound/audiodriver_headless.h"
 #include "video/fenk.h"
 
 namespace {
@@ -48,13 +49,17 @@ uint64_t audio_frames_at(uint64_t num, uint64_t den) {
     return static_cast<uint64_t>(static_cast<unsigned __int128>(num) * audio_rate / (1000 * den));
 }
 
-// Every change of the clock ends here, with the new time known exactly.
+// Every change of the clock ends here, with the new time known exactly. The sound
+// device plays what the clock moved forward since the last change; it counts from its
+// own start, so a device opened late does not play the time before it at once.
+uint64_t audio_frames_seen;
+
 void clock_moved() {
     spin_reads = 0;
     const uint64_t audio_frames = audio_frames_at(clock_num, clock_den);
-    // The headless sound device plays up to the new time: call
-    // audiodriver_headless_advance(audio_frames) here.
-    (void)audio_frames;
+    if (audio_frames > audio_frames_seen)
+        audiodriver_headless_advance(audiodriver_headless_played() + (audio_frames - audio_frames_seen));
+    audio_frames_seen = audio_frames;
 }
 
 void fail(const char *what) {

@@ -1,6 +1,11 @@
 // The headless host itself: its clock in manual and frame mode, the frame sink and the
 // scripted input.
+#include <cstdint>
+#include <vector>
+
 #include "platform/rawinput.h"
+#include "sound/audiodriver_headless.h"
+#include "sound/coresound.h"
 #include "video_fixture.h"
 
 TEST_F(VideoTest, HeadlessClockNeverLeavesASpinStuck) {
@@ -97,4 +102,42 @@ TEST_F(VideoTest, HeadlessInputIsEmptyUntilScripted) {
     EXPECT_EQ(r, 1);
     fenk_getmousewheel(&z, &r);
     EXPECT_EQ(r, 0);
+}
+
+TEST_F(VideoTest, HeadlessSoundDevicePlaysInStepWithTheClock) {
+    // The clock has already run before the device opens: that time is not played.
+    fenk_headless_setframerate(0);
+    fenk_headless_setclock(12345);
+    ASSERT_EQ(Soundsystem_Init(44100, 16, 2), 1);
+    std::vector<int16_t> silence(10 * 44100);
+    s_sound music{};
+    music.channels = 1;
+    music.bits = 16;
+    music.size = static_cast<uint32_t>(silence.size() * 2);
+    music.length = static_cast<uint32_t>(silence.size());
+    music.frequency = 44100;
+    music.step = 256;
+    music.volume = 255;
+    music.volume_left = music.volume_right = music.panning = 128;
+    music.data = silence.data();
+    Soundsystem_PlayMusic(&music, 0);
+    EXPECT_EQ(Soundsystem_ReadSoundOffset(&music), 0u);
+
+    // One second is 44 100 frames: 21 whole buffers played, each refilled by one pass.
+    fenk_headless_advanceclock(1000);
+    EXPECT_EQ(audiodriver_headless_played(), 44100u);
+    EXPECT_EQ(Soundsystem_ReadSoundOffset(&music), 21u * 2048u);
+
+    // Frame mode: sixty frames at 60 per second are the same second again.
+    fenk_headless_setframerate(60);
+    for (int i = 0; i < 60; ++i) present();
+    EXPECT_EQ(audiodriver_headless_played(), 88200u);
+    EXPECT_EQ(Soundsystem_ReadSoundOffset(&music), 43u * 2048u);
+
+    // A clock set back does not rewind the device.
+    fenk_headless_setframerate(0);
+    fenk_headless_setclock(0);
+    EXPECT_EQ(audiodriver_headless_played(), 88200u);
+    Soundsystem_StopMusic(&music);
+    Soundsystem_CloseAudio();
 }
