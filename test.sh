@@ -2,6 +2,7 @@
 # Builds everything and runs every test:
 #   linux    the Linux build, every test label (sdl tests get a virtual X display)
 #   asan     the `unit` tests again with AddressSanitizer and UndefinedBehaviorSanitizer
+#   tsan     the `unit` tests again with ThreadSanitizer (the sound tests run a real concurrent mixer)
 #   windows  the MinGW-w64 cross-build, its test programs under wine64 (virtual X display)
 # Installs the Debian packages it needs on first use. Ends with "N passed, N failed, N skipped".
 # `./test.sh linux asan` runs only the named stages.
@@ -10,7 +11,7 @@ cd "$(dirname "$0")"
 source cmake/setup.sh
 
 stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(linux asan windows)
+[ ${#stages[@]} -gt 0 ] || stages=(linux asan tsan windows)
 
 fenk_install_packages || exit 1
 jobs=$(nproc)

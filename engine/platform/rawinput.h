@@ -1,0 +1,50 @@
+// The portable half of raw input, shared by every host: the words of platform.h,
+// the key bit mask and key-code tables, the window procedure's updates, the joystick
+// arithmetic and the command-line splitter. A host feeds it platform events.
+#ifndef FENK_PLATFORM_RAWINPUT_H
+#define FENK_PLATFORM_RAWINPUT_H
+
+#include "platform/platform.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum {
+  FENK_NUMKEYS = 256,
+  FENK_KEY_ESCAPE_BIT = 0x8000,
+  FENK_MOUSE_LEFT = 0x1,
+  FENK_MOUSE_RIGHT = 0x2,
+  FENK_MOUSE_MIDDLE = 0x4,
+  FENK_JOYSTICK_LAYOUT10 = 1,
+  FENK_JOYSTICK_LAYOUT14 = 2,
+  FENK_JOYSTICK_LAYOUTOTHER = 3,
+  FENK_JOYSTICK_POV_CENTERED = 65535
+};
+
+// Key bit mask of the 256 key states (non-zero = held).
+int fenk_keymask(const int *keys);
+// Engine key code of a virtual-key code (0xF000 and up for special keys, the code itself otherwise).
+int fenk_translatekeycode(int vk);
+// Virtual-key code whose engine code is `code`, or -1 when no special key has it.
+int fenk_untranslatekeycode(int code);
+
+// The window procedure's updates (key down/up with the message's wParam, one wheel
+// message with its signed delta, a button's down or up) and the reset at start.
+void fenk_rawinput_keydown(unsigned int wparam);
+void fenk_rawinput_keyup(unsigned int wparam);
+void fenk_rawinput_wheel(int delta);
+void fenk_rawinput_button(int bit, int down);
+void fenk_rawinput_resetmouse(void);
+
+// Joystick arithmetic over the raw device values: axes 0..65535, hat in hundredths of
+// a degree (FENK_JOYSTICK_POV_CENTERED when centred), buttons one bit each.
+int fenk_joystickaxis(unsigned int raw);
+int fenk_joysticklayout(int numbuttons);
+int fenk_joystickbits(int layout, unsigned int pov, unsigned int buttons);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
