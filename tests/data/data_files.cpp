@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include <stb_image.h>
 
@@ -10,8 +9,13 @@ std::string data_path(const std::string &name) { return std::string(DATA_DIR) + 
 
 std::vector<uint8_t> read_bytes(const std::string &path)
 {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    std::ifstream f(path, std::ios::binary | std::ios::ate);
+    if (!f)
+        return {};
+    std::vector<uint8_t> bytes(size_t(f.tellg()));
+    f.seekg(0);
+    f.read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()));
+    return f ? bytes : std::vector<uint8_t>();
 }
 
 bool parse_tga_header(const std::vector<uint8_t> &f, TgaHeader &h)
