@@ -48,7 +48,21 @@ Picture scene_ridges(int w, int h)
 {
     Picture p(w, h);
     const float horizon = 0.66f;
-    const Vec3 sun = v3(0.62f, 0.42f, 0);
+    const Vec3 sun = v3(0.62f, 0.3f, 0);
+    // A ridge's height depends on u alone: tabulate it once per layer instead of
+    // summing noise octaves for every sample.
+    const int layers = 5, samples = 8192;
+    const float u_min = -0.1f, u_max = 2.4f; // layer offsets and lake ripples included
+    std::vector<float> table(size_t(layers) * (samples + 1));
+    for (int k = 0; k < layers; ++k)
+        for (int i = 0; i <= samples; ++i)
+            table[size_t(k) * (samples + 1) + i] = ridge_height(u_min + (u_max - u_min) * i / samples, k);
+    auto ridge = [&](float u, int k) {
+        float f = clampf((u - u_min) / (u_max - u_min), 0.0f, 1.0f) * samples;
+        int i = std::min(int(f), samples - 1);
+        const float *t = &table[size_t(k) * (samples + 1) + i];
+        return mixf(t[0], t[1], f - float(i));
+    };
     auto sky = [&](float u, float v) {
         float t = saturate(v / horizon);
         Vec3 c = mix(v3(0.13f, 0.12f, 0.35f), v3(0.98f, 0.55f, 0.35f), std::pow(t, 1.6f));
@@ -63,18 +77,17 @@ Picture scene_ridges(int w, int h)
     };
     auto land = [&](float u, float v, bool &hit) -> Vec3 {
         // Five ridges from far to near; nearer ones are darker and less hazy.
-        const int layers = 5;
         Vec3 c;
         hit = false;
         for (int k = layers - 1; k >= 0; --k) {
-            float base = horizon - 0.02f - 0.09f * (layers - 1 - k) * 0.0f;
-            float top = horizon - 0.08f - 0.20f * ridge_height(u + 0.3f * k, k) * (1.0f - 0.12f * k) + 0.045f * k;
-            if (v >= top && v <= base + 0.05f * k) {
+            // Far ridges stand higher on the picture, near ones are drawn over them.
+            float top = horizon - 0.035f - 0.055f * k - 0.17f * ridge(u + 0.3f * k, k) * (1.0f - 0.1f * k);
+            if (v >= top && v <= horizon) {
                 float haze = float(k) / (layers - 1);
                 Vec3 rock = mix(v3(0.08f, 0.06f, 0.14f), v3(0.65f, 0.42f, 0.48f), haze * 0.85f);
-                // Light on the sun-facing slopes.
-                float slope = ridge_height(u + 0.3f * k + 0.004f, k) - ridge_height(u + 0.3f * k - 0.004f, k);
-                rock += v3(0.35f, 0.2f, 0.12f) * saturate(-slope * 18.0f) * (1 - haze * 0.6f);
+                // The low sun catches the crests, strongest near it.
+                float near_sun = std::exp(-std::fabs(u - sun.x) * 2.5f);
+                rock += v3(0.5f, 0.28f, 0.16f) * std::exp(-(v - top) * 70.0f) * (0.35f + 0.65f * near_sun) * (1 - haze * 0.5f);
                 rock = mix(rock, v3(0.85f, 0.5f, 0.45f), saturate((v - top) * 2.0f) * haze * 0.3f);
                 c = rock;
                 hit = true;
@@ -107,7 +120,7 @@ Picture scene_aurora(int w, int h)
     const float horizon = 0.7f;
     auto sky = [&](float u, float v) {
         Vec3 c = mix(v3(0.01f, 0.02f, 0.06f), v3(0.05f, 0.12f, 0.2f), saturate(v / horizon));
-        c += v3(0.9f, 0.95f, 1.0f) * stars(u, v, 0.05f, 31) * 0.9f;
+        Vec3 glow;
         // Curtains: bands whose waving centre line is noise, with rays hanging down.
         for (int k = 0; k < 3; ++k) {
             float centre = 0.22f + 0.1f * k + 0.12f * (fbm(u * 1.5f + k, k * 2.0f, 4, 40 + k) - 0.5f) * 2.0f;
@@ -117,11 +130,16 @@ Picture scene_aurora(int w, int h)
             float below = dv > 0 ? std::exp(-dv * 14.0f) : std::exp(dv * 60.0f);
             float a = (0.5f * band + 0.6f * below * rays) * (0.6f + 0.4f * fbm(u * 4, v * 2 + k, 3, 70 + k));
             Vec3 col = mix(v3(0.1f, 1.0f, 0.5f), v3(0.7f, 0.2f, 0.9f), saturate(-dv * 8.0f + 0.2f * k));
-            c += col * a * (k == 1 ? 0.7f : 0.5f);
+            glow += col * a * (k == 1 ? 0.7f : 0.5f);
         }
-        return c;
+        // Stars fade where the curtains shine.
+        float veil = saturate(1.0f - 1.5f * (glow.x + glow.y + glow.z));
+        return c + glow + v3(0.9f, 0.95f, 1.0f) * stars(u, v, 0.025f, 31) * 0.9f * veil;
     };
-    auto hills = [&](float u) { return horizon - 0.05f - 0.07f * fbm(u * 3.0f, 0.5f, 5, 80); };
+    auto hills = [&](float u) {
+        float peaks = saturate(ridge_height(u * 1.1f + 0.2f, 3) - 0.25f);
+        return horizon - 0.02f - 0.03f * fbm(u * 3.0f, 0.5f, 5, 80) - 0.3f * peaks * peaks;
+    };
     shade(p, 2, [&](float u, float v) {
         if (v < horizon) {
             if (v > hills(u))
