@@ -136,9 +136,19 @@ Picture scene_aurora(int w, int h)
         float veil = saturate(1.0f - 1.5f * (glow.x + glow.y + glow.z));
         return c + glow + v3(0.9f, 0.95f, 1.0f) * stars(u, v, 0.025f, 31) * 0.9f * veil;
     };
-    auto hills = [&](float u) {
+    // The skyline depends on u alone: tabulated once, looked up per sample.
+    const int samples = 4096;
+    const float u_min = -0.05f, u_max = 1.05f;
+    std::vector<float> skyline(samples + 1);
+    for (int i = 0; i <= samples; ++i) {
+        float u = u_min + (u_max - u_min) * i / samples;
         float peaks = saturate(ridge_height(u * 1.1f + 0.2f, 3) - 0.25f);
-        return horizon - 0.02f - 0.03f * fbm(u * 3.0f, 0.5f, 5, 80) - 0.3f * peaks * peaks;
+        skyline[i] = horizon - 0.02f - 0.03f * fbm(u * 3.0f, 0.5f, 5, 80) - 0.3f * peaks * peaks;
+    }
+    auto hills = [&](float u) {
+        float f = clampf((u - u_min) / (u_max - u_min), 0.0f, 1.0f) * samples;
+        int i = std::min(int(f), samples - 1);
+        return mixf(skyline[i], skyline[i + 1], f - float(i));
     };
     shade(p, 2, [&](float u, float v) {
         if (v < horizon) {
