@@ -333,18 +333,20 @@ Picture scene_plasma(int w, int h)
 {
     Picture p(w, h);
     auto height = [](float x, float y) {
-        float v = std::sin(x * 9.0f) + std::sin(y * 7.0f + 1.3f) + std::sin((x + y) * 6.0f + 0.5f) +
-                  std::sin(std::sqrt((x - 0.3f) * (x - 0.3f) * 120.0f + (y - 0.6f) * (y - 0.6f) * 120.0f + 1.0f));
-        return v * 0.25f;
+        // Four waves, two of them rings around their own centres, beating against each other.
+        float v = std::sin(x * 17.0f) + std::sin(y * 13.0f + 1.3f) + std::sin((x + y) * 11.0f + 0.5f) +
+                  std::sin(std::sqrt((x - 0.3f) * (x - 0.3f) * 600.0f + (y - 0.6f) * (y - 0.6f) * 600.0f + 1.0f)) +
+                  std::sin(std::sqrt((x - 0.8f) * (x - 0.8f) * 400.0f + (y - 0.2f) * (y - 0.2f) * 400.0f));
+        return v * 0.2f;
     };
     const Vec3 light = normalize(v3(-0.5f, -0.6f, 0.7f));
     shade(p, 2, [&](float u, float v) {
         float hgt = height(u, v);
         float e = 0.002f;
         float hx = (height(u + e, v) - height(u - e, v)) / (2 * e), hy = (height(u, v + e) - height(u, v - e)) / (2 * e);
-        Vec3 n = normalize(v3(-hx * 0.08f, -hy * 0.08f, 1.0f));
-        Vec3 base = cosine_palette(hgt * 1.5f + 0.1f, v3(0.5f, 0.5f, 0.5f), v3(0.5f, 0.5f, 0.5f), v3(1.0f, 1.0f, 1.0f),
-                                   v3(0.8f, 0.9f, 0.3f));
+        Vec3 n = normalize(v3(-hx * 0.05f, -hy * 0.05f, 1.0f));
+        Vec3 base = cosine_palette(hgt * 2.2f + 0.1f, v3(0.5f, 0.5f, 0.5f), v3(0.5f, 0.5f, 0.5f), v3(1.0f, 1.0f, 1.0f),
+                                   v3(0.05f, 0.25f, 0.55f));
         float dif = saturate(dot(n, light));
         float spec = std::pow(saturate(dot(reflect(v3(0, 0, -1), n), light)), 40.0f);
         float vig = 1.0f - 0.5f * std::pow(length(v3(u - 0.5f, v - 0.5f, 0)) * 1.3f, 3.0f);
