@@ -5,6 +5,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/.cache/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No sound card here: waveOut opens on ALSA's null PCM unless a test names another configuration.
+export ALSA_CONFIG_PATH="${ALSA_CONFIG_PATH:-$root/cmake/alsa-null.conf}"
 wine=$(command -v wine64 || true)
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64
 exec "$wine" "$@"

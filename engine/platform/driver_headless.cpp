@@ -1,0 +1,305 @@
+// The headless host: an EGL context on Mesa's surfaceless platform (or the first EGL
+// device) with a pbuffer of the video size standing for the window, a virtual clock
+// that moves with presented frames, frames read back for a sink, and scripted input.
+#include "platform/driver_headless.h"
+
+#include <GL/glew.h>
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/rawinput.h"
+#include "sound/audiodriver_headless.h"
+#include "video/fenk.h"
+
+namespace {
+
+EGLDisplay display = EGL_NO_DISPLAY;
+EGLSurface surface = EGL_NO_SURFACE;
+EGLContext context = EGL_NO_CONTEXT;
+int window_width;
+int window_height;
+char title[256];
+
+fenk_headless_framesink frame_sink;
+void *frame_sink_user;
+std::vector<unsigned char> readback;
+std::vector<unsigned char> topdown;
+uint64_t frames_presented;
+
+// The clock is clock_num / clock_den milliseconds. In frame mode clock_den is the frame
+// rate, so one frame is exactly 1000 units and no rounding ever accumulates.
+uint64_t clock_num;
+uint64_t clock_den = 1;
+int frame_rate;
+unsigned spin_reads;
+
+bool key_held[FENK_NUMKEYS];
+int cursor_x;
+int cursor_y;
+int cursor_count;
+
+constexpr uint64_t audio_rate = 44100;
+
+uint64_t audio_frames_at(uint64_t num, uint64_t den) {
+    return static_cast<uint64_t>(static_cast<unsigned __int128>(num) * audio_rate / (1000 * den));
+}
+
+// Every change of the clock ends here, with the new time known exactly. The sound
+// device plays what the clock moved forward since the last change; it counts from its
+// own start, so a device opened late does not play the time before it at once.
+uint64_t audio_frames_seen;
+
+void clock_moved() {
+    spin_reads = 0;
+    const uint64_t audio_frames = audio_frames_at(clock_num, clock_den);
+    if (audio_frames > audio_frames_seen)
+        audiodriver_headless_advance(audiodriver_headless_played() + (audio_frames - audio_frames_seen));
+    audio_frames_seen = audio_frames;
+}
+
+void fail(const char *what) {
+    printf("- ERROR: Headless host: %s\n", what);
+    fflush(stdout);
+    exit(1);
+}
+
+EGLDisplay platform_display(EGLenum platform, void *native) {
+    auto get = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!get) return EGL_NO_DISPLAY;
+    return get(platform, native, nullptr);
+}
+
+bool initialise(EGLDisplay candidate) {
+    if (candidate == EGL_NO_DISPLAY) return false;
+    EGLint major = 0, minor = 0;
+    if (!eglInitialize(candidate, &major, &minor)) return false;
+    display = candidate;
+    return true;
+}
+
+// Mesa's surfaceless platform first; where it is missing, the first EGL device (a GPU
+// driver without Mesa's platforms).
+void open_display() {
+    if (display != EGL_NO_DISPLAY) return;
+    if (initialise(platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY))) return;
+    auto query = reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
+    if (query) {
+        EGLDeviceEXT device;
+        EGLint count = 0;
+        if (query(1, &device, &count) && count > 0 &&
+            initialise(platform_display(EGL_PLATFORM_DEVICE_EXT, device)))
+            return;
+    }
+    fail("no EGL display without a display server.");
+}
+
+// Entry points the video layer calls beyond OpenGL 1.1 for its shaders.
+bool have_glsl() {
+    return glActiveTexture && glCreateShader && glShaderSource && glCompileShader &&
+           glGetShaderInfoLog && glCreateProgram && glAttachShader && glLinkProgram &&
+           glGetProgramInfoLog && glValidateProgram && glGetProgramiv && glUseProgram &&
+           glGetUniformLocation && glUniform1i && glUniform1f && glUniform2f && glUniform3f &&
+           glUniform4f && glUniform1fv && glDetachShader && glDeleteShader && glDeleteProgram;
+}
+
+void read_frame() {
+    const size_t row = static_cast<size_t>(window_width) * 4;
+    readback.resize(row * static_cast<size_t>(window_height));
+    topdown.resize(readback.size());
+    GLint bound = 0;
+    if (glBindFramebufferEXT) {
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
+        if (bound) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, window_width, window_height, GL_RGBA, GL_UNSIGNED_BYTE, readback.data());
+    if (bound) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(bound));
+    for (int y = 0; y < window_height; ++y)
+        memcpy(&topdown[row * static_cast<size_t>(y)],
+               &readback[row * static_cast<size_t>(window_height - 1 - y)], row);
+}
+
+}  // namespace
+
+// ---- Window and context ----
+
+void fenk_initwindow(int width, int height, int flags) {
+    (void)flags;  // there is no screen to take over
+    window_width = width > 0 ? width : 1;
+    window_height = height > 0 ? height : 1;
+    open_display();
+    if (!eglBindAPI(EGL_OPENGL_API)) fail("no desktop OpenGL through EGL.");
+
+    const EGLint config_attribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                     EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                     EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24,
+                                     EGL_NONE};
+    EGLConfig config;
+    EGLint count = 0;
+    if (!eglChooseConfig(display, config_attribs, &config, 1, &count) || count < 1)
+        fail("no pbuffer configuration with desktop OpenGL.");
+    const EGLint pbuffer_attribs[] = {EGL_WIDTH, window_width, EGL_HEIGHT, window_height, EGL_NONE};
+    surface = eglCreatePbufferSurface(display, config, pbuffer_attribs);
+    if (surface == EGL_NO_SURFACE) fail("pbuffer not created.");
+    // No version asked: a legacy context, which is the compatibility profile the fixed
+    // pipeline and GLSL 1.20 need.
+    context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    if (context == EGL_NO_CONTEXT) fail("OpenGL context not created.");
+    if (!eglMakeCurrent(display, surface, surface, context)) fail("OpenGL context not made current.");
+
+    puts("[FENK] Init Glew");
+    glewExperimental = GL_TRUE;
+    const GLenum status = glewInit();
+    // GLEW built for GLX also looks for a GLX display after loading the context's entry
+    // points; under EGL there is none, and that answer is no error.
+    if (status != GLEW_OK && status != GLEW_ERROR_NO_GLX_DISPLAY) puts("\nError Initing Glew");
+    puts("\nReady for GLSL");
+    FENK_shaders_enabled = have_glsl() ? 1 : 0;
+}
+
+void fenk_closewindow(void) {
+    if (display == EGL_NO_DISPLAY) return;
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
+    if (surface != EGL_NO_SURFACE) eglDestroySurface(display, surface);
+    context = EGL_NO_CONTEXT;
+    surface = EGL_NO_SURFACE;
+}
+
+void fenk_swapbuffers(void) {
+    if (surface == EGL_NO_SURFACE) return;
+    if (frame_sink) {
+        read_frame();
+        frame_sink(window_width, window_height, topdown.data(), frames_presented,
+                   static_cast<uint32_t>(clock_num / clock_den), frame_sink_user);
+    }
+    eglSwapBuffers(display, surface);
+    frames_presented += 1;
+    if (frame_rate > 0) clock_num += 1000;
+    clock_moved();
+}
+
+void FENK_SetTitle(const char *text) {
+    snprintf(title, sizeof(title), "%s", text ? text : "");
+}
+
+unsigned int FENK_GetMillis(void) {
+    if (++spin_reads > FENK_HEADLESS_SPINREADS) {
+        if (frame_rate > 0)
+            clock_num = (clock_num / 1000 + 1) * 1000;
+        else
+            clock_num += clock_den;
+        clock_moved();
+    }
+    return static_cast<unsigned int>(clock_num / clock_den);
+}
+
+void GetDesktopResolution(int &width, int &height) {
+    // A headless machine stands for the screen the show is made for.
+    width = 1920;
+    height = 1080;
+}
+
+// ---- Raw input ----
+
+void fenk_getkeys(int *, int *) {
+    for (int code = 0; code < FENK_NUMKEYS; ++code) FENK_keys[code] = key_held[code] ? 0x8000 : 0;
+    FENK_joykey = fenk_keymask(FENK_keys);
+}
+
+void fenk_getmouse(int *x, int *y, int *buttons) {
+    // The headless window's client area starts at the screen's origin.
+    if (fenk_input_mouse_mode == 0 || fenk_input_mouse_mode == 1) {
+        fenk_mouse_x = cursor_x;
+        fenk_mouse_y = cursor_y;
+        *x = cursor_x;
+        *y = cursor_y;
+    }
+    *buttons = fenk_mouse_buttons;
+}
+
+void fenk_setmouse(int x, int y) {
+    cursor_x = x;
+    cursor_y = y;
+}
+
+void fenk_showmouse(void) { cursor_count += 1; }
+
+void fenk_hidemouse(void) { cursor_count -= 1; }
+
+int fenk_getnumjoysticks(void) { return 0; }
+
+int fenk_joystickconnected(int) { return 0; }
+
+int fenk_initjoystick(int id) { return id; }
+
+int fenk_polljoystick(int, int *x, int *y, int *z, int *r, int *buttons) {
+    *x = *y = *z = *r = *buttons = 0;
+    return 0;
+}
+
+// ---- Control by programs and tests ----
+
+void fenk_headless_setframesink(fenk_headless_framesink sink, void *user) {
+    frame_sink = sink;
+    frame_sink_user = user;
+}
+
+void fenk_headless_setclock(uint64_t millis) {
+    clock_num = millis * clock_den;
+    clock_moved();
+}
+
+void fenk_headless_advanceclock(uint64_t millis) {
+    clock_num += millis * clock_den;
+    clock_moved();
+}
+
+void fenk_headless_setframerate(int fps) {
+    const uint64_t den = fps > 0 ? static_cast<uint64_t>(fps) : 1;
+    clock_num = static_cast<uint64_t>(static_cast<unsigned __int128>(clock_num) * den / clock_den);
+    clock_den = den;
+    frame_rate = fps > 0 ? fps : 0;
+    clock_moved();
+}
+
+uint64_t fenk_headless_clock(void) { return clock_num / clock_den; }
+
+uint64_t fenk_headless_framecount(void) { return frames_presented; }
+
+uint64_t fenk_headless_audioframes(void) { return audio_frames_at(clock_num, clock_den); }
+
+const char *fenk_headless_title(void) { return title; }
+
+void fenk_headless_windowsize(int *width, int *height) {
+    *width = window_width;
+    *height = window_height;
+}
+
+int fenk_headless_windowopen(void) { return context != EGL_NO_CONTEXT; }
+
+int fenk_headless_cursorcount(void) { return cursor_count; }
+
+void fenk_headless_key(int vk, int down) {
+    key_held[vk & 0xFF] = down != 0;
+    if (down)
+        fenk_rawinput_keydown(static_cast<unsigned int>(vk));
+    else
+        fenk_rawinput_keyup(static_cast<unsigned int>(vk));
+}
+
+void fenk_headless_mousemove(int x, int y) {
+    cursor_x = x;
+    cursor_y = y;
+}
+
+void fenk_headless_mousebutton(int bit, int down) { fenk_rawinput_button(bit, down); }
+
+void fenk_headless_mousewheel(int delta) { fenk_rawinput_wheel(delta); }

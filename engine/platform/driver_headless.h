@@ -1,0 +1,65 @@
+/* The headless host: the platform contract on EGL without a display server, with a
+ * virtual millisecond clock, frames handed to a sink instead of a screen, and input
+ * that stays empty unless a program or test scripts it. Every call runs on the one
+ * thread that runs the show. */
+#ifndef FENK_PLATFORM_DRIVER_HEADLESS_H
+#define FENK_PLATFORM_DRIVER_HEADLESS_H
+
+#include <stdint.h>
+
+#include "platform/platform.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Reads of the clock without any clock change or presented frame after which the
+ * clock moves on by itself, so a loop spinning on it always ends. */
+#define FENK_HEADLESS_SPINREADS 16
+
+/* One presented frame: rgba holds height rows of width * 4 bytes, top row first,
+ * valid during the call. frame counts presented frames from 0; millis is the clock
+ * at presentation. */
+typedef void (*fenk_headless_framesink)(int width, int height, const unsigned char *rgba,
+                                        uint64_t frame, uint32_t millis, void *user);
+
+/* Runs coremain on the calling thread with the given arguments and returns its result. */
+int fenk_headless_run(int argc, char **argv);
+
+void fenk_headless_setframesink(fenk_headless_framesink sink, void *user);
+
+/* The virtual clock. With a frame rate of 0 (the start) it moves only when set or
+ * advanced, or by 1 ms after a spin of FENK_HEADLESS_SPINREADS reads. With a frame
+ * rate fps > 0, each presented frame moves it on by exactly 1000 / fps ms (frame n is
+ * presented at n * 1000 / fps ms, kept as an exact fraction), and a spin jumps to the
+ * next frame's time. */
+void fenk_headless_setclock(uint64_t millis);
+void fenk_headless_advanceclock(uint64_t millis);
+void fenk_headless_setframerate(int fps);
+/* The clock as milliseconds without the 32-bit wrap, and the frames presented so far. */
+uint64_t fenk_headless_clock(void);
+uint64_t fenk_headless_framecount(void);
+/* 44 100 Hz sample frames the virtual sound device has played by the current clock. */
+uint64_t fenk_headless_audioframes(void);
+
+/* The title last set with FENK_SetTitle ("" before any). */
+const char *fenk_headless_title(void);
+/* The window size asked for by fenk_initwindow (0 before it), and whether it is open. */
+void fenk_headless_windowsize(int *width, int *height);
+int fenk_headless_windowopen(void);
+/* Cursor shows minus hides so far. */
+int fenk_headless_cursorcount(void);
+
+/* Scripted input, as the window would deliver it: a key going down or up (virtual-key
+ * code), the cursor position in client pixels, a mouse button (0x1, 0x2, 0x4) going
+ * down or up, one wheel step with its signed delta. */
+void fenk_headless_key(int vk, int down);
+void fenk_headless_mousemove(int x, int y);
+void fenk_headless_mousebutton(int bit, int down);
+void fenk_headless_mousewheel(int delta);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

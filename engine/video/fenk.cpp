@@ -1,0 +1,173 @@
+// Video start-up, frame pacing and presentation: the host opens the window and its
+// context, drawing goes into frame buffer 0 (or another current frame buffer), and
+// each frame is stretched over the window, optionally through a post shader.
+#include "video/fenk.h"
+
+#include <GL/glew.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+
+#include "graphics2d/corebitmap.h"
+#include "graphics2d/coresprite.h"
+#include "platform/platform.h"
+
+s_video FENK_video;
+
+int FENK_postshader_id = -1;
+float FENK_fadevalue = 1.0f;
+float FENK_scanlinevalue = 0.0f;
+int FENK_shaders_enabled;
+int fenk_whitetexture_id;
+
+// Until the first FENK_SetRefreshRate the period is that of the default rate.
+int FENK_video_updatespeed = 15;
+uint32_t FENK_video_time;
+int FENK_video_numframes;
+int FENK_video_fps;
+uint32_t FENK_video_oldtime;
+
+void FENK_InitVideo(int width, int height, int flags) {
+    fenk_initwindow(width, height, flags);
+    puts("[FENK] Init OpenGL");
+
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0, 0, 0, 1);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glAlphaFunc(GL_GREATER, 0);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+
+    uint32_t white[64];
+    for (uint32_t &texel : white) texel = 0xFFFFFFFFu;
+    fenk_whitetexture_id = FENK_CreateTexture(8, 8, white, 0);
+
+    FENK_numframebuffers = 0;
+    puts("[FENK] Init Framebuffer");
+    FENK_SetFrameBuffer(FENK_CreateFrameBuffer(width, height, 0));
+
+    FENK_SetPostShader(-1);
+    FENK_SetFadeValue(1.0f);
+    FENK_SetScanlineValue(0.0f);
+
+    FENK_video = s_video{width, height, width, 32, 4, 0x00FF0000, 0x0000FF00, 0x000000FF,
+                         16, 8, 0, 8, 8, 8, 0};
+
+    FENK_renderstate = 0;
+    FENK_lasttextureid = -1;
+    fenk_numbitmaps = 0;
+    fenk_numsprites = 0;
+
+    FENK_SetRefreshRate(FENK_DEFAULT_REFRESHRATE);
+}
+
+void FENK_CloseVideo(void) { fenk_closewindow(); }
+
+void FENK_SetRefreshRate(int rate) {
+    if (rate < 0) {
+        const int64_t period = -static_cast<int64_t>(rate);
+        FENK_video_updatespeed = period > INT_MAX ? INT_MAX : static_cast<int>(period);
+    } else if (rate > 0) {
+        // Aim 10 % above the requested rate, in single precision as the loop always has.
+        const float target = static_cast<float>(rate * 1.1);
+        const int period = static_cast<int>(1000.0f / target);
+        FENK_video_updatespeed = period < 1 ? 1 : period;
+    }
+    // A rate of 0 has no period: the one in force stays.
+    FENK_video_time = FENK_GetMillis();
+}
+
+float FENK_WaitRefresh(void) {
+    FENK_video_numframes += 1;
+    const uint32_t period = static_cast<uint32_t>(FENK_video_updatespeed);
+    // Elapsed time, not the sum time + period, is compared: the sum can lie beyond
+    // the wrap of the 32-bit clock while the clock itself wraps back to small values.
+    uint32_t now = FENK_GetMillis();
+    while (now - FENK_video_time < period) now = FENK_GetMillis();
+    const uint32_t elapsed = FENK_GetMillis() - FENK_video_time;
+    FENK_video_time = now;
+    return static_cast<float>(elapsed) / static_cast<float>(period);
+}
+
+int FENK_GetFPS(void) {
+    const uint32_t now = FENK_GetMillis();
+    if (now - FENK_video_oldtime >= 1000) {
+        FENK_video_fps = FENK_video_numframes;
+        FENK_video_numframes = 0;
+        FENK_video_oldtime = now;
+    }
+    return FENK_video_fps;
+}
+
+void FENK_SwapBuffers(void) {
+    if (!FENK_FrameBuffer) return;
+    const int w = FENK_FrameBuffer->width;
+    const int h = FENK_FrameBuffer->height;
+    const s_framebufferdata &data = FENK_framebufferdata[FENK_FrameBuffer->index];
+
+    if (FENK_framebuffers_enabled) {
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    } else if (data.pixels) {
+        // Emulated frame buffers: the frame was drawn into the window's back buffer.
+        glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, data.pixels);
+        glBindTexture(GL_TEXTURE_2D, data.colortexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, data.pixels);
+    }
+    glBindTexture(GL_TEXTURE_2D, data.colortexture);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    const float vw = static_cast<float>(FENK_video.width);
+    const float vh = static_cast<float>(FENK_video.height);
+    glViewport(0, 0, FENK_video.width, FENK_video.height);
+    FENK_projectionmode = 1;
+    FENK_Enable2D();
+
+    const int post = FENK_postshader_id;
+    const bool shaded = FENK_shaders_enabled && post >= 0;
+    if (shaded) {
+        FENK_BindShader(post);
+        FENK_SetShaderUniform1i(post, "fbo_texture", 0);
+        FENK_SetShaderUniform1i(post, "fbo_depth", 1);
+        FENK_SetShaderUniform1f(post, "width", vw);
+        FENK_SetShaderUniform1f(post, "height", vh);
+        FENK_SetShaderUniform1f(post, "fadevalue", FENK_fadevalue);
+        FENK_SetShaderUniform1f(post, "scanlinevalue", FENK_scanlinevalue);
+    }
+    // v = 1 at the top: the frame buffer's row 0 is its bottom row.
+    FENK_DrawQuad(0, 0, vw, vh, 0, 1, 1, 0);
+    if (shaded) FENK_UnbindShader();
+
+    glFinish();
+    fenk_swapbuffers();
+
+    if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, data.fbo);
+    glViewport(0, 0, w, h);
+    FENK_projectionmode = 1;
+    FENK_lasttextureid = -1;
+    FENK_stats_numtriangles = 0;
+    FENK_stats_numtexturebinds = 0;
+    FENK_stats_numstateswitches = 0;
+}
+
+void FENK_SwapBuffersBasic(void) {
+    fenk_swapbuffers();
+    if (FENK_FrameBuffer) glViewport(0, 0, FENK_FrameBuffer->width, FENK_FrameBuffer->height);
+    if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+void FENK_SetPostShader(int id) { FENK_postshader_id = id; }
+
+void FENK_SetFadeValue(float value) { FENK_fadevalue = value; }
+
+void FENK_SetScanlineValue(float value) { FENK_scanlinevalue = value; }

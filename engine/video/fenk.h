@@ -1,0 +1,70 @@
+/* The engine's video front door: start-up, frame pacing and presentation. Programs
+ * include this one header for the whole video layer. */
+#ifndef FENK_VIDEO_FENK_H
+#define FENK_VIDEO_FENK_H
+
+#include <stdint.h>
+
+#include "video/video_opengl.h"
+#include "video/video_opengl_extended.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Bit 0 of FENK_InitVideo's flags. */
+#define FENK_FULLSCREEN 1
+#define FENK_DEFAULT_REFRESHRATE 60
+
+typedef struct s_video {
+    int32_t width;
+    int32_t height;
+    int32_t pitch;
+    int32_t bpp;
+    int32_t bytespp;
+    int32_t rmask;
+    int32_t gmask;
+    int32_t bmask;
+    int32_t rshift;
+    int32_t gshift;
+    int32_t bshift;
+    int32_t rbits;
+    int32_t gbits;
+    int32_t bbits;
+    int32_t reserved; /* set to 0, read by nothing */
+} s_video;
+
+extern s_video FENK_video;
+
+extern int FENK_postshader_id;
+extern float FENK_fadevalue;
+extern float FENK_scanlinevalue;
+/* Set to 1 by the host once the shading language is usable. */
+extern int FENK_shaders_enabled;
+extern int fenk_whitetexture_id;
+
+extern int FENK_video_updatespeed;
+extern uint32_t FENK_video_time;
+extern int FENK_video_numframes;
+extern int FENK_video_fps;
+extern uint32_t FENK_video_oldtime;
+
+void FENK_InitVideo(int width, int height, int flags);
+void FENK_CloseVideo(void);
+
+/* rate >= 0: frames per second; rate < 0: minus the period in milliseconds. */
+void FENK_SetRefreshRate(int rate);
+float FENK_WaitRefresh(void);
+int FENK_GetFPS(void);
+
+void FENK_SwapBuffers(void);
+void FENK_SwapBuffersBasic(void);
+void FENK_SetPostShader(int id);
+void FENK_SetFadeValue(float value);
+void FENK_SetScanlineValue(float value);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,188 @@
+// GLSL programs: compile and link with the compiler's and linker's logs printed, load
+// sources from text files, bind, and set uniforms by name.
+#include "video/video_opengl_extended.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "video/fenk.h"
+
+s_shader FENK_shader[FENK_MAXSHADERS];
+int FENK_numshaders;
+
+const char *vv_defaultpostshader =
+    "#version 120\n"
+    "varying vec2 texCoord;\n"
+    "void main()\n"
+    "{\n"
+    "    texCoord = gl_MultiTexCoord0.xy;\n"
+    "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+    "}\n";
+
+// Odd rows, counted from the bottom of the picture, are darkened by scanlinevalue;
+// then everything is scaled by fadevalue.
+const char *ff_defaultpostshader =
+    "#version 120\n"
+    "uniform sampler2D fbo_texture;\n"
+    "uniform sampler2D fbo_depth;\n"
+    "uniform float width;\n"
+    "uniform float height;\n"
+    "uniform float fadevalue;\n"
+    "uniform float scanlinevalue;\n"
+    "varying vec2 texCoord;\n"
+    "void main()\n"
+    "{\n"
+    "    vec4 c = texture2D(fbo_texture, texCoord);\n"
+    "    float row = floor(texCoord.y * height);\n"
+    "    vec4 colour = c;\n"
+    "    if (mod(row, 2.0) >= 1.0)\n"
+    "        colour = c * (1.0 - scanlinevalue);\n"
+    "    gl_FragColor = colour * fadevalue;\n"
+    "}\n";
+
+namespace {
+
+// A deleted entry holds no program, so a second delete or a late bind cannot reach a
+// GL object that has since been given the same name.
+bool valid_shader(int id) {
+    return FENK_shaders_enabled && id >= 0 && id < FENK_numshaders && FENK_shader[id].program != 0;
+}
+
+void validateShader(GLuint object, const char *label) {
+    char log[FENK_SHADERLOGSIZE] = {0};
+    GLsizei length = 0;
+    glGetShaderInfoLog(object, FENK_SHADERLOGSIZE, &length, log);
+    if (length > 0)
+        printf("Shader %d,%s,compiler error: %s\n", static_cast<int>(object), label ? label : "", log);
+}
+
+void validateProgram(GLuint program) {
+    char log[FENK_SHADERLOGSIZE] = {0};
+    GLsizei length = 0;
+    glGetProgramInfoLog(program, FENK_SHADERLOGSIZE, &length, log);
+    if (length > 0) printf("Program %d,link error: %s\n", static_cast<int>(program), log);
+    glValidateProgram(program);
+    GLint status = 0;
+    glGetProgramiv(program, GL_VALIDATE_STATUS, &status);
+    if (status == 0) printf("Error validating shader %d\n", static_cast<int>(program));
+}
+
+// The whole file as a text the caller frees, or null for a missing or empty file.
+char *textFileRead(const char *path) {
+    if (!path) return nullptr;
+    FILE *file = fopen(path, "rt");
+    if (!file) return nullptr;
+    char *text = nullptr;
+    if (fseek(file, 0, SEEK_END) == 0) {
+        const long size = ftell(file);
+        rewind(file);
+        if (size > 0) {
+            text = static_cast<char *>(malloc(static_cast<size_t>(size) + 1));
+            if (text) {
+                const size_t got = fread(text, 1, static_cast<size_t>(size), file);
+                text[got] = 0;
+            }
+        }
+    }
+    fclose(file);
+    return text;
+}
+
+GLint uniform_location(int id, const char *name) {
+    FENK_BindShader(id);
+    return glGetUniformLocation(FENK_shader[id].program, name);
+}
+
+}  // namespace
+
+int FENK_InitShader(const char *vsrc, const char *fsrc) {
+    const int id = FENK_numshaders;
+    if (id >= FENK_MAXSHADERS) {
+        printf("- ERROR: Shader not created, all %d in use.\n", FENK_MAXSHADERS);
+        return -1;
+    }
+    if (FENK_shaders_enabled) {
+        if (!vsrc || !fsrc) {
+            // Checked before any GL object exists, so a refused slot leaks nothing.
+            printf("Either vertex shader or fragment shader file not found.");
+            return -1;
+        }
+        s_shader &entry = FENK_shader[id];
+        entry.vertex = glCreateShader(GL_VERTEX_SHADER);
+        entry.fragment = glCreateShader(GL_FRAGMENT_SHADER);
+        glShaderSource(entry.vertex, 1, &vsrc, nullptr);
+        glShaderSource(entry.fragment, 1, &fsrc, nullptr);
+        glCompileShader(entry.vertex);
+        validateShader(entry.vertex, "vertexshader");
+        glCompileShader(entry.fragment);
+        validateShader(entry.fragment, "fragmentshader");
+        entry.program = glCreateProgram();
+        glAttachShader(entry.program, entry.fragment);
+        glAttachShader(entry.program, entry.vertex);
+        glLinkProgram(entry.program);
+        validateProgram(entry.program);
+    }
+    FENK_numshaders += 1;
+    return id;
+}
+
+int FENK_LoadShader(const char *vpath, const char *fpath) {
+    char *vsrc = textFileRead(vpath);
+    char *fsrc = textFileRead(fpath);
+    const int id = FENK_InitShader(vsrc, fsrc);
+    free(vsrc);
+    free(fsrc);
+    return id;
+}
+
+int FENK_InitDefaultPostShader(void) {
+    return FENK_InitShader(vv_defaultpostshader, ff_defaultpostshader);
+}
+
+void FENK_DeleteShader(int id) {
+    if (!valid_shader(id)) return;
+    s_shader &entry = FENK_shader[id];
+    glDetachShader(entry.program, entry.fragment);
+    glDetachShader(entry.program, entry.vertex);
+    glDeleteShader(entry.fragment);
+    glDeleteShader(entry.vertex);
+    glDeleteProgram(entry.program);
+    entry = s_shader{};
+}
+
+void FENK_BindShader(int id) {
+    if (!valid_shader(id)) return;
+    glUseProgram(FENK_shader[id].program);
+}
+
+void FENK_UnbindShader(void) {
+    if (!FENK_shaders_enabled) return;
+    glUseProgram(0);
+}
+
+void FENK_SetShaderUniform1i(int id, const char *name, int value) {
+    if (valid_shader(id)) glUniform1i(uniform_location(id, name), value);
+}
+
+void FENK_SetShaderUniform1f(int id, const char *name, float value) {
+    if (valid_shader(id)) glUniform1f(uniform_location(id, name), value);
+}
+
+void FENK_SetShaderUniform2f(int id, const char *name, float a, float b) {
+    if (valid_shader(id)) glUniform2f(uniform_location(id, name), a, b);
+}
+
+void FENK_SetShaderUniform3f(int id, const char *name, float a, float b, float c) {
+    if (valid_shader(id)) glUniform3f(uniform_location(id, name), a, b, c);
+}
+
+void FENK_SetShaderUniform4f(int id, const char *name, float a, float b, float c, float d) {
+    if (valid_shader(id)) glUniform4f(uniform_location(id, name), a, b, c, d);
+}
+
+void FENK_SetShaderUniform1fv(int id, const char *name, int count, const float *values) {
+    if (valid_shader(id)) glUniform1fv(uniform_location(id, name), count, values);
+}

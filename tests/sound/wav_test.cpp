@@ -1,0 +1,189 @@
+// WAV files: loading through the sound system, the rejected and the damaged files,
+// and saving back byte for byte.
+#include "sound_fixture.h"
+
+namespace {
+
+class SoundWav : public SoundTest {
+protected:
+    void SetUp() override
+    {
+        SoundTest::SetUp();
+        init();
+    }
+
+    void TearDown() override
+    {
+        Soundsystem_DeleteSound(&s);
+        Soundsystem_CloseAudio();
+        SoundTest::TearDown();
+    }
+
+    // Loads a file put under the name and returns what was printed past the
+    // "Loading sound" line and the file layer's own.
+    std::string load(const std::string &name, const std::string &bytes)
+    {
+        if (name.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos)
+            put(name, bytes);
+        mount();
+        std::string out = printed([&] { Soundsystem_LoadSound(name.c_str(), &s); });
+        size_t cut = out.find("loading file for dir: ");
+        if (cut != std::string::npos)
+            out = out.substr(out.find('\n', cut) + 1);
+        else
+            out = out.substr(out.find('\n') + 1);
+        return out;
+    }
+
+    s_sound s;
+};
+
+std::string counting(size_t bytes)
+{
+    std::string data(bytes, '\0');
+    for (size_t i = 0; i < bytes; i++)
+        data[i] = (char)(i * 7 + 3);
+    return data;
+}
+
+} // namespace
+
+TEST_F(SoundWav, LoadsTheCanonicalLayout)
+{
+    std::string data = counting(4000000);
+    EXPECT_EQ(load("music.wav", wavimage(2, 44100, 16, data)), "");
+    EXPECT_EQ(s.channels, 2);
+    EXPECT_EQ(s.bits, 16);
+    EXPECT_EQ(s.frequency, 44100u);
+    EXPECT_EQ(s.size, 4000000u);
+    EXPECT_EQ(s.length, 2000000u);
+    EXPECT_EQ(s.step, 512u);
+    EXPECT_EQ(s.volume_left, 128);
+    EXPECT_EQ(s.playing, 0);
+    ASSERT_NE(s.data, nullptr);
+    EXPECT_TRUE(std::string((const char *)s.data, s.size) == data);
+    EXPECT_EQ(soundsystem.numsounds, 1);
+
+    Soundsystem_DeleteSound(&s);
+    data = counting(1000);
+    load("mono.wav", wavimage(1, 22050, 8, data));
+    EXPECT_EQ(s.length, 1000u);
+    EXPECT_EQ(s.step, 128u);
+    EXPECT_EQ(std::string((const char *)s.data, s.size), data);
+}
+
+TEST_F(SoundWav, OnlyTheWavExtensionInAnyCaseLoads)
+{
+    std::string image = wavimage(1, 44100, 16, counting(64));
+    // The data image holds lower-case names; the name asked for may be in any case.
+    for (const char *name : {"sound.wav", "SOUND.Wav", "a.b.WAV"}) {
+        std::string lower = name;
+        for (char &c : lower)
+            c = (char)tolower(c);
+        put(lower, image);
+        load(name, image);
+        EXPECT_EQ(s.length, 32u) << name;
+        Soundsystem_DeleteSound(&s);
+    }
+    for (const char *name : {"sound.ogg", "sound", ".wav", "sound.wavwavwavwavwav"}) {
+        load(name, image);
+        EXPECT_EQ(s.length, 0u) << name;
+        EXPECT_EQ(s.data, nullptr) << name;
+        EXPECT_EQ(s.volume, 255) << name;
+    }
+    put("other.wav", image);
+    EXPECT_EQ(printed([&] { Soundsystem_LoadSound("missing.wav", &s); }),
+              "Loading sound missing.wav\nloading file for dir: data/missing.wav\n");
+    EXPECT_EQ(s.length, 0u);
+}
+
+TEST_F(SoundWav, HeadersOutsideTheCanonicalLayoutAreRejected)
+{
+    std::string image = wavimage(2, 44100, 16, counting(64));
+
+    std::string fmtx = image;
+    fmtx[15] = 'X';
+    EXPECT_EQ(load("fmtx.wav", fmtx), "");
+    EXPECT_EQ(s.length, 32u);
+    Soundsystem_DeleteSound(&s);
+
+    std::string riff = image;
+    riff[0] = 'X';
+    EXPECT_EQ(load("riff.wav", riff), "No WAV file");
+    EXPECT_EQ(s.length, 0u);
+
+    std::string list = image;
+    list.replace(36, 4, "LIST");
+    EXPECT_EQ(load("list.wav", list), "");
+    EXPECT_EQ(s.length, 0u);
+    EXPECT_EQ(s.channels, 2);
+
+    EXPECT_EQ(load("float.wav", wavimage(1, 48000, 32, counting(64), 3)), "Not PCM signed");
+    EXPECT_EQ(s.length, 0u);
+    EXPECT_EQ(s.bits, 32);
+    EXPECT_EQ(s.frequency, 48000u);
+}
+
+TEST_F(SoundWav, DamagedFilesGiveAMessageAndNoSamples)
+{
+    EXPECT_EQ(load("short.wav", wavimage(1, 44100, 16, "").substr(0, 43)), "WAV file too short: 43 bytes\n");
+    EXPECT_EQ(s.length, 0u);
+    EXPECT_EQ(load("empty.wav", wavimage(1, 44100, 16, "")), "WAV file has no samples\n");
+    EXPECT_EQ(s.length, 0u);
+    EXPECT_EQ(s.data, nullptr);
+    EXPECT_EQ(load("bits.wav", wavimage(1, 44100, 4, counting(64))),
+              "WAV format not supported: 1 channels, 4 bits, 44100 Hz\n");
+    EXPECT_EQ(s.length, 0u);
+    EXPECT_EQ(load("channels.wav", wavimage(3, 44100, 16, counting(60))),
+              "WAV format not supported: 3 channels, 16 bits, 44100 Hz\n");
+    EXPECT_EQ(load("rate.wav", wavimage(1, 0, 16, counting(60))),
+              "WAV format not supported: 1 channels, 16 bits, 0 Hz\n");
+    EXPECT_EQ(s.data, nullptr);
+
+    // A data size past the end keeps the whole frames that are there.
+    std::string cut = wavimage(2, 44100, 16, counting(4000));
+    cut.resize(44 + 1003);
+    EXPECT_EQ(load("cut.wav", cut), "WAV data cut to 1000 bytes\n");
+    EXPECT_EQ(s.size, 1000u);
+    EXPECT_EQ(s.length, 500u);
+    EXPECT_EQ(std::string((const char *)s.data, 1000), counting(1000));
+}
+
+TEST_F(SoundWav, SavingWritesTheLoadedFileBackByteForByte)
+{
+    for (auto [channels, bits] : {std::pair{2, 16}, {1, 8}}) {
+        std::string image = wavimage((uint16_t)channels, 44100, (uint16_t)bits, counting(4400));
+        load("in.wav", image);
+        EXPECT_EQ(printed([&] { EXPECT_EQ(Soundsystem_SaveSound("out.wav", &s), 1); }),
+                  "loading file for dir: data//out.wav\n");
+        EXPECT_TRUE(get("out.wav") == image) << channels << " channels";
+        Soundsystem_DeleteSound(&s);
+    }
+    // 16-bit stereo at 44100 Hz: byte rate 176400, block align 4.
+    std::string saved = get("out.wav");
+    load("in.wav", wavimage(2, 44100, 16, counting(8)));
+    printed([&] { Soundsystem_SaveSound("out.wav", &s); });
+    saved = get("out.wav");
+    EXPECT_EQ((uint8_t)saved[28] | (uint8_t)saved[29] << 8 | (uint8_t)saved[30] << 16, 176400);
+    EXPECT_EQ(saved[32], 4);
+}
+
+// A stereo stream's length counts frames; the file describes all of its memory, so it
+// reads back as it was.
+TEST_F(SoundWav, SavedStreamsFollowTheirSampleMemory)
+{
+    mount();
+    printed([&] { Soundsystem_CreateSoundStream(&s, nullptr, 44100, 16, 2, 100); });
+    ASSERT_EQ(s.size, 400u);
+    for (uint32_t i = 0; i < s.size; i++)
+        ((uint8_t *)s.data)[i] = (uint8_t)(i * 13);
+    std::string memory((const char *)s.data, s.size);
+    printed([&] { Soundsystem_SaveSound("stream.wav", &s); });
+    EXPECT_TRUE(get("stream.wav") == wavimage(2, 44100, 16, memory));
+
+    s_sound back;
+    printed([&] { Soundsystem_LoadSound("stream.wav", &back); });
+    EXPECT_EQ(back.size, s.size);
+    EXPECT_EQ(std::string((const char *)back.data, back.size), memory);
+    Soundsystem_DeleteSound(&back);
+}

@@ -1,0 +1,242 @@
+// Start-up state, frame buffers and textures, read back from the GL.
+#include <cstring>
+
+#include "video_fixture.h"
+
+namespace {
+
+GLint tex_param(int texture, GLenum name) {
+    GLint value = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    return value;
+}
+
+GLint bound_fbo() {
+    GLint fbo = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &fbo);
+    return fbo;
+}
+
+}  // namespace
+
+TEST_F(VideoTest, StartUpMessagesAndState) {
+    EXPECT_EQ(startup_output,
+              "[FENK] Init Glew\n\nReady for GLSL\n[FENK] Init OpenGL\n"
+              "[FENK] Init Framebuffer\n[FENK] Init Framebuffer: 64,48\n");
+    EXPECT_EQ(startup_framebuffers, 1);
+    EXPECT_EQ(FENK_shaders_enabled, 1);
+    EXPECT_EQ(FENK_framebuffers_enabled, 1);
+
+    const s_video expected = {64, 48, 64, 32, 4, 0x00FF0000, 0x0000FF00, 0x000000FF,
+                              16, 8, 0, 8, 8, 8, 0};
+    EXPECT_EQ(memcmp(&FENK_video, &expected, sizeof(expected)), 0);
+
+    EXPECT_EQ(FENK_FrameBuffer, &FENK_framebuffers[0]);
+    EXPECT_EQ(FENK_framebuffers[0].width, 64);
+    EXPECT_EQ(FENK_framebuffers[0].height, 48);
+    EXPECT_EQ(FENK_framebuffers[0].flags, 0);
+    EXPECT_EQ(tex_param(FENK_GetFrameBufferTexture(0), GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    GLint func = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &func);
+    EXPECT_EQ(func, GL_LEQUAL);
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &func);
+    EXPECT_EQ(func, GL_GREATER);
+
+    // The white texture: 8 x 8 opaque white texels.
+    uint32_t texels[64] = {};
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    for (uint32_t t : texels) EXPECT_EQ(t, 0xFFFFFFFFu);
+}
+
+TEST_F(VideoTest, CreateFrameBufferIdsSizesAndObjects) {
+    const int expected_id = FENK_numframebuffers;
+    testing::internal::CaptureStdout();
+    const int plain = FENK_CreateFrameBuffer(20, 10, 0);
+    const int deep = FENK_CreateFrameBuffer(8, 6, FENK_FRAMEBUFFER_DEPTH | FENK_FRAMEBUFFER_LINEAR);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[FENK] Init Framebuffer: 20,10\n[FENK] Init Framebuffer: 8,6\n");
+    EXPECT_EQ(plain, expected_id);
+    EXPECT_EQ(deep, expected_id + 1);
+    EXPECT_EQ(FENK_framebuffers_enabled, 1);
+
+    // Creation neither makes the new one current nor leaves its object bound.
+    EXPECT_EQ(FENK_FrameBuffer, &FENK_framebuffers[0]);
+    EXPECT_EQ(bound_fbo(), 0);
+    GLint unit = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    EXPECT_EQ(unit, GL_TEXTURE0);
+
+    EXPECT_EQ(FENK_GetFrameBufferDepth(plain), 0);
+    EXPECT_NE(FENK_GetFrameBufferDepth(deep), 0);
+    const int colour = FENK_GetFrameBufferTexture(plain);
+    EXPECT_EQ(tex_param(colour, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    EXPECT_EQ(tex_param(colour, GL_TEXTURE_WRAP_S), GL_MIRRORED_REPEAT);
+    EXPECT_EQ(tex_param(FENK_GetFrameBufferTexture(deep), GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(tex_param(FENK_GetFrameBufferDepth(deep), GL_TEXTURE_WRAP_T), GL_CLAMP_TO_BORDER);
+
+    FENK_SetFrameBuffer(plain);
+    EXPECT_EQ(FENK_GetFrameBufferWidth(), 20);
+    EXPECT_EQ(FENK_GetFrameBufferHeight(), 10);
+    EXPECT_EQ(bound_fbo(), static_cast<GLint>(FENK_framebufferdata[plain].fbo));
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], 20);
+    EXPECT_EQ(vp[3], 10);
+    EXPECT_EQ(FENK_projectionmode, 1);
+    FENK_ClearFrameBuffer(kRed);
+    EXPECT_EQ(pixel(19, 9), kRed);
+
+    // Clearing a frame buffer with a depth texture clears its depth too.
+    FENK_SetFrameBuffer(deep);
+    glClearDepth(0.0);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    FENK_ClearFrameBuffer(kBlue);
+    float depth = 0;
+    glReadPixels(3, 3, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    EXPECT_EQ(depth, 1.0f);
+    EXPECT_EQ(pixel(0, 0), kBlue);
+}
+
+TEST_F(VideoTest, FullTableAndForeignIdsAreRefused) {
+    const int saved = FENK_numframebuffers;
+    FENK_numframebuffers = FENK_MAXFRAMEBUFFERS;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(FENK_CreateFrameBuffer(4, 4, 0), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "- ERROR: Framebuffer 4x4 not created, all 16 in use.\n");
+    EXPECT_EQ(FENK_numframebuffers, FENK_MAXFRAMEBUFFERS);
+    FENK_numframebuffers = saved;
+
+    for (int id : {-1, saved, 99}) {
+        FENK_SetFrameBuffer(id);
+        EXPECT_EQ(FENK_FrameBuffer, &FENK_framebuffers[0]);
+        EXPECT_EQ(FENK_GetFrameBufferTexture(id), 0);
+        EXPECT_EQ(FENK_GetFrameBufferDepth(id), 0);
+        const int triangles = FENK_stats_numtriangles;
+        FENK_DrawFrameBuffer(0, 0, 8, 8, id);
+        EXPECT_EQ(FENK_stats_numtriangles, triangles);
+    }
+}
+
+TEST_F(VideoTest, ClearColourWordIsRedGreenBlueAlphaFromTheLowByte) {
+    FENK_ClearFrameBuffer(0xFF0000FFu);
+    EXPECT_EQ(pixel(0, 0), kRed);
+    FENK_ClearFrameBuffer(0);
+    EXPECT_EQ(pixel(5, 5), rgba(0, 0, 0, 0));
+    FENK_ClearFrameBuffer(0x80402010u);
+    EXPECT_EQ(pixel(63, 47), rgba(0x10, 0x20, 0x40, 0x80));
+    // The clear colour stays set for the next plain glClear.
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(pixel(1, 1), rgba(0x10, 0x20, 0x40, 0x80));
+}
+
+TEST_F(VideoTest, TexturesKeepTexelBytesAndRows) {
+    // GL row 0 first: row 0 red, green; row 1 blue, white.
+    const int t = make_texture(2, 2, {kRed, kGreen, kBlue, kWhite});
+    uint32_t back[4] = {};
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back);
+    EXPECT_EQ(back[0], kRed);
+    EXPECT_EQ(back[3], kWhite);
+
+    // (u0, v0) at the top-left corner: texel row 0 comes out on top.
+    FENK_BindTexture(t);
+    FENK_DrawQuad(0, 0, 64, 48, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(0, 0), kRed);
+    EXPECT_EQ(pixel(63, 0), kGreen);
+    EXPECT_EQ(pixel(0, 47), kBlue);
+    EXPECT_EQ(pixel(63, 47), kWhite);
+    // Swapped v turns it upside down.
+    FENK_DrawQuad(0, 0, 64, 48, 0, 1, 1, 0);
+    EXPECT_EQ(pixel(0, 0), kBlue);
+    EXPECT_EQ(pixel(63, 47), kGreen);
+
+    FENK_UpdateTexture(t, 1, 1, std::vector<uint32_t>{kGreen}.data());
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 1);
+
+    FENK_SetTextureOptions(t, GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_MIRRORED_REPEAT);
+    EXPECT_EQ(tex_param(t, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(tex_param(t, GL_TEXTURE_WRAP_T), GL_MIRRORED_REPEAT);
+
+    const int fresh = FENK_CreateTexture(3, 5, nullptr, 0);
+    EXPECT_EQ(tex_param(fresh, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(tex_param(fresh, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    EXPECT_EQ(tex_param(fresh, GL_TEXTURE_WRAP_S), GL_REPEAT);
+    EXPECT_EQ(PowerOfTwo(3), 3);
+    FENK_DeleteTexture(fresh);
+    EXPECT_FALSE(glIsTexture(fresh));
+    FENK_DeleteTexture(t);
+}
+
+TEST_F(VideoTest, BindCacheCountsRealBindsUntilPresentation) {
+    FENK_stats_numtexturebinds = 0;
+    FENK_BindTexture(5);
+    FENK_BindTexture(5);
+    EXPECT_EQ(FENK_stats_numtexturebinds, 1);
+    EXPECT_EQ(FENK_lasttextureid, 5);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 5);
+
+    // A direct bind behind the cache's back is not seen: the cache still says 5.
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
+    FENK_BindTexture(5);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, static_cast<GLint>(fenk_whitetexture_id));
+
+    present();
+    EXPECT_EQ(FENK_lasttextureid, -1);
+    FENK_BindTexture(5);
+    EXPECT_EQ(FENK_stats_numtexturebinds, 1);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 5);
+
+    // A channel bind picks the unit (0 to 7), keeps it active, and leaves the cache alone.
+    FENK_BindTextureChannel(7, 2);
+    GLint unit = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    EXPECT_EQ(unit, GL_TEXTURE2);
+    FENK_BindTextureChannel(9, 8);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    EXPECT_EQ(unit, GL_TEXTURE2);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 9);
+    EXPECT_EQ(FENK_lasttextureid, 5);
+    EXPECT_EQ(FENK_stats_numtexturebinds, 1);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation) {
+    // Without frame buffer objects drawing lands in the window and presentation copies
+    // it into the current frame buffer's texture before showing it.
+    FENK_framebuffers_enabled = 0;
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    FENK_SetFrameBuffer(0);
+    EXPECT_EQ(bound_fbo(), 0);
+    FENK_ClearFrameBuffer(kBlack);
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
+    FENK_DrawColorQuad(0, 0, 16, 8, 0, 1, 0, 1);
+    const PresentedFrame &frame = present();
+    EXPECT_EQ(frame.picture.at(0, 0), kGreen);
+    EXPECT_EQ(frame.picture.at(15, 7), kGreen);
+    EXPECT_EQ(frame.picture.at(16, 8), kBlack);
+    EXPECT_EQ(bound_fbo(), 0);
+
+    uint32_t corner = 0;
+    glBindTexture(GL_TEXTURE_2D, FENK_GetFrameBufferTexture(0));
+    std::vector<uint32_t> texels(64 * 48);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    corner = texels[47 * 64];  // top-left on screen is the texture's last row
+    EXPECT_EQ(corner, kGreen);
+    EXPECT_EQ(FENK_framebufferdata[0].pixels[47 * 64 * 4 + 1], 255);
+}

@@ -1,0 +1,136 @@
+// Presentation: the current frame buffer stretched over the window, with and without
+// the default post shader, and what it leaves behind for the next frame.
+#include "video_fixture.h"
+
+namespace {
+
+GLint bound_fbo() {
+    GLint fbo = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &fbo);
+    return fbo;
+}
+
+int channel(uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
+
+}  // namespace
+
+TEST_F(VideoTest, PresentationShowsTheFrameBufferUprightAndResetsTheFrame) {
+    FENK_DrawColorQuad(0, 0, 32, 24, 1, 0, 0, 1);
+    FENK_DrawColorQuad(32, 24, 32, 24, 0, 0, 1, 1);
+    FENK_DrawLineRGB(0, 40.5f, 64, 40.5f, 0, 1, 0, 1);
+    const Picture drawn = read_target();
+    FENK_BindTexture(fenk_whitetexture_id);
+    FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    const int lines = FENK_stats_numlines;
+
+    // Fade and scan lines act only through a post shader.
+    FENK_SetFadeValue(0.0f);
+    FENK_SetScanlineValue(1.0f);
+    const uint64_t before = fenk_headless_framecount();
+    const PresentedFrame &frame = present();
+    EXPECT_EQ(frame.frame, before);
+    EXPECT_EQ(frame.picture.width, kVideoWidth);
+    EXPECT_EQ(frame.picture.height, kVideoHeight);
+    EXPECT_EQ(frame.picture.pixels, drawn.pixels);
+    EXPECT_EQ(frame.picture.at(0, 0), kRed);
+    EXPECT_EQ(frame.picture.at(63, 47), kBlue);
+
+    // Drawing goes on into the same frame buffer, with the frame's bookkeeping reset.
+    EXPECT_EQ(bound_fbo(), static_cast<GLint>(FENK_framebufferdata[0].fbo));
+    EXPECT_EQ(FENK_projectionmode, 1);
+    EXPECT_EQ(FENK_lasttextureid, -1);
+    EXPECT_EQ(FENK_stats_numtriangles, 0);
+    EXPECT_EQ(FENK_stats_numtexturebinds, 0);
+    EXPECT_EQ(FENK_stats_numstateswitches, 0);
+    EXPECT_EQ(FENK_stats_numlines, lines);
+    EXPECT_EQ(read_target().pixels, drawn.pixels);
+    FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
+}
+
+TEST_F(VideoTest, PresentationStretchesAnySizeOverTheVideo) {
+    // Smaller: 16 x 12, nearest filtering, four quadrants.
+    const int small = FENK_CreateFrameBuffer(16, 12, 0);
+    FENK_SetFrameBuffer(small);
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
+    FENK_ClearFrameBuffer(kBlack);
+    FENK_DrawColorQuad(0, 0, 8, 6, 1, 0, 0, 1);
+    FENK_DrawColorQuad(8, 6, 8, 6, 0, 1, 0, 1);
+    const PresentedFrame &frame = present();
+    ASSERT_EQ(frame.picture.width, kVideoWidth);
+    for (int y = 0; y < kVideoHeight; ++y)
+        for (int x = 0; x < kVideoWidth; ++x) {
+            const uint32_t expected = (x < 32 && y < 24) ? kRed : (x >= 32 && y >= 24) ? kGreen : kBlack;
+            ASSERT_EQ(frame.picture.at(x, y), expected) << x << "," << y;
+        }
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], 16);
+    EXPECT_EQ(vp[3], 12);
+    EXPECT_EQ(bound_fbo(), static_cast<GLint>(FENK_framebufferdata[small].fbo));
+
+    // Larger: 128 x 96 fills the whole window too.
+    const int large = FENK_CreateFrameBuffer(128, 96, FENK_FRAMEBUFFER_LINEAR);
+    FENK_SetFrameBuffer(large);
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
+    FENK_ClearFrameBuffer(kBlue);
+    FENK_DrawColorQuad(0, 0, 128, 48, 1, 1, 1, 1);
+    const PresentedFrame &big = present();
+    EXPECT_EQ(big.picture.at(0, 0), kWhite);
+    EXPECT_EQ(big.picture.at(63, 22), kWhite);
+    EXPECT_EQ(big.picture.at(63, 25), kBlue);
+    EXPECT_EQ(big.picture.at(0, 47), kBlue);
+}
+
+TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade) {
+    testing::internal::CaptureStdout();
+    const int post = FENK_InitDefaultPostShader();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_GE(post, 0);
+    FENK_ClearFrameBuffer(rgba(200, 100, 50));
+    FENK_SetPostShader(post);
+
+    // Untouched with scan lines 0 and fade 1.
+    const PresentedFrame &plain = present();
+    EXPECT_EQ(plain.picture.at(10, 10), rgba(200, 100, 50));
+    EXPECT_EQ(plain.picture.at(10, 11), rgba(200, 100, 50));
+    GLint program = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(program, 0);
+
+    // Scan lines 1: odd rows counted from the bottom are black, all four channels.
+    FENK_SetScanlineValue(1.0f);
+    const PresentedFrame &lines = present();
+    for (int y = 0; y < kVideoHeight; ++y) {
+        const int row_from_bottom = kVideoHeight - 1 - y;
+        EXPECT_EQ(lines.picture.at(5, y), row_from_bottom % 2 ? rgba(0, 0, 0, 0) : rgba(200, 100, 50))
+            << y;
+    }
+
+    // Half scan lines and half fade.
+    FENK_SetScanlineValue(0.5f);
+    FENK_SetFadeValue(0.5f);
+    const PresentedFrame &faded = present();
+    EXPECT_NEAR(channel(faded.picture.at(3, kVideoHeight - 1)), 100, 1);
+    EXPECT_NEAR(channel(faded.picture.at(3, kVideoHeight - 2)), 50, 1);
+    EXPECT_NEAR(static_cast<int>(faded.picture.at(3, kVideoHeight - 1) >> 24), 128, 1);
+
+    FENK_SetFadeValue(0.0f);
+    FENK_SetScanlineValue(0.0f);
+    EXPECT_EQ(present().picture.at(30, 30), rgba(0, 0, 0, 0));
+    FENK_SetPostShader(-1);
+}
+
+TEST_F(VideoTest, PlainPresentationLeavesTheFrameAlone) {
+    const PresentedFrame &first = present();
+    const int count = first.count;
+    FENK_DrawColorQuad(0, 0, 4, 4, 1, 1, 1, 1);
+    FENK_BindTexture(fenk_whitetexture_id);
+    FENK_SwapBuffersBasic();
+    EXPECT_EQ(presented.count, count + 1);
+    EXPECT_EQ(FENK_stats_numtriangles, 2);
+    EXPECT_EQ(FENK_lasttextureid, static_cast<int>(fenk_whitetexture_id));
+    // Drawing now goes into the window until the next frame buffer switch.
+    EXPECT_EQ(bound_fbo(), 0);
+    FENK_SetFrameBuffer(0);
+    EXPECT_EQ(bound_fbo(), static_cast<GLint>(FENK_framebufferdata[0].fbo));
+}
