@@ -191,9 +191,19 @@ Picture scene_background(int w, int h)
     Picture p(w, h);
     const float fx0 = picture_x, fy0 = picture_y, fx1 = picture_x + picture_size, fy1 = picture_y + picture_size;
     const float horizon = h * 0.66f;
+    auto floor_colour = [](float u, float dv) {
+        dv = std::max(dv, 1e-4f);
+        float z = 0.05f / dv, gx = (u - 0.5f) * z * 8.0f;
+        float lx = std::fabs(fract(gx) - 0.5f), lz = std::fabs(fract(z * 1.5f) - 0.5f);
+        float lw = 0.015f * z;
+        float grid = std::max(smoothstep(lw + 0.04f, lw, 0.5f - lx), smoothstep(lw + 0.04f, lw, 0.5f - lz));
+        Vec3 c = v3(0.03f, 0.0f, 0.07f) + v3(0.2f, 0.05f, 0.3f) * std::exp(-dv * 10.0f);
+        // Far off, the lines melt into the horizon haze.
+        c = mix(c, v3(0.2f, 0.6f, 0.9f), grid * smoothstep(0.004f, 0.03f, dv) * 0.8f);
+        return c + v3(0.12f, 0.2f, 0.45f) * std::exp(-dv * 60.0f) * 0.6f;
+    };
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            float u = float(x) / w;
             Vec3 c;
             if (y < horizon) {
                 float t = y / horizon;
@@ -202,14 +212,13 @@ Picture scene_background(int w, int h)
                     c += v3(0.5f + 0.5f * hash2(x, y, 6)) * (1 - t);
                 c += v3(0.6f, 0.2f, 0.5f) * std::exp(-(horizon - y) / (h * 0.05f)) * 0.5f;
             } else {
-                // A grid floor running away to the horizon.
-                float dv = (y - horizon) / h;
-                float z = 0.05f / dv, gx = (u - 0.5f) * z * 8.0f;
-                float lx = std::fabs(fract(gx) - 0.5f), lz = std::fabs(fract(z * 1.5f) - 0.5f);
-                float lw = 0.015f * z;
-                float grid = std::max(smoothstep(lw + 0.04f, lw, 0.5f - lx), smoothstep(lw + 0.04f, lw, 0.5f - lz));
-                c = v3(0.03f, 0.0f, 0.07f) + v3(0.2f, 0.05f, 0.3f) * std::exp(-dv * 10.0f);
-                c = mix(c, v3(0.2f, 0.6f, 0.9f), grid * saturate(1.0f - z * 0.04f) * 0.8f);
+                // A grid floor running away to the horizon, 4 x 4 samples a pixel: its lines
+                // get thinner than a pixel long before they reach it.
+                c = Vec3{};
+                for (int j = 0; j < 4; ++j)
+                    for (int i = 0; i < 4; ++i)
+                        c += floor_colour((x + (i + 0.5f) / 4) / w, (y + (j + 0.5f) / 4 - horizon) / h);
+                c = c * (1.0f / 16);
             }
             // Glow behind the picture square, and the square's frame.
             float cxp = (x - (fx0 + fx1) / 2) / w, cyp = (y - (fy0 + fy1) / 2) / h;
