@@ -1,0 +1,75 @@
+/* Controllers and key mapping: key sets, joysticks, the mouse and the last key code,
+ * each reduced to the same record of axes and direction and button bits, and the
+ * engine's edge-detecting key, key-code and mouse calls over the platform's raw input. */
+#ifndef FENK_INPUT_COREINPUT_H
+#define FENK_INPUT_COREINPUT_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define FENK_MAXCONTROLLERS 8
+#define FENK_CONTROLLERKEYS 16
+/* Joysticks looked for by FENK_InitControllers. */
+#define FENK_MAXJOYSTICKS 4
+
+/* Controller kinds (s_controller.type). */
+#define FENK_CONTROLLER_KEYS 1
+#define FENK_CONTROLLER_JOYSTICK 2
+#define FENK_CONTROLLER_KEYCODE 3
+#define FENK_CONTROLLER_MOUSE 4
+
+/* Direction and button bits, the layout of the key bit mask; buttons from 0x0010 up. */
+#define FENK_BUTTON_UP 0x0001
+#define FENK_BUTTON_DOWN 0x0002
+#define FENK_BUTTON_LEFT 0x0004
+#define FENK_BUTTON_RIGHT 0x0008
+#define FENK_BUTTON_DIRECTIONS 0x000F
+/* Axis value of a held direction key, and the dead zone of the combined word. */
+#define FENK_AXIS_FULL 127
+#define FENK_AXIS_DEADZONE 64
+
+typedef struct s_controller {
+    int32_t type;       /* FENK_CONTROLLER_*, 0 for an unused record */
+    int32_t device;     /* joystick number for joysticks, else 0 */
+    int32_t x;          /* -127..127 for keys and joysticks; mouse x for the mouse */
+    int32_t y;
+    int32_t z;          /* third and fourth joystick axes; 0 otherwise */
+    int32_t r;
+    int32_t buttons;    /* current bits (the key code itself for the key-code source) */
+    int32_t oldbuttons; /* edge state: see FENK_GetControllerKeys and FENK_PollControllers */
+    int32_t active;     /* 1 while polled; a joystick that stops answering drops to 0 */
+} s_controller;
+
+extern s_controller FENK_controller[FENK_MAXCONTROLLERS];
+extern int FENK_controllerkeys[FENK_MAXCONTROLLERS][FENK_CONTROLLERKEYS];
+extern int FENK_numcontrollers;
+extern int fenk_input_prevcontrollerkey;
+extern int fenk_input_prevkey;
+
+void FENK_InitControllers(void);
+void FENK_GetControllerKeys(int n, int *buttons, int *pressed);
+void FENK_PollControllers(void);
+void FENK_GetAllControllers(int *buttons, int *pressed);
+/* Returns the new controller's number, or -1 when the table is full or keys16 is null. */
+int FENK_AddKeyController(int *keys16);
+/* Returns 0, or -1 (nothing changed) for a number outside the table or a null table. */
+int FENK_SetKeyController(int n, int *keys16);
+
+void FENK_GetKeycode(int *code, int *changed);
+void FENK_GetKeys(int *keys, int *pressed);
+
+void FENK_GetMouse(int *x, int *y, int *buttons);
+void FENK_GetMouseWheel(int *z, int *direction);
+void FENK_SetMouse(int x, int y);
+void FENK_ShowMouse(void);
+void FENK_HideMouse(void);
+void FENK_SetMouseMode(int mode);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
