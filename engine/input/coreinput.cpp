@@ -80,6 +80,10 @@ int read_keys(int n, int *x, int *y) {
     return bits;
 }
 
+void set_keys(int n, const int *keys16) {
+    memcpy(FENK_controllerkeys[n], keys16, sizeof FENK_controllerkeys[n]);
+}
+
 void add_controller(int n, int type, int device) {
     s_controller &c = FENK_controller[n];
     memset(&c, 0, sizeof c);
@@ -151,10 +155,10 @@ void FENK_InitControllers(void) {
         n++;
     }
     add_controller(n, FENK_CONTROLLER_KEYS, 0);
-    FENK_SetKeyController(n, const_cast<int *>(first_keys));
+    set_keys(n, first_keys);
     n++;
     add_controller(n, FENK_CONTROLLER_KEYS, 0);
-    FENK_SetKeyController(n, const_cast<int *>(second_keys));
+    set_keys(n, second_keys);
     n++;
     add_controller(n, FENK_CONTROLLER_MOUSE, 0);
     n++;
@@ -223,14 +227,14 @@ int FENK_AddKeyController(int *keys16) {
         return -1;
     }
     add_controller(n, FENK_CONTROLLER_KEYS, 0);
-    FENK_SetKeyController(n, keys16);
+    set_keys(n, keys16);
     FENK_numcontrollers = n + 1;
     return n;
 }
 
 int FENK_SetKeyController(int n, int *keys16) {
     if (!keys16 || !valid_controller(n)) return -1;
-    memcpy(FENK_controllerkeys[n], keys16, sizeof FENK_controllerkeys[n]);
+    set_keys(n, keys16);
     return 0;
 }
 

@@ -42,13 +42,12 @@ void fenk_getmouse(int *x, int *y, int *buttons) {
 }
 
 void fenk_setmouse(int x, int y) {
-  stub_host.set_x = x;
-  stub_host.set_y = y;
-  stub_host.sets++;
+  stub_host.cursor_x = x;
+  stub_host.cursor_y = y;
 }
 
-void fenk_showmouse(void) { stub_host.cursor_count++; }
-void fenk_hidemouse(void) { stub_host.cursor_count--; }
+void fenk_showmouse(void) {}
+void fenk_hidemouse(void) {}
 
 int fenk_getnumjoysticks(void) { return STUB_JOYSTICKS; }
 

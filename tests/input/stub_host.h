@@ -19,8 +19,6 @@ struct StubJoystick {
 struct StubHost {
   StubJoystick joysticks[STUB_JOYSTICKS];
   int cursor_x, cursor_y;
-  int set_x, set_y, sets;
-  int cursor_count;
 };
 
 extern StubHost stub_host;
