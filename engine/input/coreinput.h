@@ -39,7 +39,9 @@ typedef struct s_controller {
     int32_t z;          /* third and fourth joystick axes; 0 otherwise */
     int32_t r;
     int32_t buttons;    /* current bits (the key code itself for the key-code source) */
-    int32_t oldbuttons; /* edge state: see FENK_GetControllerKeys and FENK_PollControllers */
+    int32_t oldbuttons; /* after FENK_GetControllerKeys: the bits of that read; after a
+                           poll: the bits released since the previous poll. A program
+                           keeps to one of the two on a key set. */
     int32_t active;     /* 1 while polled; a joystick that stops answering drops to 0 */
 } s_controller;
 
