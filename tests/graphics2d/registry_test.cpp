@@ -57,18 +57,6 @@ TEST_F(Graphics2D, FlushDeletesSpritesThenBitmapsAndEmptiesTheRegistries)
     EXPECT_EQ(printed(FENK_ShowGraphicsMemory), report(1, 3, 0));
 }
 
-TEST_F(Graphics2D, AFullBitmapRegistryRefusesBeforeMakingATexture)
-{
-    for (int i = 0; i < FENK_MAXBITMAPS; i++)
-        FENK_CreateBitmap(1, 1, bitmap());
-    ASSERT_EQ(fenk_numbitmaps, FENK_MAXBITMAPS);
-    s_bitmap *extra = bitmap();
-    EXPECT_EQ(printed([&] { FENK_CreateBitmap(1, 1, extra); }), "- ERROR: bitmap registry full (1024 bitmaps).\n");
-    EXPECT_EQ(extra->pixels, nullptr);
-    EXPECT_EQ(extra->texture, 0);
-    EXPECT_EQ(fenk_numbitmaps, FENK_MAXBITMAPS);
-}
-
 TEST_F(Graphics2D, RenderStatusCountsTheDrawingSinceTheLastSwap)
 {
     s_bitmap *a = picture(1, 1, {0xFFFFFFFFu});

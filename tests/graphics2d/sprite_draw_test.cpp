@@ -1,6 +1,5 @@
 // Sprite draws read back from the frame buffer: the alpha test keeps fully
-// transparent texels out, mirrored, scaled and turned cells land in place, and
-// blending is switched off again after the blend and alpha draws.
+// transparent texels out, and mirrored, scaled and turned cells land in place.
 #include "gl_fixture.h"
 
 namespace {
@@ -67,24 +66,4 @@ TEST_F(SpriteDraws, TransparentTexelsAreNotDrawnAndCellsLandInPlace)
     EXPECT_EQ(got.at(10, 20), kBlue);
     EXPECT_EQ(got.at(12, 8), kBlue);
     EXPECT_EQ(got.at(8, 10), kBlue);
-}
-
-TEST_F(SpriteDraws, BlendAndAlphaDrawsRestoreBlendingButKeepTheAlphaTest)
-{
-    FENK_ClearFrameBuffer(rgba(0, 0, 64));
-    FENK_DrawBlendSprite(0, 0, whole, FENK_BLEND_ADD);
-    EXPECT_EQ(pixel(0, 0), rgba(255, 0, 64));
-    EXPECT_EQ(pixel(1, 0), rgba(0, 0, 64));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_EQ(FENK_renderstate & FENK_RENDERSTATE_BLEND, 0);
-    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-
-    FENK_ClearFrameBuffer(kBlue);
-    FENK_DrawAlphaSprite(0, 0, whole, 1.0f);
-    EXPECT_EQ(pixel(0, 0), kRed);
-    EXPECT_EQ(pixel(1, 0), kBlue);
-    FENK_DrawAlphaSprite(10, 0, whole, 0.0f);
-    EXPECT_EQ(pixel(10, 0), kBlue);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
 }
