@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "files/core.h"
+#include "video/video_opengl.h"
 
 s_bitmap *fenk_bitmaplist[FENK_MAXBITMAPS];
 int fenk_numbitmaps;
@@ -30,9 +31,20 @@ inline uint32_t keyed(uint32_t word)
     return word & (key - 1u);
 }
 
-// Fills the record and gives it pixel memory, not cleared. The full registry
-// refuses the bitmap rather than writing past its last slot.
-int newbitmap(int width, int height, s_bitmap *bitmap)
+// Texture creation and updates bind the texture directly, behind the bind
+// cache of FENK_BindTexture; forgetting the cache makes the next draw bind
+// its own texture instead of trusting a name that is no longer bound.
+void forgetbinding()
+{
+    FENK_lasttextureid = -1;
+}
+
+// Fills the record, gives it pixel memory and a texture, and registers it. A
+// program's bitmap starts zeroed, and its texture with it; the TGA reader
+// writes every pixel and uploads the picture once, after decoding, so its
+// texture starts without texels. The full registry refuses the bitmap rather
+// than writing past its last slot.
+int newbitmap(int width, int height, s_bitmap *bitmap, int forprogram)
 {
     if (fenk_numbitmaps < 0 || fenk_numbitmaps >= FENK_MAXBITMAPS) {
         printf("- ERROR: bitmap registry full (%d bitmaps).\n", FENK_MAXBITMAPS);
@@ -42,9 +54,9 @@ int newbitmap(int width, int height, s_bitmap *bitmap)
     bitmap->width = width;
     bitmap->height = height;
     bitmap->reserved0 = 0;
-    bitmap->texwidth = width;
-    bitmap->texheight = height;
-    bitmap->pixelcount = width * height;
+    bitmap->texwidth = PowerOfTwo(width);
+    bitmap->texheight = PowerOfTwo(height);
+    bitmap->pixelcount = bitmap->texwidth * bitmap->texheight;
     bitmap->bytesize = bitmap->pixelcount * 4;
     bitmap->u0 = 0.0f;
     bitmap->v0 = 0.0f;
@@ -52,11 +64,14 @@ int newbitmap(int width, int height, s_bitmap *bitmap)
     bitmap->v1 = (float)(height * 0.9999) / (float)bitmap->texheight;
     bitmap->texture = 0;
     bitmap->reserved3 = 0;
-    bitmap->pixels = (uint32_t *)malloc((size_t)bitmap->bytesize);
+    size_t bytes = (size_t)bitmap->bytesize;
+    bitmap->pixels = (uint32_t *)(forprogram ? calloc(bytes, 1) : malloc(bytes));
     if (!bitmap->pixels) {
         printf("- ERROR: no memory for a %d x %d bitmap.\n", width, height);
         return 0;
     }
+    bitmap->texture = FENK_CreateTexture(width, height, forprogram ? bitmap->pixels : nullptr, 0);
+    forgetbinding();
     fenk_bitmaplist[fenk_numbitmaps++] = bitmap;
     return 1;
 }
@@ -412,6 +427,65 @@ void decodebody(const tgaheader &h, const unsigned char *data, int size, uint32_
 
 } // namespace
 
+void FENK_CreateBitmap(int width, int height, s_bitmap *bitmap)
+{
+    if (!bitmap)
+        return;
+    if (width <= 0 || height <= 0 || (int64_t)width * height * 4 > INT32_MAX) {
+        printf("- ERROR: no bitmap of %d x %d pixels.\n", width, height);
+        bitmap->pixels = nullptr;
+        return;
+    }
+    newbitmap(width, height, bitmap, 1);
+}
+
+void FENK_DeleteBitmap(s_bitmap *bitmap)
+{
+    if (!bitmap || (!bitmap->pixels && !bitmap->texture))
+        return;
+    puts("deleting bitmap");
+    if (bitmap->texture) {
+        FENK_DeleteTexture(bitmap->texture);
+        // GL hands a freed name out again: neither the cache nor a second
+        // delete may keep pointing at it.
+        if (FENK_lasttextureid == bitmap->texture)
+            forgetbinding();
+        bitmap->texture = 0;
+    }
+    free(bitmap->pixels);
+    bitmap->pixels = nullptr;
+}
+
+void FENK_UpdateBitmap(s_bitmap bitmap)
+{
+    if (!bitmap.pixels)
+        return;
+    FENK_UpdateTexture(bitmap.texture, bitmap.width, bitmap.height, bitmap.pixels);
+    forgetbinding();
+}
+
+void FENK_ClearBitmap(s_bitmap bitmap)
+{
+    if (!bitmap.pixels)
+        return;
+    memset(bitmap.pixels, 0, (size_t)bitmap.bytesize);
+    FENK_UpdateBitmap(bitmap);
+}
+
+void FENK_ClearBitmapWithColor(s_bitmap bitmap, int word)
+{
+    if (!bitmap.pixels)
+        return;
+    for (int i = 0; i < bitmap.pixelcount; i++)
+        bitmap.pixels[i] = (uint32_t)word;
+    FENK_UpdateBitmap(bitmap);
+}
+
+void FENK_BindTextureFromBitmap(s_bitmap bitmap)
+{
+    FENK_BindTexture(bitmap.texture);
+}
+
 int FENK_GetPixel(int x, int y, s_bitmap bitmap)
 {
     if (!bitmap.pixels || x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height)
@@ -424,6 +498,48 @@ void FENK_DrawPixel(int x, int y, int colour, s_bitmap bitmap)
     if (!bitmap.pixels || x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height)
         return;
     bitmap.pixels[(size_t)x + (size_t)y * (size_t)bitmap.width] = swapredblue((uint32_t)colour);
+}
+
+void FENK_DrawBitmap(int x, int y, s_bitmap bitmap)
+{
+    FENK_DrawScaledBitmap(x, y, (float)bitmap.width, (float)bitmap.height, bitmap, 0);
+}
+
+void FENK_DrawScaledBitmap(int x, int y, float w, float h, s_bitmap bitmap, int)
+{
+    FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    FENK_BindTexture(bitmap.texture);
+    FENK_DrawQuad((float)x, (float)y, w, h, bitmap.u0, bitmap.v0, bitmap.u1, bitmap.v1);
+}
+
+void FENK_DrawZoomedBitmap(int x, int y, float zoom, s_bitmap bitmap)
+{
+    FENK_DrawScaledBitmap(x, y, (float)bitmap.width * zoom / 100.0f, (float)bitmap.height * zoom / 100.0f, bitmap,
+                          0);
+}
+
+void FENK_DrawBlendBitmap(int x, int y, s_bitmap bitmap, int mode)
+{
+    FENK_SetBlendMode(mode);
+    FENK_EnableRenderState(FENK_RENDERSTATE_BLEND);
+    FENK_DrawBitmap(x, y, bitmap);
+    FENK_DisableRenderState(FENK_RENDERSTATE_BLEND);
+}
+
+void FENK_DrawAlphaBitmap(int x, int y, s_bitmap bitmap, float alpha)
+{
+    FENK_BindTexture(bitmap.texture);
+    FENK_EnableAlphaBlend(alpha);
+    FENK_DrawBitmap(x, y, bitmap);
+    FENK_DisableAlphaBlend();
+}
+
+void FENK_DrawRotatedBitmap(int x, int y, s_bitmap bitmap, float angle)
+{
+    FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    FENK_BindTexture(bitmap.texture);
+    FENK_DrawRotatedQuad((float)x, (float)y, (float)bitmap.width, (float)bitmap.height, bitmap.u0, bitmap.v0,
+                         bitmap.u1, bitmap.v1, angle);
 }
 
 namespace {
@@ -456,6 +572,7 @@ void loadbitmap(const char *name, s_bitmap *bitmap, int keeppixels)
         printf("- ERROR: Image %s not loaded.\n", name);
         return;
     }
+    FENK_UpdateBitmap(*bitmap);
     if (!keeppixels) {
         free(bitmap->pixels);
         bitmap->pixels = nullptr;
@@ -517,7 +634,7 @@ void DecodeImageTGA(const char *name, const unsigned char *data, int size, s_bit
         bitmap->pixels = nullptr;
         return;
     }
-    if (!newbitmap(h.width, h.height, bitmap))
+    if (!newbitmap(h.width, h.height, bitmap, 0))
         return;
     if (h.imagetype >= 8)
         printf("TGA is RLE packed.");

@@ -1,10 +1,12 @@
-// Sprites, their registry, and the collision and colour-key tests.
+// Sprites, their registry, the collision and colour-key tests, and the draws.
 #include "graphics2d/coresprite.h"
 
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include "video/video_opengl.h"
 
 s_sprite *fenk_spritelist[FENK_MAXSPRITES];
 s_bitmap fenk_spritebmp[FENK_MAXSPRITES];
@@ -39,6 +41,19 @@ float texcoord(int64_t at, int size)
 int overlap(int64_t l1, int64_t t1, int64_t w1, int64_t h1, int64_t l2, int64_t t2, int64_t w2, int64_t h2)
 {
     return l2 - w1 < l1 && t2 - h1 < t1 && l2 + w2 > l1 && t2 + h2 > t1;
+}
+
+// What every draw does before its quad.
+void prepare(const s_sprite &sprite)
+{
+    FENK_BindTexture(sprite.texture);
+    FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
+}
+
+void drawcell(int x, int y, const s_sprite &sprite)
+{
+    FENK_DrawQuad((float)x, (float)y, (float)sprite.width, (float)sprite.height, sprite.u0, sprite.v0, sprite.u1,
+                  sprite.v1);
 }
 
 } // namespace
@@ -193,4 +208,47 @@ int FENK_CheckSpriteTransparency(int colour)
     uint32_t c = (uint32_t)colour;
     uint32_t red = (c >> 16) & 255, green = (c >> 8) & 255, blue = c & 255;
     return red > 240 && green <= 15 && blue > 240;
+}
+
+void FENK_DrawSprite(int x, int y, s_sprite sprite)
+{
+    prepare(sprite);
+    drawcell(x, y, sprite);
+}
+
+void FENK_DrawMirroredSprite(int x, int y, s_sprite sprite)
+{
+    prepare(sprite);
+    FENK_DrawQuad((float)x, (float)y, (float)sprite.width, (float)sprite.height, sprite.u1, sprite.v0, sprite.u0,
+                  sprite.v1);
+}
+
+void FENK_DrawBlendSprite(int x, int y, s_sprite sprite, int mode)
+{
+    FENK_SetBlendMode(mode);
+    FENK_EnableRenderState(FENK_RENDERSTATE_BLEND);
+    prepare(sprite);
+    drawcell(x, y, sprite);
+    FENK_DisableRenderState(FENK_RENDERSTATE_BLEND);
+}
+
+void FENK_DrawAlphaSprite(int x, int y, s_sprite sprite, float alpha)
+{
+    FENK_EnableAlphaBlend(alpha);
+    prepare(sprite);
+    drawcell(x, y, sprite);
+    FENK_DisableAlphaBlend();
+}
+
+void FENK_DrawScaledSprite(int x, int y, float w, float h, s_sprite sprite, int)
+{
+    prepare(sprite);
+    FENK_DrawQuad((float)x, (float)y, w, h, sprite.u0, sprite.v0, sprite.u1, sprite.v1);
+}
+
+void FENK_DrawRotatedSprite(int x, int y, s_sprite sprite, float angle)
+{
+    prepare(sprite);
+    FENK_DrawRotatedQuad((float)x, (float)y, (float)sprite.width, (float)sprite.height, sprite.u0, sprite.v0,
+                         sprite.u1, sprite.v1, angle);
 }

@@ -1,6 +1,6 @@
 /* Sprites: rectangular cells of a bitmap's texture or blank pixel buffers of
- * their own, the registry of every sprite made, and the box collision and
- * colour-key tests. */
+ * their own, the registry of every sprite made, the box collision and
+ * colour-key tests, and the draws. */
 #ifndef FENK_GRAPHICS2D_CORESPRITE_H
 #define FENK_GRAPHICS2D_CORESPRITE_H
 
@@ -49,6 +49,19 @@ int FENK_SetSpriteCollisionBox(s_sprite *sprite, int left, int top, int right, i
 int FENK_CheckSpriteCollision(int x1, int y1, s_sprite a, int x2, int y2, s_sprite b);
 int FENK_CheckBoxCollision(int x1, int y1, int w1, int h1, int x2, int y2, int w2, int h2);
 int FENK_CheckSpriteTransparency(int colour);
+
+/* Every draw puts the cell's top-left corner at (x, y) of the current frame
+ * buffer and switches the alpha test on, leaving it on: fully transparent
+ * texels are not drawn. */
+void FENK_DrawSprite(int x, int y, s_sprite sprite);
+/* Left and right swapped, same place and size. */
+void FENK_DrawMirroredSprite(int x, int y, s_sprite sprite);
+/* mode: FENK_BLEND_MULTIPLY or FENK_BLEND_ADD; blending is off again afterwards. */
+void FENK_DrawBlendSprite(int x, int y, s_sprite sprite, int mode);
+void FENK_DrawAlphaSprite(int x, int y, s_sprite sprite, float alpha);
+void FENK_DrawScaledSprite(int x, int y, float w, float h, s_sprite sprite, int unused);
+/* Turned about the cell's centre, angle in degrees. */
+void FENK_DrawRotatedSprite(int x, int y, s_sprite sprite, float angle);
 
 #ifdef __cplusplus
 }

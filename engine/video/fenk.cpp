@@ -5,11 +5,13 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 
 #include "graphics2d/corebitmap.h"
+#include "graphics2d/corefont.h"
 #include "graphics2d/coresprite.h"
 #include "platform/platform.h"
 
@@ -171,3 +173,36 @@ void FENK_SetPostShader(int id) { FENK_postshader_id = id; }
 void FENK_SetFadeValue(float value) { FENK_fadevalue = value; }
 
 void FENK_SetScanlineValue(float value) { FENK_scanlinevalue = value; }
+
+void FENK_ShowGraphicsMemory(void) {
+    puts("[=== GRAPHICS MEMORY INFO ===]");
+    printf("Num.Bitmaps: %d / %d\n", fenk_numbitmaps, FENK_MAXBITMAPS);
+    printf("Num.Sprites: %d / %d\n", fenk_numsprites, FENK_MAXSPRITES);
+    printf("Num.Fonts: %d / 16\n", fenk_numfonts);
+    printf("Num.Framebuffers: %d / %d\n", FENK_numframebuffers, FENK_MAXFRAMEBUFFERS);
+    puts("[============================]");
+}
+
+// Sprites go first: a loaded sprite's picture is one of the registered bitmaps.
+// The deletes leave the counts alone, so each loop sees the whole registry.
+void FENK_FlushGraphics(void) {
+    const int sprites = fenk_numsprites < 0 ? 0 : std::min(fenk_numsprites, FENK_MAXSPRITES);
+    for (int i = 0; i < sprites; i++) FENK_DeleteSprite(fenk_spritelist[i]);
+    printf("[%d sprites deleted]\n", fenk_numsprites);
+    const int bitmaps = fenk_numbitmaps < 0 ? 0 : std::min(fenk_numbitmaps, FENK_MAXBITMAPS);
+    for (int i = 0; i < bitmaps; i++) FENK_DeleteBitmap(fenk_bitmaplist[i]);
+    printf("[%d bitmaps deleted]\n", fenk_numbitmaps);
+    fenk_numbitmaps = 0;
+    fenk_numfonts = 0;
+    fenk_numsprites = 0;
+}
+
+void FENK_PushGraphics(void) {}
+
+void FENK_PopGraphics(void) {}
+
+void FENK_GetRenderStatus(int *triangles, int *texturebinds, int *stateswitches) {
+    if (triangles) *triangles = FENK_stats_numtriangles;
+    if (texturebinds) *texturebinds = FENK_stats_numtexturebinds;
+    if (stateswitches) *stateswitches = FENK_stats_numstateswitches;
+}

@@ -63,6 +63,17 @@ void FENK_SetPostShader(int id);
 void FENK_SetFadeValue(float value);
 void FENK_SetScanlineValue(float value);
 
+/* The registries of bitmaps, sprites, fonts and frame buffers, across units. */
+void FENK_ShowGraphicsMemory(void);
+/* Deletes every registered sprite, then every registered bitmap, and empties
+ * the bitmap, sprite and font registries; frame buffers and shaders stay. */
+void FENK_FlushGraphics(void);
+/* Kept for programs that bracket their scenes with them; they do nothing. */
+void FENK_PushGraphics(void);
+void FENK_PopGraphics(void);
+/* The drawing counted since the last FENK_SwapBuffers; a null pointer is skipped. */
+void FENK_GetRenderStatus(int *triangles, int *texturebinds, int *stateswitches);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,169 @@
+// Bitmap fonts: the marker scan, glyph cutting and the three text draws.
+#include "graphics2d/corefont.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "video/video_opengl.h"
+
+s_bitmap fenk_fontbmp[FENK_MAXFONTS];
+int fenk_numfonts;
+
+namespace {
+
+// A marker leaves at most this many glyphs behind it: later markers only move
+// the start of the last glyph.
+constexpr int kMarkerGlyphs = FENK_MAXGLYPHS - 2;
+
+// Widths are 8-bit. A cell outside 0..255 only comes from a broken picture (a
+// marker in column 0, a glyph over 255 wide, a picture that did not load);
+// saturating keeps such a glyph from wrapping round to a small or huge advance.
+unsigned char width8(int width)
+{
+    return (unsigned char)(width < 0 ? 0 : width > 255 ? 255 : width);
+}
+
+int glyphindex(char c)
+{
+    return (signed char)(unsigned char)((unsigned char)c - 31);
+}
+
+bool drawable(int glyph)
+{
+    return glyph >= 0 && glyph <= FENK_FONT_LASTDRAWN;
+}
+
+// What every glyph adds to a measured line, the space included.
+int measure(const s_font &font, const char *text)
+{
+    int total = 0;
+    for (const char *p = text; *p; p++) {
+        int g = glyphindex(*p);
+        if (drawable(g))
+            total += font.widths[g] + font.spacing;
+    }
+    return total;
+}
+
+// spaced: whether the space, too, is followed by the font's spacing.
+void drawline(int x, int y, const s_font &font, const char *text, bool spaced)
+{
+    for (const char *p = text; *p; p++) {
+        int g = glyphindex(*p);
+        if (!drawable(g))
+            continue;
+        if (g >= 1)
+            FENK_DrawSprite(x, y, font.glyphs[g]);
+        x += font.widths[g];
+        if (g != 1 || spaced)
+            x += font.spacing;
+    }
+}
+
+// The formatted text, cut to FENK_FONT_MAXTEXT characters.
+void format(char (&text)[FENK_FONT_MAXTEXT + 1], const char *fmt, va_list args)
+{
+    text[0] = 0;
+    if (fmt)
+        vsnprintf(text, sizeof text, fmt, args);
+}
+
+} // namespace
+
+void FENK_LoadFont(const char *name, s_font *font)
+{
+    if (!font)
+        return;
+    if (fenk_numfonts < 0 || fenk_numfonts >= FENK_MAXFONTS) {
+        printf("- ERROR: font table full (%d fonts).\n", FENK_MAXFONTS);
+        memset(font, 0, sizeof *font);
+        return;
+    }
+    // The slot is emptied first: after a flush it still holds the size of a
+    // deleted picture, which a file that does not load would cut glyphs from.
+    s_bitmap *picture = &fenk_fontbmp[fenk_numfonts];
+    memset(picture, 0, sizeof *picture);
+    FENK_LoadBitmap(name, picture);
+    font->picture = picture;
+
+    font->widths[0] = 1;
+    int count = 1, previous = 1;
+    for (int x = 0; x < picture->width; x++) {
+        if (((unsigned)FENK_GetPixel(x, 0, *picture) >> 24) == 0)
+            continue;
+        font->widths[count] = width8(x - previous);
+        if (count <= kMarkerGlyphs)
+            count++;
+        previous = x;
+    }
+    font->widths[count] = width8(picture->width - previous);
+    count++;
+    font->numletters = count;
+    for (int j = count; j < FENK_MAXGLYPHS; j++)
+        font->widths[j] = 0;
+
+    int height = picture->height > 0 ? picture->height - 1 : 0;
+    font->height = height;
+    font->spacing = 0;
+    printf("FENK_LoadFont - Num.Letters: %d\n", count);
+
+    int column = 0;
+    for (int j = 0; j < count; j++) {
+        FENK_GetSprite(column, 1, font->widths[j], height, *picture, &font->glyphs[j]);
+        column += font->widths[j];
+    }
+    for (int j = count; j < FENK_MAXGLYPHS; j++)
+        memset(&font->glyphs[j], 0, sizeof font->glyphs[j]);
+
+    fenk_numfonts++;
+    printf("FENK_LoadFont - Font Added (NumFonts: %d)\n", fenk_numfonts);
+}
+
+void FENK_LoadDarkFont(const char *name, s_font *font)
+{
+    FENK_LoadFont(name, font);
+}
+
+void FENK_DeleteFont(s_font *)
+{
+}
+
+void FENK_SetFontSpacing(int spacing, s_font *font)
+{
+    if (font)
+        font->spacing = spacing;
+}
+
+void FENK_DrawText(int x, int y, s_font font, const char *fmt, ...)
+{
+    char text[FENK_FONT_MAXTEXT + 1];
+    va_list args;
+    va_start(args, fmt);
+    format(text, fmt, args);
+    va_end(args);
+    drawline(x, y, font, text, false);
+}
+
+// The space's spacing is measured but not drawn: with a negative spacing the
+// line sits a little right of the centre, as the show's captions always have.
+void FENK_DrawCenteredText(int y, s_font font, const char *fmt, ...)
+{
+    char text[FENK_FONT_MAXTEXT + 1];
+    va_list args;
+    va_start(args, fmt);
+    format(text, fmt, args);
+    va_end(args);
+    int width = FENK_FrameBuffer ? FENK_FrameBuffer->width : 0;
+    drawline((width >> 1) - (measure(font, text) >> 1), y, font, text, false);
+}
+
+void FENK_DrawCenteredTextXW(int x, int y, int w, s_font font, const char *fmt, ...)
+{
+    char text[FENK_FONT_MAXTEXT + 1];
+    va_list args;
+    va_start(args, fmt);
+    format(text, fmt, args);
+    va_end(args);
+    drawline(x + (w >> 1) - (measure(font, text) >> 1), y, font, text, true);
+}

@@ -1,0 +1,69 @@
+// Sprite draws read back from the frame buffer: the alpha test keeps fully
+// transparent texels out, and mirrored, scaled and turned cells land in place.
+#include "gl_fixture.h"
+
+namespace {
+
+// A 4 x 2 sheet, 0xAARRGGBB, top row first; texel (1, 0) fully transparent
+// and texel (2, 1) half.
+const std::vector<uint32_t> kSheet = {
+    0xFFFF0000u, 0x00FFFFFFu, 0xFF00FF00u, 0xFF0000FFu,
+    0xFFFFFF00u, 0xFF00FFFFu, 0x80FF8000u, 0xFFFFFFFFu,
+};
+
+uint32_t texel(int x, int y)
+{
+    return stored(kSheet[(size_t)(y * 4 + x)]);
+}
+
+class SpriteDraws : public Graphics2D {
+protected:
+    void SetUp() override
+    {
+        Graphics2D::SetUp();
+        mount({{"sheet.tga", tga32(4, 2, kSheet)}});
+        printed([&] { FENK_LoadSprite("sheet.tga", &whole); });
+        ASSERT_NE(whole.texture, 0);
+        FENK_ClearFrameBuffer(kBlue);
+    }
+
+    // The sheet's texel as drawn over blue: the transparent one is not drawn.
+    static uint32_t over_blue(int x, int y)
+    {
+        return x == 1 && y == 0 ? kBlue : texel(x, y);
+    }
+
+    s_sprite whole = {};
+};
+
+} // namespace
+
+TEST_F(SpriteDraws, TransparentTexelsAreNotDrawnAndCellsLandInPlace)
+{
+    FENK_DrawSprite(8, 8, whole);
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_NE(FENK_renderstate & FENK_RENDERSTATE_ALPHATEST, 0);
+
+    FENK_DrawMirroredSprite(20, 8, whole);
+    FENK_DrawScaledSprite(30, 8, 8, 4, whole, 0);
+    FENK_DrawRotatedSprite(44, 8, whole, 180);
+    s_sprite &cell = *sprite();
+    FENK_GetSprite(2, 0, 2, 2, *whole.bitmap, &cell);
+    FENK_DrawSprite(8, 20, cell);
+
+    Picture got = read_target();
+    for (int y = 0; y < 2; y++) {
+        for (int x = 0; x < 4; x++) {
+            EXPECT_EQ(got.at(8 + x, 8 + y), over_blue(x, y)) << x << "," << y;
+            EXPECT_EQ(got.at(20 + x, 8 + y), over_blue(3 - x, y)) << "mirrored " << x << "," << y;
+            EXPECT_EQ(got.at(44 + x, 8 + y), over_blue(3 - x, 1 - y)) << "turned " << x << "," << y;
+            for (int k = 0; k < 4; k++)
+                EXPECT_EQ(got.at(30 + 2 * x + k % 2, 8 + 2 * y + k / 2), over_blue(x, y)) << "scaled " << x << "," << y;
+        }
+    }
+    EXPECT_EQ(got.at(8, 20), texel(2, 0));
+    EXPECT_EQ(got.at(9, 21), texel(3, 1));
+    EXPECT_EQ(got.at(10, 20), kBlue);
+    EXPECT_EQ(got.at(12, 8), kBlue);
+    EXPECT_EQ(got.at(8, 10), kBlue);
+}
