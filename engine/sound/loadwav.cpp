@@ -75,16 +75,16 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
         return 0;
     }
     // A data size past the end of the file keeps the bytes that are there, in whole
-    // frames, so a stereo sound keeps its channels paired.
+    // frames, so a stereo sound keeps its channels paired. A size that is all there is
+    // kept as it is, even in part of a frame, so that a save writes the file back.
     uint32_t frame = s->channels * (s->bits / 8u);
     uint32_t size = get32(header + 40);
     uint32_t present = (uint32_t)file.size - SOUNDSYSTEM_WAVHEADER;
-    if (size > present)
-        size = present;
-    size -= size % frame;
-    if (size < get32(header + 40))
+    if (size > present) {
+        size = present - present % frame;
         printf("WAV data cut to %u bytes\n", (unsigned)size);
-    if (size == 0) {
+    }
+    if (size < s->bits / 8u) {
         printf("WAV file has no samples\n");
         corefile_close(&file);
         return 0;

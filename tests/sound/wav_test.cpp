@@ -2,6 +2,8 @@
 // and saving back byte for byte.
 #include "sound_fixture.h"
 
+#include <tuple>
+
 namespace {
 
 class SoundWav : public SoundTest {
@@ -128,9 +130,12 @@ TEST_F(SoundWav, DamagedFilesGiveAMessageAndNoSamples)
 {
     EXPECT_EQ(load("short.wav", wavimage(1, 44100, 16, "").substr(0, 43)), "WAV file too short: 43 bytes\n");
     EXPECT_EQ(s.length, 0u);
-    EXPECT_EQ(load("empty.wav", wavimage(1, 44100, 16, "")), "WAV file has no samples\n");
-    EXPECT_EQ(s.length, 0u);
-    EXPECT_EQ(s.data, nullptr);
+    // No data, or less than one sample of it.
+    for (std::string data : {"", "x"}) {
+        EXPECT_EQ(load("empty.wav", wavimage(1, 44100, 16, data)), "WAV file has no samples\n");
+        EXPECT_EQ(s.length, 0u);
+        EXPECT_EQ(s.data, nullptr);
+    }
     EXPECT_EQ(load("bits.wav", wavimage(1, 44100, 4, counting(64))),
               "WAV format not supported: 1 channels, 4 bits, 44100 Hz\n");
     EXPECT_EQ(s.length, 0u);
@@ -151,12 +156,15 @@ TEST_F(SoundWav, DamagedFilesGiveAMessageAndNoSamples)
 
 TEST_F(SoundWav, SavingWritesTheLoadedFileBackByteForByte)
 {
-    for (auto [channels, bits] : {std::pair{2, 16}, {1, 8}}) {
-        std::string image = wavimage((uint16_t)channels, 44100, (uint16_t)bits, counting(4400));
-        load("in.wav", image);
+    // The last case ends in part of a frame: all of it is in the file, so it is kept.
+    for (auto [channels, bits, bytes] : {std::tuple{2, 16, 4400}, {1, 8, 4400}, {2, 16, 4403}}) {
+        std::string image = wavimage((uint16_t)channels, 44100, (uint16_t)bits, counting(bytes));
+        EXPECT_EQ(load("in.wav", image), "");
+        EXPECT_EQ(s.size, (uint32_t)bytes);
+        EXPECT_EQ(s.length, (uint32_t)bytes / (bits / 8));
         EXPECT_EQ(printed([&] { EXPECT_EQ(Soundsystem_SaveSound("out.wav", &s), 1); }),
                   "loading file for dir: data//out.wav\n");
-        EXPECT_TRUE(get("out.wav") == image) << channels << " channels";
+        EXPECT_TRUE(get("out.wav") == image) << channels << " channels, " << bytes << " bytes";
         Soundsystem_DeleteSound(&s);
     }
     // 16-bit stereo at 44100 Hz: byte rate 176400, block align 4.
