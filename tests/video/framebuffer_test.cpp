@@ -127,6 +127,27 @@ TEST_F(VideoTest, FullTableAndForeignIdsAreRefused) {
     }
 }
 
+TEST_F(VideoTest, DrawFrameBufferStretchesItUprightOverTheRectangle) {
+    // A 4 x 4 frame buffer: red top half, green bottom half, a blue top-left texel.
+    const int scene = FENK_CreateFrameBuffer(4, 4, 0);
+    FENK_SetFrameBuffer(scene);
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
+    FENK_DrawColorQuad(0, 0, 4, 2, 1, 0, 0, 1);
+    FENK_DrawColorQuad(0, 2, 4, 2, 0, 1, 0, 1);
+    FENK_DrawColorQuad(0, 0, 1, 1, 0, 0, 1, 1);
+
+    FENK_SetFrameBuffer(0);
+    FENK_DrawFrameBuffer(10, 6, 16, 8, scene);
+    const Picture p = read_target();
+    for (int y = 0; y < kVideoHeight; ++y)
+        for (int x = 0; x < kVideoWidth; ++x) {
+            uint32_t expected = kBlack;
+            if (x >= 10 && x < 26 && y >= 6 && y < 14)
+                expected = (x < 14 && y < 8) ? kBlue : (y < 10 ? kRed : kGreen);
+            ASSERT_EQ(p.at(x, y), expected) << x << "," << y;
+        }
+}
+
 TEST_F(VideoTest, ClearColourWordIsRedGreenBlueAlphaFromTheLowByte) {
     FENK_ClearFrameBuffer(0xFF0000FFu);
     EXPECT_EQ(pixel(0, 0), kRed);
