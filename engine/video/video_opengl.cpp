@@ -94,6 +94,8 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
     const int id = FENK_numframebuffers;
     FENK_framebuffers[id] = s_framebuffer{width, height, id, flags};
     s_framebufferdata &data = FENK_framebufferdata[id];
+    // A slot is taken again only after a new video start-up; its old store goes.
+    free(data.pixels);
     data = s_framebufferdata{};
     data.pixels = static_cast<unsigned char *>(calloc(static_cast<size_t>(width > 0 ? width : 0) *
                                                           static_cast<size_t>(height > 0 ? height : 0),
