@@ -32,6 +32,15 @@ const GLubyte quad_index[6] = {0, 3, 2, 0, 2, 1};
 
 bool valid_framebuffer(int id) { return id >= 0 && id < FENK_numframebuffers; }
 
+// Every bind outside FENK_BindTexture empties the bind cache: a cache left naming the
+// texture bound before would let the next FENK_BindTexture of that texture skip its
+// bind and draw with whatever this call left bound (a frame buffer's own picture, a
+// freshly created texture).
+void bind_direct(GLuint texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    FENK_lasttextureid = -1;
+}
+
 bool have_fbo() {
     return glGenFramebuffersEXT && glBindFramebufferEXT && glFramebufferTexture2DEXT &&
            glCheckFramebufferStatusEXT;
@@ -85,6 +94,8 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
     const int id = FENK_numframebuffers;
     FENK_framebuffers[id] = s_framebuffer{width, height, id, flags};
     s_framebufferdata &data = FENK_framebufferdata[id];
+    // A slot is taken again only after a new video start-up; its old store goes.
+    free(data.pixels);
     data = s_framebufferdata{};
     data.pixels = static_cast<unsigned char *>(calloc(static_cast<size_t>(width > 0 ? width : 0) *
                                                           static_cast<size_t>(height > 0 ? height : 0),
@@ -94,7 +105,7 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
     glActiveTexture(GL_TEXTURE0);
     GLuint colour = 0;
     glGenTextures(1, &colour);
-    glBindTexture(GL_TEXTURE_2D, colour);
+    bind_direct(colour);
     const GLint filter = (flags & FENK_FRAMEBUFFER_LINEAR) ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
@@ -106,7 +117,7 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
     if (flags & FENK_FRAMEBUFFER_DEPTH) {
         GLuint depth = 0;
         glGenTextures(1, &depth);
-        glBindTexture(GL_TEXTURE_2D, depth);
+        bind_direct(depth);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_NONE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -147,7 +158,7 @@ void FENK_SetFrameBuffer(int id) {
     FENK_FrameBuffer = &FENK_framebuffers[id];
     const s_framebufferdata &data = FENK_framebufferdata[id];
     if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, data.fbo);
-    glBindTexture(GL_TEXTURE_2D, data.colortexture);
+    bind_direct(data.colortexture);
     glViewport(0, 0, FENK_FrameBuffer->width, FENK_FrameBuffer->height);
     FENK_projectionmode = 1;
 }
@@ -175,7 +186,7 @@ void FENK_ClearFrameBuffer(uint32_t colour) {
 
 void FENK_DrawFrameBuffer(int x, int y, int w, int h, int id) {
     if (!valid_framebuffer(id)) return;
-    glBindTexture(GL_TEXTURE_2D, FENK_framebufferdata[id].colortexture);
+    bind_direct(FENK_framebufferdata[id].colortexture);
     FENK_DrawQuad(static_cast<float>(x), static_cast<float>(y), static_cast<float>(w),
                   static_cast<float>(h), 0, 1, 1, 0);
 }
@@ -185,7 +196,7 @@ void FENK_DrawFrameBuffer(int x, int y, int w, int h, int id) {
 int FENK_CreateTexture(int width, int height, const void *texels, int) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    bind_direct(texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -195,12 +206,12 @@ int FENK_CreateTexture(int width, int height, const void *texels, int) {
 }
 
 void FENK_UpdateTexture(int texture, int width, int height, const void *texels) {
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    bind_direct(static_cast<GLuint>(texture));
     glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
 }
 
 void FENK_SetTextureOptions(int texture, int minfilter, int magfilter, int wraps, int wrapt) {
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    bind_direct(static_cast<GLuint>(texture));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minfilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wraps);
@@ -210,6 +221,8 @@ void FENK_SetTextureOptions(int texture, int minfilter, int magfilter, int wraps
 void FENK_DeleteTexture(int texture) {
     const GLuint name = static_cast<GLuint>(texture);
     glDeleteTextures(1, &name);
+    // GL unbinds a deleted texture, so a cache naming it no longer says what is bound.
+    if (texture == FENK_lasttextureid) FENK_lasttextureid = -1;
 }
 
 void FENK_BindTexture(int texture) {
@@ -221,7 +234,7 @@ void FENK_BindTexture(int texture) {
 
 void FENK_BindTextureChannel(int texture, int channel) {
     if (channel >= 0 && channel <= 7) glActiveTexture(GL_TEXTURE0 + channel);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    bind_direct(static_cast<GLuint>(texture));
 }
 
 int PowerOfTwo(int n) { return n; }

@@ -48,6 +48,8 @@ extern s_framebufferdata FENK_framebufferdata[FENK_MAXFRAMEBUFFERS];
 extern s_framebuffer *FENK_FrameBuffer;
 extern int FENK_numframebuffers;
 extern int FENK_framebuffers_enabled;
+/* The texture of the last FENK_BindTexture; -1 after any other bind of this layer
+ * and after each presentation, so the next FENK_BindTexture binds for real. */
 extern int FENK_lasttextureid;
 
 extern int FENK_projectionmode;

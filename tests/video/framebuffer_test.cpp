@@ -127,6 +127,27 @@ TEST_F(VideoTest, FullTableAndForeignIdsAreRefused) {
     }
 }
 
+TEST_F(VideoTest, DrawFrameBufferStretchesItUprightOverTheRectangle) {
+    // A 4 x 4 frame buffer: red top half, green bottom half, a blue top-left texel.
+    const int scene = FENK_CreateFrameBuffer(4, 4, 0);
+    FENK_SetFrameBuffer(scene);
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
+    FENK_DrawColorQuad(0, 0, 4, 2, 1, 0, 0, 1);
+    FENK_DrawColorQuad(0, 2, 4, 2, 0, 1, 0, 1);
+    FENK_DrawColorQuad(0, 0, 1, 1, 0, 0, 1, 1);
+
+    FENK_SetFrameBuffer(0);
+    FENK_DrawFrameBuffer(10, 6, 16, 8, scene);
+    const Picture p = read_target();
+    for (int y = 0; y < kVideoHeight; ++y)
+        for (int x = 0; x < kVideoWidth; ++x) {
+            uint32_t expected = kBlack;
+            if (x >= 10 && x < 26 && y >= 6 && y < 14)
+                expected = (x < 14 && y < 8) ? kBlue : (y < 10 ? kRed : kGreen);
+            ASSERT_EQ(p.at(x, y), expected) << x << "," << y;
+        }
+}
+
 TEST_F(VideoTest, ClearColourWordIsRedGreenBlueAlphaFromTheLowByte) {
     FENK_ClearFrameBuffer(0xFF0000FFu);
     EXPECT_EQ(pixel(0, 0), kRed);
@@ -201,7 +222,8 @@ TEST_F(VideoTest, BindCacheCountsRealBindsUntilPresentation) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 5);
 
-    // A channel bind picks the unit (0 to 7), keeps it active, and leaves the cache alone.
+    // A channel bind picks the unit (0 to 7), keeps it active, and empties the cache
+    // without counting.
     FENK_BindTextureChannel(7, 2);
     GLint unit = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
@@ -211,9 +233,52 @@ TEST_F(VideoTest, BindCacheCountsRealBindsUntilPresentation) {
     EXPECT_EQ(unit, GL_TEXTURE2);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 9);
-    EXPECT_EQ(FENK_lasttextureid, 5);
+    EXPECT_EQ(FENK_lasttextureid, -1);
     EXPECT_EQ(FENK_stats_numtexturebinds, 1);
     glActiveTexture(GL_TEXTURE0);
+}
+
+TEST_F(VideoTest, BindCacheNeverHidesADirectBind) {
+    // Each step draws the cached red texture again after a call that bound another
+    // texture itself; the red must come out every time.
+    const int red = make_texture(1, 1, {kRed});
+    const int side = FENK_CreateFrameBuffer(4, 4, 0);
+    FENK_SetFrameBuffer(side);
+    FENK_ClearFrameBuffer(kBlue);
+    FENK_SetFrameBuffer(0);
+    FENK_ClearFrameBuffer(kBlack);
+
+    FENK_BindTexture(red);
+    FENK_DrawFrameBuffer(0, 0, 8, 8, side);
+    EXPECT_EQ(pixel(4, 4), kBlue);
+    FENK_BindTexture(red);
+    FENK_DrawQuad(8, 0, 8, 8, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(12, 4), kRed);
+
+    const int green = make_texture(1, 1, {kGreen});  // creation and options bind it
+    FENK_BindTexture(red);
+    FENK_DrawQuad(16, 0, 8, 8, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(20, 4), kRed);
+
+    FENK_UpdateTexture(green, 1, 1, std::vector<uint32_t>{kGreen}.data());
+    FENK_BindTexture(red);
+    FENK_DrawQuad(24, 0, 8, 8, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(28, 4), kRed);
+
+    FENK_SetFrameBuffer(0);  // binds frame buffer 0's own picture
+    FENK_BindTexture(red);
+    FENK_DrawQuad(32, 0, 8, 8, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(36, 4), kRed);
+
+    FENK_BindTextureChannel(green, 0);
+    FENK_BindTexture(red);
+    FENK_DrawQuad(40, 0, 8, 8, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(44, 4), kRed);
+
+    // Deleting the cached texture empties the cache too.
+    FENK_DeleteTexture(red);
+    EXPECT_EQ(FENK_lasttextureid, -1);
+    FENK_DeleteTexture(green);
 }
 
 TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation) {

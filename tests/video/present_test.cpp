@@ -134,3 +134,31 @@ TEST_F(VideoTest, PlainPresentationLeavesTheFrameAlone) {
     FENK_SetFrameBuffer(0);
     EXPECT_EQ(bound_fbo(), static_cast<GLint>(FENK_framebufferdata[0].fbo));
 }
+
+TEST_F(VideoTest, VideoReopensAtAnotherSize) {
+    FENK_SetPostShader(5);
+    FENK_CloseVideo();
+    EXPECT_FALSE(fenk_headless_windowopen());
+
+    // A second start-up begins again from frame buffer 0 at the new size.
+    testing::internal::CaptureStdout();
+    FENK_InitVideo(32, 24, 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(FENK_numframebuffers, 1);
+    EXPECT_EQ(FENK_postshader_id, -1);
+    EXPECT_EQ(FENK_video.width, 32);
+    EXPECT_EQ(FENK_GetFrameBufferWidth(), 32);
+    EXPECT_EQ(FENK_GetFrameBufferHeight(), 24);
+    FENK_ClearFrameBuffer(kGreen);
+    const PresentedFrame &frame = present();
+    EXPECT_EQ(frame.picture.width, 32);
+    EXPECT_EQ(frame.picture.height, 24);
+    EXPECT_EQ(frame.picture.at(31, 23), kGreen);
+
+    // Back to the size every other test expects.
+    FENK_CloseVideo();
+    testing::internal::CaptureStdout();
+    FENK_InitVideo(kVideoWidth, kVideoHeight, 0);
+    testing::internal::GetCapturedStdout();
+    SetUp();
+}
