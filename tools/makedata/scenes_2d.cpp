@@ -348,9 +348,9 @@ Picture scene_plasma(int w, int h)
         Vec3 base = cosine_palette(hgt * 2.2f + 0.1f, v3(0.5f, 0.5f, 0.5f), v3(0.5f, 0.5f, 0.5f), v3(1.0f, 1.0f, 1.0f),
                                    v3(0.05f, 0.25f, 0.55f));
         float dif = saturate(dot(n, light));
-        float spec = std::pow(saturate(dot(reflect(v3(0, 0, -1), n), light)), 40.0f);
+        float shine = std::pow(saturate(dot(reflect(v3(0, 0, -1), n), light)), 40.0f);
         float vig = 1.0f - 0.5f * std::pow(length(v3(u - 0.5f, v - 0.5f, 0)) * 1.3f, 3.0f);
-        return (base * (0.35f + 0.75f * dif) + v3(spec * 0.7f)) * vig;
+        return (base * (0.35f + 0.75f * dif) + v3(shine * 0.7f)) * vig;
     });
     return p;
 }

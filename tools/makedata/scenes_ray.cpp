@@ -119,10 +119,10 @@ Vec3 trace_balls(Vec3 o, Vec3 d, int depth)
     Vec3 ambient = mix(v3(0.35f, 0.3f, 0.28f), v3(0.3f, 0.45f, 0.75f), 0.5f + 0.5f * n.y);
     Vec3 c = albedo * (v3(1.3f, 1.15f, 0.95f) * diff + ambient * (0.55f * ao));
     Vec3 r = reflect(d, n);
-    float spec = std::pow(std::max(0.0f, dot(r, sun_dir)), 80.0f) * diff;
+    float shine = std::pow(std::max(0.0f, dot(r, sun_dir)), 80.0f) * diff;
     float fres = mirror + (1 - mirror) * std::pow(1 - std::max(0.0f, -dot(d, n)), 5.0f) * 0.6f;
     Vec3 refl = depth > 0 ? trace_balls(p + n * 1e-3f, r, depth - 1) : sky(r);
-    c = mix(c, refl * (which >= 0 ? albedo * 0.6f + v3(0.4f) : v3(1.0f)), fres) + v3(spec * 2.0f);
+    c = mix(c, refl * (which >= 0 ? albedo * 0.6f + v3(0.4f) : v3(1.0f)), fres) + v3(shine * 2.0f);
     // Haze over the far floor.
     float dist = length(p - o);
     return mix(c, sky(v3(d.x, 0.02f, d.z)), saturate((dist - 12.0f) / 40.0f));
@@ -295,9 +295,9 @@ Picture scene_torus(int w, int h)
             bool ball = length(pos - v3(0, 1.75f, 0)) < 0.52f;
             Vec3 alb = ball ? v3(0.1f, 0.75f, 0.85f) : mix(v3(0.95f, 0.35f, 0.1f), v3(0.85f, 0.1f, 0.45f), saturate(0.5f + 0.5f * n.y));
             Vec3 r = reflect(d, n);
-            float spec = std::pow(std::max(0.0f, dot(r, key)), 60.0f) * sh;
+            float shine = std::pow(std::max(0.0f, dot(r, key)), 60.0f) * sh;
             float rim = std::pow(1 - std::max(0.0f, -dot(d, n)), 3.0f);
-            col = alb * (0.12f + 1.3f * dif) * ao + v3(spec * 1.5f) + v3(0.2f, 0.6f, 0.8f) * rim * 0.8f * ao;
+            col = alb * (0.12f + 1.3f * dif) * ao + v3(shine * 1.5f) + v3(0.2f, 0.6f, 0.8f) * rim * 0.8f * ao;
         }
         return tone(col);
     });
