@@ -131,6 +131,7 @@ void read_frame() {
 
 void fenk_initwindow(int width, int height, int flags) {
     (void)flags;  // there is no screen to take over
+    fenk_closewindow();  // a second start-up replaces the window instead of leaking it
     window_width = width > 0 ? width : 1;
     window_height = height > 0 ? height : 1;
     open_display();

@@ -102,7 +102,9 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
                                                       4));
     printf("[FENK] Init Framebuffer: %d,%d\n", width, height);
 
-    glActiveTexture(GL_TEXTURE0);
+    // OpenGL 1.1 alone has one texture unit and no call to choose it; such a driver
+    // has no frame buffer objects either and still runs on emulated frame buffers.
+    if (glActiveTexture) glActiveTexture(GL_TEXTURE0);
     GLuint colour = 0;
     glGenTextures(1, &colour);
     bind_direct(colour);
@@ -233,7 +235,7 @@ void FENK_BindTexture(int texture) {
 }
 
 void FENK_BindTextureChannel(int texture, int channel) {
-    if (channel >= 0 && channel <= 7) glActiveTexture(GL_TEXTURE0 + channel);
+    if (channel >= 0 && channel <= 7 && glActiveTexture) glActiveTexture(GL_TEXTURE0 + channel);
     bind_direct(static_cast<GLuint>(texture));
 }
 

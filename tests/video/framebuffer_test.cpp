@@ -281,6 +281,36 @@ TEST_F(VideoTest, BindCacheNeverHidesADirectBind) {
     FENK_DeleteTexture(green);
 }
 
+TEST_F(VideoTest, PlainOpenGLWithoutTextureUnitsOrFrameBufferObjects) {
+    // An OpenGL 1.1 driver offers neither: creation falls back to emulated frame buffers
+    // and presentation still shows the frame.
+    const auto active_texture = __glewActiveTexture;
+    const auto gen_framebuffers = __glewGenFramebuffersEXT;
+    __glewActiveTexture = nullptr;
+    __glewGenFramebuffersEXT = nullptr;
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    const int next = FENK_numframebuffers;
+    testing::internal::CaptureStdout();
+    const int id = FENK_CreateFrameBuffer(64, 48, 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(id, next);
+    EXPECT_EQ(FENK_framebuffers_enabled, 0);
+    EXPECT_EQ(FENK_framebufferdata[id].fbo, 0u);
+    FENK_BindTextureChannel(fenk_whitetexture_id, 1);
+    FENK_SetFrameBuffer(id);
+    FENK_ClearFrameBuffer(kBlack);
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
+    FENK_DrawColorQuad(0, 0, 8, 8, 1, 0, 0, 1);
+    const PresentedFrame &frame = present();
+    __glewActiveTexture = active_texture;
+    __glewGenFramebuffersEXT = gen_framebuffers;
+    EXPECT_EQ(frame.picture.at(7, 7), kRed);
+    EXPECT_EQ(frame.picture.at(8, 8), kBlack);
+    GLint unit = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    EXPECT_EQ(unit, GL_TEXTURE0);
+}
+
 TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation) {
     // Without frame buffer objects drawing lands in the window and presentation copies
     // it into the current frame buffer's texture before showing it.

@@ -1,5 +1,7 @@
 // Presentation: the current frame buffer stretched over the window, with and without
 // the default post shader, and what it leaves behind for the next frame.
+#include <EGL/egl.h>
+
 #include "video_fixture.h"
 
 namespace {
@@ -155,10 +157,18 @@ TEST_F(VideoTest, VideoReopensAtAnotherSize) {
     EXPECT_EQ(frame.picture.height, 24);
     EXPECT_EQ(frame.picture.at(31, 23), kGreen);
 
-    // Back to the size every other test expects.
-    FENK_CloseVideo();
+    // Back to the size every other test expects, this time over the open window: the
+    // old context and surface are released, not left behind.
+    const EGLDisplay display = eglGetCurrentDisplay();
+    const EGLContext old_context = eglGetCurrentContext();
+    const EGLSurface old_surface = eglGetCurrentSurface(EGL_DRAW);
     testing::internal::CaptureStdout();
     FENK_InitVideo(kVideoWidth, kVideoHeight, 0);
     testing::internal::GetCapturedStdout();
+    EGLint value = 0;
+    EXPECT_FALSE(eglQueryContext(display, old_context, EGL_CONFIG_ID, &value));
+    EXPECT_FALSE(eglQuerySurface(display, old_surface, EGL_WIDTH, &value));
+    EXPECT_TRUE(eglQuerySurface(display, eglGetCurrentSurface(EGL_DRAW), EGL_WIDTH, &value));
+    EXPECT_EQ(value, kVideoWidth);
     SetUp();
 }
