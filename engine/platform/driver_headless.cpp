@@ -15,6 +15,7 @@
 #include "platform/rawinput.h"
 #include "sound/audiodriver_headless.h"
 #include "video/fenk.h"
+#include "video/video_opengl_extended.h"
 
 namespace {
 
@@ -99,15 +100,6 @@ void open_display() {
     fail("no EGL display without a display server.");
 }
 
-// Entry points the video layer calls beyond OpenGL 1.1 for its shaders.
-bool have_glsl() {
-    return glActiveTexture && glCreateShader && glShaderSource && glCompileShader &&
-           glGetShaderInfoLog && glCreateProgram && glAttachShader && glLinkProgram &&
-           glGetProgramInfoLog && glValidateProgram && glGetProgramiv && glUseProgram &&
-           glGetUniformLocation && glUniform1i && glUniform1f && glUniform2f && glUniform3f &&
-           glUniform4f && glUniform1fv && glDetachShader && glDeleteShader && glDeleteProgram;
-}
-
 void read_frame() {
     const size_t row = static_cast<size_t>(window_width) * 4;
     readback.resize(row * static_cast<size_t>(window_height));
@@ -162,7 +154,7 @@ void fenk_initwindow(int width, int height, int flags) {
     // points; under EGL there is none, and that answer is no error.
     if (status != GLEW_OK && status != GLEW_ERROR_NO_GLX_DISPLAY) puts("\nError Initing Glew");
     puts("\nReady for GLSL");
-    FENK_shaders_enabled = have_glsl() ? 1 : 0;
+    FENK_shaders_enabled = fenk_glslavailable();
 }
 
 void fenk_closewindow(void) {

@@ -11,6 +11,7 @@
 #include <string.h>
 
 extern "C" int FENK_shaders_enabled;
+extern "C" int fenk_glslavailable(void);
 
 HWND winhandle;
 HANDLE fenkthread;
@@ -232,7 +233,9 @@ void fenk_initwindow(int width, int height, int flags)
     if (glewInit() != 0)
         puts("\nError Initing Glew");
     puts("\nReady for GLSL");
-    FENK_shaders_enabled = 1;
+    // A driver without the shading language (plain OpenGL 1.1) presents without the
+    // post shader rather than calling entry points it does not have.
+    FENK_shaders_enabled = fenk_glslavailable();
 }
 
 void fenk_closewindow(void)

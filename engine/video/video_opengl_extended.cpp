@@ -98,6 +98,14 @@ GLint uniform_location(int id, const char *name) {
 
 }  // namespace
 
+int fenk_glslavailable(void) {
+    return glActiveTexture && glCreateShader && glShaderSource && glCompileShader &&
+           glGetShaderInfoLog && glCreateProgram && glAttachShader && glLinkProgram &&
+           glGetProgramInfoLog && glValidateProgram && glGetProgramiv && glUseProgram &&
+           glGetUniformLocation && glUniform1i && glUniform1f && glUniform2f && glUniform3f &&
+           glUniform4f && glUniform1fv && glDetachShader && glDeleteShader && glDeleteProgram;
+}
+
 int FENK_InitShader(const char *vsrc, const char *fsrc) {
     const int id = FENK_numshaders;
     if (id >= FENK_MAXSHADERS) {
