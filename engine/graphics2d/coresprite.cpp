@@ -56,12 +56,9 @@ void drawcell(int x, int y, const s_sprite &sprite)
                   sprite.v1);
 }
 
-} // namespace
-
-void FENK_GetSprite(int x, int y, int w, int h, s_bitmap bitmap, s_sprite *sprite)
+// A new sprite: its size, the collision box over all of it, the origin at its corner.
+void setsize(s_sprite *sprite, int w, int h)
 {
-    if (!sprite || registryfull(sprite))
-        return;
     sprite->width = w;
     sprite->height = h;
     sprite->boxleft = 0;
@@ -70,6 +67,15 @@ void FENK_GetSprite(int x, int y, int w, int h, s_bitmap bitmap, s_sprite *sprit
     sprite->boxbottom = h;
     sprite->originx = 0;
     sprite->originy = 0;
+}
+
+} // namespace
+
+void FENK_GetSprite(int x, int y, int w, int h, s_bitmap bitmap, s_sprite *sprite)
+{
+    if (!sprite || registryfull(sprite))
+        return;
+    setsize(sprite, w, h);
     sprite->pixels = nullptr;
     sprite->u0 = texcoord(x, bitmap.texwidth);
     sprite->v0 = texcoord(y, bitmap.texheight);
@@ -108,14 +114,7 @@ void FENK_CreateSprite(int w, int h, s_sprite *sprite)
         memset(sprite, 0, sizeof *sprite);
         return;
     }
-    sprite->width = w;
-    sprite->height = h;
-    sprite->boxleft = 0;
-    sprite->boxtop = 0;
-    sprite->boxright = w;
-    sprite->boxbottom = h;
-    sprite->originx = 0;
-    sprite->originy = 0;
+    setsize(sprite, w, h);
     sprite->pixels = pixels;
     sprite->u0 = 0.0f;
     sprite->v0 = 0.0f;

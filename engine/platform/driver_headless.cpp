@@ -147,14 +147,7 @@ void fenk_initwindow(int width, int height, int flags) {
     if (context == EGL_NO_CONTEXT) fail("OpenGL context not created.");
     if (!eglMakeCurrent(display, surface, surface, context)) fail("OpenGL context not made current.");
 
-    puts("[FENK] Init Glew");
-    glewExperimental = GL_TRUE;
-    const GLenum status = glewInit();
-    // GLEW built for GLX also looks for a GLX display after loading the context's entry
-    // points; under EGL there is none, and that answer is no error.
-    if (status != GLEW_OK && status != GLEW_ERROR_NO_GLX_DISPLAY) puts("\nError Initing Glew");
-    puts("\nReady for GLSL");
-    FENK_shaders_enabled = fenk_glslavailable();
+    fenk_startglew();
 }
 
 void fenk_closewindow(void) {

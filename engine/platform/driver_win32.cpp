@@ -10,8 +10,7 @@
 #include <stdio.h>
 #include <string.h>
 
-extern "C" int FENK_shaders_enabled;
-extern "C" int fenk_glslavailable(void);
+extern "C" void fenk_startglew(void);
 
 HWND winhandle;
 HANDLE fenkthread;
@@ -228,14 +227,7 @@ void fenk_initwindow(int width, int height, int flags)
     hrc = wglCreateContext(hdc);
     wglMakeCurrent(hdc, hrc);
 
-    puts("[FENK] Init Glew");
-    glewExperimental = GL_TRUE;
-    if (glewInit() != 0)
-        puts("\nError Initing Glew");
-    puts("\nReady for GLSL");
-    // A driver without the shading language (plain OpenGL 1.1) presents without the
-    // post shader rather than calling entry points it does not have.
-    FENK_shaders_enabled = fenk_glslavailable();
+    fenk_startglew();
 }
 
 void fenk_closewindow(void)

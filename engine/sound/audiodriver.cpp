@@ -4,6 +4,8 @@
 #include "sound/audiodriver.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "sound/coresound.h"
@@ -163,4 +165,25 @@ void audiodriver_mixbuffers(void *buffer, int bytes, int)
         memset(out + samples, 128, (size_t)bytes - samples);
     }
     soundsystem_unlock();
+}
+
+unsigned char *audiodriver_makering(unsigned bits, int flags, int *sample_size, int *buffer_size)
+{
+    const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
+    soundsystem_lock();
+    soundsystem.bits = (uint16_t)bits;
+    soundsystem.channels = channels;
+    soundsystem_unlock();
+    if (bits != 8 && bits != 16)
+        return nullptr;
+
+    *sample_size = (int)(bits / 8) * channels;
+    *buffer_size = *sample_size * SOUNDSYSTEM_BUFFERLENGTH;
+    printf("sample size: %d\nbuffer size: %d\n", *sample_size, *buffer_size);
+    const size_t bytes = (size_t)AUDIODRIVER_NUMBUFFERS * (size_t)*buffer_size;
+    unsigned char *ring = (unsigned char *)malloc(bytes);
+    // Silence: 8-bit samples are unsigned around 128.
+    if (ring)
+        memset(ring, bits == 8 ? 128 : 0, bytes);
+    return ring;
 }

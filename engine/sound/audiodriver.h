@@ -17,6 +17,12 @@ extern "C" {
  * The third argument is not read. */
 void audiodriver_mixbuffers(void *buffer, int bytes, int unused);
 
+/* What every driver does first: records the output format (bits, and channels from
+ * `flags`) in soundsystem and makes the ring of AUDIODRIVER_NUMBUFFERS silent buffers.
+ * Returns the ring, to be released with free(), or null when `bits` is not 8 or 16 or
+ * memory runs out. *sample_size and *buffer_size get a frame's and a buffer's bytes. */
+unsigned char *audiodriver_makering(unsigned bits, int flags, int *sample_size, int *buffer_size);
+
 /* 1 on success; 0 with no output, leaving the sound system running silent. A rate of
  * 0 opens nothing and returns 1. `frames` is not consulted: buffers hold 2048 frames. */
 int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags);

@@ -13,8 +13,8 @@
 
 #include "sound/coresound.h"
 
-static int32_t g_sample_size;
-static int32_t g_buffer_size;
+static int g_sample_size;
+static int g_buffer_size;
 static uint8_t *g_audio_buffer;
 static int32_t g_cur_buf;
 static int32_t g_cur_taken;         // bytes of buffer g_cur_buf already handed to SDL
@@ -47,21 +47,10 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         return 1;
     audiodriver_close();
 
-    uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
-    soundsystem_lock();
-    soundsystem.bits = (uint16_t)bits;
-    soundsystem.channels = channels;
-    soundsystem_unlock();
-    if (bits != 8 && bits != 16)
-        return 0;
-
-    g_sample_size = (int32_t)(bits / 8) * channels;
-    g_buffer_size = g_sample_size * SOUNDSYSTEM_BUFFERLENGTH;
-    printf("sample size: %d\nbuffer size: %d\n", g_sample_size, g_buffer_size);
-    g_audio_buffer = (uint8_t *)malloc((size_t)AUDIODRIVER_NUMBUFFERS * g_buffer_size);
+    const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
+    g_audio_buffer = audiodriver_makering(bits, flags, &g_sample_size, &g_buffer_size);
     if (!g_audio_buffer)
         return 0;
-    memset(g_audio_buffer, bits == 8 ? 128 : 0, (size_t)AUDIODRIVER_NUMBUFFERS * g_buffer_size);
     g_cur_buf = 0;
     g_cur_taken = 0;
 

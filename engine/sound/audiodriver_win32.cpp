@@ -14,8 +14,8 @@
 
 #include "sound/coresound.h"
 
-static int32_t g_sample_size;
-static int32_t g_buffer_size;
+static int g_sample_size;
+static int g_buffer_size;
 static uint8_t *g_audio_buffer;
 static int32_t g_cur_buf;
 static int32_t g_num_prep_buffers;
@@ -70,24 +70,13 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     if (g_audio_buffer || g_waveout_opened)
         audiodriver_close();
 
-    uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
-    soundsystem_lock();
-    soundsystem.bits = (uint16_t)bits;
-    soundsystem.channels = channels;
-    soundsystem_unlock();
-    if (bits != 8 && bits != 16)
-        return 0;
-
-    g_sample_size = (int32_t)(bits / 8) * channels;
-    g_buffer_size = g_sample_size * SOUNDSYSTEM_BUFFERLENGTH;
-    printf("sample size: %d\nbuffer size: %d\n", g_sample_size, g_buffer_size);
-    g_audio_buffer = (uint8_t *)malloc((size_t)AUDIODRIVER_NUMBUFFERS * g_buffer_size);
+    const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
+    g_audio_buffer = audiodriver_makering(bits, flags, &g_sample_size, &g_buffer_size);
     g_done = CreateSemaphoreA(nullptr, 0, 0x7fffffff, nullptr);
     if (!g_audio_buffer || !g_done) {
         audiodriver_close();
         return 0;
     }
-    memset(g_audio_buffer, bits == 8 ? 128 : 0, (size_t)AUDIODRIVER_NUMBUFFERS * g_buffer_size);
 
     puts("open waveout");
     memset(&g_wf, 0, sizeof g_wf);

@@ -98,12 +98,24 @@ GLint uniform_location(int id, const char *name) {
 
 }  // namespace
 
-int fenk_glslavailable(void) {
+static int glslavailable(void) {
     return glActiveTexture && glCreateShader && glShaderSource && glCompileShader &&
            glGetShaderInfoLog && glCreateProgram && glAttachShader && glLinkProgram &&
            glGetProgramInfoLog && glValidateProgram && glGetProgramiv && glUseProgram &&
            glGetUniformLocation && glUniform1i && glUniform1f && glUniform2f && glUniform3f &&
            glUniform4f && glUniform1fv && glDetachShader && glDeleteShader && glDeleteProgram;
+}
+
+void fenk_startglew(void) {
+    puts("[FENK] Init Glew");
+    glewExperimental = GL_TRUE;
+    const GLenum status = glewInit();
+    // GLEW built for GLX also looks for a GLX display after loading the context's entry
+    // points; a context made through EGL has none, and that answer is no error.
+    if (status != GLEW_OK && status != GLEW_ERROR_NO_GLX_DISPLAY)
+        puts("\nError Initing Glew");
+    puts("\nReady for GLSL");
+    FENK_shaders_enabled = glslavailable();
 }
 
 int FENK_InitShader(const char *vsrc, const char *fsrc) {
