@@ -31,14 +31,6 @@ inline uint32_t keyed(uint32_t word)
     return word & (key - 1u);
 }
 
-// Texture creation and updates bind the texture directly, behind the bind
-// cache of FENK_BindTexture; forgetting the cache makes the next draw bind
-// its own texture instead of trusting a name that is no longer bound.
-void forgetbinding()
-{
-    FENK_lasttextureid = -1;
-}
-
 // Fills the record, gives it pixel memory and a texture, and registers it. A
 // program's bitmap starts zeroed, and its texture with it; the TGA reader
 // writes every pixel and uploads the picture once, after decoding, so its
@@ -71,7 +63,6 @@ int newbitmap(int width, int height, s_bitmap *bitmap, int forprogram)
         return 0;
     }
     bitmap->texture = FENK_CreateTexture(width, height, forprogram ? bitmap->pixels : nullptr, 0);
-    forgetbinding();
     fenk_bitmaplist[fenk_numbitmaps++] = bitmap;
     return 1;
 }
@@ -446,10 +437,7 @@ void FENK_DeleteBitmap(s_bitmap *bitmap)
     puts("deleting bitmap");
     if (bitmap->texture) {
         FENK_DeleteTexture(bitmap->texture);
-        // GL hands a freed name out again: neither the cache nor a second
-        // delete may keep pointing at it.
-        if (FENK_lasttextureid == bitmap->texture)
-            forgetbinding();
+        // GL hands a freed name out again: a second delete must not reach it.
         bitmap->texture = 0;
     }
     free(bitmap->pixels);
@@ -461,7 +449,6 @@ void FENK_UpdateBitmap(s_bitmap bitmap)
     if (!bitmap.pixels)
         return;
     FENK_UpdateTexture(bitmap.texture, bitmap.width, bitmap.height, bitmap.pixels);
-    forgetbinding();
 }
 
 void FENK_ClearBitmap(s_bitmap bitmap)

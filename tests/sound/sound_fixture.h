@@ -13,14 +13,15 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "../files/image_fixture.h"
 #include "files/core.h"
 #include "sound/audiodriver.h"
 #include "sound/coresound.h"
 #include "sound/loadwav.h"
 
-namespace fs = std::filesystem;
 
 template <typename F>
 std::string printed(F &&call)
@@ -88,24 +89,24 @@ inline void makesound16(s_sound *s, uint16_t channels, const std::vector<int16_t
     makesound(s, channels, 16, values.data(), (uint32_t)values.size() * 2, frequency);
 }
 
-class SoundTest : public testing::Test {
+// The files tests' scratch folder, with a `data` folder in it for the sounds.
+class SoundTest : public ImageTest {
 protected:
     void SetUp() override
     {
-        auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        root_ = fs::temp_directory_path() /
-                ("fenk-sound-" + std::to_string(stamp) + "-" + std::to_string(std::random_device()()));
-        fs::create_directories(root_ / "data");
-        previous_ = fs::current_path();
-        fs::current_path(root_);
+        ImageTest::SetUp();
+        fs::create_directories("data");
     }
 
-    void TearDown() override
+    // Waits until s has moved at least `frames`, or `seconds` have gone; a real device
+    // plays at its own pace, so the tests wait loosely and check exact steps.
+    static uint64_t waitfor(const s_sound &s, uint64_t frames, int seconds)
     {
-        corefile_closeimage();
-        fs::current_path(previous_);
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        uint64_t now = 0;
+        while ((now = Soundsystem_ReadSoundOffset(&s)) < frames && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return now;
     }
 
     static void init(unsigned channels = 2)
@@ -136,6 +137,4 @@ protected:
         audiodriver_mixbuffers(out.data(), (int)(out.size() * 2), 0);
         return out;
     }
-
-    fs::path root_, previous_;
 };

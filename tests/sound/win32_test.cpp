@@ -15,14 +15,7 @@ protected:
         SoundTest::TearDown();
     }
 
-    uint64_t waitfor(uint64_t frames)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        uint64_t now = 0;
-        while ((now = Soundsystem_ReadSoundOffset(&music)) < frames && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return now;
-    }
+    uint64_t waitfor(uint64_t frames) { return SoundTest::waitfor(music, frames, 10); }
 
     s_sound music{};
 };
