@@ -1,0 +1,259 @@
+// The show: brings up the engine, loads the pictures, the font and the music, then
+// draws one frame per pacing slot until the music ends or Escape is held. Everything
+// shown is decided by the music position alone, read once per frame; only the
+// picture tube's sway and scan lines move with the frame count.
+#include "show/main.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "files/core.h"
+#include "input/coreinput.h"
+#include "platform/platform.h"
+#include "video/fenk.h"
+
+#ifndef SHOW_VIDEO_WIDTH
+#define SHOW_VIDEO_WIDTH 1920
+#endif
+#ifndef SHOW_VIDEO_HEIGHT
+#define SHOW_VIDEO_HEIGHT 1080
+#endif
+#ifndef SHOW_VIDEO_FLAGS
+#define SHOW_VIDEO_FLAGS 0
+#endif
+
+int show_videowidth = SHOW_VIDEO_WIDTH;
+int show_videoheight = SHOW_VIDEO_HEIGHT;
+int show_videoflags = SHOW_VIDEO_FLAGS;
+
+s_bitmap bmp_background;
+s_bitmap bmp_title;
+s_bitmap bmp_credits;
+s_bitmap bmp_greetings;
+s_bitmap bmp_greetings2;
+s_bitmap bmp_revizid[SHOW_ROTATION_PICTURES];  // 0 to 14 loaded; 15 stays empty
+s_font myfont;
+s_sound demomusic;
+
+int currentframe;
+int cameraframe;
+int gameactive;
+int framebuffer_id;
+int screenbuffer_id;
+int postshader_id;
+float camerax;
+float cameray;
+float camerazoom;
+float fade;
+
+// Dutch lyric lines, one per step of the main section (tools/makedata/captions.txt,
+// which the font is checked against). Each is handed to the text call as its format.
+#include "show/captions.inc"
+
+// ---- The picture tube ----
+
+const char *const vv_xcopy =
+    "#version 120\n"
+    "varying vec2 texCoord;\n"
+    "void main() {\n"
+    "    texCoord = gl_MultiTexCoord0.xy;\n"
+    "    gl_Position = ftransform();\n"
+    "}\n";
+
+// Curved glass, drifting colour fringes, rolling scan lines, vignette, a side mask
+// that leaves the left border darker than the right, and the fade. Where one of the
+// coordinates leaves the glass the vignette base would be negative, where pow has no
+// value: it is clamped at 0, which leaves those border pixels black.
+const char *const ff_xcopy =
+    "#version 120\n"
+    "uniform sampler2D fbo_texture;\n"
+    "uniform sampler2D fbo_depth;\n"
+    "uniform float fadevalue;\n"
+    "uniform float scanlinevalue;\n"
+    "uniform float time;\n"
+    "varying vec2 texCoord;\n"
+    "void main() {\n"
+    "    vec2 u = (texCoord - 0.5) * 2.2;\n"
+    "    u.x = u.x * (1.0 + pow(abs(u.y) / 5.0, 2.3));\n"
+    "    u.y = u.y * (1.0 + pow(abs(u.x) / 4.0, 2.3));\n"
+    "    u = u / 2.0 + 0.5;\n"
+    "    u = u * 0.92 + 0.04;\n"
+    "    float d = 0.001 * sin(time + 4.0 * u.y);\n"
+    "    vec4 c;\n"
+    "    c.r = texture2D(fbo_texture, vec2(u.x + d + 0.001, u.y + 0.001)).r + 0.05;\n"
+    "    c.g = texture2D(fbo_texture, vec2(u.x, u.y - 0.002)).g + 0.05;\n"
+    "    c.b = texture2D(fbo_texture, vec2(u.x - d - 0.002, u.y)).b + 0.05;\n"
+    "    c.a = 0.5;\n"
+    "    float v = max(16.0 * u.x * u.y * (1.0 - u.x) * (1.0 - u.y), 0.0);\n"
+    "    c *= pow(v, 0.3);\n"
+    "    float s = pow(clamp(0.35 + 0.35 * sin(0.5 * time + 720.0 * 1.5 * u.y), 0.0, 1.0), 1.7);\n"
+    "    c *= (0.4 + 0.7 * s) * 1.5;\n"
+    "    c *= 1.0 - 0.65 * clamp((mod(u.x, 2.0) - 1.0) * 2.0, 0.0, 1.0);\n"
+    "    if (u.x < 0.0 || u.x > 1.0) c.a = 0.1;\n"
+    "    if (u.y < 0.0 || u.y > 1.0) c.a = 0.1;\n"
+    "    gl_FragColor = c * fadevalue;\n"
+    "}\n";
+
+// π as the camera has always been tuned with.
+static const double crt_pi = 3.141592653;
+
+void CRT_MoveCamera(int frame, int rect[4]) {
+    // A wobble of 280 frames on a steady growth, and two slow sways.
+    camerazoom = (float)(0.88 + 0.0001 * frame);
+    camerazoom = (float)(camerazoom + 0.005 * sin(frame * (crt_pi / 140)));
+    const float w = camerazoom * 1844;
+    const float h = camerazoom * 1000;
+    camerax = (float)(64 * sin(frame * (crt_pi / 900)));
+    cameray = (float)(24 * sin(frame * (crt_pi / 637)));
+    rect[0] = (int)(960 - 0.5 * w + camerax);
+    rect[1] = (int)(540 - 0.5 * h + cameray);
+    rect[2] = (int)w;
+    rect[3] = (int)h;
+}
+
+void CRT_PostProcess(void) {
+    FENK_SetFrameBuffer(screenbuffer_id);
+    FENK_BindShader(postshader_id);
+    FENK_SetShaderUniform1f(postshader_id, "time", (float)(currentframe * 0.01));
+
+    // While fading, the brightness flickers by up to a tenth.
+    const int r = rand() % 100;
+    float f = (float)((r / 1000.0 + 1) * fade);
+    if (f > 1) f = 1;
+    if (f < 0) f = 0;
+    FENK_SetShaderUniform1f(postshader_id, "fadevalue", f);
+
+    // Blending is off here; the alpha test drops what the fade took to nothing.
+    FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    int rect[4];
+    CRT_MoveCamera(cameraframe, rect);
+    FENK_DrawFrameBuffer(rect[0], rect[1], rect[2], rect[3], framebuffer_id);
+    cameraframe++;
+    FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    FENK_UnbindShader();
+}
+
+// ---- The timeline ----
+
+static int step_of(uint64_t pos) { return (int)(pos / 100000); }
+
+int Timeline_Pictures(uint64_t pos, s_showpicture pictures[SHOW_MAXPICTURES]) {
+    int count = 0;
+    if (pos > 480000 && pos <= 549999) pictures[count++] = {&bmp_title, 0};
+    if (pos > 600000 && pos <= 2999999) {
+        // The rotation runs by step, but starts on entry 5 and takes entry 4 for step 7.
+        int n = step_of(pos);
+        if (pos <= 699999) n = 5;
+        if (pos <= 1499999 && n == 7) n = 4;
+        pictures[count++] = {&bmp_revizid[n % 14], 1};
+    }
+    if (pos > 3100000 && pos <= 3199999) pictures[count++] = {&bmp_greetings, 0};
+    if (pos > 3200000 && pos <= 3299999) pictures[count++] = {&bmp_greetings2, 0};
+    if (pos > 3349999) pictures[count++] = {&bmp_revizid[14], 0};
+    if (pos > 4200000) pictures[count++] = {&bmp_credits, 0};
+    return count;
+}
+
+float Timeline_Fade(uint64_t pos, float value) {
+    if (pos <= 999999 && value < 1.0f) value += 0.001f;
+    if (pos > 4400000 && value > 0.0f) value -= 0.002f;
+    return value;
+}
+
+int Timeline_Captions(uint64_t pos, const char *lines[2]) {
+    // Caption line by step; 0 for none.
+    static const unsigned char by_step[37] = {
+        0, 0, 0, 0,  0,  0,  1,  2,  3,  2,  3,  0,  4, 0, 5, 6, 7, 8, 9,
+        10, 11, 12, 13, 0, 14, 0, 15, 1, 0, 3, 0, 4, 16, 0, 17, 0, 18};
+    int count = 0;
+    const int step = step_of(pos);
+    if (step < 37 && by_step[step]) lines[count++] = show_captions[by_step[step]];
+    if (pos > 4800000) lines[count++] = show_closingline;
+    return count;
+}
+
+// ---- Start-up and the frame loop ----
+
+void LoadResources(void) {
+    FENK_LoadBitmap("revizidbg.tga", &bmp_background);
+    FENK_LoadBitmap("revizidtitle.tga", &bmp_title);
+    FENK_LoadBitmap("revizidcredits.tga", &bmp_credits);
+    FENK_LoadBitmap("revizidgreetings.tga", &bmp_greetings);
+    FENK_LoadBitmap("revizidgreetings2.tga", &bmp_greetings2);
+    static const char *const rotation[15] = {
+        "revizid0.tga",  "revizid8.tga",  "revizid6.tga",  "revizid3.tga",  "revizid7.tga",
+        "revizid5.tga",  "revizid13.tga", "revizid12.tga", "revizid15.tga", "revizid9.tga",
+        "revizid5.tga",  "revizid10.tga", "revizid11.tga", "revizid2.tga",  "revizid4.tga"};
+    for (int i = 0; i < 15; i++) FENK_LoadBitmap(rotation[i], &bmp_revizid[i]);
+    FENK_LoadFont("panfont.tga", &myfont);
+    FENK_SetFontSpacing(-5, &myfont);
+}
+
+// The mixer may end the music on the audio thread at any moment.
+static int music_playing(void) {
+    soundsystem_lock();
+    const int playing = demomusic.playing;
+    soundsystem_unlock();
+    return playing;
+}
+
+static void draw_frame(void) {
+    FENK_SetFrameBuffer(framebuffer_id);
+    FENK_DrawBitmap(0, 0, bmp_background);
+
+    const uint64_t pos = Soundsystem_ReadSoundOffset(&demomusic);
+    s_showpicture pictures[SHOW_MAXPICTURES];
+    const int count = Timeline_Pictures(pos, pictures);
+    for (int i = 0; i < count; i++) {
+        if (pictures[i].alpha)
+            FENK_DrawAlphaBitmap(SHOW_PICTURE_X, SHOW_PICTURE_Y, *pictures[i].bitmap, 1.0f);
+        else
+            FENK_DrawBitmap(SHOW_PICTURE_X, SHOW_PICTURE_Y, *pictures[i].bitmap);
+    }
+    fade = Timeline_Fade(pos, fade);
+
+    CRT_PostProcess();
+
+    // After the tube pass, so the captions stay sharp and straight.
+    const char *lines[2];
+    const int shown = Timeline_Captions(pos, lines);
+    for (int i = 0; i < shown; i++) FENK_DrawCenteredText(SHOW_CAPTION_Y, myfont, lines[i]);
+}
+
+int coremain(int, char **) {
+    corefile_mountimage("data", 2);
+    FENK_InitVideo(show_videowidth, show_videoheight, show_videoflags);
+    FENK_SetTitle("Gravolt - Zoppeldraai");
+    framebuffer_id = FENK_CreateFrameBuffer(SHOW_SCENE_WIDTH, SHOW_SCENE_HEIGHT, FENK_FRAMEBUFFER_LINEAR);
+    screenbuffer_id = FENK_CreateFrameBuffer(SHOW_SCREEN_WIDTH, SHOW_SCREEN_HEIGHT, FENK_FRAMEBUFFER_LINEAR);
+    FENK_SetFrameBuffer(framebuffer_id);
+    postshader_id = FENK_InitShader(vv_xcopy, ff_xcopy);
+    FENK_SetPostShader(-1);
+    Soundsystem_Init(44100, 16, 2);
+    if (!Soundsystem_LoadSound("revizid.wav", &demomusic)) {
+        // The music is the show's only clock: without it nothing would ever move on.
+        puts("- ERROR: The music revizid.wav could not be loaded; the show cannot run without it.");
+        FENK_CloseVideo();
+        return 1;
+    }
+    Soundsystem_PlayMusic(&demomusic, 0);
+    LoadResources();
+    FENK_HideMouse();
+    currentframe = 0;
+    gameactive = 1;
+
+    do {
+        // Escape still lets this frame be drawn and shown in full.
+        int held = 0, pressed = 0;
+        FENK_GetKeys(&held, &pressed);
+        if (held & 0x8000) gameactive = 0;
+        FENK_WaitRefresh();
+        draw_frame();
+        FENK_SwapBuffers();
+        currentframe++;
+    } while (gameactive && music_playing());
+
+    FENK_CloseVideo();
+    return 0;
+}

@@ -1,0 +1,296 @@
+// The whole show on the headless host at 60 frames a second, its frames read back.
+// ctest runs each test in a process of its own, so each runs coremain exactly once.
+// Most use a small data folder made here (a flat background, a short silent music,
+// no pictures); one uses the generated data.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../sound/sound_fixture.h"
+#include "platform/driver_headless.h"
+#include "show/main.h"
+#include "tga.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Frame {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgba;
+    const unsigned char *at(int x, int y) const { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
+    int sum(int x, int y) const { return at(x, y)[0] + at(x, y)[1] + at(x, y)[2]; }
+};
+
+// The flat background of the small data folder.
+constexpr unsigned char flat[3] = {200, 100, 50};
+
+class ShowRun : public testing::Test {
+protected:
+    fs::path folder;
+    std::vector<Frame> frames;  // every presented frame, kept while keep_frames
+    bool keep_frames = true;
+    std::function<void(uint64_t)> after_frame;
+    std::string output;
+    int result = -1;
+
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("fenk_show_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder / "data");
+    }
+    void TearDown() override {
+        if (!HasFailure()) fs::remove_all(folder);
+    }
+
+    void write_flat_background() {
+        std::vector<uint8_t> rgba(static_cast<size_t>(SHOW_SCENE_WIDTH) * SHOW_SCENE_HEIGHT * 4);
+        for (size_t i = 0; i < rgba.size(); i += 4) {
+            rgba[i] = flat[0];
+            rgba[i + 1] = flat[1];
+            rgba[i + 2] = flat[2];
+            rgba[i + 3] = 255;
+        }
+        ASSERT_TRUE(makedata::write_tga_rgb((folder / "data/revizidbg.tga").string(), SHOW_SCENE_WIDTH,
+                                            SHOW_SCENE_HEIGHT, rgba.data(), 24, true,
+                                            makedata::Origin::top_left));
+    }
+    void write_music(double seconds) {
+        const std::string data(static_cast<size_t>(seconds * 44100) * 4, '\0');
+        std::ofstream(folder / "data/revizid.wav", std::ios::binary) << wavimage(2, 44100, 16, data);
+    }
+
+    static void sink(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t, void *user) {
+        auto *self = static_cast<ShowRun *>(user);
+        if (self->keep_frames)
+            self->frames.push_back(
+                Frame{width, height, std::vector<unsigned char>(rgba, rgba + static_cast<size_t>(width) * height * 4)});
+        if (self->after_frame) self->after_frame(frame);
+    }
+
+    // Runs the show from `directory` (the one holding data).
+    void run(const fs::path &directory) {
+        const fs::path back = fs::current_path();
+        fs::current_path(directory);
+        fenk_headless_setframerate(60);
+        fenk_headless_setframesink(sink, this);
+        output = printed([&] { result = fenk_headless_run(0, nullptr); });
+        fs::current_path(back);
+    }
+};
+
+// The tube pass worked out on the processor, for the first frame: the scene drawn at
+// 1622 x 880 from (148, 100), time 0, brightness 1. scene(x, y) gives the scene's
+// colour at texture coordinates, y up as the frame buffer texture has it.
+using Scene = std::function<void(double, double, double rgb[3])>;
+
+struct Expected {
+    bool edge;  // next to the glass edge, where a rounding decides between two sides
+    int rgb[3];
+};
+
+Expected tube_pixel(int px, int py, const Scene &scene) {
+    Expected out{false, {0, 0, 0}};
+    if (px < 148 || px >= 148 + 1622 || py < 100 || py >= 100 + 880) return out;
+    double ux = ((px + 0.5 - 148) / 1622 - 0.5) * 2.2;
+    double uy = ((1 - (py + 0.5 - 100) / 880) - 0.5) * 2.2;
+    ux *= 1 + std::pow(std::fabs(uy) / 5, 2.3);
+    uy *= 1 + std::pow(std::fabs(ux) / 4, 2.3);
+    ux = (ux / 2 + 0.5) * 0.92 + 0.04;
+    uy = (uy / 2 + 0.5) * 0.92 + 0.04;
+    for (double edge : {ux, uy}) out.edge |= std::fabs(edge) < 0.002 || std::fabs(edge - 1) < 0.002;
+
+    const double d = 0.001 * std::sin(4 * uy);
+    double r[3], g[3], b[3];
+    scene(ux + d + 0.001, uy + 0.001, r);
+    scene(ux, uy - 0.002, g);
+    scene(ux - d - 0.002, uy, b);
+    const double colour[3] = {r[0] + 0.05, g[1] + 0.05, b[2] + 0.05};
+    const double v = std::max(16 * ux * uy * (1 - ux) * (1 - uy), 0.0);
+    const double s = std::pow(std::clamp(0.35 + 0.35 * std::sin(1080 * uy), 0.0, 1.0), 1.7);
+    const double side = 1 - 0.65 * std::clamp((ux - 2 * std::floor(ux / 2) - 1) * 2, 0.0, 1.0);
+    const double factor = std::pow(v, 0.3) * (0.4 + 0.7 * s) * 1.5 * side;
+    for (int c = 0; c < 3; c++) out.rgb[c] = static_cast<int>(std::lround(std::clamp(colour[c] * factor, 0.0, 1.0) * 255));
+    return out;
+}
+
+// Compares a whole frame with the worked-out pass: the pixels off by more than
+// `tolerance` levels away from the glass edge, and the first of them described.
+struct Mismatches {
+    int count = 0;
+    std::string first;
+};
+
+Mismatches tube_mismatches(const Frame &frame, const Scene &scene, int tolerance) {
+    Mismatches off;
+    for (int y = 0; y < frame.height; y++) {
+        for (int x = 0; x < frame.width; x++) {
+            const Expected e = tube_pixel(x, y, scene);
+            if (e.edge) continue;
+            const unsigned char *p = frame.at(x, y);
+            bool bad = false;
+            for (int c = 0; c < 3; c++) bad |= std::abs(p[c] - e.rgb[c]) > tolerance;
+            if (bad && off.count++ == 0)
+                off.first = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + "): " +
+                            std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]) +
+                            ", expected " + std::to_string(e.rgb[0]) + " " + std::to_string(e.rgb[1]) + " " +
+                            std::to_string(e.rgb[2]);
+        }
+    }
+    return off;
+}
+
+}  // namespace
+
+TEST_F(ShowRun, EscapeHeldAtTheFirstFrameDrawsOneFrameAndCloses) {
+    write_flat_background();
+    write_music(2);
+    fenk_headless_key(0x1B, 1);
+    run(folder);
+    EXPECT_EQ(result, 0) << output;
+    EXPECT_EQ(fenk_headless_framecount(), 1u);
+    EXPECT_FALSE(fenk_headless_windowopen());
+    EXPECT_STREQ(fenk_headless_title(), "Gravolt - Zoppeldraai");
+    int width = 0, height = 0;
+    fenk_headless_windowsize(&width, &height);
+    EXPECT_EQ(width, 1920);
+    EXPECT_EQ(height, 1080);
+
+    // At brightness 0 the tube pass draws nothing at all, and there is no caption yet.
+    ASSERT_EQ(frames.size(), 1u);
+    int lit = 0;
+    for (int y = 0; y < frames[0].height; y++)
+        for (int x = 0; x < frames[0].width; x++) lit += frames[0].sum(x, y) != 0;
+    EXPECT_EQ(lit, 0);
+}
+
+TEST_F(ShowRun, TubePassOverAFlatSceneFollowsItsFormula) {
+    write_flat_background();
+    write_music(2);
+    fade = 1.0f;  // full brightness from the first frame
+    fenk_headless_key(0x1B, 1);
+    run(folder);
+    ASSERT_EQ(frames.size(), 1u) << output;
+    const Scene scene = [](double, double, double rgb[3]) {
+        for (int c = 0; c < 3; c++) rgb[c] = flat[c] / 255.0;
+    };
+    const Mismatches off = tube_mismatches(frames[0], scene, 2);
+    EXPECT_EQ(off.count, 0) << off.first;
+
+    // Where the pass puts things: the left border beside the glass is black, the
+    // right one too at this size; the centre is bright; the scan lines roll about
+    // every 5.06 rows down the middle.
+    const Frame &f = frames[0];
+    for (int x = 148; x <= 155; x++) EXPECT_EQ(f.sum(x, 540), 0) << x;
+    EXPECT_EQ(f.sum(147, 540), 0);
+    EXPECT_GT(f.at(960, 540)[0], 100);
+    int peaks = 0;
+    for (int y = 301; y < 779; y++)
+        peaks += f.at(960, y)[1] > f.at(960, y - 1)[1] && f.at(960, y)[1] >= f.at(960, y + 1)[1];
+    EXPECT_NEAR(peaks, 478 / 5.06, 3);
+}
+
+TEST_F(ShowRun, EndOfTheMusicEndsTheShowWithZero) {
+    write_flat_background();
+    write_music(0.5);
+    keep_frames = false;
+    run(folder);
+    EXPECT_EQ(result, 0) << output;
+    // Half a second of music at 60 frames a second, give or take a mix pass.
+    EXPECT_GE(fenk_headless_framecount(), 26u);
+    EXPECT_LE(fenk_headless_framecount(), 34u);
+    EXPECT_FALSE(fenk_headless_windowopen());
+    // Missing pictures are named and leave their place empty.
+    EXPECT_NE(output.find("- ERROR: Image revizidtitle.tga not loaded."), std::string::npos) << output;
+    EXPECT_NE(output.find("- ERROR: Image panfont.tga not loaded."), std::string::npos) << output;
+}
+
+TEST_F(ShowRun, WithoutItsMusicTheShowSaysSoAndFails) {
+    write_flat_background();
+    run(folder);
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(fenk_headless_framecount(), 0u);
+    EXPECT_FALSE(fenk_headless_windowopen());
+    EXPECT_NE(output.find("- ERROR: The music revizid.wav could not be loaded"), std::string::npos) << output;
+}
+
+TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption) {
+    fade = 1.0f;
+    // Frame 2 moves the music to the middle of step 6: caption line 1 and rotation
+    // entry 5 from frame 3 on.
+    after_frame = [](uint64_t frame) {
+        if (frame == 2) Soundsystem_SetSoundOffset(&demomusic, 650000);
+        if (frame == 3) fenk_headless_key(0x1B, 1);
+    };
+    run(fs::path(DATA_DIR).parent_path());
+    EXPECT_EQ(result, 0) << output;
+    ASSERT_EQ(frames.size(), 5u) << output;
+
+    // The first frame against the worked-out pass over the background's own pixels.
+    const s_bitmap &bg = bmp_background;
+    ASSERT_EQ(bg.width, SHOW_SCENE_WIDTH);
+    const Scene scene = [&bg](double u, double v, double rgb[3]) {
+        // Linear filtering between texel centres, rows counted from the top, mirrored
+        // beyond the edges as the frame buffer texture wraps.
+        auto texel = [&bg](int x, int y, int c) {
+            auto mirror = [](int i, int n) { i = i < 0 ? -1 - i : i; return i >= n ? 2 * n - 1 - i : i; };
+            const uint32_t p = bg.pixels[mirror(y, bg.height) * bg.texwidth + mirror(x, bg.width)];
+            return (p >> (8 * c) & 255) / 255.0;
+        };
+        const double x = u * bg.width - 0.5, y = (1 - v) * bg.height - 0.5;
+        const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
+        const double fx = x - x0, fy = y - y0;
+        for (int c = 0; c < 3; c++)
+            rgb[c] = (texel(x0, y0, c) * (1 - fx) + texel(x0 + 1, y0, c) * fx) * (1 - fy) +
+                     (texel(x0, y0 + 1, c) * (1 - fx) + texel(x0 + 1, y0 + 1, c) * fx) * fy;
+    };
+    // The texture unit's filter weights are coarser than the model's: a few levels
+    // apart on sharp edges of the picture, never more.
+    const Mismatches near = tube_mismatches(frames[0], scene, 3);
+    EXPECT_LT(near.count, 1920 * 1080 / 200) << near.first;
+    const Mismatches far = tube_mismatches(frames[0], scene, 12);
+    EXPECT_EQ(far.count, 0) << far.first;
+
+    // The rotation picture appears in the middle of the glass.
+    int changed = 0;
+    for (int y = 340; y < 740; y += 4)
+        for (int x = 760; x < 1160; x += 4) changed += std::abs(frames[4].sum(x, y) - frames[0].sum(x, y)) > 30;
+    EXPECT_GT(changed, 5000);
+
+    // The caption: centred on column 960, its cells on rows 960 to 1028. The tube
+    // covers rows up to 980 and moves every frame; below it nothing else is drawn.
+    const Frame &f = frames[3];
+    int left = f.width, right = -1, bottom = -1;
+    for (int y = 990; y < f.height; y++)
+        for (int x = 0; x < f.width; x++)
+            if (f.sum(x, y) != frames[0].sum(x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, 0) << "no caption";
+    EXPECT_LE(bottom, 1028);
+    EXPECT_GT(bottom, 1010);
+    // The text call centres what the font measures, where a space's advance counts
+    // the (negative) spacing that the pen does not take after it.
+    const char *line = show_captions[1];
+    int measured = 0, drawn = 0;
+    for (const char *c = line; *c; c++) {
+        const int glyph = *c - 31;
+        measured += myfont.widths[glyph] + myfont.spacing;
+        drawn += myfont.widths[glyph] + (glyph == 1 ? 0 : myfont.spacing);
+    }
+    const int pen = 960 - (measured >> 1);
+    EXPECT_NEAR(left, pen, 8) << measured;
+    EXPECT_NEAR(right, pen + drawn, 8) << drawn;
+}
