@@ -68,6 +68,10 @@ for stage in "${stages[@]}"; do
       build tsan && run_ctest tsan ctest --preset tsan -j "$jobs" ;;
     windows)
       cmake/fetch-glew.sh || { failed=$((failed + 1)); report+=("windows: no GLEW source"); continue; }
+      # The Windows show runs on the Linux build's data, watched by its X window test.
+      cmake --preset linux >/dev/null &&
+        cmake --build --preset linux -j "$jobs" --target data show_window_test ||
+        { failed=$((failed + 1)); report+=("windows: Linux data build failed"); continue; }
       # Wine, its server and its services all start inside the virtual display.
       build windows && run_ctest windows xvfb-run -a -s "-screen 0 1920x1080x24" bash -c \
         'source cmake/setup.sh; fenk_wine_prefix; ctest --preset windows -j "$1"; rc=$?; fenk_wine_stop; exit $rc' \
