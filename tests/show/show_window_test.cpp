@@ -8,40 +8,16 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 
-extern char **environ;
+#include "../child_process.h"
 
 namespace {
-
-std::string slurp(const std::filesystem::path &path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Waits up to `seconds` for the child to end; returns its wait status, or -1.
-int wait_for(pid_t pid, double seconds) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    int status = 0;
-    do {
-        if (waitpid(pid, &status, WNOHANG) == pid) return status;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (std::chrono::steady_clock::now() < until);
-    return -1;
-}
 
 Window find_window(Display *display, Window under, const char *title) {
     char *name = nullptr;
@@ -103,18 +79,10 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape) {
     const char *program = getenv("SHOW_PROGRAM");
     const auto log = std::filesystem::temp_directory_path() /
                      ("fenk_show_window_test" + std::to_string(getpid()) + ".log");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     // From the folder that holds data.
     const std::string directory = std::filesystem::path(DATA_DIR).parent_path().string();
-    const std::string script = "cd '" + directory + "' && exec " + (program ? program : SHOW_1080);
-    char sh[] = "sh", dash_c[] = "-c";
-    char *argv[] = {sh, dash_c, const_cast<char *>(script.c_str()), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawnp(&pid, sh, &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = spawn_logged("cd '" + directory + "' && exec " + (program ? program : SHOW_1080), log);
+    ASSERT_GT(pid, 0);
 
     // Up, loaded and drawing once the background fading in from black lights the window.
     Window window = 0;
