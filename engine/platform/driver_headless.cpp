@@ -31,6 +31,7 @@ void *frame_sink_user;
 std::vector<unsigned char> readback;
 std::vector<unsigned char> topdown;
 uint64_t frames_presented;
+uint64_t draw_from;
 
 // The clock is clock_num / clock_den milliseconds. In frame mode clock_den is the frame
 // rate, so one frame is exactly 1000 units and no rounding ever accumulates.
@@ -117,6 +118,19 @@ void read_frame() {
                &readback[row * static_cast<size_t>(window_height - 1 - y)], row);
 }
 
+// The engine never scissors, so an empty scissor box is free to stand for "not drawn".
+void clip_everything(bool on) {
+    if (context == EGL_NO_CONTEXT) return;
+    if (on) {
+        glScissor(0, 0, 0, 0);
+        glEnable(GL_SCISSOR_TEST);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+bool drawing() { return frames_presented >= draw_from; }
+
 }  // namespace
 
 // ---- Window and context ----
@@ -148,6 +162,7 @@ void fenk_initwindow(int width, int height, int flags) {
     if (!eglMakeCurrent(display, surface, surface, context)) fail("OpenGL context not made current.");
 
     fenk_startglew();
+    clip_everything(!drawing());
 }
 
 void fenk_closewindow(void) {
@@ -162,12 +177,14 @@ void fenk_closewindow(void) {
 void fenk_swapbuffers(void) {
     if (surface == EGL_NO_SURFACE) return;
     if (frame_sink) {
-        read_frame();
-        frame_sink(window_width, window_height, topdown.data(), frames_presented,
+        const bool drawn = drawing();
+        if (drawn) read_frame();
+        frame_sink(window_width, window_height, drawn ? topdown.data() : nullptr, frames_presented,
                    static_cast<uint32_t>(clock_num / clock_den), frame_sink_user);
     }
     eglSwapBuffers(display, surface);
     frames_presented += 1;
+    if (frames_presented == draw_from) clip_everything(false);
     if (frame_rate > 0) clock_num += 1000;
     clock_moved();
 }
@@ -236,6 +253,11 @@ int fenk_polljoystick(int, int *x, int *y, int *z, int *r, int *buttons) {
 void fenk_headless_setframesink(fenk_headless_framesink sink, void *user) {
     frame_sink = sink;
     frame_sink_user = user;
+}
+
+void fenk_headless_drawfrom(uint64_t frame) {
+    draw_from = frame;
+    clip_everything(!drawing());
 }
 
 void fenk_headless_setclock(uint64_t millis) {

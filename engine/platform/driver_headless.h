@@ -18,7 +18,8 @@ extern "C" {
 #define FENK_HEADLESS_SPINREADS 16
 
 /* One presented frame: rgba holds height rows of width * 4 bytes, top row first,
- * valid during the call. frame counts presented frames from 0; millis is the clock
+ * valid during the call, or is NULL for a frame that was not drawn (see
+ * fenk_headless_drawfrom). frame counts presented frames from 0; millis is the clock
  * at presentation. */
 typedef void (*fenk_headless_framesink)(int width, int height, const unsigned char *rgba,
                                         uint64_t frame, uint32_t millis, void *user);
@@ -27,6 +28,13 @@ typedef void (*fenk_headless_framesink)(int width, int height, const unsigned ch
 int fenk_headless_run(int argc, char **argv);
 
 void fenk_headless_setframesink(fenk_headless_framesink sink, void *user);
+
+/* Frames before `frame` run in full but are not drawn: every draw and clear is clipped
+ * to nothing, nothing is read back, and the sink gets NULL pixels for them. A program
+ * reaches a late frame this way at a fraction of the cost, with all of its own state as
+ * if it had drawn. What those frames would have left in frame buffers that later
+ * frames do not draw over is missing. 0 (the start) draws every frame. */
+void fenk_headless_drawfrom(uint64_t frame);
 
 /* The virtual clock. With a frame rate of 0 (the start) it moves only when set or
  * advanced, or by 1 ms after a spin of FENK_HEADLESS_SPINREADS reads. With a frame

@@ -11,8 +11,11 @@ void sink(int width, int height, const unsigned char *rgba, uint64_t frame, uint
     auto *out = static_cast<PresentedFrame *>(user);
     out->picture.width = width;
     out->picture.height = height;
-    out->picture.pixels.assign(reinterpret_cast<const uint32_t *>(rgba),
-                               reinterpret_cast<const uint32_t *>(rgba) + width * height);
+    if (rgba)
+        out->picture.pixels.assign(reinterpret_cast<const uint32_t *>(rgba),
+                                   reinterpret_cast<const uint32_t *>(rgba) + width * height);
+    else
+        out->picture.pixels.clear();  // a frame that was not drawn
     out->frame = frame;
     out->millis = millis;
     out->count += 1;
