@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "sound/coresound.h"
+#include "sound/loadwav.h"
 
 static std::mutex g_lock;
 static int g_sample_size;
@@ -130,18 +131,6 @@ uint64_t audiodriver_headless_played(void)
     return g_played.load(std::memory_order_relaxed);
 }
 
-static void put16(uint8_t *at, uint32_t value)
-{
-    at[0] = (uint8_t)value;
-    at[1] = (uint8_t)(value >> 8);
-}
-
-static void put32(uint8_t *at, uint32_t value)
-{
-    put16(at, value);
-    put16(at + 2, value >> 16);
-}
-
 static int finishrecord(void)
 {
     if (!g_record)
@@ -154,21 +143,9 @@ static int finishrecord(void)
     // Past 4 GiB the header's 32-bit sizes cannot describe the data.
     int ok = !g_record_failed && g_record_bytes <= 0xFFFFFFFFu - 36;
     uint32_t bytes = ok ? (uint32_t)g_record_bytes : 0xFFFFFFFFu - 36;
-    uint32_t align = g_record_channels * (g_record_bits / 8u);
 
-    uint8_t header[44];
-    memcpy(header, "RIFF", 4);
-    put32(header + 4, bytes + 36);
-    memcpy(header + 8, "WAVEfmt ", 8);
-    put32(header + 16, 16);
-    put16(header + 20, 1);
-    put16(header + 22, g_record_channels);
-    put32(header + 24, g_record_rate);
-    put32(header + 28, align * g_record_rate);
-    put16(header + 32, align);
-    put16(header + 34, g_record_bits);
-    memcpy(header + 36, "data", 4);
-    put32(header + 40, bytes);
+    uint8_t header[SOUNDSYSTEM_WAVHEADER];
+    Soundsystem_WAVHeader(header, bytes, g_record_channels, g_record_rate, g_record_bits);
     if (fseek(g_record, 0, SEEK_SET) != 0 || fwrite(header, 1, sizeof header, g_record) != sizeof header)
         ok = 0;
     if (fclose(g_record) != 0)

@@ -32,6 +32,24 @@ static void put32(uint8_t *at, uint32_t value)
     put16(at + 2, value >> 16);
 }
 
+void Soundsystem_WAVHeader(uint8_t header[SOUNDSYSTEM_WAVHEADER], uint32_t databytes, unsigned channels,
+                           uint32_t frequency, unsigned bits)
+{
+    uint32_t align = channels * (bits / 8u);
+    memcpy(header, "RIFF", 4);
+    put32(header + 4, databytes + 36);
+    memcpy(header + 8, "WAVEfmt ", 8);
+    put32(header + 16, 16);
+    put16(header + 20, 1);
+    put16(header + 22, channels);
+    put32(header + 24, frequency);
+    put32(header + 28, align * frequency);
+    put16(header + 32, align);
+    put16(header + 34, bits);
+    memcpy(header + 36, "data", 4);
+    put32(header + 40, databytes);
+}
+
 int Soundsystem_LoadWAV(const char *name, s_sound *s)
 {
     if (!name || !s)
@@ -114,19 +132,7 @@ int Soundsystem_SaveWAV(const char *name, s_sound *s)
     if (!image)
         return 0;
 
-    uint32_t align = s->channels * (s->bits / 8u);
-    memcpy(image, "RIFF", 4);
-    put32(image + 4, s->size + 36);
-    memcpy(image + 8, "WAVEfmt ", 8);
-    put32(image + 16, 16);
-    put16(image + 20, 1);
-    put16(image + 22, s->channels);
-    put32(image + 24, s->frequency);
-    put32(image + 28, align * s->frequency);
-    put16(image + 32, align);
-    put16(image + 34, s->bits);
-    memcpy(image + 36, "data", 4);
-    put32(image + 40, s->size);
+    Soundsystem_WAVHeader(image, s->size, s->channels, s->frequency, s->bits);
     if (s->size)
         memcpy(image + SOUNDSYSTEM_WAVHEADER, s->data, s->size);
 

@@ -1,0 +1,48 @@
+/* What the capture writes: PNG frames, a WAV sound track and an MP4 through ffmpeg.
+ * Every file is written under a temporary name (the final one + ".part") and renamed
+ * once complete, so a failed capture never leaves a half-written file under the name
+ * that was asked for. Failures are reported on standard error. */
+#ifndef FENK_SHOW_CAPTURE_OUTPUT_H
+#define FENK_SHOW_CAPTURE_OUTPUT_H
+
+#include <stdint.h>
+#include <sys/types.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* An RGB PNG of width x height pixels from top-down RGBA rows (alpha dropped).
+ * 1 on success, 0 with a message. */
+int Capture_WritePNG(const char *path, int width, int height, const unsigned char *rgba);
+/* A 16-bit PCM WAV of `frames` frames of interleaved samples. 1 or 0 with a message. */
+int Capture_WriteWAV(const char *path, const int16_t *samples, uint64_t frames, unsigned channels,
+                     uint32_t frequency);
+
+/* ffmpeg as found on PATH, or NULL. */
+const char *Capture_FindFFmpeg(void);
+
+/* An ffmpeg process taking raw RGBA frames on a pipe and writing H.264 video. */
+typedef struct s_videoencoder {
+    pid_t pid;
+    int pipe;
+    int width;
+    int height;
+    int failed;
+} s_videoencoder;
+
+/* Starts ffmpeg writing an MP4 (video only) to `path`. 1 or 0 with a message. */
+int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *path, int width, int height,
+                       int fps);
+/* Hands one frame to the encoder: 1, or 0 once ffmpeg has stopped taking frames. */
+int Capture_VideoFrame(s_videoencoder *encoder, const unsigned char *rgba);
+/* Ends the input and waits for ffmpeg: 1 when it finished cleanly. */
+int Capture_FinishVideo(s_videoencoder *encoder);
+/* Puts the video of `video` beside `wav` encoded as AAC into the MP4 `path`. */
+int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
