@@ -39,6 +39,8 @@ const char *const capture_usage =
     "  --from S      write from S seconds of the show on (earlier frames are worked out\n"
     "                but not drawn)\n"
     "  --to S        stop before S seconds of the show\n"
+    "  --draw-all    draw the frames before --from too: slower, but what earlier frames\n"
+    "                leave outside the picture tube is then there as well (see README)\n"
     "  --help        this text\n"
     "Progress goes to standard error; the show's own lines to standard output.\n";
 
@@ -53,7 +55,7 @@ static bool parse_number(const char *text, double *value) {
 }
 
 int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char *message, size_t size) {
-    *options = s_captureoptions{60, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0};
+    *options = s_captureoptions{60, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0, 0};
     for (int i = 1; i < argc; i++) {
         std::string name = argv[i];
         const char *value = nullptr;
@@ -63,6 +65,10 @@ int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char 
             name.resize(equals);
         }
         if (name == "--help" || name == "-h") return CAPTURE_HELP;
+        if (name == "--draw-all") {
+            options->drawall = 1;
+            continue;
+        }
         const bool known = name == "--fps" || name == "--mode" || name == "--out" || name == "--frames" ||
                            name == "--from" || name == "--to";
         if (!known) {
@@ -316,7 +322,7 @@ int Capture_Run(const s_captureoptions *options, const char *program) {
     show_videoheight = options->height;
     show_videoflags = options->flags;
     fenk_headless_setframerate(options->fps);
-    fenk_headless_drawfrom(capture.first > 0 ? capture.first - 1 : 0);
+    fenk_headless_drawfrom(capture.first > 0 && !options->drawall ? capture.first - 1 : 0);
     fenk_headless_setframesink(sink, nullptr);
     capture.started = capture.printed = capture.speed_time = clock_type::now();
 

@@ -29,6 +29,7 @@ typedef struct s_captureoptions {
     const char *frames;  /* a folder for PNG frames and the WAV, or NULL */
     double from;         /* seconds of the show */
     double to;           /* seconds; negative for the end of the show */
+    int drawall;         /* draw the frames before `from` too */
 } s_captureoptions;
 
 enum { CAPTURE_RUN, CAPTURE_HELP, CAPTURE_BADOPTION };

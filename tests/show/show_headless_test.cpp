@@ -18,6 +18,7 @@
 #include "platform/driver_headless.h"
 #include "show/main.h"
 #include "tga.h"
+#include "tube_model.h"
 
 namespace fs = std::filesystem;
 
@@ -89,40 +90,8 @@ protected:
     }
 };
 
-// The tube pass worked out on the processor, for the first frame: the scene drawn at
-// 1622 x 880 from (148, 100), time 0, brightness 1. scene(x, y) gives the scene's
-// colour at texture coordinates, y up as the frame buffer texture has it.
-using Scene = std::function<void(double, double, double rgb[3])>;
-
-struct Expected {
-    bool edge;  // next to the glass edge, where a rounding decides between two sides
-    int rgb[3];
-};
-
-Expected tube_pixel(int px, int py, const Scene &scene) {
-    Expected out{false, {0, 0, 0}};
-    if (px < 148 || px >= 148 + 1622 || py < 100 || py >= 100 + 880) return out;
-    double ux = ((px + 0.5 - 148) / 1622 - 0.5) * 2.2;
-    double uy = ((1 - (py + 0.5 - 100) / 880) - 0.5) * 2.2;
-    ux *= 1 + std::pow(std::fabs(uy) / 5, 2.3);
-    uy *= 1 + std::pow(std::fabs(ux) / 4, 2.3);
-    ux = (ux / 2 + 0.5) * 0.92 + 0.04;
-    uy = (uy / 2 + 0.5) * 0.92 + 0.04;
-    for (double edge : {ux, uy}) out.edge |= std::fabs(edge) < 0.002 || std::fabs(edge - 1) < 0.002;
-
-    const double d = 0.001 * std::sin(4 * uy);
-    double r[3], g[3], b[3];
-    scene(ux + d + 0.001, uy + 0.001, r);
-    scene(ux, uy - 0.002, g);
-    scene(ux - d - 0.002, uy, b);
-    const double colour[3] = {r[0] + 0.05, g[1] + 0.05, b[2] + 0.05};
-    const double v = std::max(16 * ux * uy * (1 - ux) * (1 - uy), 0.0);
-    const double s = std::pow(std::clamp(0.35 + 0.35 * std::sin(1080 * uy), 0.0, 1.0), 1.7);
-    const double side = 1 - 0.65 * std::clamp((ux - 2 * std::floor(ux / 2) - 1) * 2, 0.0, 1.0);
-    const double factor = std::pow(v, 0.3) * (0.4 + 0.7 * s) * 1.5 * side;
-    for (int c = 0; c < 3; c++) out.rgb[c] = static_cast<int>(std::lround(std::clamp(colour[c] * factor, 0.0, 1.0) * 255));
-    return out;
-}
+// The first frame's view: the scene drawn at 1622 x 880 from (148, 100), time 0.
+constexpr TubeView first_view{148, 100, 1622, 880, 0.0};
 
 // Compares a whole frame with the worked-out pass: the pixels off by more than
 // `tolerance` levels away from the glass edge, and the first of them described.
@@ -135,16 +104,18 @@ Mismatches tube_mismatches(const Frame &frame, const Scene &scene, int tolerance
     Mismatches off;
     for (int y = 0; y < frame.height; y++) {
         for (int x = 0; x < frame.width; x++) {
-            const Expected e = tube_pixel(x, y, scene);
-            if (e.edge) continue;
+            const TubeLight light = tube_light(x, y, first_view, scene);
+            if (light.edge) continue;
+            int e[3];
+            for (int c = 0; c < 3; c++) e[c] = tube_level(light.rgb[c], 1.0);
             const unsigned char *p = frame.at(x, y);
             bool bad = false;
-            for (int c = 0; c < 3; c++) bad |= std::abs(p[c] - e.rgb[c]) > tolerance;
+            for (int c = 0; c < 3; c++) bad |= std::abs(p[c] - e[c]) > tolerance;
             if (bad && off.count++ == 0)
                 off.first = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + "): " +
                             std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]) +
-                            ", expected " + std::to_string(e.rgb[0]) + " " + std::to_string(e.rgb[1]) + " " +
-                            std::to_string(e.rgb[2]);
+                            ", expected " + std::to_string(e[0]) + " " + std::to_string(e[1]) + " " +
+                            std::to_string(e[2]);
         }
     }
     return off;
@@ -239,21 +210,11 @@ TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption) {
     // The first frame against the worked-out pass over the background's own pixels.
     const s_bitmap &bg = bmp_background;
     ASSERT_EQ(bg.width, SHOW_SCENE_WIDTH);
-    const Scene scene = [&bg](double u, double v, double rgb[3]) {
-        // Linear filtering between texel centres, rows counted from the top, mirrored
-        // beyond the edges as the frame buffer texture wraps.
-        auto texel = [&bg](int x, int y, int c) {
-            auto mirror = [](int i, int n) { i = i < 0 ? -1 - i : i; return i >= n ? 2 * n - 1 - i : i; };
-            const uint32_t p = bg.pixels[mirror(y, bg.height) * bg.texwidth + mirror(x, bg.width)];
-            return (p >> (8 * c) & 255) / 255.0;
-        };
-        const double x = u * bg.width - 0.5, y = (1 - v) * bg.height - 0.5;
-        const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
-        const double fx = x - x0, fy = y - y0;
-        for (int c = 0; c < 3; c++)
-            rgb[c] = (texel(x0, y0, c) * (1 - fx) + texel(x0 + 1, y0, c) * fx) * (1 - fy) +
-                     (texel(x0, y0 + 1, c) * (1 - fx) + texel(x0 + 1, y0 + 1, c) * fx) * fy;
-    };
+    SceneImage image{bg.width, bg.height, {}};
+    for (int y = 0; y < bg.height; y++)
+        for (int x = 0; x < bg.width; x++)
+            for (int c = 0; c < 3; c++) image.rgb.push_back(bg.pixels[y * bg.texwidth + x] >> (8 * c) & 255);
+    const Scene scene = sampled(image);
     // The texture unit's filter weights are coarser than the model's: a few levels
     // apart on sharp edges of the picture, never more.
     const Mismatches near = tube_mismatches(frames[0], scene, 3);
