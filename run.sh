@@ -4,7 +4,8 @@
 #   ./run.sh         1920 x 1080 in a window
 #   ./run.sh 720     1280 x 720 in a window
 #   ./run.sh full    1920 x 1080 full screen
-# Escape ends the show early; closing the window ends it at once.
+# Escape ends the show early; closing the window ends it at once. Without a display
+# it renders the whole show to out/show.mp4 with show_capture instead.
 set -uo pipefail
 cd "$(dirname "$0")"
 source cmake/setup.sh
@@ -20,9 +21,13 @@ fenk_install_packages || exit 1
 cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" || exit 1
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "There is no display here (neither DISPLAY nor WAYLAND_DISPLAY is set), so the show"
-  echo "cannot open its window. On a desktop, run ./run.sh there."
-  exit 1
+  echo "There is no display here (neither DISPLAY nor WAYLAND_DISPLAY is set): rendering"
+  echo "the whole show to out/show.mp4 instead (a few minutes per minute of show)."
+  root=$PWD
+  mkdir -p out || exit 1
+  (cd build/linux && ./show/show_capture --mode "${1:-1080}" --out "$root/out/show.mp4" >/dev/null) || exit 1
+  echo "The show is in $root/out/show.mp4"
+  exit 0
 fi
 
 cd build/linux && exec "./show/$program"
