@@ -158,6 +158,7 @@ struct Capture {
     uint64_t last_written;
     uint64_t device_start;  // sound frames the clock had run when the device opened
     uint64_t estimate;      // video frames the show will have
+    uint64_t music;         // the music position of the last frame drawn
     bool terminal;
     clock_type::time_point started, printed, speed_time;
     uint64_t speed_frame;
@@ -208,7 +209,7 @@ void progress(uint64_t frame, bool done) {
     char bar[31];
     for (int i = 0; i < 30; i++) bar[i] = i < static_cast<int>(part * 30) ? '#' : '-';
     bar[30] = '\0';
-    const double music = Soundsystem_ReadSoundOffset(&demomusic) / static_cast<double>(SOUNDSYSTEM_DEVICERATE);
+    const double music = static_cast<double>(capture.music) / SOUNDSYSTEM_DEVICERATE;
     std::string left = "--:--";
     if (done)
         left = minutes(std::chrono::duration<double>(now - capture.started).count()) + " in all";
@@ -234,6 +235,13 @@ void sink(int width, int height, const unsigned char *rgba, uint64_t presented, 
         }
     }
     const uint64_t frame = presented + 1;
+    capture.music = Soundsystem_ReadSoundOffset(&demomusic);
+    if (frame == capture.first && frame > 0) {
+        // Drawn frames cost far more than the skipped ones: the estimate starts again.
+        capture.speed = 0;
+        capture.speed_time = clock_type::now();
+        capture.speed_frame = frame;
+    }
     if (frame >= capture.first && frame < capture.end && rgba) emit(frame, width, height, rgba);
     progress(frame, false);
     if (frame + 1 >= capture.end || capture.failed) gameactive = 0;
