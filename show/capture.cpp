@@ -337,7 +337,7 @@ int Capture_Run(const s_captureoptions *options, const char *program) {
     char *argv[] = {const_cast<char *>(program), nullptr};
     const int result = fenk_headless_run(1, argv);
     fflush(stdout);
-    progress(capture.written ? capture.last_written : 0, true);
+    progress(fenk_headless_framecount(), true);
     const bool recorded = audiodriver_headless_stoprecord();
     bool ok = !capture.failed;
     if (capture.encoding) ok = Capture_FinishVideo(&capture.encoder) && ok;
