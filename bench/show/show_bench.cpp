@@ -527,8 +527,8 @@ void print_summary() {
     printf("\nOne frame on %s, window %d x %d:\n", run.renderer.c_str(), run.raw.window_width,
            run.raw.window_height);
     print_pairs("engine frame (the show's loop, no picture or caption)", run.plain);
-    printf("  the raw frame draws the show's picture again: %.2f %% of pixels within one level%s\n",
-           100 * run.same_pixels, run.same_pixels < 0.99 ? " (NOT the same picture: no fair comparison)" : "");
+    printf("  the raw frame draws the show's picture again: %.2f %% of pixels within one level\n",
+           100 * run.same_pixels);
     printf("  raw frame by pass, each finished on its own (median of %d):\n   ", kSplitFrames);
     for (int p = 0; p < kPasses; p++) printf("%s %s %.2f ms", p ? "," : "", pass_names[p], median(run.split[p]));
     printf("\n");
@@ -541,7 +541,10 @@ void print_summary() {
     }
 
     const double ratio = median(run.plain.engine) / median(run.plain.raw);
-    printf("\nengine frame / raw frame = %.2f (target <= 1.05): %s\n", ratio, ratio <= 1.05 ? "met" : "NOT met");
+    const char *verdict = run.same_pixels < 0.99 ? "no verdict, the raw frame draws another picture"
+                          : ratio <= 1.05       ? "met"
+                                                : "NOT met";
+    printf("\nengine frame / raw frame = %.2f (target <= 1.05): %s\n", ratio, verdict);
 }
 
 }  // namespace
