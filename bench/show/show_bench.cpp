@@ -283,7 +283,7 @@ double same_picture(ShowRun &run, const unsigned char *shown_rgba, int width, in
     const GLuint tube = FENK_shader[postshader_id].program;
     if (tube) glGetUniformfv(tube, glGetUniformLocation(tube, "fadevalue"), &show_fade);
     raw_frame(run.raw, shown, show_fade, nullptr);
-    if (width != run.raw.window_width || height != run.raw.window_height) return 0;
+    if (!shown_rgba || width != run.raw.window_width || height != run.raw.window_height) return 0;
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     size_t same = 0;
     for (size_t i = 0; i < pixels; i++) {
