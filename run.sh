@@ -22,7 +22,7 @@ cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" ||
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "There is no display here (neither DISPLAY nor WAYLAND_DISPLAY is set): rendering"
-  echo "the whole show to out/show.mp4 instead (a few minutes per minute of show)."
+  echo "the whole show to out/show.mp4 instead (about ten minutes on two cores)."
   root=$PWD
   mkdir -p out || exit 1
   (cd build/linux && ./show/show_capture --mode "${1:-1080}" --out "$root/out/show.mp4" >/dev/null) || exit 1
