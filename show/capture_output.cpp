@@ -100,7 +100,7 @@ int Capture_WritePNG(const char *path, int width, int height, const unsigned cha
     }
     uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
     std::vector<unsigned char> packed(packed_size);
-    if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 3) != Z_OK) {
+    if (compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 1) != Z_OK) {
         fprintf(stderr, "show_capture: cannot compress %s\n", path);
         return 0;
     }
