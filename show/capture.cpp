@@ -279,19 +279,13 @@ bool write_sound(const std::string &recording, const std::string &path) {
     return Capture_WriteWAV(path.c_str(), track.data(), to - from, 2, SOUNDSYSTEM_DEVICERATE);
 }
 
-}  // namespace
-
-int Capture_Run(const s_captureoptions *options, const char *program) {
-    capture = Capture{};
-    capture.options = options;
-    Capture_FrameRange(options, &capture.first, &capture.end);
-    capture.terminal = isatty(2);
-
-    const char *ffmpeg = options->frames ? nullptr : Capture_FindFFmpeg();
-    std::string recording;
+// Makes the place for the frames, starts the recording and the encoder; false, with a
+// message, when any of them cannot be.
+bool open_outputs(const char *ffmpeg, std::string *recording) {
+    const s_captureoptions *options = capture.options;
     if (ffmpeg) {
         capture.video = std::string(options->out) + ".video.part";
-        recording = std::string(options->out) + ".sound.part";
+        *recording = std::string(options->out) + ".recording.part";
     } else {
         capture.folder = options->frames ? options->frames : fs::path(options->out).replace_extension().string();
         if (!options->frames)
@@ -302,29 +296,61 @@ int Capture_Run(const s_captureoptions *options, const char *program) {
         if (error) {
             fprintf(stderr, "show_capture: cannot make the folder %s: %s\n", capture.folder.c_str(),
                     error.message().c_str());
-            return 1;
+            return false;
         }
-        recording = capture.folder + "/sound.wav.recording.part";
+        *recording = capture.folder + "/sound.wav.recording.part";
     }
     // The recording is the first file written: a place that cannot take it is
     // reported before the show starts.
-    FILE *probe = fopen(recording.c_str(), "wb");
+    FILE *probe = fopen(recording->c_str(), "wb");
     if (!probe) {
-        fprintf(stderr, "show_capture: cannot write %s: %s\n", recording.c_str(), strerror(errno));
-        return 1;
+        fprintf(stderr, "show_capture: cannot write %s: %s\n", recording->c_str(), strerror(errno));
+        return false;
     }
     fclose(probe);
-    if (!audiodriver_headless_record(recording.c_str())) {
-        remove_quietly(recording);
-        return 1;
-    }
+    if (!audiodriver_headless_record(recording->c_str())) return false;
     if (ffmpeg && !Capture_StartVideo(&capture.encoder, ffmpeg, capture.video.c_str(), options->width,
                                       options->height, options->fps)) {
         audiodriver_headless_stoprecord();
+        return false;
+    }
+    capture.encoding = ffmpeg != nullptr;
+    return true;
+}
+
+// Whether a run that has ended left something to write; says why not.
+bool run_succeeded(int result, bool recorded, const std::string &recording) {
+    if (capture.failed) return false;
+    if (result != 0) {
+        fprintf(stderr, "show_capture: the show stopped with %d; nothing written\n", result);
+        return false;
+    }
+    if (!recorded) {
+        fprintf(stderr, "show_capture: the sound could not be recorded to %s\n", recording.c_str());
+        return false;
+    }
+    if (capture.written == 0) {
+        fprintf(stderr, "show_capture: the show ended after %.2f s, before the frames asked for\n",
+                static_cast<double>(fenk_headless_framecount() + 1) / capture.options->fps);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int Capture_Run(const s_captureoptions *options, const char *program) {
+    capture = Capture{};
+    capture.options = options;
+    Capture_FrameRange(options, &capture.first, &capture.end);
+    capture.terminal = isatty(2);
+
+    const char *ffmpeg = options->frames ? nullptr : Capture_FindFFmpeg();
+    std::string recording;
+    if (!open_outputs(ffmpeg, &recording)) {
         remove_quietly(recording);
         return 1;
     }
-    capture.encoding = ffmpeg != nullptr;
 
     show_videowidth = options->width;
     show_videoheight = options->height;
@@ -339,23 +365,11 @@ int Capture_Run(const s_captureoptions *options, const char *program) {
     fflush(stdout);
     progress(fenk_headless_framecount(), true);
     const bool recorded = audiodriver_headless_stoprecord();
-    bool ok = !capture.failed;
-    if (capture.encoding) ok = Capture_FinishVideo(&capture.encoder) && ok;
-
-    if (ok && result != 0) {
-        fprintf(stderr, "show_capture: the show stopped with %d; nothing written\n", result);
-        ok = false;
-    } else if (ok && !recorded) {
-        fprintf(stderr, "show_capture: the sound could not be recorded to %s\n", recording.c_str());
-        ok = false;
-    } else if (ok && capture.written == 0) {
-        fprintf(stderr, "show_capture: the show ended after %.2f s, before the frames asked for\n",
-                static_cast<double>(fenk_headless_framecount() + 1) / options->fps);
-        ok = false;
-    }
+    const bool encoded = !capture.encoding || Capture_FinishVideo(&capture.encoder);
+    bool ok = run_succeeded(result, recorded, recording) && encoded;
 
     if (ok && capture.encoding) {
-        const std::string sound = std::string(options->out) + ".wav.part";
+        const std::string sound = std::string(options->out) + ".sound.wav";
         ok = write_sound(recording, sound) && Capture_Mux(ffmpeg, capture.video.c_str(), sound.c_str(), options->out);
         remove_quietly(sound);
     } else if (ok) {
