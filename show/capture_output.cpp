@@ -41,10 +41,18 @@ bool write_whole(const char *path, const void *data, size_t size) {
         return false;
     }
     bool ok = fwrite(data, 1, size, file) == size;
-    const int saved = errno;
-    ok = (fclose(file) == 0) && ok;
-    if (ok && rename(part.c_str(), path) == 0) return true;
-    fprintf(stderr, "show_capture: cannot write %s: %s\n", path, strerror(ok ? errno : saved ? saved : EIO));
+    int error = ok ? 0 : errno;
+    // A full disk may only show when the file is closed.
+    if (fclose(file) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && rename(part.c_str(), path) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (ok) return true;
+    fprintf(stderr, "show_capture: cannot write %s: %s\n", path, strerror(error ? error : EIO));
     unlink(part.c_str());
     return false;
 }

@@ -84,6 +84,18 @@ struct Capture {
 
 std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
+// The folders this test's captures wrote, removed after it when it passed.
+std::vector<fs::path> written;
+
+class ShowCapture : public testing::Test {
+protected:
+    void TearDown() override {
+        if (!HasFailure())
+            for (const fs::path &dir : written) fs::remove_all(dir);
+        written.clear();
+    }
+};
+
 // Runs show_capture from the folder holding the data; `args` in shell words.
 Capture capture(const std::string &args, const std::string &suffix = "", const std::string &env = "") {
     Capture run;
@@ -91,6 +103,7 @@ Capture capture(const std::string &args, const std::string &suffix = "", const s
               ("fenk_e2e_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix);
     fs::remove_all(run.dir);
     fs::create_directories(run.dir);
+    written.push_back(run.dir);
     const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env + " " +
                                quoted(SHOW_CAPTURE) + " " + args + " 2>" + quoted((run.dir / "stderr.txt").string());
     const pid_t pid = spawn_logged(script, run.dir / "stdout.txt");
@@ -203,7 +216,7 @@ int tube_bottom(uint64_t n) {
 
 }  // namespace
 
-TEST(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLinesOnStdout) {
+TEST_F(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLinesOnStdout) {
     const Capture run = capture_frames("--to 0.25");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     const Image first = run.frame(0);
@@ -224,7 +237,7 @@ TEST(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLine
     EXPECT_NE(run.err.find("frame 14/15"), std::string::npos) << run.err;
 }
 
-TEST(ShowCapture, TheSameCommandTwiceGivesTheSameBytes) {
+TEST_F(ShowCapture, TheSameCommandTwiceGivesTheSameBytes) {
     const Capture one = capture_frames("--from 11 --to 11.05", "_1");
     const Capture two = capture_frames("--from 11 --to 11.05", "_2");
     ASSERT_EQ(one.exit_code, 0) << one.err;
@@ -237,7 +250,7 @@ TEST(ShowCapture, TheSameCommandTwiceGivesTheSameBytes) {
     EXPECT_EQ(files, 4);
 }
 
-TEST(ShowCapture, TitleComesAtElevenSeconds) {
+TEST_F(ShowCapture, TitleComesAtElevenSeconds) {
     // The title is shown from position 480 001: the first pass past it is 481 280,
     // asked for by frame 655 (10.92 s).
     const Capture run = capture_frames("--from 10.8 --to 11.1");
@@ -245,7 +258,7 @@ TEST(ShowCapture, TitleComesAtElevenSeconds) {
     expect_picture_change(run, 648, 655, 666, nullptr, "revizidtitle.tga");
 }
 
-TEST(ShowCapture, FirstRotationPictureAndCaptionComeOnTheBarLineAQueueAheadOfTheKick) {
+TEST_F(ShowCapture, FirstRotationPictureAndCaptionComeOnTheBarLineAQueueAheadOfTheKick) {
     // Bar 6 starts at music frame 600 000 with the piece's first kick; position 600 064
     // is reached by frame 817 (13.617 s), which brings rotation entry 5 and caption 1.
     const Capture run = capture_frames("--from 13.4 --to 14");
@@ -301,14 +314,14 @@ TEST(ShowCapture, FirstRotationPictureAndCaptionComeOnTheBarLineAQueueAheadOfThe
     EXPECT_LE(offset_ms, 8192.0 / 44.1 + 1000.0 / fps);
 }
 
-TEST(ShowCapture, BothGreetingsPictures) {
+TEST_F(ShowCapture, BothGreetingsPictures) {
     // Greetings from 3 100 001, the second from 3 200 001: pass 3 201 024 at frame 4356.
     const Capture run = capture_frames("--from 72.45 --to 72.7");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     expect_picture_change(run, 4347, 4356, 4362, "revizidgreetings.tga", "revizidgreetings2.tga");
 }
 
-TEST(ShowCapture, CreditsOverTheLastRotationPicture) {
+TEST_F(ShowCapture, CreditsOverTheLastRotationPicture) {
     // The last rotation picture stays from 3 350 000; the credits cover it from
     // 4 200 001 on: pass 4 200 448 at frame 5715.
     const Capture run = capture_frames("--from 95.2 --to 95.32");
@@ -329,7 +342,7 @@ bool same_tube(const Image &a, const Image &b) {
     return a.rgb.size() == b.rgb.size() && memcmp(a.rgb.data(), b.rgb.data(), bytes) == 0;
 }
 
-TEST(ShowCapture, FadesToBlackThenTheClosingLine) {
+TEST_F(ShowCapture, FadesToBlackThenTheClosingLine) {
     const Capture run = capture_frames("--from 107.9 --to 109");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     // Still faintly lit at first. Once the fade has run out the pass draws nothing, so
@@ -349,7 +362,7 @@ TEST(ShowCapture, FadesToBlackThenTheClosingLine) {
     EXPECT_NEAR((left + right) / 2.0, 960, 40);
 }
 
-TEST(ShowCapture, TheMusicsEndEndsTheShowAndTheSoundTrackWithIt) {
+TEST_F(ShowCapture, TheMusicsEndEndsTheShowAndTheSoundTrackWithIt) {
     const Capture run = capture_frames("--from 113.2");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     uint64_t last = 6792;
@@ -363,7 +376,7 @@ TEST(ShowCapture, TheMusicsEndEndsTheShowAndTheSoundTrackWithIt) {
     EXPECT_GE(ink_columns(end, caption_top).first, 0) << "the closing line stays to the end";
 }
 
-TEST(ShowCapture, ALateStartGivesTheFramesOfAFullRunInsideTheTube) {
+TEST_F(ShowCapture, ALateStartGivesTheFramesOfAFullRunInsideTheTube) {
     // --draw-all draws every frame before the range too, as a capture from the start
     // does; without it only what earlier frames left outside the tube is missing.
     const Capture late = capture_frames("--from 14 --to 14.05", "_late");
@@ -388,7 +401,7 @@ TEST(ShowCapture, ALateStartGivesTheFramesOfAFullRunInsideTheTube) {
     EXPECT_EQ(slurp(late.dir / "sound.wav"), slurp(full.dir / "sound.wav"));
 }
 
-TEST(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
+TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg here";
     const fs::path dir = fs::temp_directory_path() / "fenk_e2e_mp4";
     fs::remove_all(dir);
@@ -413,7 +426,7 @@ TEST(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
     fs::remove_all(dir);
 }
 
-TEST(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile) {
+TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile) {
     const fs::path dir = fs::temp_directory_path() / "fenk_e2e_unwritable";
     fs::remove_all(dir);
     fs::create_directories(dir);
