@@ -26,7 +26,11 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   root=$PWD
   mkdir -p out || exit 1
   (cd build/linux && ./show/show_capture --mode "${1:-1080}" --out "$root/out/show.mp4" >/dev/null) || exit 1
-  echo "The show is in $root/out/show.mp4"
+  if command -v ffmpeg >/dev/null; then
+    echo "The show is in $root/out/show.mp4"
+  else
+    echo "The show's frames and sound are in $root/out/show/ (no ffmpeg for an MP4)"
+  fi
   exit 0
 fi
 
