@@ -52,16 +52,13 @@ struct Capture {
     int exit_code = -1;
     std::string out, err;
 
-    Image frame(uint64_t n) const {
+    fs::path frame_path(uint64_t n) const {
         char name[32];
         snprintf(name, sizeof name, "frame%06llu.png", static_cast<unsigned long long>(n));
-        return load(dir / name);
+        return dir / name;
     }
-    bool has(uint64_t n) const {
-        char name[32];
-        snprintf(name, sizeof name, "frame%06llu.png", static_cast<unsigned long long>(n));
-        return fs::exists(dir / name);
-    }
+    Image frame(uint64_t n) const { return load(frame_path(n)); }
+    bool has(uint64_t n) const { return fs::exists(frame_path(n)); }
     // The sound track's interleaved samples, after its header was checked.
     std::vector<int16_t> sound() const {
         std::ifstream in(dir / "sound.wav", std::ios::binary);
@@ -96,16 +93,19 @@ protected:
     }
 };
 
-// Runs show_capture from the folder holding the data; `args` in shell words.
-Capture capture(const std::string &args, const std::string &suffix = "", const std::string &env = "") {
+// Runs show_capture from the folder holding the data; `args` in shell words. Its
+// output, and its frames with `frames`, go to a folder of the test's own.
+Capture capture(const std::string &args, const std::string &suffix = "", const std::string &env = "",
+                bool frames = false) {
     Capture run;
     run.dir = fs::temp_directory_path() /
               ("fenk_e2e_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix);
     fs::remove_all(run.dir);
     fs::create_directories(run.dir);
     written.push_back(run.dir);
+    const std::string options = frames ? "--frames " + quoted(run.dir.string()) + " " + args : args;
     const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env + " " +
-                               quoted(SHOW_CAPTURE) + " " + args + " 2>" + quoted((run.dir / "stderr.txt").string());
+                               quoted(SHOW_CAPTURE) + " " + options + " 2>" + quoted((run.dir / "stderr.txt").string());
     const pid_t pid = spawn_logged(script, run.dir / "stdout.txt");
     const int status = pid > 0 ? wait_for(pid, 380) : -1;
     run.exit_code = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -115,10 +115,7 @@ Capture capture(const std::string &args, const std::string &suffix = "", const s
 }
 
 Capture capture_frames(const std::string &args, const std::string &suffix = "") {
-    const std::string dir = (fs::temp_directory_path() /
-                             ("fenk_e2e_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                              suffix)).string();
-    return capture("--frames " + quoted(dir) + " " + args, suffix);
+    return capture(args, suffix, "", true);
 }
 
 // ---- The scene the timeline puts into the tube ----
