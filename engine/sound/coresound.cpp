@@ -49,13 +49,28 @@ static uint8_t clampvolume(int volume)
     return (uint8_t)(volume < 0 ? 0 : volume > 255 ? 255 : volume);
 }
 
-// Steps are unsigned 32-bit as the mixer adds them; before Init there is no rate to
-// divide by, and such a sound does not move.
+// Worked out in 64 bits: rate x 256 x channels passes 32 bits from 8 388 608 Hz
+// (stereo) up, and a wrapped product gives a step of 0 or a meaningless one.
+static uint64_t widestep(uint32_t frequency, uint32_t channels, uint32_t mixrate)
+{
+    return (uint64_t)frequency * 256u * channels / mixrate;
+}
+
+// Steps are unsigned 32-bit as the mixer adds them, held at the largest one; before
+// Init there is no rate to divide by, and such a sound does not move.
 static uint32_t stepfor(uint32_t frequency, uint32_t channels)
 {
     if (!soundsystem.frequency)
         return 0;
-    return (frequency * 256u * channels) / soundsystem.frequency;
+    uint64_t step = widestep(frequency, channels, soundsystem.frequency);
+    return step > SOUNDSYSTEM_MAXSTEP ? SOUNDSYSTEM_MAXSTEP : (uint32_t)step;
+}
+
+int Soundsystem_RatePlayable(uint32_t frequency, unsigned channels)
+{
+    uint32_t mixrate = soundsystem.frequency ? soundsystem.frequency : SOUNDSYSTEM_DEVICERATE;
+    uint64_t step = widestep(frequency, channels, mixrate);
+    return step >= 1 && step <= SOUNDSYSTEM_MAXSTEP;
 }
 
 static void setgains(s_sound *s)
@@ -244,8 +259,8 @@ int Soundsystem_SaveSound(const char *name, s_sound *s)
     return Soundsystem_SaveWAV(name, s);
 }
 
-// A stream the mixer could not play (other bits or channels, no length, or more
-// sample memory than a 32-bit size holds) is left without sample memory, as a failed
+// A stream the mixer could not play (other bits or channels, no length, a rate it
+// cannot step through, or more sample memory than a 32-bit size holds) is left without sample memory, as a failed
 // load is.
 void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int frequency, int bits,
                                    int channels, int length)
@@ -259,13 +274,17 @@ void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int fre
 
     uint64_t size = (uint64_t)(length > 0 ? length : 0) * (uint64_t)(channels > 0 ? channels : 0) *
                     (uint64_t)(bits > 0 ? bits / 8 : 0);
-    int playable = (bits == 8 || bits == 16) && (channels == 1 || channels == 2) && frequency >= 0 &&
-                   length > 0 && size <= INT32_MAX;
-    void *data = playable ? calloc((size_t)size, 1) : nullptr;
+    int playable = (bits == 8 || bits == 16) && (channels == 1 || channels == 2) && length > 0 &&
+                   size <= INT32_MAX;
+    // A rate whose step is 0 would never move the stream, so never call for a refill.
+    int moves = frequency > 0 && Soundsystem_RatePlayable((uint32_t)frequency, (unsigned)channels);
+    void *data = playable && moves ? calloc((size_t)size, 1) : nullptr;
     if (data) {
         s->length = (uint32_t)length;
         s->size = (uint32_t)size;
         s->data = data;
+    } else if (playable && !moves) {
+        printf("Sound stream not created: %d Hz cannot be mixed\n", frequency);
     } else {
         printf("Sound stream not created: %d bits, %d channels, length %d\n", bits, channels, length);
     }

@@ -17,6 +17,8 @@ extern "C" {
 #define SOUNDSYSTEM_BUFFERLENGTH 2048
 /* The rate the device always runs at. */
 #define SOUNDSYSTEM_DEVICERATE 44100
+/* The largest step the mixer takes: its step is 32-bit with 8 fraction bits. */
+#define SOUNDSYSTEM_MAXSTEP 0xFFFFFFFFu
 
 /* Refills a stream's whole sample memory: (data, size in bytes). It is called on the
  * audio thread, in the middle of a mix pass. */
@@ -71,6 +73,11 @@ void Soundsystem_SetEffectVolume(int volume);
 void Soundsystem_SetVolume(s_sound *s, int volume);
 void Soundsystem_SetPanning(s_sound *s, int panning);
 void Soundsystem_SetFrequency(s_sound *s, int hz);
+/* 1 when a sound of this rate and channel count moves in the mixer: its step
+ * against the mixing rate (the device's before Soundsystem_Init) is at least 1 and
+ * at most SOUNDSYSTEM_MAXSTEP. A step of 0 would hold the sound at its start for
+ * ever. The WAV loader and stream creation refuse what fails this. */
+int Soundsystem_RatePlayable(uint32_t frequency, unsigned channels);
 
 int Soundsystem_LoadSound(const char *name, s_sound *s);
 int Soundsystem_SaveSound(const char *name, s_sound *s);

@@ -85,8 +85,11 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
     }
 
     // The mixer reads 8- or 16-bit samples in one or two channels; anything else would
-    // be read in the wrong units, or divide by zero when bits is below 8.
-    if ((s->bits != 8 && s->bits != 16) || (s->channels != 1 && s->channels != 2) || !s->frequency) {
+    // be read in the wrong units, or divide by zero when bits is below 8. A rate the
+    // mixer cannot step through (below 173 Hz mono its step is 0) would hold the
+    // sound at its start for ever: as music, the show would never end.
+    if ((s->bits != 8 && s->bits != 16) || (s->channels != 1 && s->channels != 2) ||
+        !Soundsystem_RatePlayable(s->frequency, s->channels)) {
         printf("WAV format not supported: %u channels, %u bits, %u Hz\n", (unsigned)s->channels,
                (unsigned)s->bits, (unsigned)s->frequency);
         corefile_close(&file);

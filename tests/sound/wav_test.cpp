@@ -154,6 +154,53 @@ TEST_F(SoundWav, DamagedFilesGiveAMessageAndNoSamples)
     EXPECT_EQ(std::string((const char *)s.data, 1000), counting(1000));
 }
 
+TEST_F(SoundWav, RatesTheMixerCannotStepThroughAreRefused)
+{
+    // Below 173 Hz (mono, 86.2 Hz stereo) the step against 44 100 Hz is 0: such a
+    // sound once loaded and then stayed at its start for ever.
+    for (auto [channels, rate] : {std::pair{1, 172u}, {2, 86u}, {1, 1u}}) {
+        EXPECT_EQ(load("slow.wav", wavimage((uint16_t)channels, rate, 16, counting(64))),
+                  "WAV format not supported: " + std::to_string(channels) + " channels, 16 bits, " +
+                      std::to_string(rate) + " Hz\n");
+        EXPECT_EQ(s.data, nullptr);
+        EXPECT_EQ(s.length, 0u);
+    }
+    EXPECT_EQ(load("slowest.wav", wavimage(1, 173, 16, counting(64))), "");
+    EXPECT_EQ(s.step, 1u);
+    Soundsystem_DeleteSound(&s);
+
+    // Rates where rate x 256 passes 32 bits step as far as they should, and move.
+    const std::pair<uint32_t, uint32_t> fast[] = {{16777216u, 97391u}, {0xFFFFFFFFu, 24932236u}};
+    for (auto [rate, step] : fast) {
+        EXPECT_EQ(load("fast.wav", wavimage(1, rate, 16, counting(1 << 20))), "");
+        EXPECT_EQ(s.step, step) << rate;
+        Soundsystem_PlaySound(&s, 0);
+        pass();
+        EXPECT_TRUE(s.position > 0 || !s.playing) << rate;
+        Soundsystem_DeleteSound(&s);
+    }
+
+    // Against a slow enough mixer even a 32-bit step is too short.
+    printed([] { ASSERT_EQ(Soundsystem_Init(100, 16, 2), 1); });
+    EXPECT_EQ(load("fastest.wav", wavimage(2, 0xFFFFFFFFu, 16, counting(64))),
+              "WAV format not supported: 2 channels, 16 bits, 4294967295 Hz\n");
+    EXPECT_EQ(s.data, nullptr);
+}
+
+TEST_F(SoundWav, StreamsAtRatesTheMixerCannotStepThroughAreNotCreated)
+{
+    for (int rate : {0, 172, -5}) {
+        EXPECT_EQ(printed([&] { Soundsystem_CreateSoundStream(&s, nullptr, rate, 16, 1, 100); }),
+                  "Sound stream not created: " + std::to_string(rate) + " Hz cannot be mixed\n");
+        EXPECT_EQ(s.data, nullptr);
+        EXPECT_EQ(s.length, 0u);
+        Soundsystem_DeleteSound(&s);
+    }
+    EXPECT_EQ(printed([&] { Soundsystem_CreateSoundStream(&s, nullptr, 173, 16, 1, 100); }), "");
+    EXPECT_EQ(s.step, 1u);
+    EXPECT_NE(s.data, nullptr);
+}
+
 TEST_F(SoundWav, SavingWritesTheLoadedFileBackByteForByte)
 {
     // The last case ends in part of a frame: all of it is in the file, so it is kept.
