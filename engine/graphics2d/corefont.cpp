@@ -87,16 +87,24 @@ void FENK_LoadFont(const char *name, s_font *font)
     FENK_LoadBitmap(name, picture);
     font->picture = picture;
 
+    // Each cell is cut from where its glyph starts, not from the sum of the widths
+    // before it: a saturated width or a marker in column 0 would otherwise shift
+    // every later cell right, the last one past the picture's edge. Column 0 is
+    // glyph 0's, so a marker there counts as standing in column 1 (glyph 1 empty).
+    int starts[FENK_MAXGLYPHS] = {0};
     font->widths[0] = 1;
     int count = 1, previous = 1;
     for (int x = 0; x < picture->width; x++) {
         if (((unsigned)FENK_GetPixel(x, 0, *picture) >> 24) == 0)
             continue;
-        font->widths[count] = width8(x - previous);
+        int at = x < 1 ? 1 : x;
+        font->widths[count] = width8(at - previous);
+        starts[count] = previous;
         if (count <= kMarkerGlyphs)
             count++;
-        previous = x;
+        previous = at;
     }
+    starts[count] = previous;
     font->widths[count] = width8(picture->width - previous);
     count++;
     font->numletters = count;
@@ -108,10 +116,12 @@ void FENK_LoadFont(const char *name, s_font *font)
     font->spacing = 0;
     printf("FENK_LoadFont - Num.Letters: %d\n", count);
 
-    int column = 0;
     for (int j = 0; j < count; j++) {
-        FENK_GetSprite(column, 1, font->widths[j], height, *picture, &font->glyphs[j]);
-        column += font->widths[j];
+        // Never past the right edge, whatever the picture (one not loaded is 0 wide).
+        int width = font->widths[j];
+        if (starts[j] + width > picture->width)
+            width = picture->width > starts[j] ? picture->width - starts[j] : 0;
+        FENK_GetSprite(starts[j], 1, width, height, *picture, &font->glyphs[j]);
     }
     for (int j = count; j < FENK_MAXGLYPHS; j++)
         memset(&font->glyphs[j], 0, sizeof font->glyphs[j]);

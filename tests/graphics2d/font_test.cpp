@@ -259,3 +259,39 @@ TEST_F(Graphics2D, TheShowFontCentresACaptionLine)
     EXPECT_NEAR((left + right) / 2.0, 960 + 12.5, 12);
 }
 #endif
+
+TEST_F(Fonts, EveryCellStartsAtItsMarkerInsideThePicture)
+{
+    // Markers at columns 0, 6 and 12 of a picture 20 wide. Column 0 is glyph 0's,
+    // so its marker leaves glyph 1 empty; the cells after it once ended one
+    // column further right each, the last past the edge.
+    std::vector<uint32_t> pixels(20 * 2, 0xFF336699u);
+    for (int x = 0; x < 20; x++)
+        pixels[x] = x == 0 || x == 6 || x == 12 ? 0xFFFFFFFFu : 0;
+    // A glyph over 255 wide is held at 255 and must not move the cell after it.
+    std::vector<uint32_t> wide(300 * 2, 0xFF336699u);
+    for (int x = 0; x < 300; x++)
+        wide[x] = x == 280 ? 0xFFFFFFFFu : 0;
+    mount({{"zero.tga", tga32(20, 2, pixels)}, {"wide.tga", tga32(300, 2, wide)}});
+
+    s_font *f = font();
+    printed([&] { FENK_LoadFont("zero.tga", f); });
+    ASSERT_EQ(f->numletters, 5);
+    const int widths[] = {1, 0, 5, 6, 8}, starts[] = {0, 1, 1, 6, 12};
+    for (int g = 0; g < 5; g++) {
+        EXPECT_EQ(f->widths[g], widths[g]) << g;
+        EXPECT_EQ(f->glyphs[g].width, widths[g]) << g;
+        EXPECT_EQ(f->glyphs[g].u0, starts[g] / 20.0f) << g;
+        EXPECT_EQ(f->glyphs[g].u1, (starts[g] + widths[g]) / 20.0f) << g;
+    }
+
+    s_font *w = font();
+    printed([&] { FENK_LoadFont("wide.tga", w); });
+    ASSERT_EQ(w->numletters, 3);
+    EXPECT_EQ(w->widths[1], 255);
+    EXPECT_EQ(w->widths[2], 20);
+    const float texwidth = (float)w->picture->texwidth;
+    EXPECT_EQ(w->glyphs[1].u0, 1 / texwidth);
+    EXPECT_EQ(w->glyphs[2].u0, 280 / texwidth);
+    EXPECT_EQ(w->glyphs[2].u1, 300 / texwidth);
+}
