@@ -4,11 +4,21 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// Only a runtime with a text mode has O_BINARY, and only one with FIFOs needs
+// O_NONBLOCK: where either is missing, 0 asks for nothing.
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
+#endif
 
 int32_t corefile_mounttype;
 char corefile_pathname[COREFILE_PATHNAMESIZE];
@@ -29,8 +39,23 @@ static char curFile[COREFILE_PATHSIZE];
 static int32_t namecapacity;
 static int filelistcapacity;
 
+// Directories the current pass has walked, by device and inode, so that no
+// directory is walked twice: two links to "." would otherwise make the walk
+// visit 2^n paths. A platform that gives no inode (0) is not tracked; there the
+// directory listing leaves links out itself.
+struct s_walked {
+    dev_t device;
+    ino_t inode;
+};
+static s_walked *walked;
+static size_t numwalked, walkedcapacity;
+// The image directory with every link resolved, taken as each pass starts.
+static char *imageroot;
+
 static int readheader(void);
 static void corefile_opendir(const char *path, int fill);
+static void startwalk(void);
+static void endwalk(void);
 
 static char *copytext(const char *text)
 {
@@ -83,6 +108,7 @@ static int readheader(void)
     diroffset = 0;
     corefile_image.numfiles = 0;
     puts("call opendir");
+    startwalk();
     corefile_opendir(corefile_image.path, 0);
     printf("Found %d files\n", corefile_image.numfiles);
 
@@ -96,7 +122,9 @@ static int readheader(void)
     memset(curFile, 0, sizeof curFile);
     diroffset = 0;
     corefile_image.numfiles = 0;
+    startwalk();
     corefile_opendir(corefile_image.path, 1);
+    endwalk();
 
     // One entry per member plus "..": no listing can hold more.
     corefile_filelist = (s_direntry *)calloc((size_t)corefile_image.numfiles + 1, sizeof(s_direntry));
@@ -107,6 +135,67 @@ static int readheader(void)
     if (corefile_localpath)
         strcpy(corefile_localpath, "/");
     return 1;
+}
+
+// True the first time a directory is met in this pass (and when the table
+// cannot grow: walking again is better than losing members).
+static int firstvisit(const struct stat *status)
+{
+    if (status->st_ino == 0)
+        return 1;
+    for (size_t i = 0; i < numwalked; i++) {
+        if (walked[i].device == status->st_dev && walked[i].inode == status->st_ino)
+            return 0;
+    }
+    if (numwalked == walkedcapacity) {
+        size_t capacity = walkedcapacity ? walkedcapacity * 2 : 64;
+        s_walked *grown = (s_walked *)realloc(walked, capacity * sizeof *walked);
+        if (!grown)
+            return 1;
+        walked = grown;
+        walkedcapacity = capacity;
+    }
+    walked[numwalked++] = {status->st_dev, status->st_ino};
+    return 1;
+}
+
+// Called where the mount was made, which the image path is relative to.
+static void startwalk(void)
+{
+    numwalked = 0;
+    free(imageroot);
+    imageroot = realpath(corefile_image.path, nullptr);
+    struct stat status;
+    if (stat(corefile_image.path, &status) == 0)
+        firstvisit(&status);
+}
+
+static void endwalk(void)
+{
+    free(walked);
+    walked = nullptr;
+    numwalked = walkedcapacity = 0;
+    free(imageroot);
+    imageroot = nullptr;
+}
+
+// Links are followed, to files and directories alike, only while their target
+// lies inside the image directory: a link to "/" or to a folder beside the image
+// would make the table list (and the walk read) what is not part of the image.
+// The name is relative to the working directory, which is the walk's level.
+static int insideimage(const char *name)
+{
+    if (!imageroot)
+        return 0;
+    char *target = realpath(name, nullptr);
+    if (!target)
+        return 0;
+    size_t length = strlen(imageroot);
+    // A root of "/" has its separator already.
+    int inside = !strncmp(target, imageroot, length) &&
+                 (target[length] == '\0' || target[length] == '/' || target[length] == '\\' || length == 1);
+    free(target);
+    return inside;
 }
 
 // The working directory to come back to, or null when it cannot be read.
@@ -175,15 +264,27 @@ static void corefile_opendir(const char *path, int fill)
         const char *name = entry->d_name;
         printf("found: %s\n", name);
         struct stat status;
-        if (!strcmp(name, ".") || !strcmp(name, "..") || stat(name, &status) != 0)
+        if (!strcmp(name, ".") || !strcmp(name, "..") || lstat(name, &status) != 0)
             continue;
+        // A link to nothing has no status to read and is skipped as such.
+        if (S_ISLNK(status.st_mode)) {
+            if (stat(name, &status) != 0)
+                continue;
+            if (!insideimage(name)) {
+                printf("link leaves the data directory: %.*s%s\n", (int)diroffset, curDir, name);
+                continue;
+            }
+        }
         if (!S_ISDIR(status.st_mode)) {
             recordfile(name, &status, fill);
             continue;
         }
-        // Descend only while a file name still fits after the prefix; this also
-        // ends the walk through a symlink loop.
         size_t length = strlen(name);
+        if (!firstvisit(&status)) {
+            printf("directory walked already: %.*s%s/\n", (int)diroffset, curDir, name);
+            continue;
+        }
+        // Descend only while a file name still fits after the prefix.
         if ((size_t)diroffset + length + 1 >= COREFILE_MAXPATH) {
             printf("path too long: %.*s%s/\n", (int)diroffset, curDir, name);
             continue;
@@ -264,6 +365,32 @@ static int leavesimage(const char *name)
     return 0;
 }
 
+// Only regular files are opened: a FIFO would block the open (and every read)
+// for ever, a device would never end. The status is looked at before the open
+// for the message, and again on the open file, which was opened without waiting
+// in case the name was changed in between. A file opened for writing is only
+// truncated once it is known to be a regular file.
+static FILE *openregular(const char *path, int write)
+{
+    struct stat status;
+    if (stat(path, &status) == 0 && !S_ISREG(status.st_mode)) {
+        printf("not a regular file: %s\n", path);
+        return nullptr;
+    }
+    int fd = open(path, (write ? O_WRONLY | O_CREAT : O_RDONLY) | O_NONBLOCK | O_BINARY, 0666);
+    if (fd < 0)
+        return nullptr;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        printf("not a regular file: %s\n", path);
+        close(fd);
+        return nullptr;
+    }
+    FILE *stream = write && ftruncate(fd, 0) != 0 ? nullptr : fdopen(fd, write ? "wb" : "rb");
+    if (!stream)
+        close(fd);
+    return stream;
+}
+
 // A failed open always clears the stream, so closing the record afterwards is safe.
 int corefile_open(const char *name, s_corefile *file, int mode)
 {
@@ -284,7 +411,7 @@ int corefile_open(const char *name, s_corefile *file, int mode)
     file_downcase(path + at, name, (int)namelength + 1);
     printf("loading file for dir: %s\n", path);
 
-    FILE *stream = leavesimage(name) ? nullptr : fopen(path, mode == COREFILE_MODE_WRITE ? "wb" : "rb");
+    FILE *stream = leavesimage(name) ? nullptr : openregular(path, mode == COREFILE_MODE_WRITE);
     if (!stream) {
         free(path);
         file->stream = nullptr;

@@ -6,6 +6,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+// Windows' FILE_ATTRIBUTE_REPARSE_POINT, which the find data's attributes carry.
+static const unsigned reparsepoint = 0x400;
+
 DIR *opendir(const char *name)
 {
     if (!name || !*name) {
@@ -46,9 +49,13 @@ struct dirent *readdir(DIR *dir)
         errno = EBADF;
         return nullptr;
     }
-    if (dir->result.d_name && _findnext(dir->handle, &dir->info) == -1)
-        return nullptr;
-    dir->result.d_name = dir->info.name;
+    // Links are left out: the file layer's walk has no inode to tell a directory
+    // met twice by, so a link back up the tree would make it walk for ever.
+    do {
+        if (dir->result.d_name && _findnext(dir->handle, &dir->info) == -1)
+            return nullptr;
+        dir->result.d_name = dir->info.name;
+    } while (dir->info.attrib & reparsepoint);
     return &dir->result;
 }
 

@@ -5,6 +5,8 @@
 
 #include <io.h>
 #include <stdint.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -25,6 +27,18 @@ DIR *opendir(const char *name);
 struct dirent *readdir(DIR *dir);
 int closedir(DIR *dir);
 void rewinddir(DIR *dir);
+
+/* readdir leaves out links (reparse points: symbolic links and junctions), so
+ * the walk meets no link here and a link's own status is its target's. */
+#ifndef S_ISLNK
+#define S_ISLNK(mode) 0
+#endif
+#define lstat stat
+/* Names a path without links, in memory the caller frees. */
+static inline char *realpath(const char *path, char *resolved)
+{
+    return _fullpath(resolved, path, resolved ? _MAX_PATH : 0);
+}
 
 #ifdef __cplusplus
 }
