@@ -221,6 +221,14 @@ static void draw_frame(void) {
     for (int i = 0; i < shown; i++) FENK_DrawCenteredText(SHOW_CAPTION_Y, myfont, lines[i]);
 }
 
+// The music is the show's only clock. Should it stand still while marked playing (a
+// sound device that stopped taking buffers), the show would show one moment for
+// ever; it ends instead once the position has not moved for this long on the host
+// clock and over this many frames, so that one long frame (a machine waking from
+// sleep) cannot end it alone. A running mixer moves it every 46 ms.
+static const unsigned show_stallmillis = 10000;
+static const int show_stallframes = 60;
+
 int coremain(int, char **) {
     corefile_mountimage("data", 2);
     FENK_InitVideo(show_videowidth, show_videoheight, show_videoflags);
@@ -243,6 +251,9 @@ int coremain(int, char **) {
     currentframe = 0;
     gameactive = 1;
 
+    uint64_t heard = Soundsystem_ReadSoundOffset(&demomusic);
+    unsigned heardat = FENK_GetMillis();
+    int stillframes = 0, stalled = 0;
     do {
         // Escape still lets this frame be drawn and shown in full.
         int held = 0, pressed = 0;
@@ -252,8 +263,19 @@ int coremain(int, char **) {
         draw_frame();
         FENK_SwapBuffers();
         currentframe++;
-    } while (gameactive && music_playing());
 
+        const uint64_t pos = Soundsystem_ReadSoundOffset(&demomusic);
+        if (pos != heard) {
+            heard = pos;
+            heardat = FENK_GetMillis();
+            stillframes = 0;
+        } else if (++stillframes >= show_stallframes && FENK_GetMillis() - heardat >= show_stallmillis) {
+            stalled = 1;
+        }
+    } while (gameactive && !stalled && music_playing());
+
+    if (stalled)
+        printf("- ERROR: The music has not moved for %u s; the show ends.\n", show_stallmillis / 1000);
     FENK_CloseVideo();
-    return 0;
+    return stalled;
 }

@@ -195,6 +195,39 @@ TEST_F(ShowRun, WithoutItsMusicTheShowSaysSoAndFails) {
     EXPECT_NE(output.find("- ERROR: The music revizid.wav could not be loaded"), std::string::npos) << output;
 }
 
+TEST_F(ShowRun, MusicTooSlowToMixIsRefusedBeforeTheShowStarts) {
+    // At 80 Hz stereo the mixer's step is 0: the music would stay at its start and
+    // the show would never end.
+    write_flat_background();
+    std::ofstream(folder / "data/revizid.wav", std::ios::binary) << wavimage(2, 80, 16, std::string(4000, '\0'));
+    run(folder);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(fenk_headless_framecount(), 0u);
+    EXPECT_NE(output.find("WAV format not supported: 2 channels, 16 bits, 80 Hz\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("- ERROR: The music revizid.wav could not be loaded"), std::string::npos) << output;
+}
+
+TEST_F(ShowRun, MusicThatStandsStillEndsTheShowAfterTenSeconds) {
+    // From the second frame on the music plays but no longer moves, as with a sound
+    // device that stopped taking buffers. The frames are run without drawing.
+    write_flat_background();
+    write_music(30);
+    keep_frames = false;
+    fenk_headless_drawfrom(UINT64_MAX);
+    after_frame = [](uint64_t frame) {
+        if (frame == 1) Soundsystem_SetFrequency(&demomusic, 1);
+    };
+    run(folder);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(output.find("- ERROR: The music has not moved for 10 s; the show ends.\n"), std::string::npos)
+        << output;
+    EXPECT_FALSE(fenk_headless_windowopen());
+    EXPECT_TRUE(demomusic.playing);
+    // Ten seconds at 60 frames a second after it last moved, give or take a frame.
+    EXPECT_GE(fenk_headless_framecount(), 590u);
+    EXPECT_LE(fenk_headless_framecount(), 620u);
+}
+
 TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption) {
     fade = 1.0f;
     // Frame 2 moves the music to the middle of step 6: caption line 1 and rotation
