@@ -225,8 +225,9 @@ static void draw_frame(void) {
 // sound device that stopped taking buffers), the show would show one moment for
 // ever; it ends instead once the position has not moved for this long on the host
 // clock and over this many frames, so that one long frame (a machine waking from
-// sleep) cannot end it alone. A running mixer moves it every 46 ms.
-static const unsigned show_stallmillis = 10000;
+// sleep) cannot end it alone. A running mixer moves it every 46 ms; the margin is
+// wide because a slow machine may take seconds to draw the first frames.
+static const unsigned show_stallmillis = 30000;
 static const int show_stallframes = 60;
 
 int coremain(int, char **) {
