@@ -38,7 +38,7 @@ one() {
   local rc=$?
   local execs cov
   execs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+).*/\1/p' "$log" | tail -n 1)
-  cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+/[^ ]+' "$log" | tail -n 1)
+  cov=$(grep -aoE 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+/[^ ]+' "$log" | tail -n 1)
   if [ "$rc" -eq 0 ]; then
     echo "$target: passed (${seconds} s, ${execs:-?} runs, ${cov:-no coverage line})"
   else
@@ -46,7 +46,7 @@ one() {
     saved=$(sed -nE 's/.*(Test unit written to|written to) ([^ ]+).*/\2/p' "$log" | tail -n 1)
     [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ] && saved="(none: the fuzzer itself hung)"
     echo "$target: FAILED (exit $rc), saved input: ${saved:-none}, log: $log"
-    grep -E '^(==[0-9]+==ERROR|SUMMARY|.*runtime error|ALARM|==[0-9]+== ERROR)' "$log" | head -n 5 | sed 's/^/    /'
+    grep -aE '^(==[0-9]+==ERROR|SUMMARY|.*runtime error|ALARM|==[0-9]+== ERROR)' "$log" | head -n 5 | sed 's/^/    /'
   fi
 }
 
