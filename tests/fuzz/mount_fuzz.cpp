@@ -28,9 +28,10 @@ constexpr int kMaxDepth = 48;
 constexpr size_t kMaxPath = 3000;   // below the system's own limit, whatever the names
 constexpr int kMaxListed = 64;      // folders listed per input
 
-// Links to a folder above them, links out of the tree and FIFOs made the walk run
-// for ever or a load block. FENK_FUZZ_HANGS=1 makes them too.
-bool makehangs;
+// Links to a folder above them or out of the tree made the walk run for ever, and a
+// FIFO made a load block. FENK_FUZZ_HANGS names which of them to make as well:
+// "links", "fifos" or "links,fifos".
+bool makelinks, makefifos;
 
 struct reader {
     const uint8_t *at, *end;
@@ -115,7 +116,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
         }
         case 5: { // a link to a folder above it, or out of the tree
             std::string n = name(in, step & 8);
-            if (!makehangs || root.size() + dir.size() + n.size() > kMaxPath)
+            if (!makelinks || root.size() + dir.size() + n.size() > kMaxPath)
                 break;
             std::string target = step & 16 ? "/" : ".";
             if (!(step & 16))
@@ -127,7 +128,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
         case 6: { // a FIFO, named like a member a program loads
             static const char *const kinds[] = {".tga", ".wav", ".dat", ""};
             std::string n = name(in, false) + kinds[(step >> 3) % 4];
-            if (makehangs && root.size() + dir.size() + n.size() <= kMaxPath)
+            if (makefifos && root.size() + dir.size() + n.size() <= kMaxPath)
                 mkfifo((root + "/" + dir + n).c_str(), 0600);
             break;
         }
@@ -180,7 +181,8 @@ void walk(int depth, int *listed)
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     const char *hangs = getenv("FENK_FUZZ_HANGS");
-    makehangs = hangs && !strcmp(hangs, "1");
+    makelinks = hangs && strstr(hangs, "links");
+    makefifos = hangs && strstr(hangs, "fifos");
     corefile_pathname[0] = 0;
     return 0;
 }
@@ -198,7 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!corefile_mountimage(root.c_str(), COREFILE_MOUNT_DIRECTORY))
         abort();
     // Without links to folders each file is found once, by the one path it has.
-    if (!makehangs && corefile_image.numfiles > (int32_t)(files.size() + size))
+    if (!makelinks && corefile_image.numfiles > (int32_t)(files.size() + size))
         abort();
     for (int32_t i = 0; i < corefile_image.numfiles; i++) {
         const char *member = corefile_image.names[i];
