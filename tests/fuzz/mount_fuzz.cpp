@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "scratch.h"
+#include "strict.h"
 
 namespace {
 
@@ -29,8 +30,7 @@ constexpr size_t kMaxPath = 3000;   // below the system's own limit, whatever th
 constexpr int kMaxListed = 64;      // folders listed per input
 
 // Links to a folder above them or out of the tree made the walk run for ever, and a
-// FIFO made a load block. FENK_FUZZ_HANGS names which of them to make as well:
-// "links", "fifos" or "links,fifos".
+// FIFO made a load block: they are made only when FENK_FUZZ_STRICT names them.
 bool makelinks, makefifos;
 
 struct reader {
@@ -180,9 +180,8 @@ void walk(int depth, int *listed)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    const char *hangs = getenv("FENK_FUZZ_HANGS");
-    makelinks = hangs && strstr(hangs, "links");
-    makefifos = hangs && strstr(hangs, "fifos");
+    makelinks = fuzz::strict("links");
+    makefifos = fuzz::strict("fifos");
     corefile_pathname[0] = 0;
     return 0;
 }
