@@ -89,6 +89,7 @@ for stage in "${stages[@]}"; do
         tests/fuzz/run.sh build/fuzz "$fuzz_seconds" | tee "$log"
         p=$(grep -c ': passed' "$log"); f=$(grep -c ': FAILED' "$log")
         rm -f "$log"
+        [ $((p + f)) -gt 0 ] || f=1
         passed=$((passed + p)); failed=$((failed + f))
         report+=("fuzz: $p passed, $f failed, 0 skipped")
       fi ;;
