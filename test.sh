@@ -4,14 +4,20 @@
 #   asan     the `unit` tests again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan     the `unit` tests again with ThreadSanitizer (the sound tests run a real concurrent mixer)
 #   windows  the MinGW-w64 cross-build, its test programs under wine64 (virtual X display)
+#   fuzz     the fuzz build (clang), each fuzz target for 30 s, two at a time;
+#            `./test.sh fuzz 600` runs each for 600 s
 # Installs the Debian packages it needs on first use. Ends with "N passed, N failed, N skipped".
 # `./test.sh linux asan` runs only the named stages.
 set -uo pipefail
 cd "$(dirname "$0")"
 source cmake/setup.sh
 
-stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(linux asan tsan windows)
+stages=()
+fuzz_seconds=30
+for arg in "$@"; do
+  if [[ "$arg" =~ ^[0-9]+$ ]]; then fuzz_seconds=$arg; else stages+=("$arg"); fi
+done
+[ ${#stages[@]} -gt 0 ] || stages=(linux asan tsan windows fuzz)
 
 fenk_install_packages || exit 1
 jobs=$(nproc)
@@ -76,7 +82,18 @@ for stage in "${stages[@]}"; do
       build windows && run_ctest windows xvfb-run -a -s "-screen 0 1920x1080x24" bash -c \
         'source cmake/setup.sh; fenk_wine_prefix; ctest --preset windows -j "$1"; rc=$?; fenk_wine_stop; exit $rc' \
         _ "$jobs" ;;
-    *) echo "unknown stage: $stage (linux, asan, tsan, windows)"; exit 2 ;;
+    fuzz)
+      # One "passed" per target that ran its time without a finding.
+      if build fuzz; then
+        log=$(mktemp)
+        tests/fuzz/run.sh build/fuzz "$fuzz_seconds" | tee "$log"
+        p=$(grep -c ': passed' "$log"); f=$(grep -c ': FAILED' "$log")
+        rm -f "$log"
+        [ $((p + f)) -gt 0 ] || f=1
+        passed=$((passed + p)); failed=$((failed + f))
+        report+=("fuzz: $p passed, $f failed, 0 skipped")
+      fi ;;
+    *) echo "unknown stage: $stage (linux, asan, tsan, windows, fuzz)"; exit 2 ;;
   esac
 done
 

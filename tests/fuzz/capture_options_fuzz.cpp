@@ -1,0 +1,68 @@
+// The capture's option parser over any command line (arguments split at zero bytes),
+// with a message buffer of the size the first byte gives, then the frame range of
+// whatever it accepted.
+#include <math.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "show/capture.h"
+#include "strict.h"
+
+namespace {
+
+// Times far past any show were accepted, and their frame numbers did not fit 64
+// bits; a range a hair long held no frame.
+constexpr double kLongestTime = 1e9;
+
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    size_t messagesize = data[0];
+    std::string text(reinterpret_cast<const char *>(data + 1), size - 1);
+
+    std::vector<std::string> words{"show_capture"};
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\0', start);
+        if (end == std::string::npos)
+            end = text.size();
+        words.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    std::vector<char *> argv;
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    // A block of exactly the size promised, so a message that runs past it is seen.
+    std::vector<char> message(messagesize ? messagesize : 1);
+    s_captureoptions options;
+    int result = Capture_ParseOptions((int)words.size(), argv.data(), &options, messagesize ? message.data() : nullptr,
+                                      messagesize);
+    if (result == CAPTURE_BADOPTION && messagesize && !memchr(message.data(), 0, messagesize))
+        abort();
+    if (result != CAPTURE_RUN)
+        return 0;
+    if (options.fps < 1 || options.fps > CAPTURE_MAXFPS || !options.out || !isfinite(options.from) ||
+        !isfinite(options.to) || options.from < 0 || (options.to >= 0 && options.to <= options.from))
+        abort();
+    bool times = fuzz::strict("times");
+    if (!times && (options.from > kLongestTime || options.to > kLongestTime))
+        return 0;
+    uint64_t first = 0, end = 0;
+    Capture_FrameRange(&options, &first, &end);
+    if (times && end <= first)
+        abort();
+    Capture_SoundFrameAt(first, options.fps);
+    if (end != UINT64_MAX)
+        Capture_SoundFrameAt(end, options.fps);
+    return 0;
+}

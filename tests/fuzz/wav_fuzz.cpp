@@ -1,0 +1,74 @@
+// The WAV loader over any file, and the mixer playing what it accepted for a few
+// passes, looped, with the volume, panning and output channels its last bytes choose.
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <vector>
+
+#include "scratch.h"
+#include "strict.h"
+#include "sound/audiodriver.h"
+#include "sound/coresound.h"
+
+// The driver without a device: the target runs the mix passes itself.
+extern "C" int audiodriver_init(unsigned rate, unsigned bits, int, int flags)
+{
+    if (rate == 0)
+        return 1;
+    soundsystem.bits = (uint16_t)bits;
+    soundsystem.channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
+    soundsystem.bufferlength = SOUNDSYSTEM_BUFFERLENGTH;
+    return bits == 8 || bits == 16;
+}
+extern "C" void audiodriver_close(void) {}
+extern "C" int audiodriver_getbuffer(void **buffer, unsigned *size)
+{
+    if (buffer)
+        *buffer = nullptr;
+    if (size)
+        *size = 0;
+    return 1;
+}
+extern "C" void audiodriver_submitbuffer(void) {}
+
+// A sound loaded with a step of 0 never advances: as music the show never ends.
+static bool checksteps;
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    checksteps = fuzz::strict("steps");
+    fuzz::mountscratch();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    fuzz::put(fuzz::scratch() + "/sound.wav", data, size);
+    // Mono or stereo output, from the last byte's top bit.
+    unsigned channels = size && (data[size - 1] & 0x80) ? 2 : 1;
+    if (!Soundsystem_Init(SOUNDSYSTEM_DEVICERATE, 16, channels))
+        abort();
+
+    s_sound sound;
+    memset(&sound, 0, sizeof sound);
+    if (Soundsystem_LoadSound("sound.wav", &sound)) {
+        if (checksteps && sound.step == 0) {
+            fprintf(stderr, "a %u Hz sound loaded with a step of 0\n", (unsigned)sound.frequency);
+            abort();
+        }
+        if (size >= 2) {
+            Soundsystem_SetVolume(&sound, data[size - 1]);
+            Soundsystem_SetPanning(&sound, data[size - 2]);
+        }
+        Soundsystem_PlaySound(&sound, 1);
+        std::vector<uint8_t> out((size_t)soundsystem.bufferlength * soundsystem.channels * (soundsystem.bits / 8));
+        for (int pass = 0; pass < 3; pass++)
+            audiodriver_mixbuffers(out.data(), (int)out.size(), 0);
+    }
+    Soundsystem_DeleteSound(&sound);
+    Soundsystem_CloseAudio();
+    return 0;
+}
