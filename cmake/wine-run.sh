@@ -7,6 +7,9 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # No sound card here: waveOut opens on ALSA's null PCM unless a test names another configuration.
 export ALSA_CONFIG_PATH="${ALSA_CONFIG_PATH:-$root/cmake/alsa-null.conf}"
+# Mesa's shader cache writes from a thread of its own; a program that ends while that
+# write is stuck on a busy disk stays alive for seconds after TerminateProcess.
+export MESA_SHADER_CACHE_DISABLE="${MESA_SHADER_CACHE_DISABLE:-true}"
 wine=$(command -v wine64 || true)
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64
 exec "$wine" "$@"

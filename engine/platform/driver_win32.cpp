@@ -18,10 +18,6 @@ DWORD dwExStyle;
 HDC hdc;
 HGLRC hrc;
 
-// Set by the show thread once coremain has returned: from then on it only winds
-// itself down, and cutting it off there (inside the loader's thread clean-up) would
-// leave the process unable to exit.
-static int showreturned;
 // Set by the main thread when the pump has stopped; the watchdog below then gives
 // the process a bounded time to end.
 static HANDLE quitting;
@@ -36,9 +32,9 @@ static DWORD WINAPI showthread(LPVOID unused)
     return (DWORD)win32_main(0, NULL);
 }
 
-// Started before the show thread, so that it is running whatever locks a cut-off
-// show thread leaves held: if the ordinary exit does not finish in time, it ends
-// the process with the exit code of a normal close.
+// Started before the show thread, so that it is running whatever the show thread
+// holds: if the flush at the end blocks (a full pipe that nobody reads, with the
+// show thread inside a write), it ends the process with the exit code of a close.
 static DWORD WINAPI watchdog(LPVOID unused)
 {
     (void)unused;
@@ -108,11 +104,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
 
     if (quitting)
         SetEvent(quitting);
-    // The show thread never outlives the window: a show still running is cut off
-    // wherever it is; one that has returned is let finish its few last steps.
-    if (!load(&showreturned) || WaitForSingleObject(fenkthread, 1000) != WAIT_OBJECT_0)
-        TerminateThread(fenkthread, 0);
-    DestroyWindow(winhandle);
+    // The show thread never outlives the window, and a close ends the show wherever
+    // it is: the whole process stops here, with only the output flushed. Neither
+    // cutting the show thread off (it may hold the heap's, the GL driver's or the
+    // sound's locks) nor returning through the C library's exit (whose DLL and
+    // library clean-up then runs beside a show thread still in GL and sound calls)
+    // ends reliably: under Wine both faulted or hung now and then.
+    fflush(NULL);
+    TerminateProcess(GetCurrentProcess(), (UINT)msg.wParam);
     return (int)msg.wParam;
 }
 
@@ -167,7 +166,6 @@ int win32_main(int argc, char **argv)
     int count = 0;
     char **args = CommandLineToArgvA(GetCommandLineA(), &count);
     int result = coremain(count, args);
-    store(&showreturned, 1);
     PostMessageA(winhandle, WM_CLOSE, 0, 0);
     return result;
 }

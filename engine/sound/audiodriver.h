@@ -23,8 +23,10 @@ void audiodriver_mixbuffers(void *buffer, int bytes, int unused);
  * memory runs out. *sample_size and *buffer_size get a frame's and a buffer's bytes. */
 unsigned char *audiodriver_makering(unsigned bits, int flags, int *sample_size, int *buffer_size);
 
-/* 1 on success; 0 with no output, leaving the sound system running silent. A rate of
- * 0 opens nothing and returns 1. `frames` is not consulted: buffers hold 2048 frames. */
+/* 1 on success; 0 with no output, leaving the sound system running silent: where no
+ * device opens, the silent device (audiodriver_silent.h) mixes at the real pace. A
+ * rate of 0 opens nothing and returns 1. `frames` is not consulted: buffers hold 2048
+ * frames. */
 int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags);
 void audiodriver_close(void);
 /* The buffer that is refilled next and its size in bytes; either pointer may be null. */

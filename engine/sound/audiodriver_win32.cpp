@@ -3,6 +3,7 @@
 // waveOut functions must not be called from the completion callback (the system
 // may hold its own lock there), so the callback only counts completions and a
 // refill thread of the driver's own does the unprepare, mix, prepare and write.
+// Where waveOut cannot open, the silent device keeps the same pace.
 #include "sound/audiodriver_win32.h"
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sound/audiodriver_silent.h"
 #include "sound/coresound.h"
 
 static int g_sample_size;
@@ -62,6 +64,24 @@ static DWORD WINAPI refillthread(LPVOID)
     }
 }
 
+// No device: what was opened is let go, and the ring's first buffer becomes the
+// silent device's. Still 0, as no sound is heard.
+static int startsilent(unsigned rate)
+{
+    uint8_t *ring = g_audio_buffer;
+    g_audio_buffer = nullptr;
+    audiodriver_close();
+    g_audio_buffer = ring;
+    if (!audiodriver_silent_start(g_audio_buffer, g_buffer_size, rate)) {
+        audiodriver_close();
+        return 0;
+    }
+    soundsystem_lock();
+    soundsystem.bufferlength = (uint32_t)(g_buffer_size / g_sample_size);
+    soundsystem_unlock();
+    return 0;
+}
+
 int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 {
     (void)frames;
@@ -101,8 +121,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         g_hdr[i].dwBufferLength = (DWORD)g_buffer_size;
         if (waveOutPrepareHeader(g_wo, &g_hdr[i], sizeof g_hdr[i]) != MMSYSERR_NOERROR) {
             puts("AUDIO: error opening audio buffer");
-            audiodriver_close();
-            return 0;
+            return startsilent(rate);
         }
         g_num_prep_buffers = i + 1;
     }
@@ -128,6 +147,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 // Headers that were never prepared are not touched.
 void audiodriver_close(void)
 {
+    audiodriver_silent_stop();
     if (g_refiller) {
         InterlockedExchange(&g_stopping, 1);
         ReleaseSemaphore(g_done, 1, nullptr);

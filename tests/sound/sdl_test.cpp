@@ -1,6 +1,8 @@
 // The SDL driver against SDL's dummy device (it plays, passes happen) and against a
-// device that cannot be opened (the failed open: the message, no output).
+// device that cannot be opened (the failed open: the message, then the silent device).
 #include "sound_fixture.h"
+
+#include "sound/audiodriver_silent.h"
 
 #include <thread>
 
@@ -55,22 +57,36 @@ TEST_F(SoundSdl, MonoWhenAsked)
     EXPECT_GE(waitfor(SOUNDSYSTEM_BUFFERLENGTH), 1u * SOUNDSYSTEM_BUFFERLENGTH);
 }
 
-TEST_F(SoundSdl, NoDeviceRunsSilentWithPositionsAtZero)
+TEST_F(SoundSdl, NoDeviceRunsSilentlyInRealTime)
 {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    const auto start = std::chrono::steady_clock::now();
     std::string log = printed([] { EXPECT_EQ(Soundsystem_Init(44100, 16, 2), 1); });
-    EXPECT_NE(log.find("AUDIO: error opening audio buffer\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("AUDIO: error opening audio buffer\n" AUDIODRIVER_SILENT_MESSAGE "\n"
+                       "soundsystem bufferlength = 2048\n"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(log.find("succesful"), std::string::npos) << log;
-    EXPECT_EQ(printed([] { EXPECT_EQ(audiodriver_init(44100, 16, 2048, 2), 0); }),
-              "sample size: 4\nbuffer size: 8192\nAUDIO: error opening audio buffer\n");
 
-    makesound16(&music, 2, std::vector<int16_t>(2 * 44100, 500));
+    // The music moves on as with a device, and never ahead of the clock.
+    makesound16(&music, 2, std::vector<int16_t>(2 * 44100 * 30, 500));
     Soundsystem_PlayMusic(&music, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(Soundsystem_ReadSoundOffset(&music), 0u);
-    // The music never ends either: a show waits for it until Escape.
-    EXPECT_EQ(music.playing, 1);
-    // Closing what never opened is harmless, twice.
+    uint64_t frame = waitfor(6 * SOUNDSYSTEM_BUFFERLENGTH);
+    const auto micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(frame, 6u * SOUNDSYSTEM_BUFFERLENGTH);
+    EXPECT_EQ(frame % SOUNDSYSTEM_BUFFERLENGTH, 0u);
+    EXPECT_LE(frame, (uint64_t)micros * 44100 / 1000000) << "faster than real time";
+
+    // Opened again, still without a device: the same lines and one silent device.
+    EXPECT_EQ(printed([] { EXPECT_EQ(audiodriver_init(44100, 16, 2048, 2), 0); }),
+              "sample size: 4\nbuffer size: 8192\nAUDIO: error opening audio buffer\n" AUDIODRIVER_SILENT_MESSAGE "\n");
+    EXPECT_TRUE(audiodriver_silent_running());
+    // Closing stops the passes; closing what is closed is harmless.
     audiodriver_close();
+    EXPECT_FALSE(audiodriver_silent_running());
+    const uint64_t closed = Soundsystem_ReadSoundOffset(&music);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(Soundsystem_ReadSoundOffset(&music), closed);
     audiodriver_close();
 }

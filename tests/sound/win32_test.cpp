@@ -1,6 +1,9 @@
 // The waveOut driver on the device the system offers (under Wine: ALSA's null PCM,
-// which plays in real time) and on a system without any device, where the open fails.
+// which takes sound faster than real time) and on a system without any device, where
+// the open fails and the silent device keeps the pace.
 #include "sound_fixture.h"
+
+#include "sound/audiodriver_silent.h"
 
 #include <thread>
 
@@ -60,20 +63,31 @@ TEST_F(SoundWaveOut, BadFormatsOpenNothing)
     audiodriver_close();
 }
 
-TEST_F(SoundWaveOut, WithoutADeviceTheOpenFailsAndPositionsStay)
+TEST_F(SoundWaveOut, WithoutADeviceTheMusicPlaysSilentlyInRealTime)
 {
     if (!nodevice())
         GTEST_SKIP() << "needs the configuration without a device (FENK_SOUND_NODEVICE)";
+    const auto start = std::chrono::steady_clock::now();
     std::string log = printed([] { EXPECT_EQ(Soundsystem_Init(44100, 16, 2), 1); });
-    EXPECT_NE(log.find("open waveout\nopen wav-buffers\nAUDIO: error opening audio buffer\n"), std::string::npos)
+    EXPECT_NE(log.find("open waveout\nopen wav-buffers\nAUDIO: error opening audio buffer\n" AUDIODRIVER_SILENT_MESSAGE
+                       "\nsoundsystem bufferlength = 2048\n"),
+              std::string::npos)
         << log;
     EXPECT_EQ(log.find("audiodriver inited"), std::string::npos) << log;
 
-    makesound16(&music, 2, std::vector<int16_t>(2 * 44100, 500));
+    // The music moves on as with a device, and never ahead of the clock.
+    makesound16(&music, 2, std::vector<int16_t>(2 * 44100 * 30, 500));
     Soundsystem_PlayMusic(&music, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(Soundsystem_ReadSoundOffset(&music), 0u);
-    // The music never ends either: a show waits for it until Escape.
-    EXPECT_EQ(music.playing, 1);
+    uint64_t frame = waitfor(6 * SOUNDSYSTEM_BUFFERLENGTH);
+    const auto micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(frame, 6u * SOUNDSYSTEM_BUFFERLENGTH);
+    EXPECT_EQ(frame % SOUNDSYSTEM_BUFFERLENGTH, 0u);
+    EXPECT_LE(frame, (uint64_t)micros * 44100 / 1000000) << "faster than real time";
+
     audiodriver_close();
+    EXPECT_FALSE(audiodriver_silent_running());
+    const uint64_t closed = Soundsystem_ReadSoundOffset(&music);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(Soundsystem_ReadSoundOffset(&music), closed);
 }
