@@ -66,7 +66,7 @@ build() {
 for stage in "${stages[@]}"; do
   case "$stage" in
     linux)
-      build linux && run_ctest linux xvfb-run -a -s "-screen 0 1920x1080x24" \
+      build linux && run_ctest linux xvfb-run -a -s "-screen 0 1920x1080x24 -br" \
         ctest --preset linux -j "$jobs" ;;
     asan)
       build asan && run_ctest asan ctest --preset asan -j "$jobs" ;;
@@ -79,7 +79,7 @@ for stage in "${stages[@]}"; do
         cmake --build --preset linux -j "$jobs" --target data show_window_test ||
         { failed=$((failed + 1)); report+=("windows: Linux data build failed"); continue; }
       # Wine, its server and its services all start inside the virtual display.
-      build windows && run_ctest windows xvfb-run -a -s "-screen 0 1920x1080x24" bash -c \
+      build windows && run_ctest windows xvfb-run -a -s "-screen 0 1920x1080x24 -br" bash -c \
         'source cmake/setup.sh; fenk_wine_prefix; ctest --preset windows -j "$1"; rc=$?; fenk_wine_stop; exit $rc' \
         _ "$jobs" ;;
     fuzz)

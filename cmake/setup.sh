@@ -2,7 +2,7 @@
 
 FENK_PACKAGES=(
   build-essential cmake ninja-build pkg-config dpkg-dev
-  libsdl2-dev libglew-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
+  libsdl2-dev libglew-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0 libxtst-dev
   libfreetype-dev fonts-dejavu-core
   googletest libgtest-dev libbenchmark-dev libstb-dev zlib1g-dev
   xvfb xauth mingw-w64 wine64 ffmpeg

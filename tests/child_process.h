@@ -1,10 +1,15 @@
 // Programs run by the tests as child processes: started through the shell with their
-// output in a log file, waited for with a limit, their log read back.
+// output in a log file, waited for with a limit, their log read back; and a virtual X
+// display of a test's own for the window programs it runs.
 #pragma once
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -47,3 +52,94 @@ inline int wait_for(pid_t pid, double seconds) {
     } while (std::chrono::steady_clock::now() < until);
     return -1;
 }
+
+// A virtual X display (Xvfb) that only this test uses, so window tests running at once
+// never share the input focus, the pointer or the key state: on a shared server a new
+// window can take the focus, and SDL then lets go of keys the test holds. The root is
+// black (-br), so a window that is "lit" has been drawn into. The server picks a free
+// display number itself and writes it when it accepts connections (-displayfd), which
+// cannot race as picking a number from the lock files in /tmp can. Its use() makes it
+// this process's DISPLAY, which the programs the test starts inherit. The server ends
+// with the object, or with this thread if the test dies first.
+class PrivateDisplay {
+public:
+    explicit PrivateDisplay(const char *screen = "1920x1080x24") {
+        char log[] = "/tmp/fenk_xvfb_XXXXXX";
+        const int logfd = mkostemp(log, O_CLOEXEC);
+        int ready[2];
+        if (logfd < 0 || pipe2(ready, O_CLOEXEC) != 0) {
+            error_ = "no log file or pipe for Xvfb";
+            if (logfd >= 0) {
+                close(logfd);
+                unlink(log);
+            }
+            return;
+        }
+        log_ = log;
+        const std::string fd = std::to_string(ready[1]);
+        const pid_t parent = getpid();
+        pid_ = fork();
+        if (pid_ == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent) _exit(1);
+            dup2(logfd, 1);
+            dup2(logfd, 2);
+            fcntl(ready[1], F_SETFD, 0);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-br",
+                   "-nolisten", "tcp", static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        close(logfd);
+        close(ready[1]);
+        if (pid_ < 0) {
+            error_ = "could not start Xvfb";
+            close(ready[0]);
+            return;
+        }
+        // The number, then a newline; end of file means the server did not come up.
+        std::string number;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        pollfd readable{ready[0], POLLIN, 0};
+        while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < until) {
+            if (poll(&readable, 1, 100) <= 0) continue;
+            char text[16];
+            const ssize_t n = read(ready[0], text, sizeof text);
+            if (n <= 0) break;
+            number.append(text, static_cast<size_t>(n));
+        }
+        close(ready[0]);
+        if (number.empty() || number.find('\n') == std::string::npos) {
+            error_ = "Xvfb gave no display number:\n" + slurp(log_);
+            return;
+        }
+        name_ = ":" + number.substr(0, number.find('\n'));
+    }
+
+    ~PrivateDisplay() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            if (wait_for(pid_, 5) == -1) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+            }
+        }
+        if (!log_.empty()) unlink(log_.c_str());
+    }
+
+    PrivateDisplay(const PrivateDisplay &) = delete;
+    PrivateDisplay &operator=(const PrivateDisplay &) = delete;
+
+    bool ok() const { return !name_.empty(); }
+    const std::string &name() const { return name_; }
+    const std::string &error() const { return error_; }
+
+    // X11 from here on, for this process and the programs it starts.
+    void use() const {
+        setenv("DISPLAY", name_.c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_, error_, log_;
+};

@@ -1,8 +1,10 @@
 // The windowed Linux build of the first example: it comes up, keeps drawing, and a
 // quit request (SDL turns SIGTERM into one, as it does a window close) ends it with 0.
+// It runs on a virtual display of its own.
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -12,8 +14,11 @@
 #include "../child_process.h"
 
 TEST(FirstExample, WindowedRunDrawsUntilAskedToQuit) {
-    const auto log = std::filesystem::temp_directory_path() / "fenk_first_sdl_test.log";
-    std::filesystem::remove(log);
+    PrivateDisplay display;
+    ASSERT_TRUE(display.ok()) << display.error();
+    display.use();
+    const auto log = std::filesystem::temp_directory_path() /
+                     ("fenk_first_sdl_test" + std::to_string(getpid()) + ".log");
     // Line-buffered output, so the start-up lines show while it runs.
     const pid_t pid = spawn_logged("exec stdbuf -oL '" FIRST_SDL "'", log);
     ASSERT_GT(pid, 0);

@@ -1,6 +1,8 @@
 // The SDL host as the show meets it: this program is a host program, and the tests
 // run on its show thread inside coremain, with the window pumped by the main thread.
-// Events are injected into SDL's queue as the window system would deliver them.
+// Events are injected into SDL's queue as the window system would deliver them, on a
+// virtual display of this program's own: on a shared one, another test's window could
+// move the pointer or the focus under these tests and send events of its own.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -17,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../child_process.h"
 #include "platform/driver_sdl.h"
 
 extern "C" int FENK_shaders_enabled;
@@ -523,5 +526,21 @@ bool listbeforemain()
 }
 
 const bool listed = listbeforemain();
+
+// The host's main opens the display before coremain runs, so the display must exist
+// before main: a program that cannot have one says why and fails.
+PrivateDisplay *owndisplay()
+{
+    static PrivateDisplay display;
+    if (!display.ok()) {
+        printf("no display of its own: %s\n", display.error().c_str());
+        fflush(stdout);
+        std::exit(1);
+    }
+    display.use();
+    return &display;
+}
+
+const PrivateDisplay *privatedisplay = owndisplay();
 
 }  // namespace
