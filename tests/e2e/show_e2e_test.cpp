@@ -231,7 +231,7 @@ TEST_F(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLi
 
     EXPECT_NE(run.out.find("[FENK] Init OpenGL"), std::string::npos) << run.out;
     EXPECT_EQ(run.err.find("[FENK]"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("frame 14/15"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("15/15 frames"), std::string::npos) << run.err;
 }
 
 TEST_F(ShowCapture, TheSameCommandTwiceGivesTheSameBytes) {
@@ -396,6 +396,66 @@ TEST_F(ShowCapture, ALateStartGivesTheFramesOfAFullRunInsideTheTube) {
         std::printf("frame %llu: %d pixels outside the tube differ\n", static_cast<unsigned long long>(n), outside);
     }
     EXPECT_EQ(slurp(late.dir / "sound.wav"), slurp(full.dir / "sound.wav"));
+}
+
+// Pixels of two frames that differ, inside and outside the tube's rectangle of show frame n.
+std::pair<int, int> differing(const Image &a, const Image &b, uint64_t n) {
+    const TubeView view = view_of(n);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < a.height; y++)
+        for (int x = 0; x < a.width; x++) {
+            if (memcmp(a.at(x, y), b.at(x, y), 3) == 0) continue;
+            const bool in = x >= view.x && x < view.x + view.w && y >= view.y && y < view.y + view.h;
+            (in ? inside : outside) += 1;
+        }
+    return {inside, outside};
+}
+
+TEST_F(ShowCapture, EveryFrameRateShowsTheSameShowAtTheTimesTheyShare) {
+    // The show runs at 60 frames a second whatever the video's rate; 10 and 25 fps
+    // write the frames on screen at their own times (0.2 s apart where 25 and 60 meet).
+    const Capture at60 = capture_frames("--from 14 --to 14.25", "_60");
+    const Capture at25 = capture_frames("--fps 25 --from 14 --to 14.25", "_25");
+    const Capture at10 = capture_frames("--fps 10 --from 14 --to 14.25", "_10");
+    for (const Capture *run : {&at60, &at25, &at10}) ASSERT_EQ(run->exit_code, 0) << run->err;
+    EXPECT_FALSE(at25.has(357));
+    EXPECT_FALSE(at10.has(143));
+    // The frames between those written are not drawn: what they would leave outside
+    // the tube's rectangle is missing, inside it every pixel is the same.
+    const std::vector<std::pair<const Capture *, std::pair<uint64_t, uint64_t>>> shared = {
+        {&at25, {350, 840}}, {&at25, {355, 852}}, {&at10, {140, 840}}, {&at10, {141, 846}}, {&at10, {142, 852}}};
+    for (const auto &[run, frames] : shared) {
+        const Image a = run->frame(frames.first), b = at60.frame(frames.second);
+        ASSERT_EQ(a.width, 1920) << frames.first;
+        ASSERT_EQ(b.width, 1920) << frames.second;
+        const auto [inside, outside] = differing(a, b, frames.second);
+        EXPECT_EQ(inside, 0) << "frame " << frames.second;
+        std::printf("frame %llu: %d pixels outside the tube differ\n", static_cast<unsigned long long>(frames.second),
+                    outside);
+    }
+    // The same samples, from the span's start up to where the shorter track ends.
+    const std::vector<int16_t> track60 = at60.sound(), track25 = at25.sound(), track10 = at10.sound();
+    EXPECT_EQ(track60.size(), 15u * 735 * 2);
+    EXPECT_EQ(track25.size(), 7u * 1764 * 2);  // 14.28 s: frame 356's end
+    EXPECT_EQ(track10.size(), 3u * 4410 * 2);
+    EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track25.begin()));
+    EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track10.begin()));
+}
+
+TEST_F(ShowCapture, DrawingEveryFrameGivesTheSameBytesAtAnyFrameRate) {
+    const Capture at60 = capture_frames("--mode 720 --to 0.35 --draw-all", "_60");
+    const Capture at10 = capture_frames("--mode 720 --fps 10 --to 0.35 --draw-all", "_10");
+    ASSERT_EQ(at60.exit_code, 0) << at60.err;
+    ASSERT_EQ(at10.exit_code, 0) << at10.err;
+    for (uint64_t n = 0; n < 4; n++) {
+        const std::string a = slurp(at10.frame_path(n)), b = slurp(at60.frame_path(n * 6));
+        EXPECT_FALSE(a.empty()) << n;
+        EXPECT_TRUE(a == b) << "frame " << n << " at 10 fps";
+    }
+    const std::vector<int16_t> track60 = at60.sound(), track10 = at10.sound();
+    ASSERT_EQ(track60.size(), 21u * 735 * 2);
+    ASSERT_EQ(track10.size(), 4u * 4410 * 2);
+    EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track10.begin()));
 }
 
 TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
