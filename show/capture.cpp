@@ -29,9 +29,10 @@ const char *const capture_usage =
     "Usage: show_capture [options]\n"
     "Renders the show frame by frame with its sound, on a machine without a screen or a\n"
     "sound card. Run it from a folder that holds the show's data folder.\n"
-    "  --fps N       video frames per second, 1 up to the show's rate (default 60). The\n"
-    "                show plays as it always does; the video shows the frame on screen\n"
-    "                at each of its times, so any rate gives the same show\n"
+    "  --fps N       video frames per second, 1 up to the show's rate (default 60): the\n"
+    "                video gets the show's frame on screen at each of its times, so any\n"
+    "                rate shows the same show (the frames between are worked out but not\n"
+    "                drawn)\n"
     "  --rate R      the show's own frames per second, 1 to 66, as on a display that\n"
     "                refreshes R times a second (default 60)\n"
     "  --mode M      1080, 720 or full: the video mode of the show's builds (default 1080)\n"
@@ -280,7 +281,9 @@ void progress(bool done) {
         capture.speed_frames = capture.written;
     }
     const uint64_t end = capture.end < capture.estimate ? capture.end : capture.estimate;
-    const uint64_t total = end > capture.first ? end - capture.first : 0;
+    uint64_t total = end > capture.first ? end - capture.first : 0;
+    // To the end of the show, the estimate from the music's length gives way to what came.
+    if (done && capture.end == UINT64_MAX && !capture.failed) total = capture.written;
     const uint64_t written = capture.written < total ? capture.written : total;
     const double part = total ? static_cast<double>(written) / total : 1.0;
     char bar[31];

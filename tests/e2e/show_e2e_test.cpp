@@ -447,17 +447,22 @@ TEST_F(ShowCapture, EveryFrameRateShowsTheSameShowAtTheTimesTheyShare) {
 
 TEST_F(ShowCapture, DrawingEveryFrameGivesTheSameBytesAtAnyFrameRate) {
     const Capture at60 = capture_frames("--mode 720 --to 0.35 --draw-all", "_60");
+    const Capture at25 = capture_frames("--mode 720 --fps 25 --to 0.35 --draw-all", "_25");
     const Capture at10 = capture_frames("--mode 720 --fps 10 --to 0.35 --draw-all", "_10");
-    ASSERT_EQ(at60.exit_code, 0) << at60.err;
-    ASSERT_EQ(at10.exit_code, 0) << at10.err;
-    for (uint64_t n = 0; n < 4; n++) {
-        const std::string a = slurp(at10.frame_path(n)), b = slurp(at60.frame_path(n * 6));
-        EXPECT_FALSE(a.empty()) << n;
-        EXPECT_TRUE(a == b) << "frame " << n << " at 10 fps";
+    for (const Capture *run : {&at60, &at25, &at10}) ASSERT_EQ(run->exit_code, 0) << run->err;
+    // Video frame, and the frame of the 60 fps capture at the same time.
+    const std::vector<std::pair<const Capture *, std::pair<uint64_t, uint64_t>>> shared = {
+        {&at10, {1, 6}}, {&at10, {2, 12}}, {&at10, {3, 18}}, {&at25, {5, 12}}};
+    for (const auto &[run, frames] : shared) {
+        const std::string a = slurp(run->frame_path(frames.first)), b = slurp(at60.frame_path(frames.second));
+        EXPECT_FALSE(a.empty()) << frames.first;
+        EXPECT_TRUE(a == b) << "frame " << frames.second;
     }
-    const std::vector<int16_t> track60 = at60.sound(), track10 = at10.sound();
+    const std::vector<int16_t> track60 = at60.sound(), track25 = at25.sound(), track10 = at10.sound();
     ASSERT_EQ(track60.size(), 21u * 735 * 2);
+    ASSERT_EQ(track25.size(), 9u * 1764 * 2);
     ASSERT_EQ(track10.size(), 4u * 4410 * 2);
+    EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track25.begin()));
     EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track10.begin()));
 }
 
