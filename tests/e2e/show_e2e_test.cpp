@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -81,6 +84,12 @@ struct Capture {
 
 std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
+// A folder of this run's own: other runs of these tests (another build, another
+// checkout) may be going on at the same time.
+fs::path own_folder(const std::string &name) {
+    return fs::temp_directory_path() / ("fenk_e2e_" + name + "_" + std::to_string(getpid()));
+}
+
 // The folders this test's captures wrote, removed after it when it passed.
 std::vector<fs::path> written;
 
@@ -98,16 +107,20 @@ protected:
 Capture capture(const std::string &args, const std::string &suffix = "", const std::string &env = "",
                 bool frames = false) {
     Capture run;
-    run.dir = fs::temp_directory_path() /
-              ("fenk_e2e_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix);
+    run.dir = own_folder(testing::UnitTest::GetInstance()->current_test_info()->name() + suffix);
     fs::remove_all(run.dir);
     fs::create_directories(run.dir);
     written.push_back(run.dir);
     const std::string options = frames ? "--frames " + quoted(run.dir.string()) + " " + args : args;
-    const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env + " " +
+    // exec: the child is the capture itself, so a capture past its time can be stopped.
+    const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env + " exec " +
                                quoted(SHOW_CAPTURE) + " " + options + " 2>" + quoted((run.dir / "stderr.txt").string());
     const pid_t pid = spawn_logged(script, run.dir / "stdout.txt");
     const int status = pid > 0 ? wait_for(pid, 380) : -1;
+    if (pid > 0 && status < 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
     run.exit_code = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = slurp(run.dir / "stdout.txt");
     run.err = slurp(run.dir / "stderr.txt");
@@ -468,7 +481,7 @@ TEST_F(ShowCapture, DrawingEveryFrameGivesTheSameBytesAtAnyFrameRate) {
 
 TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg here";
-    const fs::path dir = fs::temp_directory_path() / "fenk_e2e_mp4";
+    const fs::path dir = own_folder("mp4");
     fs::remove_all(dir);
     fs::create_directories(dir);
     for (const std::string name : {"one", "two"}) {
@@ -492,7 +505,7 @@ TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
 }
 
 TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile) {
-    const fs::path dir = fs::temp_directory_path() / "fenk_e2e_unwritable";
+    const fs::path dir = own_folder("unwritable");
     fs::remove_all(dir);
     fs::create_directories(dir);
 

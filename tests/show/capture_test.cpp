@@ -1,5 +1,6 @@
 // show_capture's command line, its frame and sound arithmetic, and the files it writes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <stb_image.h>
 
 #include <algorithm>
@@ -35,8 +36,10 @@ std::vector<std::string> lines_of(const fs::path &path) {
 }
 
 fs::path scratch() {
+    // The process in the name: other runs of these tests may be going on at once.
     const fs::path dir = fs::temp_directory_path() /
-                         ("fenk_capture_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+                         ("fenk_capture_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                          "_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
