@@ -90,6 +90,12 @@ bool finished_cleanly(pid_t pid, const char *what) {
     return false;
 }
 
+// A file name as ffmpeg reads a plain file: with "file:" and a path that starts with /
+// or ./, neither a leading - (an option) nor a colon (a protocol) means anything to it.
+std::string plain_file(const char *path) {
+    return std::string("file:") + (path[0] == '/' ? "" : "./") + path;
+}
+
 // Options that keep ffmpeg's output the same from run to run.
 const std::vector<std::string> bitexact = {"-fflags", "+bitexact", "-map_metadata", "-1", "-f", "mp4"};
 
@@ -157,7 +163,7 @@ const char *Capture_FindFFmpeg(void) {
 }
 
 int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *path, int width, int height,
-                       int fps) {
+                       int fps, const char *preset) {
     *encoder = s_videoencoder{-1, -1, width, height, 0};
     int fds[2];
     if (pipe(fds) != 0) {
@@ -171,10 +177,10 @@ int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *
     std::vector<std::string> args = {"-hide_banner", "-loglevel", "error", "-y",
                                      "-f", "rawvideo", "-pix_fmt", "rgba", "-s", size,
                                      "-framerate", std::to_string(fps), "-i", "-",
-                                     "-c:v", "libx264", "-preset", "veryfast", "-crf", "16",
+                                     "-c:v", "libx264", "-preset", preset, "-crf", "16",
                                      "-pix_fmt", "yuv420p", "-threads", "2", "-flags:v", "+bitexact"};
     args.insert(args.end(), bitexact.begin(), bitexact.end());
-    args.push_back(path);
+    args.push_back(plain_file(path));
     encoder->pid = spawn(ffmpeg, args, fds[0]);
     close(fds[0]);
     if (encoder->pid < 0) {
@@ -212,11 +218,12 @@ int Capture_FinishVideo(s_videoencoder *encoder) {
 
 int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path) {
     const std::string part = std::string(path) + ".part";
-    std::vector<std::string> args = {"-hide_banner", "-loglevel", "error", "-y", "-i", video, "-i", wav,
+    std::vector<std::string> args = {"-hide_banner", "-loglevel", "error", "-y", "-i", plain_file(video),
+                                     "-i", plain_file(wav),
                                      "-map", "0:v", "-map", "1:a", "-c:v", "copy",
                                      "-c:a", "aac", "-b:a", "192k", "-flags:a", "+bitexact"};
     args.insert(args.end(), bitexact.begin(), bitexact.end());
-    args.push_back(part);
+    args.push_back(plain_file(part.c_str()));
     const pid_t pid = spawn(ffmpeg, args, -1);
     if (pid < 0 || !finished_cleanly(pid, "putting the sound beside the video")) {
         unlink(part.c_str());

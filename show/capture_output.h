@@ -1,7 +1,8 @@
 /* What the capture writes: PNG frames, a WAV sound track and an MP4 through ffmpeg.
  * Every file is written under a temporary name (the final one + ".part") and renamed
  * once complete, so a failed capture never leaves a half-written file under the name
- * that was asked for. Failures are reported on standard error. */
+ * that was asked for. Failures are reported on standard error. Any file name works:
+ * ffmpeg gets each one as a plain file, never as an option or a protocol. */
 #ifndef FENK_SHOW_CAPTURE_OUTPUT_H
 #define FENK_SHOW_CAPTURE_OUTPUT_H
 
@@ -31,14 +32,16 @@ typedef struct s_videoencoder {
     int failed;
 } s_videoencoder;
 
-/* Starts ffmpeg writing an MP4 (video only) to `path`. 1 or 0 with a message. */
+/* Starts ffmpeg writing an MP4 (video only) to `path` with x264's `preset`. 1 or 0
+ * with a message. */
 int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *path, int width, int height,
-                       int fps);
+                       int fps, const char *preset);
 /* Hands one frame to the encoder: 1, or 0 once ffmpeg has stopped taking frames. */
 int Capture_VideoFrame(s_videoencoder *encoder, const unsigned char *rgba);
 /* Ends the input and waits for ffmpeg: 1 when it finished cleanly. */
 int Capture_FinishVideo(s_videoencoder *encoder);
 /* Puts the video of `video` beside `wav` encoded as AAC into the MP4 `path`. */
+int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path);
 int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path);
 
 #ifdef __cplusplus

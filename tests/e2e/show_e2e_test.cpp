@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -81,6 +84,12 @@ struct Capture {
 
 std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
+// A folder of this run's own: other runs of these tests (another build, another
+// checkout) may be going on at the same time.
+fs::path own_folder(const std::string &name) {
+    return fs::temp_directory_path() / ("fenk_e2e_" + name + "_" + std::to_string(getpid()));
+}
+
 // The folders this test's captures wrote, removed after it when it passed.
 std::vector<fs::path> written;
 
@@ -98,16 +107,20 @@ protected:
 Capture capture(const std::string &args, const std::string &suffix = "", const std::string &env = "",
                 bool frames = false) {
     Capture run;
-    run.dir = fs::temp_directory_path() /
-              ("fenk_e2e_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + suffix);
+    run.dir = own_folder(testing::UnitTest::GetInstance()->current_test_info()->name() + suffix);
     fs::remove_all(run.dir);
     fs::create_directories(run.dir);
     written.push_back(run.dir);
     const std::string options = frames ? "--frames " + quoted(run.dir.string()) + " " + args : args;
-    const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env + " " +
+    // exec: the child is the capture itself, so a capture past its time can be stopped.
+    const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env + " exec " +
                                quoted(SHOW_CAPTURE) + " " + options + " 2>" + quoted((run.dir / "stderr.txt").string());
     const pid_t pid = spawn_logged(script, run.dir / "stdout.txt");
     const int status = pid > 0 ? wait_for(pid, 380) : -1;
+    if (pid > 0 && status < 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
     run.exit_code = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = slurp(run.dir / "stdout.txt");
     run.err = slurp(run.dir / "stderr.txt");
@@ -231,7 +244,7 @@ TEST_F(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLi
 
     EXPECT_NE(run.out.find("[FENK] Init OpenGL"), std::string::npos) << run.out;
     EXPECT_EQ(run.err.find("[FENK]"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("frame 14/15"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("15/15 frames"), std::string::npos) << run.err;
 }
 
 TEST_F(ShowCapture, TheSameCommandTwiceGivesTheSameBytes) {
@@ -398,9 +411,77 @@ TEST_F(ShowCapture, ALateStartGivesTheFramesOfAFullRunInsideTheTube) {
     EXPECT_EQ(slurp(late.dir / "sound.wav"), slurp(full.dir / "sound.wav"));
 }
 
+// Pixels of two frames that differ inside the tube's rectangle of show frame n (but off
+// the glass edge, where the pass may draw nothing and leave what was there) and outside it.
+std::pair<int, int> differing(const Image &a, const Image &b, uint64_t n) {
+    const TubeView view = view_of(n);
+    const Scene black = [](double, double, double rgb[3]) { rgb[0] = rgb[1] = rgb[2] = 0; };
+    int inside = 0, outside = 0;
+    for (int y = 0; y < a.height; y++)
+        for (int x = 0; x < a.width; x++) {
+            if (memcmp(a.at(x, y), b.at(x, y), 3) == 0) continue;
+            const TubeLight light = tube_light(x, y, view, black);
+            if (!light.inside) outside += 1;
+            inside += light.inside && !light.edge;
+        }
+    return {inside, outside};
+}
+
+TEST_F(ShowCapture, EveryFrameRateShowsTheSameShowAtTheTimesTheyShare) {
+    // The show runs at 60 frames a second whatever the video's rate; 10 and 25 fps
+    // write the frames on screen at their own times (0.2 s apart where 25 and 60 meet).
+    const Capture at60 = capture_frames("--from 14 --to 14.25", "_60");
+    const Capture at25 = capture_frames("--fps 25 --from 14 --to 14.25", "_25");
+    const Capture at10 = capture_frames("--fps 10 --from 14 --to 14.25", "_10");
+    for (const Capture *run : {&at60, &at25, &at10}) ASSERT_EQ(run->exit_code, 0) << run->err;
+    EXPECT_FALSE(at25.has(357));
+    EXPECT_FALSE(at10.has(143));
+    // The frames between those written are not drawn: what they would leave outside
+    // the tube's rectangle is missing, inside it every pixel off the glass edge is the same.
+    const std::vector<std::pair<const Capture *, std::pair<uint64_t, uint64_t>>> shared = {
+        {&at25, {350, 840}}, {&at25, {355, 852}}, {&at10, {140, 840}}, {&at10, {141, 846}}, {&at10, {142, 852}}};
+    for (const auto &[run, frames] : shared) {
+        const Image a = run->frame(frames.first), b = at60.frame(frames.second);
+        ASSERT_EQ(a.width, 1920) << frames.first;
+        ASSERT_EQ(b.width, 1920) << frames.second;
+        const auto [inside, outside] = differing(a, b, frames.second);
+        EXPECT_EQ(inside, 0) << "frame " << frames.second;
+        std::printf("frame %llu: %d pixels outside the tube differ\n", static_cast<unsigned long long>(frames.second),
+                    outside);
+    }
+    // The same samples, from the span's start up to where the shorter track ends.
+    const std::vector<int16_t> track60 = at60.sound(), track25 = at25.sound(), track10 = at10.sound();
+    EXPECT_EQ(track60.size(), 15u * 735 * 2);
+    EXPECT_EQ(track25.size(), 7u * 1764 * 2);  // 14.28 s: frame 356's end
+    EXPECT_EQ(track10.size(), 3u * 4410 * 2);
+    EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track25.begin()));
+    EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track10.begin()));
+}
+
+TEST_F(ShowCapture, DrawingEveryFrameGivesTheSameBytesAtAnyFrameRate) {
+    const Capture at60 = capture_frames("--mode 720 --to 0.35 --draw-all", "_60");
+    const Capture at25 = capture_frames("--mode 720 --fps 25 --to 0.35 --draw-all", "_25");
+    const Capture at10 = capture_frames("--mode 720 --fps 10 --to 0.35 --draw-all", "_10");
+    for (const Capture *run : {&at60, &at25, &at10}) ASSERT_EQ(run->exit_code, 0) << run->err;
+    // Video frame, and the frame of the 60 fps capture at the same time.
+    const std::vector<std::pair<const Capture *, std::pair<uint64_t, uint64_t>>> shared = {
+        {&at10, {1, 6}}, {&at10, {2, 12}}, {&at10, {3, 18}}, {&at25, {5, 12}}};
+    for (const auto &[run, frames] : shared) {
+        const std::string a = slurp(run->frame_path(frames.first)), b = slurp(at60.frame_path(frames.second));
+        EXPECT_FALSE(a.empty()) << frames.first;
+        EXPECT_TRUE(a == b) << "frame " << frames.second;
+    }
+    const std::vector<int16_t> track60 = at60.sound(), track25 = at25.sound(), track10 = at10.sound();
+    ASSERT_EQ(track60.size(), 21u * 735 * 2);
+    ASSERT_EQ(track25.size(), 9u * 1764 * 2);
+    ASSERT_EQ(track10.size(), 4u * 4410 * 2);
+    EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track25.begin()));
+    EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track10.begin()));
+}
+
 TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg here";
-    const fs::path dir = fs::temp_directory_path() / "fenk_e2e_mp4";
+    const fs::path dir = own_folder("mp4");
     fs::remove_all(dir);
     fs::create_directories(dir);
     for (const std::string name : {"one", "two"}) {
@@ -424,7 +505,7 @@ TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
 }
 
 TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile) {
-    const fs::path dir = fs::temp_directory_path() / "fenk_e2e_unwritable";
+    const fs::path dir = own_folder("unwritable");
     fs::remove_all(dir);
     fs::create_directories(dir);
 

@@ -1,7 +1,9 @@
 // show_capture's command line, its frame and sound arithmetic, and the files it writes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -25,9 +27,19 @@ int parse(std::vector<const char *> args, s_captureoptions *options, std::string
     return result;
 }
 
+// The arguments a fake ffmpeg got, one per line.
+std::vector<std::string> lines_of(const fs::path &path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
 fs::path scratch() {
+    // The process in the name: other runs of these tests may be going on at once.
     const fs::path dir = fs::temp_directory_path() /
-                         ("fenk_capture_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+                         ("fenk_capture_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                          "_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
@@ -54,6 +66,13 @@ TEST(CaptureOptions, DefaultsAndEveryOption) {
     EXPECT_DOUBLE_EQ(o.to, 3);
     EXPECT_STREQ(o.frames, "f");
     EXPECT_EQ(o.drawall, 1);
+    EXPECT_EQ(o.rate, 60);
+    EXPECT_STREQ(o.preset, "veryfast");
+    ASSERT_EQ(parse({"--rate", "30", "--fps", "25", "--preset=medium"}, &o), CAPTURE_RUN);
+    EXPECT_EQ(o.rate, 30);
+    EXPECT_EQ(o.fps, 25);
+    EXPECT_STREQ(o.preset, "medium");
+    ASSERT_EQ(parse({"--rate", "66", "--fps", "66", "--to", "25000000"}, &o), CAPTURE_RUN);
     ASSERT_EQ(parse({"--mode", "full"}, &o), CAPTURE_RUN);
     EXPECT_EQ(o.flags, 1);
     EXPECT_EQ(parse({"--to", "1", "--help"}, &o), CAPTURE_HELP);
@@ -64,7 +83,13 @@ TEST(CaptureOptions, MistakesAreNamed) {
     std::string message;
     const std::vector<std::vector<const char *>> wrong = {
         {"--fps", "67"}, {"--fps", "2.5"}, {"--fps", "0"}, {"--fps", "x"}, {"--mode", "480"},
-        {"--from", "-1"}, {"--to", "1e999"}, {"--from", "2", "--to", "2"}, {"--out", ""}, {"--fps"}, {"--speed", "2"}};
+        {"--from", "-1"}, {"--to", "1e999"}, {"--from", "2", "--to", "2"}, {"--out", ""}, {"--fps"}, {"--speed", "2"},
+        {"--rate", "67"}, {"--rate", "0"}, {"--fps", "61"}, {"--rate", "30", "--fps", "31"}, {"--preset", "quick"},
+        {"--preset", ""}, {"--to", "nan"}, {"--from", "inf"},
+        // Past the longest the show can last: no frame number is ever worked out from them.
+        {"--to", "1e300"}, {"--from", "1e300", "--to", "2e300"}, {"--to", "4e17"}, {"--from", "25000000.5"},
+        // Spans with no frame in them: refused before the show runs.
+        {"--from", "0.5", "--to", "0.50000001"}, {"--from", "0.501", "--to", "0.51"}};
     for (const auto &args : wrong) {
         EXPECT_EQ(parse(args, &o, &message), CAPTURE_BADOPTION) << args[0];
         EXPECT_NE(message.find(args[0]), std::string::npos) << message;
@@ -86,6 +111,27 @@ TEST(CaptureTimes, FramesAndSoundFramesOfARange) {
     EXPECT_EQ(Capture_SoundFrameAt(1, 60), 735u);
     EXPECT_EQ(Capture_SoundFrameAt(60, 60), 44100u);
     EXPECT_EQ(Capture_SoundFrameAt(7, 24), 12862u);  // 12 862.5, the frame's sound starts on its whole frame
+    // At the end of the longest show, nothing overflows.
+    ASSERT_EQ(parse({"--rate", "66", "--fps", "66", "--from", "24999999", "--to", "25000000"}, &o), CAPTURE_RUN);
+    Capture_FrameRange(&o, &first, &end);
+    EXPECT_EQ(first, 1649999934u);
+    EXPECT_EQ(end, 1650000000u);
+    EXPECT_EQ(Capture_SoundFrameAt(end, 66), 1102500000000u);
+}
+
+TEST(CaptureTimes, VideoFramesPickTheShowsFrameOnScreenAtTheirTime) {
+    // Video frame n at n / fps s shows the show's frame s on screen from s / rate on.
+    EXPECT_EQ(Capture_ShowFrameAt(7, 60, 60), 7u);
+    EXPECT_EQ(Capture_ShowFrameAt(7, 10, 60), 42u);
+    EXPECT_EQ(Capture_ShowFrameAt(1, 25, 60), 2u);  // 0.04 s: frame 2 runs from 0.0333 s to 0.05 s
+    EXPECT_EQ(Capture_ShowFrameAt(5, 25, 60), 12u);
+    EXPECT_EQ(Capture_ShowFrameAt(3, 7, 30), 12u);  // 0.4286 s
+    // The show runs until its clock has passed the end of the last video frame, so
+    // that the sound device has played all of that frame's sound.
+    EXPECT_EQ(Capture_LastShowFrame(15, 60, 60), 14u);
+    EXPECT_EQ(Capture_LastShowFrame(357, 25, 60), 856u);  // 14.28 s is 856.8 frames
+    EXPECT_EQ(Capture_LastShowFrame(143, 10, 60), 857u);
+    EXPECT_EQ(Capture_LastShowFrame(1, 1, 66), 65u);
 }
 
 TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays) {
@@ -124,5 +170,40 @@ TEST(CaptureFiles, WavHasTheCanonicalHeaderAndTheSamples) {
     EXPECT_EQ(bytes.compare(8, 8, "WAVEfmt "), 0);
     EXPECT_EQ(bytes.compare(36, 4, "data"), 0);
     EXPECT_EQ(memcmp(bytes.data() + 44, samples, sizeof samples), 0);
+    fs::remove_all(dir);
+}
+
+TEST(CaptureFiles, FfmpegGetsEveryFileNameAsAPlainFile) {
+    // Names ffmpeg would read as an option, a protocol or its own file: prefix.
+    const fs::path dir = scratch();
+    const fs::path log = dir / "args.txt";
+    const fs::path fake = dir / "ffmpeg";
+    std::ofstream(fake) << "#!/bin/sh\nfor a; do printf '%s\\n' \"$a\"; last=$a; done >>'" << log.string()
+                        << "'\ncat >/dev/null\n: >\"${last#file:}\"\n";
+    fs::permissions(fake, fs::perms::owner_all);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    s_videoencoder encoder;
+    ASSERT_TRUE(Capture_StartVideo(&encoder, fake.c_str(), "-x.mp4.video.part", 2, 2, 10, "ultrafast"));
+    const unsigned char rgba[16] = {};
+    EXPECT_TRUE(Capture_VideoFrame(&encoder, rgba));
+    EXPECT_TRUE(Capture_FinishVideo(&encoder));
+    EXPECT_TRUE(Capture_Mux(fake.c_str(), "take:1.mp4.video.part", (dir / "-s.wav").c_str(), "file:y.mp4"));
+    fs::current_path(before);
+
+    const std::vector<std::string> args = lines_of(log);
+    // Each run's inputs follow -i, its output is its last argument.
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); i++)
+        if ((i > 0 && args[i - 1] == "-i") || i + 1 == args.size() || args[i + 1] == "-hide_banner")
+            files.push_back(args[i]);
+    const std::vector<std::string> expected = {"-", "file:./-x.mp4.video.part", "file:./take:1.mp4.video.part",
+                                               "file:" + (dir / "-s.wav").string(), "file:./file:y.mp4.part"};
+    EXPECT_EQ(files, expected);
+    EXPECT_NE(std::find(args.begin(), args.end(), "ultrafast"), args.end());
+    // The muxed file has its name as asked for, and its part is gone.
+    EXPECT_TRUE(fs::exists(dir / "file:y.mp4"));
+    EXPECT_FALSE(fs::exists(dir / "file:y.mp4.part"));
+    EXPECT_FALSE(fs::exists(dir / "y.mp4.part"));
     fs::remove_all(dir);
 }
