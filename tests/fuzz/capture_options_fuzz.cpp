@@ -11,15 +11,6 @@
 #include <vector>
 
 #include "show/capture.h"
-#include "strict.h"
-
-namespace {
-
-// Times far past any show were accepted, and their frame numbers did not fit 64
-// bits; a range a hair long held no frame.
-constexpr double kLongestTime = 1e9;
-
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -51,18 +42,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         abort();
     if (result != CAPTURE_RUN)
         return 0;
-    if (options.fps < 1 || options.fps > CAPTURE_MAXFPS || !options.out || !isfinite(options.from) ||
-        !isfinite(options.to) || options.from < 0 || (options.to >= 0 && options.to <= options.from))
+    if (options.rate < 1 || options.rate > CAPTURE_MAXRATE || options.fps < 1 || options.fps > options.rate ||
+        !options.out || !options.preset || !isfinite(options.from) || !isfinite(options.to) || options.from < 0 ||
+        options.from > CAPTURE_MAXSECONDS || options.to > CAPTURE_MAXSECONDS ||
+        (options.to >= 0 && options.to <= options.from))
         abort();
-    bool times = fuzz::strict("times");
-    if (!times && (options.from > kLongestTime || options.to > kLongestTime))
-        return 0;
+    // Every accepted time has a frame number, and an accepted range holds a frame:
+    // times past any show once overflowed 64 bits, and a range a hair long held none.
     uint64_t first = 0, end = 0;
     Capture_FrameRange(&options, &first, &end);
-    if (times && end <= first)
+    if (end <= first)
         abort();
     Capture_SoundFrameAt(first, options.fps);
-    if (end != UINT64_MAX)
+    Capture_ShowFrameAt(first, options.fps, options.rate);
+    if (end != UINT64_MAX) {
         Capture_SoundFrameAt(end, options.fps);
+        Capture_LastShowFrame(end, options.fps, options.rate);
+    }
     return 0;
 }

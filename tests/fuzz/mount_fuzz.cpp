@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "scratch.h"
-#include "strict.h"
 
 namespace {
 
@@ -29,9 +28,6 @@ constexpr int kMaxDepth = 48;
 constexpr size_t kMaxPath = 3000;   // below the system's own limit, whatever the names
 constexpr int kMaxListed = 64;      // folders listed per input
 
-// Links to a folder above them or out of the tree made the walk run for ever, and a
-// FIFO made a load block: they are made only when FENK_FUZZ_STRICT names them.
-bool makelinks, makefifos;
 
 struct reader {
     const uint8_t *at, *end;
@@ -116,7 +112,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
         }
         case 5: { // a link to a folder above it, or out of the tree
             std::string n = name(in, step & 8);
-            if (!makelinks || root.size() + dir.size() + n.size() > kMaxPath)
+            if (root.size() + dir.size() + n.size() > kMaxPath)
                 break;
             std::string target = step & 16 ? "/" : ".";
             if (!(step & 16))
@@ -128,7 +124,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
         case 6: { // a FIFO, named like a member a program loads
             static const char *const kinds[] = {".tga", ".wav", ".dat", ""};
             std::string n = name(in, false) + kinds[(step >> 3) % 4];
-            if (makefifos && root.size() + dir.size() + n.size() <= kMaxPath)
+            if (root.size() + dir.size() + n.size() <= kMaxPath)
                 mkfifo((root + "/" + dir + n).c_str(), 0600);
             break;
         }
@@ -180,8 +176,6 @@ void walk(int depth, int *listed)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    makelinks = fuzz::strict("links");
-    makefifos = fuzz::strict("fifos");
     corefile_pathname[0] = 0;
     return 0;
 }
@@ -198,8 +192,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     if (!corefile_mountimage(root.c_str(), COREFILE_MOUNT_DIRECTORY))
         abort();
-    // Without links to folders each file is found once, by the one path it has.
-    if (!makelinks && corefile_image.numfiles > (int32_t)(files.size() + size))
+    // The walk enters each folder once, whatever links lead to it, so no file is found
+    // by more than one path through folders.
+    if (corefile_image.numfiles > (int32_t)(files.size() + size))
         abort();
     for (int32_t i = 0; i < corefile_image.numfiles; i++) {
         const char *member = corefile_image.names[i];
