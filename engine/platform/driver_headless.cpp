@@ -101,21 +101,138 @@ void open_display() {
     fail("no EGL display without a display server.");
 }
 
-void read_frame() {
-    const size_t row = static_cast<size_t>(window_width) * 4;
-    readback.resize(row * static_cast<size_t>(window_height));
-    topdown.resize(readback.size());
+// ---- Read-back ----
+//
+// A frame is read from the frame buffer object the engine names for it (the window's
+// when it names 0), top row first where the driver can turn rows over itself
+// (MESA_pack_invert), else turned over here. With frames deferred, each frame is read
+// into one of a ring of pixel buffer objects and handed to the sink during the next
+// presentation, so that the driver can finish the read while the next frame is drawn,
+// and the sink's own work overlaps the drawing of the next frame.
+
+// FENK_HEADLESS_READBACK=window reads every frame from the window after the engine's
+// presentation pass, as this host always did: for measuring the difference only.
+bool window_readback;
+GLuint present_fbo;
+
+constexpr int ring_size = 2;
+GLuint ring[ring_size];
+size_t ring_bytes;
+int ring_next;
+bool defer_frames;
+
+struct Pending {
+    bool waiting;
+    bool drawn;
+    int slot;
+    int width;
+    int height;
+    uint64_t frame;
+    uint32_t millis;
+};
+Pending pending;
+
+bool can_invert() { return !window_readback && GLEW_MESA_pack_invert; }
+bool can_defer() { return glGenBuffers && glBindBuffer && glBufferData && glMapBuffer && glUnmapBuffer; }
+
+void present_from(unsigned int fbo) { present_fbo = fbo; }
+
+// Reads the frame into `target` (a byte offset when a pixel buffer is bound); true when
+// it came top row first.
+bool read_pixels(void *target) {
     GLint bound = 0;
     if (glBindFramebufferEXT) {
         glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
-        if (bound) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        if (static_cast<GLuint>(bound) != present_fbo) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, present_fbo);
     }
+    const bool invert = can_invert();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, window_width, window_height, GL_RGBA, GL_UNSIGNED_BYTE, readback.data());
-    if (bound) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(bound));
-    for (int y = 0; y < window_height; ++y)
-        memcpy(&topdown[row * static_cast<size_t>(y)],
-               &readback[row * static_cast<size_t>(window_height - 1 - y)], row);
+    if (invert) glPixelStorei(GL_PACK_INVERT_MESA, GL_TRUE);
+    glReadPixels(0, 0, window_width, window_height, GL_RGBA, GL_UNSIGNED_BYTE, target);
+    if (invert) glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
+    if (glBindFramebufferEXT && static_cast<GLuint>(bound) != present_fbo)
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(bound));
+    return invert;
+}
+
+// The pixels as the sink wants them, top row first, from rows read in either order.
+const unsigned char *top_first(const unsigned char *pixels, bool inverted, int width, int height) {
+    if (inverted) return pixels;
+    const size_t row = static_cast<size_t>(width) * 4;
+    topdown.resize(row * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        memcpy(&topdown[row * static_cast<size_t>(y)], &pixels[row * static_cast<size_t>(height - 1 - y)], row);
+    return topdown.data();
+}
+
+void read_frame_now(uint64_t frame, uint32_t millis) {
+    readback.resize(static_cast<size_t>(window_width) * 4 * static_cast<size_t>(window_height));
+    const bool inverted = read_pixels(readback.data());
+    frame_sink(window_width, window_height, top_first(readback.data(), inverted, window_width, window_height),
+               frame, millis, frame_sink_user);
+}
+
+void release_ring() {
+    if (ring[0] && context != EGL_NO_CONTEXT) glDeleteBuffers(ring_size, ring);
+    for (GLuint &buffer : ring) buffer = 0;
+    ring_bytes = 0;
+    ring_next = 0;
+}
+
+// Starts reading the frame into the next buffer of the ring; the slot it went to.
+int start_read() {
+    const size_t bytes = static_cast<size_t>(window_width) * 4 * static_cast<size_t>(window_height);
+    if (!ring[0]) glGenBuffers(ring_size, ring);
+    const int slot = ring_next;
+    ring_next = (ring_next + 1) % ring_size;
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, ring[slot]);
+    if (ring_bytes != bytes) {
+        for (GLuint buffer : ring) {
+            glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+            glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_READ);
+        }
+        ring_bytes = bytes;
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, ring[slot]);
+    }
+    read_pixels(nullptr);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    return slot;
+}
+
+// Hands the deferred frame, if any, to the sink. Its pixel buffer is only mapped now, so
+// the read has had all the time since its presentation to finish.
+void deliver_pending() {
+    if (!pending.waiting) return;
+    pending.waiting = false;
+    if (!frame_sink) return;
+    if (!pending.drawn) {
+        frame_sink(pending.width, pending.height, nullptr, pending.frame, pending.millis, frame_sink_user);
+        return;
+    }
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, ring[pending.slot]);
+    const auto *pixels = static_cast<const unsigned char *>(glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY));
+    if (!pixels) fail("frame read-back not mapped.");
+    // Unbound while the sink runs: a read of its own would otherwise go into the buffer.
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    frame_sink(pending.width, pending.height, top_first(pixels, can_invert(), pending.width, pending.height),
+               pending.frame, pending.millis, frame_sink_user);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, ring[pending.slot]);
+    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+}
+
+void present_frame(bool drawn, uint32_t millis) {
+    if (!defer_frames || window_readback || !can_defer()) {
+        if (drawn)
+            read_frame_now(frames_presented, millis);
+        else
+            frame_sink(window_width, window_height, nullptr, frames_presented, millis, frame_sink_user);
+        return;
+    }
+    // The drawing of this frame starts before the sink's work on the last one.
+    if (drawn) glFlush();
+    deliver_pending();
+    pending = Pending{true, drawn, drawn ? start_read() : 0, window_width, window_height, frames_presented, millis};
 }
 
 // The engine never scissors, so an empty scissor box is free to stand for "not drawn".
@@ -163,10 +280,21 @@ void fenk_initwindow(int width, int height, int flags) {
 
     fenk_startglew();
     clip_everything(!drawing());
+    static const bool old_readback = [] {
+        const char *mode = getenv("FENK_HEADLESS_READBACK");
+        return mode && strcmp(mode, "window") == 0;
+    }();
+    window_readback = old_readback;
+    fenk_presentfrom = window_readback ? nullptr : present_from;
 }
 
 void fenk_closewindow(void) {
     if (display == EGL_NO_DISPLAY) return;
+    if (context != EGL_NO_CONTEXT) {
+        deliver_pending();
+        release_ring();
+    }
+    fenk_presentfrom = nullptr;
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
     if (surface != EGL_NO_SURFACE) eglDestroySurface(display, surface);
@@ -176,12 +304,8 @@ void fenk_closewindow(void) {
 
 void fenk_swapbuffers(void) {
     if (surface == EGL_NO_SURFACE) return;
-    if (frame_sink) {
-        const bool drawn = drawing();
-        if (drawn) read_frame();
-        frame_sink(window_width, window_height, drawn ? topdown.data() : nullptr, frames_presented,
-                   static_cast<uint32_t>(clock_num / clock_den), frame_sink_user);
-    }
+    if (frame_sink) present_frame(drawing(), static_cast<uint32_t>(clock_num / clock_den));
+    present_fbo = 0;
     eglSwapBuffers(display, surface);
     frames_presented += 1;
     if (frames_presented == draw_from) clip_everything(false);
@@ -251,8 +375,18 @@ int fenk_polljoystick(int, int *x, int *y, int *z, int *r, int *buttons) {
 // ---- Control by programs and tests ----
 
 void fenk_headless_setframesink(fenk_headless_framesink sink, void *user) {
+    if (context != EGL_NO_CONTEXT) deliver_pending();  // the old sink's frame
     frame_sink = sink;
     frame_sink_user = user;
+}
+
+void fenk_headless_deferframes(int on) {
+    if (!on && context != EGL_NO_CONTEXT) deliver_pending();
+    defer_frames = on != 0;
+}
+
+void fenk_headless_flushframes(void) {
+    if (context != EGL_NO_CONTEXT) deliver_pending();
 }
 
 void fenk_headless_drawfrom(uint64_t frame) {

@@ -17,7 +17,12 @@ extern "C" {
  * clock moves on by itself, so a loop spinning on it always ends. */
 #define FENK_HEADLESS_SPINREADS 16
 
-/* One presented frame: rgba holds height rows of width * 4 bytes, top row first,
+/* Frames are read back where the engine says the frame is (see fenk_presentfrom): from
+ * the frame buffer the program drew into when the presentation pass would only copy it,
+ * which then is not drawn. FENK_HEADLESS_READBACK=window in the environment (read once)
+ * keeps the old way, the pass drawn and the window read at once, for measurements.
+ *
+ * One presented frame: rgba holds height rows of width * 4 bytes, top row first,
  * valid during the call, or is NULL for a frame that was not drawn (see
  * fenk_headless_drawfrom). frame counts presented frames from 0; millis is the clock
  * at presentation. */
@@ -27,7 +32,19 @@ typedef void (*fenk_headless_framesink)(int width, int height, const unsigned ch
 /* Runs coremain on the calling thread with the given arguments and returns its result. */
 int fenk_headless_run(int argc, char **argv);
 
+/* Changing the sink first hands a deferred frame to the sink it was presented to. */
 void fenk_headless_setframesink(fenk_headless_framesink sink, void *user);
+
+/* With deferred frames on, a frame is read back into a pixel buffer as it is presented
+ * and reaches the sink only while the next frame is presented, so the read-back and the
+ * sink's work overlap the drawing of that next frame. Each frame still reaches the sink
+ * once, in order, with the frame number and clock of its own presentation; the sink's
+ * calls that read the host's state (clock, frame count, sound) see it one frame later.
+ * The last frame is handed over when the window closes, when fenk_headless_run returns,
+ * when the sink changes, when deferring is turned off, or by fenk_headless_flushframes.
+ * Off at the start: a test that presents a frame finds it in its sink at once. */
+void fenk_headless_deferframes(int on);
+void fenk_headless_flushframes(void);
 
 /* Frames before `frame` run in full but are not drawn: every draw and clear is clipped
  * to nothing, nothing is read back, and the sink gets NULL pixels for them. A program

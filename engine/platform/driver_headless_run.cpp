@@ -5,5 +5,7 @@
 
 int fenk_headless_run(int argc, char **argv) {
     fenk_rawinput_resetmouse();
-    return coremain(argc, argv);
+    const int result = coremain(argc, argv);
+    fenk_headless_flushframes();  // a program that leaves its window open
+    return result;
 }

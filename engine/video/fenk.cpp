@@ -30,6 +30,52 @@ int FENK_video_numframes;
 int FENK_video_fps;
 uint32_t FENK_video_oldtime;
 
+void (*fenk_presentfrom)(unsigned int fbo);
+
+namespace {
+
+// Whether drawing the frame buffer's texture over the whole window gives its texels
+// unchanged: same size, and nothing in the fixed pipeline or a program that would alter
+// a texel on its way (the window's old contents never show through a full quad).
+bool plain_copy(int width, int height) {
+    if (!FENK_framebuffers_enabled || width != FENK_video.width || height != FENK_video.height)
+        return false;
+    const GLenum changers[] = {GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_COLOR_LOGIC_OP, GL_STENCIL_TEST,
+                               GL_TEXTURE_1D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP, GL_COLOR_SUM};
+    for (GLenum cap : changers)
+        if (glIsEnabled(cap)) return false;
+    GLint value = 0;
+    if (glUseProgram) {
+        glGetIntegerv(GL_CURRENT_PROGRAM, &value);
+        if (value != 0) return false;
+    }
+    if (glActiveTexture) {
+        glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+        if (value != GL_TEXTURE0) return false;
+        GLint units = 1;
+        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+        bool other_unit = false;
+        for (GLint unit = 1; unit < units && !other_unit; unit++) {
+            glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+            other_unit = glIsEnabled(GL_TEXTURE_1D) || glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_TEXTURE_3D) ||
+                         glIsEnabled(GL_TEXTURE_CUBE_MAP);
+        }
+        glActiveTexture(GL_TEXTURE0);
+        if (other_unit) return false;
+    }
+    if (!glIsEnabled(GL_TEXTURE_2D)) return false;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
+    if (value != GL_MODULATE && value != GL_REPLACE) return false;
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    if (colour[0] != 1 || colour[1] != 1 || colour[2] != 1 || colour[3] != 1) return false;
+    GLboolean mask[4];
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    return mask[0] && mask[1] && mask[2] && mask[3];
+}
+
+}  // namespace
+
 void FENK_InitVideo(int width, int height, int flags) {
     fenk_initwindow(width, height, flags);
     puts("[FENK] Init OpenGL");
@@ -112,11 +158,32 @@ int FENK_GetFPS(void) {
     return FENK_video_fps;
 }
 
+// Back to the frame buffer the program draws into, with the counts of a new frame.
+static void finish_frame(const s_framebufferdata &data, int w, int h) {
+    if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, data.fbo);
+    glViewport(0, 0, w, h);
+    FENK_projectionmode = 1;
+    FENK_lasttextureid = -1;
+    FENK_stats_numtriangles = 0;
+    FENK_stats_numtexturebinds = 0;
+    FENK_stats_numstateswitches = 0;
+}
+
 void FENK_SwapBuffers(void) {
     if (!FENK_FrameBuffer) return;
     const int w = FENK_FrameBuffer->width;
     const int h = FENK_FrameBuffer->height;
     const s_framebufferdata &data = FENK_framebufferdata[FENK_FrameBuffer->index];
+
+    const int post = FENK_postshader_id;
+    const bool shaded = FENK_shaders_enabled && post >= 0;
+    if (fenk_presentfrom && !shaded && plain_copy(w, h)) {
+        // The host reads the frame where it was drawn: the pass would only copy it.
+        fenk_presentfrom(data.fbo);
+        fenk_swapbuffers();
+        finish_frame(data, w, h);
+        return;
+    }
 
     if (FENK_framebuffers_enabled) {
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
@@ -135,8 +202,6 @@ void FENK_SwapBuffers(void) {
     FENK_projectionmode = 1;
     FENK_Enable2D();
 
-    const int post = FENK_postshader_id;
-    const bool shaded = FENK_shaders_enabled && post >= 0;
     if (shaded) {
         FENK_BindShader(post);
         FENK_SetShaderUniform1i(post, "fbo_texture", 0);
@@ -150,16 +215,13 @@ void FENK_SwapBuffers(void) {
     FENK_DrawQuad(0, 0, vw, vh, 0, 1, 1, 0);
     if (shaded) FENK_UnbindShader();
 
-    glFinish();
+    // A host that reads frames back waits for them itself, as late as it can.
+    if (fenk_presentfrom)
+        fenk_presentfrom(0);
+    else
+        glFinish();
     fenk_swapbuffers();
-
-    if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, data.fbo);
-    glViewport(0, 0, w, h);
-    FENK_projectionmode = 1;
-    FENK_lasttextureid = -1;
-    FENK_stats_numtriangles = 0;
-    FENK_stats_numtexturebinds = 0;
-    FENK_stats_numstateswitches = 0;
+    finish_frame(data, w, h);
 }
 
 void FENK_SwapBuffersBasic(void) {

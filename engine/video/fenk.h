@@ -57,6 +57,13 @@ void FENK_SetRefreshRate(int rate);
 float FENK_WaitRefresh(void);
 int FENK_GetFPS(void);
 
+/* Set by a host that reads each presented frame back (the headless one), else NULL.
+ * FENK_SwapBuffers then calls it just before fenk_swapbuffers with the frame buffer
+ * object holding the frame: the current frame buffer's when presenting would only copy
+ * it unchanged onto the window (that pass is then skipped), or 0 for the window. The
+ * host also takes over the wait for the frame to be finished. */
+extern void (*fenk_presentfrom)(unsigned int fbo);
+
 void FENK_SwapBuffers(void);
 void FENK_SwapBuffersBasic(void);
 void FENK_SetPostShader(int id);

@@ -1,0 +1,150 @@
+// Capture throughput: show_capture over the same span, with the headless host reading
+// frames back the old way (presentation pass drawn, window read at once) and the new
+// way, in one run. Each way runs twice, over a short and a long span from the same
+// start, so that start-up and the undrawn frames before the span cancel out: the frame
+// rate is that of the frames the long span adds. The two ways must give the same bytes.
+//
+//   capture_bench [--mode 1080|720] [--from S] [--seconds S] [--fps N]
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+struct Options {
+    std::string mode = "1080";
+    double from = 20;
+    double seconds = 3;
+    int fps = 60;
+};
+
+std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct Took {
+    double wall = -1;  // seconds
+    double cpu = -1;   // processor seconds of show_capture and its ffmpeg, all threads
+};
+
+// Runs one capture into `out`; a negative wall time when it failed.
+Took capture(const Options &o, bool old_way, double to, const std::string &out) {
+    std::vector<std::string> args = {SHOW_CAPTURE,     "--mode", o.mode, "--fps", std::to_string(o.fps),
+                                     "--from",         std::to_string(o.from),   "--to", std::to_string(to),
+                                     "--out",          out};
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env_store;
+    for (char **e = environ; *e; ++e)
+        if (strncmp(*e, "FENK_HEADLESS_READBACK=", 23) != 0) env_store.push_back(*e);
+    if (old_way) env_store.push_back("FENK_HEADLESS_READBACK=window");
+    std::vector<char *> envp;
+    for (std::string &e : env_store) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, SHOW_CAPTURE, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (error) {
+        fprintf(stderr, "capture_bench: cannot run %s: %s\n", SHOW_CAPTURE, strerror(error));
+        return {};
+    }
+    int status = 0;
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);  // counts the children show_capture waited for too
+    Took took;
+    took.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    took.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        fprintf(stderr, "capture_bench: show_capture failed (status %d)\n", status);
+        return {};
+    }
+    return took;
+}
+
+bool parse(int argc, char **argv, Options *o) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        const char *value = argv[i + 1];
+        if (name == "--mode")
+            o->mode = value;
+        else if (name == "--from")
+            o->from = atof(value);
+        else if (name == "--seconds")
+            o->seconds = atof(value);
+        else if (name == "--fps")
+            o->fps = atoi(value);
+        else
+            return false;
+    }
+    return argc % 2 == 1 && o->seconds > 0.5 && o->fps > 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    Options o;
+    if (!parse(argc, argv, &o)) {
+        fprintf(stderr, "Usage: capture_bench [--mode 1080|720] [--from S] [--seconds S] [--fps N]\n");
+        return 2;
+    }
+    // show_capture runs where the data folder is.
+    if (chdir(DATA_PARENT) != 0) {
+        fprintf(stderr, "capture_bench: cannot enter %s\n", DATA_PARENT);
+        return 1;
+    }
+    char folder[] = "/tmp/capture_bench.XXXXXX";
+    if (!mkdtemp(folder)) {
+        perror("capture_bench: mkdtemp");
+        return 1;
+    }
+    const double short_span = 0.5;
+    const int frames = static_cast<int>((o.seconds - short_span) * o.fps + 0.5);
+    printf("show_capture --mode %s --fps %d from %g s: the %d frames from %g s to %g s\n", o.mode.c_str(), o.fps,
+           o.from, frames, o.from + short_span, o.from + o.seconds);
+
+    // Processor time is the steadier measure on a shared machine; on an idle one the
+    // wall clock is what a user waits.
+    double rate[2] = {0, 0}, cpu[2] = {0, 0};
+    std::string bytes[2];
+    for (int way = 0; way < 2; ++way) {
+        const bool old_way = way == 0;
+        const std::string base = std::string(folder) + (old_way ? "/old" : "/new");
+        const Took head = capture(o, old_way, o.from + short_span, base + "_short.mp4");
+        const Took whole = capture(o, old_way, o.from + o.seconds, base + ".mp4");
+        if (head.wall < 0 || whole.wall < 0) return 1;
+        rate[way] = frames / (whole.wall - head.wall);
+        cpu[way] = (whole.cpu - head.cpu) * 1000 / frames;
+        bytes[way] = read_file(base + ".mp4");
+        printf("  %-44s %6.2f frames/s %7.1f processor ms a frame  (%.1f s with start-up)\n",
+               old_way ? "old: presentation pass, window read" : "new: frame buffer read", rate[way], cpu[way],
+               whole.wall);
+        fflush(stdout);
+    }
+    printf("  speed-up %.2fx (wall), %.2fx (processor); same bytes: %s\n", rate[1] / rate[0], cpu[0] / cpu[1],
+           !bytes[0].empty() && bytes[0] == bytes[1] ? "yes" : "NO");
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return bytes[0] == bytes[1] ? 0 : 1;
+}
