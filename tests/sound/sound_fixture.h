@@ -109,6 +109,28 @@ protected:
         return now;
     }
 
+    // Plays 30 s of music where no device opened, and checks that the silent device
+    // moves it on in whole buffers, and never faster than the clock since `start`.
+    static void expect_realtime_music(s_sound *music, std::chrono::steady_clock::time_point start, int seconds)
+    {
+        makesound16(music, 2, std::vector<int16_t>(2 * 44100 * 30, 500));
+        Soundsystem_PlayMusic(music, 0);
+        uint64_t frame = waitfor(*music, 6 * SOUNDSYSTEM_BUFFERLENGTH, seconds);
+        const auto micros =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_GE(frame, 6u * SOUNDSYSTEM_BUFFERLENGTH);
+        EXPECT_EQ(frame % SOUNDSYSTEM_BUFFERLENGTH, 0u);
+        EXPECT_LE(frame, (uint64_t)micros * 44100 / 1000000) << "faster than real time";
+    }
+
+    // After audiodriver_close no pass runs: the music stays where it was.
+    static void expect_still_after_close(const s_sound &music)
+    {
+        const uint64_t closed = Soundsystem_ReadSoundOffset(&music);
+        std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        EXPECT_EQ(Soundsystem_ReadSoundOffset(&music), closed);
+    }
+
     static void init(unsigned channels = 2)
     {
         printed([&] { ASSERT_EQ(Soundsystem_Init(44100, 16, channels), 1); });
