@@ -51,3 +51,11 @@ fenk_wine_prefix() {
 fenk_wine_stop() {
   "$(fenk_wineserver)" -k 2>/dev/null || true
 }
+
+# Wine keeps the keyboard's state in its server, for all the programs it runs: a key
+# held when its program ended stays held for the next one. A new server starts clean.
+fenk_wine_restart() {
+  fenk_wine_stop
+  "$(fenk_wineserver)" -w 2>/dev/null || true
+  fenk_wine_prefix
+}

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -132,8 +133,7 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape) {
 
     // Held for many frames at a time and let go in between, until the program ends. Under
     // Wine the key state is the Wine server's, shared by every Windows program, and only
-    // a window of a running program passes the release on to it: a key let go after the
-    // program ended would stay held for the next test.
+    // a window of a running program passes the release on to it.
     focus(display, window, attributes.width, attributes.height);
     int status = -1;
     const auto escape_until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -144,9 +144,18 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape) {
         if (status == -1) status = wait_for(pid, 0.05);
     }
     XCloseDisplay(display);
-    if (status == -1) {
+    const bool ended = status != -1;
+    if (!ended) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
+    }
+    // The program ends on seeing Escape held, so under Wine the last release reaches no
+    // program and Escape stays held in the Wine server for every Windows program after
+    // this one: SHOW_AFTER (a fresh server there) lets it go.
+    if (const char *after = getenv("SHOW_AFTER")) {
+        EXPECT_EQ(std::system(after), 0) << after;
+    }
+    if (!ended) {
         FAIL() << "still running 15 s after Escape:\n" << slurp(log);
     }
     EXPECT_TRUE(WIFEXITED(status)) << slurp(log);
