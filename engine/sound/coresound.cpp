@@ -260,8 +260,8 @@ int Soundsystem_SaveSound(const char *name, s_sound *s)
 }
 
 // A stream the mixer could not play (other bits or channels, no length, a rate it
-// cannot step through, or more sample memory than a 32-bit size holds) is left without sample memory, as a failed
-// load is.
+// cannot step through, or more sample memory than a 32-bit size holds) is left
+// without sample memory, as a failed load is.
 void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int frequency, int bits,
                                    int channels, int length)
 {

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 
-using Special = ImageTest;
+using MemberKinds = ImageTest;
 
-TEST_F(Special, LinksInsideAreFollowedOnceAndLinksOutAreSkipped)
+TEST_F(MemberKinds, LinksInsideAreFollowedOnceAndLinksOutAreSkipped)
 {
     put("data/a.txt", "a");
     put("data/sub/s.txt", "ss");
@@ -49,7 +49,7 @@ TEST_F(Special, LinksInsideAreFollowedOnceAndLinksOutAreSkipped)
         << out;
 }
 
-TEST_F(Special, OnlyRegularFilesAreOpened)
+TEST_F(MemberKinds, OnlyRegularFilesAreOpened)
 {
     put("data/real.tga", "1234");
     ASSERT_EQ(mkfifo("data/pipe.tga", 0600), 0);
