@@ -54,7 +54,8 @@ const char *const capture_usage =
 
 // ---- Options ----
 
-static bool parse_number(const char *text, double *value) {
+static bool parse_number(const char *text, double *value)
+{
     if (!text || !*text) return false;
     char *end = nullptr;
     errno = 0;
@@ -63,18 +64,22 @@ static bool parse_number(const char *text, double *value) {
 }
 
 // x264's presets, fastest first.
-static const char *const x264_presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+static const char *const x264_presets[] = {"ultrafast", "superfast", "veryfast", "faster",   "fast",
                                            "medium",    "slow",      "slower",   "veryslow", "placebo"};
 
-static bool parse_whole(const char *text, int low, int high, int *value) {
+static bool parse_whole(const char *text, int low, int high, int *value)
+{
     double number = 0;
-    if (!parse_number(text, &number) || number != floor(number) || number < low || number > high) return false;
+    if (!parse_number(text, &number) || number != floor(number) || number < low || number > high)
+        return false;
     *value = static_cast<int>(number);
     return true;
 }
 
-int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char *message, size_t size) {
-    *options = s_captureoptions{60, CAPTURE_DEFAULTRATE, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0, 0, "veryfast"};
+int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char *message, size_t size)
+{
+    *options = s_captureoptions{60, CAPTURE_DEFAULTRATE, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0,
+                                0,  "veryfast"};
     for (int i = 1; i < argc; i++) {
         std::string name = argv[i];
         const char *value = nullptr;
@@ -103,13 +108,16 @@ int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char 
         }
         if (name == "--fps") {
             if (!parse_whole(value, 1, CAPTURE_MAXRATE, &options->fps)) {
-                snprintf(message, size, "--fps takes a whole number from 1 to the show's rate, not %s", value);
+                snprintf(message, size, "--fps takes a whole number from 1 to the show's rate, not %s",
+                         value);
                 return CAPTURE_BADOPTION;
             }
         } else if (name == "--rate") {
             if (!parse_whole(value, 1, CAPTURE_MAXRATE, &options->rate)) {
-                snprintf(message, size, "--rate takes a whole number from 1 to %d (the show draws at most every 15 ms), not %s",
-                         CAPTURE_MAXRATE, value);
+                snprintf(
+                    message, size,
+                    "--rate takes a whole number from 1 to %d (the show draws at most every 15 ms), not %s",
+                    CAPTURE_MAXRATE, value);
                 return CAPTURE_BADOPTION;
             }
         } else if (name == "--mode") {
@@ -131,8 +139,10 @@ int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char 
             for (const char *const &preset : x264_presets)
                 if (strcmp(preset, value) == 0) known_preset = &preset;
             if (!known_preset) {
-                snprintf(message, size, "--preset takes one of x264's presets, ultrafast, superfast, veryfast, faster, "
-                         "fast, medium, slow, slower, veryslow or placebo, not %s", value);
+                snprintf(message, size,
+                         "--preset takes one of x264's presets, ultrafast, superfast, veryfast, faster, "
+                         "fast, medium, slow, slower, veryslow or placebo, not %s",
+                         value);
                 return CAPTURE_BADOPTION;
             }
             options->preset = *known_preset;
@@ -145,7 +155,8 @@ int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char 
         } else {
             double number = 0;
             if (!parse_number(value, &number) || number < 0 || number > CAPTURE_MAXSECONDS) {
-                snprintf(message, size, "%s takes seconds from 0 to %.0f (the longest the show can last), not %s",
+                snprintf(message, size,
+                         "%s takes seconds from 0 to %.0f (the longest the show can last), not %s",
                          name.c_str(), CAPTURE_MAXSECONDS, value);
                 return CAPTURE_BADOPTION;
             }
@@ -154,8 +165,10 @@ int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char 
     }
     if (options->fps > options->rate) {
         // Every video frame is a frame of the show: a faster video would only repeat them.
-        snprintf(message, size, "--fps %d is above the show's rate of %d frames a second; ask for at most %d, or a "
-                 "higher --rate", options->fps, options->rate, options->rate);
+        snprintf(message, size,
+                 "--fps %d is above the show's rate of %d frames a second; ask for at most %d, or a "
+                 "higher --rate",
+                 options->fps, options->rate, options->rate);
         return CAPTURE_BADOPTION;
     }
     if (options->to >= 0 && options->to <= options->from) {
@@ -165,7 +178,8 @@ int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char 
     uint64_t first = 0, end = 0;
     Capture_FrameRange(options, &first, &end);
     if (first >= end) {
-        snprintf(message, size, "--from %.10g --to %.10g holds no video frame at %d fps (they come every %.4g s)",
+        snprintf(message, size,
+                 "--from %.10g --to %.10g holds no video frame at %d fps (they come every %.4g s)",
                  options->from, options->to, options->fps, 1.0 / options->fps);
         return CAPTURE_BADOPTION;
     }
@@ -174,25 +188,30 @@ int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char 
 
 // A frame at a time a hair past a whole frame (from decimal seconds) still counts as
 // that frame. Times are at most CAPTURE_MAXSECONDS, so the product fits.
-static uint64_t frame_at(double seconds, int fps) {
+static uint64_t frame_at(double seconds, int fps)
+{
     const double frame = ceil(seconds * fps - 1e-6);
     return frame > 0 ? static_cast<uint64_t>(frame) : 0;
 }
 
-void Capture_FrameRange(const s_captureoptions *options, uint64_t *first, uint64_t *end) {
+void Capture_FrameRange(const s_captureoptions *options, uint64_t *first, uint64_t *end)
+{
     *first = frame_at(options->from, options->fps);
     *end = options->to < 0 ? UINT64_MAX : frame_at(options->to, options->fps);
 }
 
-uint64_t Capture_SoundFrameAt(uint64_t frame, int fps) {
+uint64_t Capture_SoundFrameAt(uint64_t frame, int fps)
+{
     return frame * SOUNDSYSTEM_DEVICERATE / static_cast<uint64_t>(fps);
 }
 
-uint64_t Capture_ShowFrameAt(uint64_t frame, int fps, int rate) {
+uint64_t Capture_ShowFrameAt(uint64_t frame, int fps, int rate)
+{
     return frame * static_cast<uint64_t>(rate) / static_cast<uint64_t>(fps);
 }
 
-uint64_t Capture_LastShowFrame(uint64_t end, int fps, int rate) {
+uint64_t Capture_LastShowFrame(uint64_t end, int fps, int rate)
+{
     if (end == 0) return 0;
     const uint64_t product = end * static_cast<uint64_t>(rate);
     return (product + static_cast<uint64_t>(fps) - 1) / static_cast<uint64_t>(fps) - 1;
@@ -208,46 +227,50 @@ struct Capture {
     const s_captureoptions *options;
     uint64_t first;
     uint64_t end;
-    uint64_t last_show;    // the show frame it runs to (UINT64_MAX: the music's end)
-    uint64_t next;         // the next video frame to write
-    uint64_t shown;        // the show's frame on screen now
-    std::string folder;    // frames mode
-    std::string video;     // MP4 mode: the encoder's video-only file
+    uint64_t last_show; // the show frame it runs to (UINT64_MAX: the music's end)
+    uint64_t next;      // the next video frame to write
+    uint64_t shown;     // the show's frame on screen now
+    std::string folder; // frames mode
+    std::string video;  // MP4 mode: the encoder's video-only file
     s_videoencoder encoder;
     bool encoding;
     bool failed;
     uint64_t written;
     uint64_t last_written;
-    uint64_t device_start;  // sound frames the clock had run when the device opened
-    uint64_t estimate;      // video frames the show will have
+    uint64_t device_start; // sound frames the clock had run when the device opened
+    uint64_t estimate;     // video frames the show will have
     bool terminal;
     clock_type::time_point started, printed, speed_time;
     uint64_t speed_frames;
-    double speed;  // video frames written per second, lately
+    double speed; // video frames written per second, lately
 } capture;
 
-uint64_t show_frame_of(uint64_t frame) {
+uint64_t show_frame_of(uint64_t frame)
+{
     return Capture_ShowFrameAt(frame, capture.options->fps, capture.options->rate);
 }
 
 // The host draws only the show frames that are written (all with --draw-all): the one
 // on screen at the next video frame's time is the next one drawn.
-void draw_next() {
+void draw_next()
+{
     if (capture.options->drawall) return;
     // Video frame 0 is the black screen before the show's first frame: nothing to draw.
     const uint64_t frame = capture.next > 0 ? capture.next : 1;
     uint64_t next = UINT64_MAX;
-    if (frame < capture.end) next = show_frame_of(frame) - 1;  // show frame s is presented s - 1th
+    if (frame < capture.end) next = show_frame_of(frame) - 1; // show frame s is presented s - 1th
     fenk_headless_drawfrom(next);
 }
 
-void emit(uint64_t frame, int width, int height, const unsigned char *rgba) {
+void emit(uint64_t frame, int width, int height, const unsigned char *rgba)
+{
     if (capture.failed) return;
     bool ok;
     if (capture.encoding) {
         ok = Capture_VideoFrame(&capture.encoder, rgba);
-        if (!ok) fprintf(stderr, "\nshow_capture: ffmpeg stopped taking frames at frame %llu\n",
-                         static_cast<unsigned long long>(frame));
+        if (!ok)
+            fprintf(stderr, "\nshow_capture: ffmpeg stopped taking frames at frame %llu\n",
+                    static_cast<unsigned long long>(frame));
     } else {
         char name[32];
         snprintf(name, sizeof name, "/frame%06llu.png", static_cast<unsigned long long>(frame));
@@ -261,17 +284,20 @@ void emit(uint64_t frame, int width, int height, const unsigned char *rgba) {
     capture.last_written = frame;
 }
 
-std::string minutes(double seconds) {
+std::string minutes(double seconds)
+{
     char text[32];
     const int whole = static_cast<int>(seconds);
     snprintf(text, sizeof text, "%d:%02d", whole / 60, whole % 60);
     return text;
 }
 
-void progress(bool done) {
+void progress(bool done)
+{
     const clock_type::time_point now = clock_type::now();
     const auto since = now - capture.printed;
-    if (!done && since < (capture.terminal ? std::chrono::milliseconds(250) : std::chrono::seconds(5))) return;
+    if (!done && since < (capture.terminal ? std::chrono::milliseconds(250) : std::chrono::seconds(5)))
+        return;
     capture.printed = now;
     const double window = std::chrono::duration<double>(now - capture.speed_time).count();
     if (window >= 1.0 && capture.written > 0) {
@@ -302,7 +328,8 @@ void progress(bool done) {
     fflush(stderr);
 }
 
-void sink(int width, int height, const unsigned char *rgba, uint64_t presented, uint32_t, void *) {
+void sink(int width, int height, const unsigned char *rgba, uint64_t presented, uint32_t, void *)
+{
     const s_captureoptions *options = capture.options;
     if (presented == 0) {
         capture.device_start = fenk_headless_audioframes() - audiodriver_headless_played();
@@ -339,20 +366,23 @@ void sink(int width, int height, const unsigned char *rgba, uint64_t presented, 
     if (capture.shown >= capture.last_show || capture.failed) gameactive = 0;
 }
 
-void remove_quietly(const std::string &path) {
+void remove_quietly(const std::string &path)
+{
     std::error_code ignored;
     fs::remove(path, ignored);
 }
 
 // The sound track for the frames written, cut from the device's recording.
-bool write_sound(const std::string &recording, const std::string &path) {
+bool write_sound(const std::string &recording, const std::string &path)
+{
     FILE *file = fopen(recording.c_str(), "rb");
     std::vector<int16_t> recorded;
     if (file) {
         fseek(file, SOUNDSYSTEM_WAVHEADER, SEEK_SET);
         int16_t block[8192];
         size_t got;
-        while ((got = fread(block, sizeof block[0], 8192, file)) > 0) recorded.insert(recorded.end(), block, block + got);
+        while ((got = fread(block, sizeof block[0], 8192, file)) > 0)
+            recorded.insert(recorded.end(), block, block + got);
         fclose(file);
     }
     const int fps = capture.options->fps;
@@ -373,13 +403,15 @@ bool write_sound(const std::string &recording, const std::string &path) {
 
 // Makes the place for the frames, starts the recording and the encoder; false, with a
 // message, when any of them cannot be.
-bool open_outputs(const char *ffmpeg, std::string *recording) {
+bool open_outputs(const char *ffmpeg, std::string *recording)
+{
     const s_captureoptions *options = capture.options;
     if (ffmpeg) {
         capture.video = std::string(options->out) + ".video.part";
         *recording = std::string(options->out) + ".recording.part";
     } else {
-        capture.folder = options->frames ? options->frames : fs::path(options->out).replace_extension().string();
+        capture.folder =
+            options->frames ? options->frames : fs::path(options->out).replace_extension().string();
         if (!options->frames)
             fprintf(stderr, "show_capture: no ffmpeg here; writing PNG frames and sound.wav to %s\n",
                     capture.folder.c_str());
@@ -411,7 +443,8 @@ bool open_outputs(const char *ffmpeg, std::string *recording) {
 }
 
 // Whether a run that has ended left something to write; says why not.
-bool run_succeeded(int result, bool recorded, const std::string &recording) {
+bool run_succeeded(int result, bool recorded, const std::string &recording)
+{
     if (capture.failed) return false;
     if (result != 0) {
         fprintf(stderr, "show_capture: the show stopped with %d; nothing written\n", result);
@@ -422,22 +455,26 @@ bool run_succeeded(int result, bool recorded, const std::string &recording) {
         return false;
     }
     if (capture.written == 0) {
-        fprintf(stderr, "show_capture: the show ended after %.2f s (its music was over), before --from %g s\n",
-                static_cast<double>(fenk_headless_framecount() + 1) / capture.options->rate, capture.options->from);
+        fprintf(stderr,
+                "show_capture: the show ended after %.2f s (its music was over), before --from %g s\n",
+                static_cast<double>(fenk_headless_framecount() + 1) / capture.options->rate,
+                capture.options->from);
         return false;
     }
     return true;
 }
 
-}  // namespace
+} // namespace
 
-int Capture_Run(const s_captureoptions *options, const char *program) {
+int Capture_Run(const s_captureoptions *options, const char *program)
+{
     capture = Capture{};
     capture.options = options;
     Capture_FrameRange(options, &capture.first, &capture.end);
     capture.next = capture.first;
-    capture.last_show = capture.end == UINT64_MAX ? UINT64_MAX
-                                                  : Capture_LastShowFrame(capture.end, options->fps, options->rate);
+    capture.last_show = capture.end == UINT64_MAX
+                            ? UINT64_MAX
+                            : Capture_LastShowFrame(capture.end, options->fps, options->rate);
     capture.terminal = isatty(2);
 
     const char *ffmpeg = options->frames ? nullptr : Capture_FindFFmpeg();
@@ -466,7 +503,8 @@ int Capture_Run(const s_captureoptions *options, const char *program) {
 
     if (ok && capture.encoding) {
         const std::string sound = std::string(options->out) + ".sound.wav";
-        ok = write_sound(recording, sound) && Capture_Mux(ffmpeg, capture.video.c_str(), sound.c_str(), options->out);
+        ok = write_sound(recording, sound) &&
+             Capture_Mux(ffmpeg, capture.video.c_str(), sound.c_str(), options->out);
         remove_quietly(sound);
     } else if (ok) {
         ok = write_sound(recording, capture.folder + "/sound.wav");

@@ -30,17 +30,17 @@ extern "C" {
 #define CAPTURE_MAXSECONDS 25000000.0
 
 typedef struct s_captureoptions {
-    int fps;             /* video frames a second, at most `rate` */
-    int rate;            /* the show's own frames a second */
+    int fps;  /* video frames a second, at most `rate` */
+    int rate; /* the show's own frames a second */
     int width;
     int height;
     int flags;
-    const char *out;     /* the MP4, when ffmpeg is there */
-    const char *frames;  /* a folder for PNG frames and the WAV, or NULL */
-    double from;         /* seconds of the show */
-    double to;           /* seconds; negative for the end of the show */
-    int drawall;         /* draw every frame of the show, also those not written */
-    const char *preset;  /* x264's preset */
+    const char *out;    /* the MP4, when ffmpeg is there */
+    const char *frames; /* a folder for PNG frames and the WAV, or NULL */
+    double from;        /* seconds of the show */
+    double to;          /* seconds; negative for the end of the show */
+    int drawall;        /* draw every frame of the show, also those not written */
+    const char *preset; /* x264's preset */
 } s_captureoptions;
 
 enum { CAPTURE_RUN, CAPTURE_HELP, CAPTURE_BADOPTION };

@@ -3,17 +3,15 @@
 
 #include "show/capture.h"
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     s_captureoptions options;
     char message[256];
     switch (Capture_ParseOptions(argc, argv, &options, message, sizeof message)) {
-    case CAPTURE_HELP:
-        fputs(capture_usage, stdout);
-        return 0;
+    case CAPTURE_HELP: fputs(capture_usage, stdout); return 0;
     case CAPTURE_BADOPTION:
         fprintf(stderr, "show_capture: %s\nTry show_capture --help.\n", message);
         return 2;
-    default:
-        return Capture_Run(&options, argv[0]);
+    default: return Capture_Run(&options, argv[0]);
     }
 }

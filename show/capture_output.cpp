@@ -20,11 +20,13 @@
 
 namespace {
 
-void put32be(std::vector<unsigned char> &out, uint32_t value) {
+void put32be(std::vector<unsigned char> &out, uint32_t value)
+{
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
-void chunk(std::vector<unsigned char> &out, const char type[4], const unsigned char *data, size_t size) {
+void chunk(std::vector<unsigned char> &out, const char type[4], const unsigned char *data, size_t size)
+{
     put32be(out, static_cast<uint32_t>(size));
     const size_t start = out.size();
     out.insert(out.end(), type, type + 4);
@@ -33,7 +35,8 @@ void chunk(std::vector<unsigned char> &out, const char type[4], const unsigned c
 }
 
 // Writes the whole buffer to path.part and renames it to path.
-bool write_whole(const char *path, const void *data, size_t size) {
+bool write_whole(const char *path, const void *data, size_t size)
+{
     const std::string part = std::string(path) + ".part";
     FILE *file = fopen(part.c_str(), "wb");
     if (!file) {
@@ -58,7 +61,8 @@ bool write_whole(const char *path, const void *data, size_t size) {
 }
 
 // Runs ffmpeg with `args` (after the program name); stdin from `input` (-1: /dev/null).
-pid_t spawn(const char *ffmpeg, const std::vector<std::string> &args, int input) {
+pid_t spawn(const char *ffmpeg, const std::vector<std::string> &args, int input)
+{
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(ffmpeg));
     for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
@@ -78,7 +82,8 @@ pid_t spawn(const char *ffmpeg, const std::vector<std::string> &args, int input)
     return pid;
 }
 
-bool finished_cleanly(pid_t pid, const char *what) {
+bool finished_cleanly(pid_t pid, const char *what)
+{
     int status = 0;
     while (waitpid(pid, &status, 0) < 0)
         if (errno != EINTR) return false;
@@ -92,22 +97,24 @@ bool finished_cleanly(pid_t pid, const char *what) {
 
 // A file name as ffmpeg reads a plain file: with "file:" and a path that starts with /
 // or ./, neither a leading - (an option) nor a colon (a protocol) means anything to it.
-std::string plain_file(const char *path) {
+std::string plain_file(const char *path)
+{
     return std::string("file:") + (path[0] == '/' ? "" : "./") + path;
 }
 
 // Options that keep ffmpeg's output the same from run to run.
 const std::vector<std::string> bitexact = {"-fflags", "+bitexact", "-map_metadata", "-1", "-f", "mp4"};
 
-}  // namespace
+} // namespace
 
-int Capture_WritePNG(const char *path, int width, int height, const unsigned char *rgba) {
+int Capture_WritePNG(const char *path, int width, int height, const unsigned char *rgba)
+{
     const size_t stride = static_cast<size_t>(width) * 3 + 1;
     std::vector<unsigned char> raw(stride * static_cast<size_t>(height));
     for (int y = 0; y < height; y++) {
         unsigned char *row = &raw[stride * static_cast<size_t>(y)];
         const unsigned char *in = rgba + static_cast<size_t>(y) * width * 4;
-        row[0] = 1;  // sub: each byte less the same byte of the pixel to its left
+        row[0] = 1; // sub: each byte less the same byte of the pixel to its left
         for (int x = 0; x < width; x++)
             for (int c = 0; c < 3; c++)
                 row[1 + x * 3 + c] = static_cast<unsigned char>(in[x * 4 + c] - (x ? in[x * 4 + c - 4] : 0));
@@ -122,7 +129,7 @@ int Capture_WritePNG(const char *path, int width, int height, const unsigned cha
     std::vector<unsigned char> header;
     put32be(header, static_cast<uint32_t>(width));
     put32be(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, filters, no interlace
+    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, filters, no interlace
     chunk(png, "IHDR", header.data(), header.size());
     chunk(png, "IDAT", packed.data(), packed_size);
     chunk(png, "IEND", nullptr, 0);
@@ -130,7 +137,8 @@ int Capture_WritePNG(const char *path, int width, int height, const unsigned cha
 }
 
 int Capture_WriteWAV(const char *path, const int16_t *samples, uint64_t frames, unsigned channels,
-                     uint32_t frequency) {
+                     uint32_t frequency)
+{
     const uint64_t bytes = frames * channels * 2;
     if (bytes > 0xFFFFFFFFu - 36) {
         fprintf(stderr, "show_capture: %s: the sound is too long for a WAV file\n", path);
@@ -143,7 +151,8 @@ int Capture_WriteWAV(const char *path, const int16_t *samples, uint64_t frames, 
     return write_whole(path, image.data(), image.size());
 }
 
-const char *Capture_FindFFmpeg(void) {
+const char *Capture_FindFFmpeg(void)
+{
     static std::string found;
     const char *path = getenv("PATH");
     std::string dirs = path ? path : "/usr/bin:/bin";
@@ -163,7 +172,8 @@ const char *Capture_FindFFmpeg(void) {
 }
 
 int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *path, int width, int height,
-                       int fps, const char *preset) {
+                       int fps, const char *preset)
+{
     *encoder = s_videoencoder{-1, -1, width, height, 0};
     int fds[2];
     if (pipe(fds) != 0) {
@@ -174,11 +184,12 @@ int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *
     signal(SIGPIPE, SIG_IGN);
     fcntl(fds[1], F_SETFD, FD_CLOEXEC);
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    std::vector<std::string> args = {"-hide_banner", "-loglevel", "error", "-y",
-                                     "-f", "rawvideo", "-pix_fmt", "rgba", "-s", size,
-                                     "-framerate", std::to_string(fps), "-i", "-",
-                                     "-c:v", "libx264", "-preset", preset, "-crf", "16",
-                                     "-pix_fmt", "yuv420p", "-threads", "2", "-flags:v", "+bitexact"};
+    std::vector<std::string> args = {"-hide_banner", "-loglevel",         "error",    "-y",   "-f",
+                                     "rawvideo",     "-pix_fmt",          "rgba",     "-s",   size,
+                                     "-framerate",   std::to_string(fps), "-i",       "-",    "-c:v",
+                                     "libx264",      "-preset",           preset,     "-crf", "16",
+                                     "-pix_fmt",     "yuv420p",           "-threads", "2",    "-flags:v",
+                                     "+bitexact"};
     args.insert(args.end(), bitexact.begin(), bitexact.end());
     args.push_back(plain_file(path));
     encoder->pid = spawn(ffmpeg, args, fds[0]);
@@ -191,7 +202,8 @@ int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *
     return 1;
 }
 
-int Capture_VideoFrame(s_videoencoder *encoder, const unsigned char *rgba) {
+int Capture_VideoFrame(s_videoencoder *encoder, const unsigned char *rgba)
+{
     if (encoder->failed || encoder->pipe < 0) return 0;
     size_t left = static_cast<size_t>(encoder->width) * encoder->height * 4;
     while (left) {
@@ -207,7 +219,8 @@ int Capture_VideoFrame(s_videoencoder *encoder, const unsigned char *rgba) {
     return 1;
 }
 
-int Capture_FinishVideo(s_videoencoder *encoder) {
+int Capture_FinishVideo(s_videoencoder *encoder)
+{
     if (encoder->pipe >= 0) close(encoder->pipe);
     encoder->pipe = -1;
     if (encoder->pid < 0) return 0;
@@ -216,12 +229,14 @@ int Capture_FinishVideo(s_videoencoder *encoder) {
     return ok && !encoder->failed;
 }
 
-int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path) {
+int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path)
+{
     const std::string part = std::string(path) + ".part";
-    std::vector<std::string> args = {"-hide_banner", "-loglevel", "error", "-y", "-i", plain_file(video),
-                                     "-i", plain_file(wav),
-                                     "-map", "0:v", "-map", "1:a", "-c:v", "copy",
-                                     "-c:a", "aac", "-b:a", "192k", "-flags:a", "+bitexact"};
+    std::vector<std::string> args = {
+        "-hide_banner", "-loglevel",     "error", "-y",  "-i",   plain_file(video),
+        "-i",           plain_file(wav), "-map",  "0:v", "-map", "1:a",
+        "-c:v",         "copy",          "-c:a",  "aac", "-b:a", "192k",
+        "-flags:a",     "+bitexact"};
     args.insert(args.end(), bitexact.begin(), bitexact.end());
     args.push_back(plain_file(part.c_str()));
     const pid_t pid = spawn(ffmpeg, args, -1);

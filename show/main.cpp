@@ -32,7 +32,7 @@ s_bitmap bmp_title;
 s_bitmap bmp_credits;
 s_bitmap bmp_greetings;
 s_bitmap bmp_greetings2;
-s_bitmap bmp_revizid[SHOW_ROTATION_PICTURES];  // 0 to 14 loaded; 15 stays empty
+s_bitmap bmp_revizid[SHOW_ROTATION_PICTURES]; // 0 to 14 loaded; 15 stays empty
 s_font myfont;
 s_sound demomusic;
 
@@ -53,13 +53,12 @@ float fade;
 
 // ---- The picture tube ----
 
-const char *const vv_xcopy =
-    "#version 120\n"
-    "varying vec2 texCoord;\n"
-    "void main() {\n"
-    "    texCoord = gl_MultiTexCoord0.xy;\n"
-    "    gl_Position = ftransform();\n"
-    "}\n";
+const char *const vv_xcopy = "#version 120\n"
+                             "varying vec2 texCoord;\n"
+                             "void main() {\n"
+                             "    texCoord = gl_MultiTexCoord0.xy;\n"
+                             "    gl_Position = ftransform();\n"
+                             "}\n";
 
 // Curved glass, drifting colour fringes, rolling scan lines, vignette, a side mask
 // that leaves the left border darker than the right, and the fade. Where one of the
@@ -98,7 +97,8 @@ const char *const ff_xcopy =
 // π as the camera has always been tuned with.
 static const double crt_pi = 3.141592653;
 
-void CRT_MoveCamera(int frame, int rect[4]) {
+void CRT_MoveCamera(int frame, int rect[4])
+{
     // A wobble of 280 frames on a steady growth, and two slow sways.
     camerazoom = (float)(0.88 + 0.0001 * frame);
     camerazoom = (float)(camerazoom + 0.005 * sin(frame * (crt_pi / 140)));
@@ -112,7 +112,8 @@ void CRT_MoveCamera(int frame, int rect[4]) {
     rect[3] = (int)h;
 }
 
-void CRT_PostProcess(void) {
+void CRT_PostProcess(void)
+{
     FENK_SetFrameBuffer(screenbuffer_id);
     FENK_BindShader(postshader_id);
     FENK_SetShaderUniform1f(postshader_id, "time", (float)(currentframe * 0.01));
@@ -138,7 +139,8 @@ void CRT_PostProcess(void) {
 
 static int step_of(uint64_t pos) { return (int)(pos / 100000); }
 
-int Timeline_Pictures(uint64_t pos, s_showpicture pictures[SHOW_MAXPICTURES]) {
+int Timeline_Pictures(uint64_t pos, s_showpicture pictures[SHOW_MAXPICTURES])
+{
     int count = 0;
     if (pos > 480000 && pos <= 549999) pictures[count++] = {&bmp_title, 0};
     if (pos > 600000 && pos <= 2999999) {
@@ -155,17 +157,18 @@ int Timeline_Pictures(uint64_t pos, s_showpicture pictures[SHOW_MAXPICTURES]) {
     return count;
 }
 
-float Timeline_Fade(uint64_t pos, float value) {
+float Timeline_Fade(uint64_t pos, float value)
+{
     if (pos <= 999999 && value < 1.0f) value += 0.001f;
     if (pos > 4400000 && value > 0.0f) value -= 0.002f;
     return value;
 }
 
-int Timeline_Captions(uint64_t pos, const char *lines[2]) {
+int Timeline_Captions(uint64_t pos, const char *lines[2])
+{
     // Caption line by step; 0 for none.
-    static const unsigned char by_step[37] = {
-        0, 0, 0, 0,  0,  0,  1,  2,  3,  2,  3,  0,  4, 0, 5, 6, 7, 8, 9,
-        10, 11, 12, 13, 0, 14, 0, 15, 1, 0, 3, 0, 4, 16, 0, 17, 0, 18};
+    static const unsigned char by_step[37] = {0,  0,  0,  0,  0, 0,  1, 2,  3, 2, 3, 0, 4, 0,  5, 6,  7, 8, 9,
+                                              10, 11, 12, 13, 0, 14, 0, 15, 1, 0, 3, 0, 4, 16, 0, 17, 0, 18};
     int count = 0;
     const int step = step_of(pos);
     if (step < 37 && by_step[step]) lines[count++] = show_captions[by_step[step]];
@@ -175,30 +178,33 @@ int Timeline_Captions(uint64_t pos, const char *lines[2]) {
 
 // ---- Start-up and the frame loop ----
 
-void LoadResources(void) {
+void LoadResources(void)
+{
     FENK_LoadBitmap("revizidbg.tga", &bmp_background);
     FENK_LoadBitmap("revizidtitle.tga", &bmp_title);
     FENK_LoadBitmap("revizidcredits.tga", &bmp_credits);
     FENK_LoadBitmap("revizidgreetings.tga", &bmp_greetings);
     FENK_LoadBitmap("revizidgreetings2.tga", &bmp_greetings2);
     static const char *const rotation[15] = {
-        "revizid0.tga",  "revizid8.tga",  "revizid6.tga",  "revizid3.tga",  "revizid7.tga",
-        "revizid5.tga",  "revizid13.tga", "revizid12.tga", "revizid15.tga", "revizid9.tga",
-        "revizid5.tga",  "revizid10.tga", "revizid11.tga", "revizid2.tga",  "revizid4.tga"};
+        "revizid0.tga", "revizid8.tga",  "revizid6.tga",  "revizid3.tga",  "revizid7.tga",
+        "revizid5.tga", "revizid13.tga", "revizid12.tga", "revizid15.tga", "revizid9.tga",
+        "revizid5.tga", "revizid10.tga", "revizid11.tga", "revizid2.tga",  "revizid4.tga"};
     for (int i = 0; i < 15; i++) FENK_LoadBitmap(rotation[i], &bmp_revizid[i]);
     FENK_LoadFont("panfont.tga", &myfont);
     FENK_SetFontSpacing(-5, &myfont);
 }
 
 // The mixer may end the music on the audio thread at any moment.
-static int music_playing(void) {
+static int music_playing(void)
+{
     soundsystem_lock();
     const int playing = demomusic.playing;
     soundsystem_unlock();
     return playing;
 }
 
-static void draw_frame(void) {
+static void draw_frame(void)
+{
     FENK_SetFrameBuffer(framebuffer_id);
     FENK_DrawBitmap(0, 0, bmp_background);
 
@@ -230,7 +236,8 @@ static void draw_frame(void) {
 static const unsigned show_stallmillis = 30000;
 static const int show_stallframes = 60;
 
-int coremain(int, char **) {
+int coremain(int, char **)
+{
     corefile_mountimage("data", 2);
     FENK_InitVideo(show_videowidth, show_videoheight, show_videoflags);
     FENK_SetTitle("Gravolt - Zoppeldraai");

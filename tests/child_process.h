@@ -20,7 +20,8 @@
 
 extern char **environ;
 
-inline std::string slurp(const std::filesystem::path &path) {
+inline std::string slurp(const std::filesystem::path &path)
+{
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
@@ -28,7 +29,8 @@ inline std::string slurp(const std::filesystem::path &path) {
 }
 
 // Runs `sh -c script` with standard output and error in `log`; returns the pid, or -1.
-inline pid_t spawn_logged(const std::string &script, const std::filesystem::path &log) {
+inline pid_t spawn_logged(const std::string &script, const std::filesystem::path &log)
+{
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -43,7 +45,8 @@ inline pid_t spawn_logged(const std::string &script, const std::filesystem::path
 
 // Waits up to `seconds` (at least one look) for the child to end; returns its wait
 // status, or -1 while it still runs.
-inline int wait_for(pid_t pid, double seconds) {
+inline int wait_for(pid_t pid, double seconds)
+{
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     int status = 0;
     do {
@@ -63,7 +66,8 @@ inline int wait_for(pid_t pid, double seconds) {
 // with the object, or with this thread if the test dies first.
 class PrivateDisplay {
 public:
-    explicit PrivateDisplay(const char *screen = "1920x1080x24") {
+    explicit PrivateDisplay(const char *screen = "1920x1080x24")
+    {
         char log[] = "/tmp/fenk_xvfb_XXXXXX";
         const int logfd = mkostemp(log, O_CLOEXEC);
         int ready[2];
@@ -85,8 +89,8 @@ public:
             dup2(logfd, 1);
             dup2(logfd, 2);
             fcntl(ready[1], F_SETFD, 0);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-br",
-                   "-nolisten", "tcp", static_cast<char *>(nullptr));
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-br", "-nolisten",
+                   "tcp", static_cast<char *>(nullptr));
             _exit(127);
         }
         close(logfd);
@@ -115,7 +119,8 @@ public:
         name_ = ":" + number.substr(0, number.find('\n'));
     }
 
-    ~PrivateDisplay() {
+    ~PrivateDisplay()
+    {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);
             if (wait_for(pid_, 5) == -1) {
@@ -134,7 +139,8 @@ public:
     const std::string &error() const { return error_; }
 
     // X11 from here on, for this process and the programs it starts.
-    void use() const {
+    void use() const
+    {
         setenv("DISPLAY", name_.c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
     }

@@ -123,8 +123,8 @@ void stb(benchmark::State &state, const std::string *bytes)
 {
     for (auto _ : state) {
         int w, h, channels;
-        unsigned char *rgba =
-            stbi_load_from_memory((const unsigned char *)bytes->data(), (int)bytes->size(), &w, &h, &channels, 4);
+        unsigned char *rgba = stbi_load_from_memory((const unsigned char *)bytes->data(), (int)bytes->size(),
+                                                    &w, &h, &channels, 4);
         if (!rgba) {
             state.SkipWithError("not decoded");
             break;
@@ -142,8 +142,7 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {
-            if (run.error_occurred)
-                continue;
+            if (run.error_occurred) continue;
             if (run.run_type == Run::RT_Iteration)
                 single[run.run_name.str()] = run.GetAdjustedCPUTime();
             else if (run.aggregate_name == "median")
@@ -154,8 +153,7 @@ public:
     double time(const std::string &name) const
     {
         auto m = median.find(name);
-        if (m != median.end())
-            return m->second;
+        if (m != median.end()) return m->second;
         auto s = single.find(name);
         return s != single.end() ? s->second : -1;
     }
@@ -174,8 +172,10 @@ int main(int argc, char **argv)
         {"32-bit RLE 768x768", picture(10, 32, 768, 768, sprite(768))},
     };
     for (const auto &p : pictures) {
-        benchmark::RegisterBenchmark(("fenk/" + p.name).c_str(), fenk, &p.bytes)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("stb_image/" + p.name).c_str(), stb, &p.bytes)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("fenk/" + p.name).c_str(), fenk, &p.bytes)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("stb_image/" + p.name).c_str(), stb, &p.bytes)
+            ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
     Collect reporter;
@@ -185,8 +185,7 @@ int main(int argc, char **argv)
     int met = 1, compared = 0;
     for (const auto &p : pictures) {
         double ours = reporter.time("fenk/" + p.name), theirs = reporter.time("stb_image/" + p.name);
-        if (ours < 0 || theirs < 0)
-            continue;
+        if (ours < 0 || theirs < 0) continue;
         int ok = ours <= theirs;
         met &= ok;
         compared++;

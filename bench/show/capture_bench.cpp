@@ -32,21 +32,31 @@ struct Options {
     int fps = 60;
 };
 
-std::string read_file(const std::string &path) {
+std::string read_file(const std::string &path)
+{
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 struct Took {
-    double wall = -1;  // seconds
-    double cpu = -1;   // processor seconds of show_capture and its ffmpeg, all threads
+    double wall = -1; // seconds
+    double cpu = -1;  // processor seconds of show_capture and its ffmpeg, all threads
 };
 
 // Runs one capture into `out`; a negative wall time when it failed.
-Took capture(const Options &o, bool old_way, double to, const std::string &out) {
-    std::vector<std::string> args = {SHOW_CAPTURE,     "--mode", o.mode, "--fps", std::to_string(o.fps),
-                                     "--from",         std::to_string(o.from),   "--to", std::to_string(to),
-                                     "--out",          out};
+Took capture(const Options &o, bool old_way, double to, const std::string &out)
+{
+    std::vector<std::string> args = {SHOW_CAPTURE,
+                                     "--mode",
+                                     o.mode,
+                                     "--fps",
+                                     std::to_string(o.fps),
+                                     "--from",
+                                     std::to_string(o.from),
+                                     "--to",
+                                     std::to_string(to),
+                                     "--out",
+                                     out};
     std::vector<char *> argv;
     for (std::string &a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -72,10 +82,11 @@ Took capture(const Options &o, bool old_way, double to, const std::string &out) 
     }
     int status = 0;
     struct rusage usage {};
-    wait4(pid, &status, 0, &usage);  // counts the children show_capture waited for too
+    wait4(pid, &status, 0, &usage); // counts the children show_capture waited for too
     Took took;
     took.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    took.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    took.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         fprintf(stderr, "capture_bench: show_capture failed (status %d)\n", status);
         return {};
@@ -83,7 +94,8 @@ Took capture(const Options &o, bool old_way, double to, const std::string &out) 
     return took;
 }
 
-bool parse(int argc, char **argv, Options *o) {
+bool parse(int argc, char **argv, Options *o)
+{
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
         const char *value = argv[i + 1];
@@ -101,9 +113,10 @@ bool parse(int argc, char **argv, Options *o) {
     return argc % 2 == 1 && o->seconds > 0.5 && o->fps > 0;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     Options o;
     if (!parse(argc, argv, &o)) {
         fprintf(stderr, "Usage: capture_bench [--mode 1080|720] [--from S] [--seconds S] [--fps N]\n");
@@ -121,8 +134,8 @@ int main(int argc, char **argv) {
     }
     const double short_span = 0.5;
     const int frames = static_cast<int>((o.seconds - short_span) * o.fps + 0.5);
-    printf("show_capture --mode %s --fps %d from %g s: the %d frames from %g s to %g s\n", o.mode.c_str(), o.fps,
-           o.from, frames, o.from + short_span, o.from + o.seconds);
+    printf("show_capture --mode %s --fps %d from %g s: the %d frames from %g s to %g s\n", o.mode.c_str(),
+           o.fps, o.from, frames, o.from + short_span, o.from + o.seconds);
 
     // Processor time is the steadier measure on a shared machine; on an idle one the
     // wall clock is what a user waits.
@@ -138,8 +151,8 @@ int main(int argc, char **argv) {
         cpu[way] = (whole.cpu - head.cpu) * 1000 / frames;
         bytes[way] = read_file(base + ".mp4");
         printf("  %-44s %6.2f frames/s %7.1f processor ms a frame  (%.1f s with start-up)\n",
-               old_way ? "old: presentation pass, window read" : "new: frame buffer read", rate[way], cpu[way],
-               whole.wall);
+               old_way ? "old: presentation pass, window read" : "new: frame buffer read", rate[way],
+               cpu[way], whole.wall);
         fflush(stdout);
     }
     printf("  speed-up %.2fx (wall), %.2fx (processor); same bytes: %s\n", rate[1] / rate[0], cpu[0] / cpu[1],

@@ -35,20 +35,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double ms_between(Clock::time_point from, Clock::time_point to) {
+double ms_between(Clock::time_point from, Clock::time_point to)
+{
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-double median(std::vector<double> v) {
+double median(std::vector<double> v)
+{
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     const size_t n = v.size();
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-double best(const std::vector<double> &v) {
-    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
-}
+double best(const std::vector<double> &v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
 
 // Show frames before anything is timed: the driver compiles its shaders and lays out
 // the frame buffers' storage on first use.
@@ -84,11 +84,12 @@ struct RawFrame {
 };
 
 enum Pass { kScenePass, kTubePass, kPresentPass, kReadBack, kSwap, kPasses };
-const char *const pass_names[kPasses] = {"background into the scene buffer", "tube pass",
-                                         "presentation quad", "read-back", "swap"};
+const char *const pass_names[kPasses] = {"background into the scene buffer", "tube pass", "presentation quad",
+                                         "read-back", "swap"};
 
 // Filtered, mirrored at the edges, as the show's frame buffers are.
-GLuint render_target(int width, int height, GLuint *texture) {
+GLuint render_target(int width, int height, GLuint *texture)
+{
     glGenTextures(1, texture);
     glBindTexture(GL_TEXTURE_2D, *texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -105,7 +106,8 @@ GLuint render_target(int width, int height, GLuint *texture) {
     return complete ? fbo : 0;
 }
 
-GLuint build_program(const char *vertex_source, const char *fragment_source) {
+GLuint build_program(const char *vertex_source, const char *fragment_source)
+{
     const GLuint vertex = glCreateShader(GL_VERTEX_SHADER);
     const GLuint fragment = glCreateShader(GL_FRAGMENT_SHADER);
     glShaderSource(vertex, 1, &vertex_source, nullptr);
@@ -124,7 +126,8 @@ GLuint build_program(const char *vertex_source, const char *fragment_source) {
 // Its own copy of the background, made as the engine makes a bitmap's texture, and its
 // own two frame buffers of the show's sizes. Runs on the host's context, which is
 // current while the frame sink is called.
-std::string raw_setup(RawFrame &r) {
+std::string raw_setup(RawFrame &r)
+{
     r.display = eglGetCurrentDisplay();
     r.surface = eglGetCurrentSurface(EGL_DRAW);
     EGLint width = 0, height = 0;
@@ -162,7 +165,8 @@ std::string raw_setup(RawFrame &r) {
 }
 
 // Pixel coordinates, origin top-left.
-void pixel_projection(int width, int height) {
+void pixel_projection(int width, int height)
+{
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -172,7 +176,8 @@ void pixel_projection(int width, int height) {
 }
 
 // Counter-clockwise on screen, so face culling, which the engine leaves on, keeps it.
-void draw_quad(float x, float y, float w, float h, float u0, float v0, float u1, float v1) {
+void draw_quad(float x, float y, float w, float h, float u0, float v0, float u1, float v1)
+{
     const float vertices[8] = {x, y, x, y + h, x + w, y + h, x + w, y};
     const float texcoords[8] = {u0, v0, u0, v1, u1, v1, u1, v0};
     glVertexPointer(2, GL_FLOAT, 0, vertices);
@@ -181,7 +186,8 @@ void draw_quad(float x, float y, float w, float h, float u0, float v0, float u1,
 }
 
 // The show's camera rectangle for a frame, leaving the show's camera as it was.
-void camera(int frame, int rect[4]) {
+void camera(int frame, int rect[4])
+{
     const float x = camerax, y = cameray, zoom = camerazoom;
     CRT_MoveCamera(frame, rect);
     camerax = x;
@@ -190,7 +196,8 @@ void camera(int frame, int rect[4]) {
 }
 
 // What the headless host does with every presented frame while a frame sink is set.
-void read_back(RawFrame &r) {
+void read_back(RawFrame &r)
+{
     const size_t row = static_cast<size_t>(r.window_width) * 4;
     r.readback.resize(row * static_cast<size_t>(r.window_height));
     r.topdown.resize(r.readback.size());
@@ -205,7 +212,8 @@ void read_back(RawFrame &r) {
 
 // One frame as the show draws it at `frame` without pictures or caption. With `split`,
 // each pass is finished on its own and its time kept there.
-void raw_frame(RawFrame &r, int frame, float fade, double *split) {
+void raw_frame(RawFrame &r, int frame, float fade, double *split)
+{
     Clock::time_point mark = Clock::now();
     auto lap = [&](Pass pass) {
         if (!split) return;
@@ -267,8 +275,8 @@ struct ShowRun {
     Phase phase = kWarmingUp;
     Clock::time_point last_exit;
     RawFrame raw{};
-    Pairs plain;  // show frames without pictures or caption
-    Pairs main;   // show frames with a picture and a caption
+    Pairs plain; // show frames without pictures or caption
+    Pairs main;  // show frames with a picture and a caption
     std::vector<double> split[kPasses];
     double same_pixels = -1;
     std::string renderer;
@@ -278,7 +286,8 @@ struct ShowRun {
 // The share of the show's presented frame that the raw frame draws again, within one
 // level in each colour, when run for the same frame with the fade the show gave its
 // shader (which flickers by up to a tenth).
-double same_picture(ShowRun &run, const unsigned char *shown_rgba, int width, int height, int shown) {
+double same_picture(ShowRun &run, const unsigned char *shown_rgba, int width, int height, int shown)
+{
     float show_fade = current_fade();
     const GLuint tube = FENK_shader[postshader_id].program;
     if (tube) glGetUniformfv(tube, glGetUniformLocation(tube, "fadevalue"), &show_fade);
@@ -294,22 +303,25 @@ double same_picture(ShowRun &run, const unsigned char *shown_rgba, int width, in
     return static_cast<double>(same) / static_cast<double>(pixels);
 }
 
-void time_pair(ShowRun &run, Pairs &pairs, double interval, int shown) {
+void time_pair(ShowRun &run, Pairs &pairs, double interval, int shown)
+{
     pairs.engine.push_back(interval);
     const Clock::time_point start = Clock::now();
     raw_frame(run.raw, shown, current_fade(), nullptr);
     pairs.raw.push_back(ms_between(start, Clock::now()));
 }
 
-void end_show(ShowRun &run) {
-    fenk_headless_key(0x1B, 1);  // Escape: the show ends after its next frame
+void end_show(ShowRun &run)
+{
+    fenk_headless_key(0x1B, 1); // Escape: the show ends after its next frame
     run.phase = kEnding;
 }
 
 // Called at each presented frame, after the host has read it back and before its swap.
 // A frame's time runs from the end of the previous call to the start of this one,
 // so what is done here is never counted in the show's frames.
-void on_frame(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t, void *user) {
+void on_frame(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t, void *user)
+{
     ShowRun &run = *static_cast<ShowRun *>(user);
     const Clock::time_point entry = Clock::now();
     const double interval = ms_between(run.last_exit, entry);
@@ -357,15 +369,12 @@ void on_frame(int width, int height, const unsigned char *rgba, uint64_t frame, 
         if (pos < kMainSectionPos) fenk_headless_advanceclock((kMainSectionPos - pos) * 1000 / 44100);
         run.phase = kJumping;
         break;
-    case kJumping:
-        run.phase = kMainSection;
-        break;
+    case kJumping: run.phase = kMainSection; break;
     case kMainSection:
         if (drawn && captions) time_pair(run, run.main, interval, shown);
         if (static_cast<int>(run.main.engine.size()) >= kMainPairs || pos > kMainSectionEnd) end_show(run);
         break;
-    case kEnding:
-        break;
+    case kEnding: break;
     }
     run.last_exit = Clock::now();
 }
@@ -380,7 +389,8 @@ struct StartupRun {
     double ms = -1;
 };
 
-void on_first_frame(int, int, const unsigned char *, uint64_t frame, uint32_t, void *user) {
+void on_first_frame(int, int, const unsigned char *, uint64_t frame, uint32_t, void *user)
+{
     StartupRun &run = *static_cast<StartupRun *>(user);
     if (frame != 0) return;
     run.ms = ms_between(run.started, Clock::now());
@@ -388,7 +398,8 @@ void on_first_frame(int, int, const unsigned char *, uint64_t frame, uint32_t, v
 }
 
 // Milliseconds from fenk_headless_run to the first presented frame, or -1.
-double startup_in_child() {
+double startup_in_child()
+{
     int pipe_ends[2];
     if (pipe(pipe_ends) != 0) return -1;
     fflush(stdout);
@@ -424,7 +435,8 @@ ShowRun show_run;
 std::vector<double> startups;
 std::vector<double> mix_passes;
 
-void BM_ShowStartup(benchmark::State &state) {
+void BM_ShowStartup(benchmark::State &state)
+{
     if (show_ran) {
         state.SkipWithError("start-ups are timed before the show runs in this process");
         return;
@@ -448,7 +460,8 @@ void BM_ShowStartup(benchmark::State &state) {
     state.counters["best_ms"] = best(startups);
 }
 
-void BM_ShowFrame(benchmark::State &state) {
+void BM_ShowFrame(benchmark::State &state)
+{
     if (show_ran) {
         state.SkipWithError("the show runs once per process");
         return;
@@ -502,24 +515,28 @@ void BM_ShowFrame(benchmark::State &state) {
 }
 
 // The median of the pairs' own ratios: a change of load between pairs cancels out.
-double paired_ratio(const Pairs &pairs) {
+double paired_ratio(const Pairs &pairs)
+{
     std::vector<double> ratios;
     for (size_t i = 0; i < pairs.engine.size() && i < pairs.raw.size(); i++)
         ratios.push_back(pairs.engine[i] / pairs.raw[i]);
     return median(ratios);
 }
 
-void print_pairs(const char *what, const Pairs &pairs) {
+void print_pairs(const char *what, const Pairs &pairs)
+{
     printf("  %-54s median %7.2f ms, best %7.2f ms\n", what, median(pairs.engine), best(pairs.engine));
-    printf("  %-54s median %7.2f ms, best %7.2f ms\n", "raw frame timed after each (the same passes in OpenGL)",
-           median(pairs.raw), best(pairs.raw));
+    printf("  %-54s median %7.2f ms, best %7.2f ms\n",
+           "raw frame timed after each (the same passes in OpenGL)", median(pairs.raw), best(pairs.raw));
     printf("  %zu pairs; the median of their own ratios is %.3f\n", pairs.engine.size(), paired_ratio(pairs));
 }
 
-void print_summary() {
+void print_summary()
+{
     if (!startups.empty()) {
-        printf("\nStart-up, fenk_headless_run to the first presented frame: median %.1f ms, best %.1f ms over %zu runs\n",
-               median(startups), best(startups), startups.size());
+        printf(
+            "\nStart-up, fenk_headless_run to the first presented frame: median %.1f ms, best %.1f ms over %zu runs\n",
+            median(startups), best(startups), startups.size());
     }
     const ShowRun &run = show_run;
     if (!show_ran || !run.failure.empty() || run.plain.engine.empty()) return;
@@ -530,7 +547,8 @@ void print_summary() {
     printf("  the raw frame draws the show's picture again: %.2f %% of pixels within one level\n",
            100 * run.same_pixels);
     printf("  raw frame by pass, each finished on its own (median of %d):\n   ", kSplitFrames);
-    for (int p = 0; p < kPasses; p++) printf("%s %s %.2f ms", p ? "," : "", pass_names[p], median(run.split[p]));
+    for (int p = 0; p < kPasses; p++)
+        printf("%s %s %.2f ms", p ? "," : "", pass_names[p], median(run.split[p]));
     printf("\n");
     const double pass = median(mix_passes);
     printf("  sound mixing on the show's thread: %.3f ms a pass, %.3f ms a frame at 60 fps\n", pass,
@@ -542,18 +560,19 @@ void print_summary() {
 
     const double ratio = median(run.plain.engine) / median(run.plain.raw);
     const char *verdict = run.same_pixels < 0.99 ? "no verdict, the raw frame draws another picture"
-                          : ratio <= 1.05       ? "met"
-                                                : "NOT met";
+                          : ratio <= 1.05        ? "met"
+                                                 : "NOT met";
     printf("\nengine frame / raw frame = %.2f (target <= 1.05): %s\n", ratio, verdict);
 }
 
-}  // namespace
+} // namespace
 
 // Start-up first: its children must be forked before the show runs in this process.
 BENCHMARK(BM_ShowStartup)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowFrame)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     // The show mounts "data" in the working directory.

@@ -69,12 +69,12 @@ void BM_MixPass(benchmark::State &state)
         audiodriver_mixbuffers(out.data(), (int)(out.size() * 2), 0);
         benchmark::DoNotOptimize(out.data());
     }
-    for (s_sound &s : sounds)
-        Soundsystem_DeleteSound(&s);
+    for (s_sound &s : sounds) Soundsystem_DeleteSound(&s);
     state.SetLabel(formatname(bits, channels));
     // Frame-voices per second, inverted: the time per output frame per voice.
-    state.counters["per_frame_voice"] = benchmark::Counter(
-        (double)kFrames * voices, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_frame_voice"] =
+        benchmark::Counter((double)kFrames * voices,
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_MixPass)
     ->ArgsProduct({{1, 4, 16}, {8, 16}, {1, 2}})
@@ -91,8 +91,14 @@ struct WavFile {
         previous = fs::current_path();
         fs::current_path(root);
         std::vector<uint8_t> bytes(44 + kWavBytes, 0);
-        auto u16 = [&](size_t at, uint32_t v) { bytes[at] = (uint8_t)v; bytes[at + 1] = (uint8_t)(v >> 8); };
-        auto u32 = [&](size_t at, uint32_t v) { u16(at, v & 0xffff); u16(at + 2, v >> 16); };
+        auto u16 = [&](size_t at, uint32_t v) {
+            bytes[at] = (uint8_t)v;
+            bytes[at + 1] = (uint8_t)(v >> 8);
+        };
+        auto u32 = [&](size_t at, uint32_t v) {
+            u16(at, v & 0xffff);
+            u16(at + 2, v >> 16);
+        };
         memcpy(&bytes[0], "RIFF", 4);
         u32(4, kWavBytes + 36);
         memcpy(&bytes[8], "WAVEfmt ", 8);
@@ -105,8 +111,7 @@ struct WavFile {
         u16(34, 16);
         memcpy(&bytes[36], "data", 4);
         u32(40, kWavBytes);
-        for (size_t i = 44; i < bytes.size(); i++)
-            bytes[i] = (uint8_t)(i * 7);
+        for (size_t i = 44; i < bytes.size(); i++) bytes[i] = (uint8_t)(i * 7);
         FILE *f = fopen("data/big.wav", "wb");
         fwrite(bytes.data(), 1, bytes.size(), f);
         fclose(f);
@@ -128,8 +133,7 @@ void BM_LoadWav(benchmark::State &state)
     for (auto _ : state) {
         s_sound s;
         Soundsystem_LoadSound("big.wav", &s);
-        if (s.size != kWavBytes)
-            state.SkipWithError("the WAV did not load");
+        if (s.size != kWavBytes) state.SkipWithError("the WAV did not load");
         benchmark::DoNotOptimize(s.data);
         Soundsystem_DeleteSound(&s);
     }
@@ -145,8 +149,7 @@ void BM_PlainRead(benchmark::State &state)
         void *data = malloc(44 + kWavBytes);
         size_t got = fread(data, 1, 44 + kWavBytes, f);
         fclose(f);
-        if (got != 44 + kWavBytes)
-            state.SkipWithError("short read");
+        if (got != 44 + kWavBytes) state.SkipWithError("short read");
         benchmark::DoNotOptimize(data);
         free(data);
     }
@@ -163,14 +166,12 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
-                continue;
+            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
             std::string name = run.benchmark_name();
             name = name.substr(0, name.find("/repeats:"));
             double s = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             auto known = seconds.find(name);
-            if (known == seconds.end() || s < known->second)
-                seconds[name] = s;
+            if (known == seconds.end() || s < known->second) seconds[name] = s;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -181,14 +182,12 @@ public:
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     // Every load prints a line; send the C stream to nowhere so the table stays
     // readable. std::cout, which the reporter writes to, keeps the real output.
     FILE *out = stdout;
     FILE *quiet = fopen("/dev/null", "w");
-    if (quiet)
-        stdout = quiet;
+    if (quiet) stdout = quiet;
     Soundsystem_Init(44100, 16, 2);
     wav = new WavFile;
 
@@ -199,25 +198,26 @@ int main(int argc, char **argv)
     fprintf(out, "\nTargets\n");
     double worst = 0;
     for (const auto &[name, s] : collector.seconds) {
-        if (name.rfind("BM_MixPass/voices:16/", 0) == 0 && s > worst)
-            worst = s;
+        if (name.rfind("BM_MixPass/voices:16/", 0) == 0 && s > worst) worst = s;
     }
     if (worst > 0)
-        fprintf(out, "  16-voice pass: worst %.1f us = %.3f %% of its %.1f ms play time (target under 1 %%): %s\n",
-               worst * 1e6, 100 * worst / kPassSeconds, kPassSeconds * 1e3,
-               worst < 0.01 * kPassSeconds ? "met" : "NOT met");
+        fprintf(out,
+                "  16-voice pass: worst %.1f us = %.3f %% of its %.1f ms play time (target under 1 %%): %s\n",
+                worst * 1e6, 100 * worst / kPassSeconds, kPassSeconds * 1e3,
+                worst < 0.01 * kPassSeconds ? "met" : "NOT met");
     auto load = collector.seconds.find("BM_LoadWav");
     auto plain = collector.seconds.find("BM_PlainRead");
     if (load != collector.seconds.end() && plain != collector.seconds.end())
-        fprintf(out, "  WAV load: best %.2f ms against a plain read's best %.2f ms = %.0f %% of its speed (target 80 %% or more): %s\n",
-               load->second * 1e3, plain->second * 1e3, 100 * plain->second / load->second,
-               plain->second / load->second >= 0.8 ? "met" : "NOT met");
+        fprintf(
+            out,
+            "  WAV load: best %.2f ms against a plain read's best %.2f ms = %.0f %% of its speed (target 80 %% or more): %s\n",
+            load->second * 1e3, plain->second * 1e3, 100 * plain->second / load->second,
+            plain->second / load->second >= 0.8 ? "met" : "NOT met");
 
     delete wav;
     Soundsystem_CloseAudio();
     benchmark::Shutdown();
     stdout = out;
-    if (quiet)
-        fclose(quiet);
+    if (quiet) fclose(quiet);
     return 0;
 }

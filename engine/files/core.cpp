@@ -61,8 +61,7 @@ static char *copytext(const char *text)
 {
     size_t n = strlen(text) + 1;
     char *copy = (char *)malloc(n);
-    if (copy)
-        memcpy(copy, text, n);
+    if (copy) memcpy(copy, text, n);
     return copy;
 }
 
@@ -70,10 +69,8 @@ static char *copytext(const char *text)
 static int32_t advance(int32_t position, int64_t bytes)
 {
     int64_t moved = (int64_t)position + bytes;
-    if (moved > INT32_MAX)
-        return INT32_MAX;
-    if (moved < INT32_MIN)
-        return INT32_MIN;
+    if (moved > INT32_MAX) return INT32_MAX;
+    if (moved < INT32_MIN) return INT32_MIN;
     return (int32_t)moved;
 }
 
@@ -82,17 +79,14 @@ static int32_t advance(int32_t position, int64_t bytes)
 int corefile_mountimage(const char *name, int type)
 {
     (void)type;
-    if (!name)
-        return 0;
-    if (corefile_image.path)
-        corefile_closeimage();
+    if (!name) return 0;
+    if (corefile_image.path) corefile_closeimage();
 
     puts("HELLO TEST");
     int prefix = (int)strnlen(corefile_pathname, sizeof corefile_pathname);
     size_t size = (size_t)prefix + strlen(name) + 1;
     char *path = (char *)malloc(size);
-    if (!path)
-        return 0;
+    if (!path) return 0;
     snprintf(path, size, "%.*s%s", prefix, corefile_pathname, name);
     printf("Init resources : %s\n", path);
 
@@ -132,8 +126,7 @@ static int readheader(void)
     corefile_numfiles = 0;
 
     corefile_localpath = (char *)calloc(COREFILE_PATHSIZE, 1);
-    if (corefile_localpath)
-        strcpy(corefile_localpath, "/");
+    if (corefile_localpath) strcpy(corefile_localpath, "/");
     return 1;
 }
 
@@ -141,17 +134,14 @@ static int readheader(void)
 // cannot grow: walking again is better than losing members).
 static int firstvisit(const struct stat *status)
 {
-    if (status->st_ino == 0)
-        return 1;
+    if (status->st_ino == 0) return 1;
     for (size_t i = 0; i < numwalked; i++) {
-        if (walked[i].device == status->st_dev && walked[i].inode == status->st_ino)
-            return 0;
+        if (walked[i].device == status->st_dev && walked[i].inode == status->st_ino) return 0;
     }
     if (numwalked == walkedcapacity) {
         size_t capacity = walkedcapacity ? walkedcapacity * 2 : 64;
         s_walked *grown = (s_walked *)realloc(walked, capacity * sizeof *walked);
-        if (!grown)
-            return 1;
+        if (!grown) return 1;
         walked = grown;
         walkedcapacity = capacity;
     }
@@ -166,8 +156,7 @@ static void startwalk(void)
     free(imageroot);
     imageroot = realpath(corefile_image.path, nullptr);
     struct stat status;
-    if (stat(corefile_image.path, &status) == 0)
-        firstvisit(&status);
+    if (stat(corefile_image.path, &status) == 0) firstvisit(&status);
 }
 
 static void endwalk(void)
@@ -185,11 +174,9 @@ static void endwalk(void)
 // The name is relative to the working directory, which is the walk's level.
 static int insideimage(const char *name)
 {
-    if (!imageroot)
-        return 0;
+    if (!imageroot) return 0;
     char *target = realpath(name, nullptr);
-    if (!target)
-        return 0;
+    if (!target) return 0;
     size_t length = strlen(imageroot);
     // A root of "/" has its separator already.
     int inside = !strncmp(target, imageroot, length) &&
@@ -203,13 +190,10 @@ static char *savecwd(void)
 {
     for (size_t size = 256; size <= 65536; size *= 2) {
         char *where = (char *)malloc(size);
-        if (!where)
-            return nullptr;
-        if (getcwd(where, size))
-            return where;
+        if (!where) return nullptr;
+        if (getcwd(where, size)) return where;
         free(where);
-        if (errno != ERANGE)
-            return nullptr;
+        if (errno != ERANGE) return nullptr;
     }
     return nullptr;
 }
@@ -227,11 +211,9 @@ static void recordfile(const char *name, const struct stat *status, int fill)
 
     if (fill) {
         int32_t index = corefile_image.numfiles;
-        if (index >= namecapacity)
-            return;
+        if (index >= namecapacity) return;
         char *copy = (char *)calloc(COREFILE_PATHSIZE, 1);
-        if (!copy)
-            return;
+        if (!copy) return;
         memcpy(copy, curFile, COREFILE_PATHSIZE);
         corefile_image.names[index] = copy;
         corefile_image.sizes[index] = status->st_size > INT32_MAX ? INT32_MAX : (int32_t)status->st_size;
@@ -264,12 +246,10 @@ static void corefile_opendir(const char *path, int fill)
         const char *name = entry->d_name;
         printf("found: %s\n", name);
         struct stat status;
-        if (!strcmp(name, ".") || !strcmp(name, "..") || lstat(name, &status) != 0)
-            continue;
+        if (!strcmp(name, ".") || !strcmp(name, "..") || lstat(name, &status) != 0) continue;
         // A link to nothing has no status to read and is skipped as such.
         if (S_ISLNK(status.st_mode)) {
-            if (stat(name, &status) != 0)
-                continue;
+            if (stat(name, &status) != 0) continue;
             if (!insideimage(name)) {
                 printf("link leaves the data directory: %.*s%s\n", (int)diroffset, curDir, name);
                 continue;
@@ -297,8 +277,7 @@ static void corefile_opendir(const char *path, int fill)
         diroffset -= (int32_t)length + 1;
     }
 
-    if (closedir(dir) != 0)
-        puts("Error closing directory");
+    if (closedir(dir) != 0) puts("Error closing directory");
     if (chdir(back ? back : "..") != 0) {
         // Nowhere better to go: the level above carries on from here.
     }
@@ -310,8 +289,7 @@ void corefile_closeimage(void)
     free(corefile_image.path);
     corefile_image.path = nullptr;
     if (corefile_image.names) {
-        for (int32_t i = 0; i < corefile_image.numfiles; i++)
-            free(corefile_image.names[i]);
+        for (int32_t i = 0; i < corefile_image.numfiles; i++) free(corefile_image.names[i]);
     }
     free(corefile_image.names);
     free(corefile_image.sizes);
@@ -342,12 +320,10 @@ void corefile_closeimage(void)
 
 int corefile_gethash(const char *text)
 {
-    if (!text)
-        return 0;
+    if (!text) return 0;
     // Summed unsigned so a long text wraps instead of overflowing.
     uint32_t hash = 0;
-    for (; *text; text++)
-        hash += (uint32_t)(int32_t)(signed char)*text;
+    for (; *text; text++) hash += (uint32_t)(int32_t)(signed char)*text;
     return (int32_t)hash;
 }
 
@@ -356,11 +332,9 @@ static int leavesimage(const char *name)
 {
     while (*name) {
         size_t length = strcspn(name, "/\\");
-        if (length == 2 && name[0] == '.' && name[1] == '.')
-            return 1;
+        if (length == 2 && name[0] == '.' && name[1] == '.') return 1;
         name += length;
-        if (*name)
-            name++;
+        if (*name) name++;
     }
     return 0;
 }
@@ -378,24 +352,21 @@ static FILE *openregular(const char *path, int write)
         return nullptr;
     }
     int fd = open(path, (write ? O_WRONLY | O_CREAT : O_RDONLY) | O_NONBLOCK | O_BINARY, 0666);
-    if (fd < 0)
-        return nullptr;
+    if (fd < 0) return nullptr;
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         printf("not a regular file: %s\n", path);
         close(fd);
         return nullptr;
     }
     FILE *stream = write && ftruncate(fd, 0) != 0 ? nullptr : fdopen(fd, write ? "wb" : "rb");
-    if (!stream)
-        close(fd);
+    if (!stream) close(fd);
     return stream;
 }
 
 // A failed open always clears the stream, so closing the record afterwards is safe.
 int corefile_open(const char *name, s_corefile *file, int mode)
 {
-    if (!file)
-        return 0;
+    if (!file) return 0;
     if (!name || !corefile_image.path) {
         file->stream = nullptr;
         return 0;
@@ -420,8 +391,7 @@ int corefile_open(const char *name, s_corefile *file, int mode)
     long end = fseek(stream, 0, SEEK_END) == 0 ? ftell(stream) : -1;
     if (end < 0 || end > INT32_MAX) {
         // The size and position are 32-bit: a larger file would get a wrapped size.
-        if (end > INT32_MAX)
-            printf("file too large: %s\n", path);
+        if (end > INT32_MAX) printf("file too large: %s\n", path);
         fclose(stream);
         free(path);
         file->stream = nullptr;
@@ -445,40 +415,30 @@ static int seekrecord(s_corefile *file)
 // The position moves by the whole request, also past the end.
 void corefile_read(void *buffer, int size, int count, s_corefile *file)
 {
-    if (!buffer || !file || !file->stream || size < 0 || count < 0)
-        return;
+    if (!buffer || !file || !file->stream || size < 0 || count < 0) return;
     // A short read leaves the end-of-file indicator set for corefile_feof.
-    if (seekrecord(file))
-        (void)!fread(buffer, (size_t)size, (size_t)count, file->stream);
+    if (seekrecord(file)) (void)!fread(buffer, (size_t)size, (size_t)count, file->stream);
     file->position = advance(file->position, (int64_t)size * count);
 }
 
 void corefile_write(const void *data, int size, int count, s_corefile *file)
 {
-    if (!data || !file || !file->stream || size < 0 || count < 0)
-        return;
-    if (seekrecord(file))
-        (void)!fwrite(data, (size_t)size, (size_t)count, file->stream);
+    if (!data || !file || !file->stream || size < 0 || count < 0) return;
+    if (seekrecord(file)) (void)!fwrite(data, (size_t)size, (size_t)count, file->stream);
     file->position = advance(file->position, (int64_t)size * count);
 }
 
 void corefile_seek(s_corefile *file, int offset, int origin)
 {
-    if (!file)
-        return;
+    if (!file) return;
     switch (origin) {
-    case 0:
-        file->position = offset;
-        break;
-    case 1:
-        file->position = advance(file->position, offset);
-        break;
+    case 0: file->position = offset; break;
+    case 1: file->position = advance(file->position, offset); break;
     case 2:
         // Relative to the size, as fseek's SEEK_END: offset 0 is the end.
         file->position = advance(file->size, offset);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -494,38 +454,25 @@ void corefile_close(s_corefile *file)
 // buffer is left as it is.
 void corefile_gets(char *buffer, int size, s_corefile *file)
 {
-    if (!buffer || size < 2 || !file || !file->stream || !seekrecord(file))
-        return;
+    if (!buffer || size < 2 || !file || !file->stream || !seekrecord(file)) return;
     char *line = fgets(buffer, size, file->stream);
     (void)line;
     long at = ftell(file->stream);
-    if (at >= 0 && at <= INT32_MAX)
-        file->position = (int32_t)at;
+    if (at >= 0 && at <= INT32_MAX) file->position = (int32_t)at;
 }
 
-int corefile_feof(s_corefile *file)
-{
-    return file && file->stream ? feof(file->stream) : 0;
-}
+int corefile_feof(s_corefile *file) { return file && file->stream ? feof(file->stream) : 0; }
 
 void corefile_rewind(s_corefile *file)
 {
-    if (!file)
-        return;
+    if (!file) return;
     file->position = 0;
-    if (file->stream)
-        rewind(file->stream);
+    if (file->stream) rewind(file->stream);
 }
 
-int corefile_tell(s_corefile *file)
-{
-    return file ? file->position : 0;
-}
+int corefile_tell(s_corefile *file) { return file ? file->position : 0; }
 
-int corefile_fsize(s_corefile *file)
-{
-    return file ? file->size : 0;
-}
+int corefile_fsize(s_corefile *file) { return file ? file->size : 0; }
 
 // The current directory followed by the name, or null past the path limit.
 static char *localname(const char *name)
@@ -548,35 +495,28 @@ static char *localname(const char *name)
 // pointer and a short read leaves zeros rather than stale bytes.
 void *corefile_loadbuffer(const char *name)
 {
-    if (!name)
-        return nullptr;
+    if (!name) return nullptr;
     char *path = localname(name);
-    if (!path)
-        return nullptr;
+    if (!path) return nullptr;
     s_corefile file;
     int opened = corefile_open(path, &file, 0);
     free(path);
-    if (!opened)
-        return nullptr;
+    if (!opened) return nullptr;
     void *data = calloc(file.size > 0 ? (size_t)file.size : 1, 1);
-    if (data)
-        corefile_read(data, file.size, 1, &file);
+    if (data) corefile_read(data, file.size, 1, &file);
     corefile_close(&file);
     return data;
 }
 
 void corefile_savebuffer(const char *name, const void *data, int size)
 {
-    if (!name || size < 0 || (!data && size > 0))
-        return;
+    if (!name || size < 0 || (!data && size > 0)) return;
     char *path = localname(name);
-    if (!path)
-        return;
+    if (!path) return;
     s_corefile file;
     int opened = corefile_open(path, &file, COREFILE_MODE_WRITE);
     free(path);
-    if (!opened)
-        return;
+    if (!opened) return;
     corefile_write(data, size, 1, &file);
     corefile_close(&file);
 }
@@ -585,12 +525,10 @@ void corefile_savebuffer(const char *name, const void *data, int size)
 // Before a mount there is no current directory to change.
 void corefile_chdir(const char *dir)
 {
-    if (!dir || !corefile_localpath || !strcmp(dir, "."))
-        return;
+    if (!dir || !corefile_localpath || !strcmp(dir, ".")) return;
     size_t current = strlen(corefile_localpath);
     char *next = (char *)malloc(current + strlen(dir) + 2);
-    if (!next)
-        return;
+    if (!next) return;
 
     if (!strcmp(dir, "..")) {
         memcpy(next, corefile_localpath, current + 1);
@@ -624,16 +562,12 @@ void corefile_chdir(const char *dir)
     free(next);
 }
 
-const char *corefile_getpath(void)
-{
-    return corefile_localpath ? corefile_localpath : "/";
-}
+const char *corefile_getpath(void) { return corefile_localpath ? corefile_localpath : "/"; }
 
 // Only ASCII letters change; bytes from 0x80 up are copied as they are.
 void file_downcase(char *dst, const char *src, int length)
 {
-    if (!dst || !src)
-        return;
+    if (!dst || !src) return;
     for (int i = 0; i < length; i++) {
         char c = src[i];
         dst[i] = c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
@@ -644,8 +578,7 @@ void file_downcase(char *dst, const char *src, int length)
 // member lies elsewhere. skip is the current directory's length less its leading "/".
 static const char *below(const char *member, const char *here, size_t skip)
 {
-    if (skip && strncmp(member, here + 1, skip) != 0)
-        return nullptr;
+    if (skip && strncmp(member, here + 1, skip) != 0) return nullptr;
     return member + skip;
 }
 
@@ -660,8 +593,7 @@ static int insubdir(const char *rest)
 // An extension of null accepts every file.
 static int matches(const char *name, const char *extension)
 {
-    if (!extension)
-        return 1;
+    if (!extension) return 1;
     size_t length = strlen(name), extlength = strlen(extension);
     return length >= extlength && !memcmp(name + length - extlength, extension, extlength);
 }
@@ -670,16 +602,14 @@ static int matches(const char *name, const char *extension)
 static int collectdir(const char *name)
 {
     for (int i = 0; i < corefile_numdirs; i++) {
-        if (!strcmp(corefile_dirnames[i], name))
-            return 1;
+        if (!strcmp(corefile_dirnames[i], name)) return 1;
     }
     if (corefile_numdirs >= COREFILE_MAXDIRS) {
         printf("too many directories: %s\n", name);
         return 0;
     }
     char *copy = copytext(name);
-    if (copy)
-        corefile_dirnames[corefile_numdirs++] = copy;
+    if (copy) corefile_dirnames[corefile_numdirs++] = copy;
     return 1;
 }
 
@@ -699,12 +629,10 @@ static void addentry(char *name, char *path, int size, uint8_t isdir)
 
 void corefile_readdir(const char *pattern)
 {
-    if (!pattern || !corefile_filelist)
-        return;
+    if (!pattern || !corefile_filelist) return;
     // No extension (no ".", or only a leading one) and ".*" both accept every file.
     const char *extension = strrchr(pattern, '.');
-    if (extension == pattern || (extension && !strcmp(extension, ".*")))
-        extension = nullptr;
+    if (extension == pattern || (extension && !strcmp(extension, ".*"))) extension = nullptr;
 
     for (int i = 0; i < corefile_numfiles; i++) {
         s_direntry *entry = &corefile_filelist[i];
@@ -719,29 +647,23 @@ void corefile_readdir(const char *pattern)
     const char *here = corefile_getpath();
     size_t length = strlen(here);
     int root = length == 0 || !strcmp(here, "/");
-    if (root)
-        puts("dir is root");
+    if (root) puts("dir is root");
     size_t skip = root ? 0 : length - 1;
 
     // Names a program collected with corefile_adddir would otherwise leak here.
-    for (int i = 0; i < corefile_numdirs; i++)
-        free(corefile_dirnames[i]);
+    for (int i = 0; i < corefile_numdirs; i++) free(corefile_dirnames[i]);
     corefile_numdirs = 0;
-    if (!root)
-        collectdir("..");
+    if (!root) collectdir("..");
     for (int32_t i = 0; i < corefile_image.numfiles; i++) {
         const char *rest = below(corefile_image.names[i], here, skip);
-        if (!rest || !insubdir(rest))
-            continue;
+        if (!rest || !insubdir(rest)) continue;
         char first[COREFILE_PATHSIZE];
         size_t n = strcspn(rest, "/\\");
-        if (n > COREFILE_MAXPATH)
-            n = COREFILE_MAXPATH;
+        if (n > COREFILE_MAXPATH) n = COREFILE_MAXPATH;
         memcpy(first, rest, n);
         first[n] = '\0';
         // Once a name is left out, every further one would be too.
-        if (!collectdir(first))
-            break;
+        if (!collectdir(first)) break;
     }
 
     for (int i = 0; i < corefile_numdirs; i++) {
@@ -750,8 +672,7 @@ void corefile_readdir(const char *pattern)
         corefile_dirnames[i] = nullptr;
         size_t size = strlen(dirname) + 3;
         char *shown = (char *)malloc(size);
-        if (shown)
-            snprintf(shown, size, "[%s]", dirname);
+        if (shown) snprintf(shown, size, "[%s]", dirname);
         addentry(shown, dirname, 0, 1);
     }
     corefile_numdirs = 0;
@@ -759,8 +680,7 @@ void corefile_readdir(const char *pattern)
     for (int32_t i = 0; i < corefile_image.numfiles; i++) {
         const char *member = corefile_image.names[i];
         const char *rest = below(member, here, skip);
-        if (!rest || insubdir(rest) || !matches(rest, extension))
-            continue;
+        if (!rest || insubdir(rest) || !matches(rest, extension)) continue;
         addentry(copytext(rest), copytext(member), corefile_image.sizes[i], 0);
     }
     puts("- ReadDIR completed!");
@@ -768,6 +688,5 @@ void corefile_readdir(const char *pattern)
 
 void corefile_adddir(const char *name)
 {
-    if (name)
-        collectdir(name);
+    if (name) collectdir(name);
 }

@@ -22,21 +22,21 @@ extern "C" {
 #define COREFILE_MODE_WRITE 1
 
 typedef struct s_coreimage {
-    char *path;         /* corefile_pathname followed by the image name */
+    char *path; /* corefile_pathname followed by the image name */
     int32_t numfiles;
-    char **names;       /* numfiles owned 256-byte buffers, in walk order */
-    int32_t *sizes;     /* each member's length in bytes */
+    char **names;   /* numfiles owned 256-byte buffers, in walk order */
+    int32_t *sizes; /* each member's length in bytes */
 } s_coreimage;
 
 typedef struct s_corefile {
-    FILE *stream;       /* null when the open failed */
-    int32_t position;   /* the record, not the stream, owns the position */
+    FILE *stream;     /* null when the open failed */
+    int32_t position; /* the record, not the stream, owns the position */
     int32_t size;
 } s_corefile;
 
 typedef struct s_direntry {
-    char *name;         /* display name: "[gfx]" for a directory */
-    char *path;         /* bare directory name, or the member's full path */
+    char *name; /* display name: "[gfx]" for a directory */
+    char *path; /* bare directory name, or the member's full path */
     int size;
     uint8_t isdir;
 } s_direntry;

@@ -52,8 +52,7 @@ struct dirent *readdir(DIR *dir)
     // Links are left out: the file layer's walk has no inode to tell a directory
     // met twice by, so a link back up the tree would make it walk for ever.
     do {
-        if (dir->result.d_name && _findnext(dir->handle, &dir->info) == -1)
-            return nullptr;
+        if (dir->result.d_name && _findnext(dir->handle, &dir->info) == -1) return nullptr;
         dir->result.d_name = dir->info.name;
     } while (dir->info.attrib & reparsepoint);
     return &dir->result;
@@ -63,13 +62,11 @@ int closedir(DIR *dir)
 {
     int result = -1;
     if (dir) {
-        if (dir->handle != -1)
-            result = _findclose(dir->handle);
+        if (dir->handle != -1) result = _findclose(dir->handle);
         free(dir->pattern);
         free(dir);
     }
-    if (result == -1)
-        errno = EBADF;
+    if (result == -1) errno = EBADF;
     return result;
 }
 

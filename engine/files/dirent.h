@@ -13,14 +13,14 @@ extern "C" {
 #endif
 
 struct dirent {
-    char *d_name;               /* points into the find data of its DIR */
+    char *d_name; /* points into the find data of its DIR */
 };
 
 typedef struct DIR {
-    intptr_t handle;            /* from _findfirst; -1 while no search is open */
-    struct _finddata_t info;    /* the current entry */
-    struct dirent result;       /* d_name is null until the first readdir */
-    char *pattern;              /* the name followed by "/" and "*", or by "*" alone after a separator */
+    intptr_t handle;         /* from _findfirst; -1 while no search is open */
+    struct _finddata_t info; /* the current entry */
+    struct dirent result;    /* d_name is null until the first readdir */
+    char *pattern;           /* the name followed by "/" and "*", or by "*" alone after a separator */
 } DIR;
 
 DIR *opendir(const char *name);

@@ -88,8 +88,7 @@ struct tgaproblem {
 
 void note(tgaproblem *problem, const char *format, ...)
 {
-    if (problem->found)
-        return;
+    if (problem->found) return;
     problem->found = 1;
     va_list args;
     va_start(args, format);
@@ -97,10 +96,7 @@ void note(tgaproblem *problem, const char *format, ...)
     va_end(args);
 }
 
-int word16(const unsigned char *p)
-{
-    return p[0] | p[1] << 8;
-}
+int word16(const unsigned char *p) { return p[0] | p[1] << 8; }
 
 tgaheader readheader(const unsigned char *data)
 {
@@ -161,8 +157,7 @@ struct mapped8 {
     int *unknown;
     uint32_t operator()(const unsigned char *p) const
     {
-        if (!known[p[0]] && *unknown < 0)
-            *unknown = p[0];
+        if (!known[p[0]] && *unknown < 0) *unknown = p[0];
         return palette[p[0]];
     }
 };
@@ -195,16 +190,14 @@ struct bgra32 {
     }
 };
 
-template <class Decode>
-inline uint32_t decodekeyed(Decode decode, const unsigned char *p)
+template <class Decode> inline uint32_t decodekeyed(Decode decode, const unsigned char *p)
 {
     return Decode::keys ? keyed(decode(p)) : decode(p);
 }
 
 inline void keyspan(uint32_t *out, int count)
 {
-    for (int i = 0; i < count; i++)
-        out[i] = keyed(out[i]);
+    for (int i = 0; i < count; i++) out[i] = keyed(out[i]);
 }
 
 // Where the pixels go: file rows run up from the bottom unless descriptor bit 5
@@ -229,31 +222,27 @@ inline void storerow(Decode decode, const unsigned char *at, uint32_t *line, int
     uint32_t *out;
     if (RightToLeft) {
         out = line + (width - column - count);
-        for (int i = count - 1; i >= 0; i--, at += Decode::bytes)
-            out[i] = decode(at);
+        for (int i = count - 1; i >= 0; i--, at += Decode::bytes) out[i] = decode(at);
     } else {
         out = line + column;
-        for (int i = 0; i < count; i++, at += Decode::bytes)
-            out[i] = decode(at);
+        for (int i = 0; i < count; i++, at += Decode::bytes) out[i] = decode(at);
     }
-    if (Decode::keys)
-        keyspan(out, count);
+    if (Decode::keys) keyspan(out, count);
 }
 
 template <bool RightToLeft>
 inline void fillrow(uint32_t value, uint32_t *line, int width, int column, int count)
 {
     uint32_t *out = RightToLeft ? line + (width - column - count) : line + column;
-    for (int i = 0; i < count; i++)
-        out[i] = value;
+    for (int i = 0; i < count; i++) out[i] = value;
 }
 
 // Interleaved files hold every Nth row per pass: pass p carries the rows p,
 // p + N, p + 2N and so on, counted from the origin, so each row is read once.
 // Rows the file lacks are still written, as transparent black.
-template <bool RightToLeft, class Decode>
-void decoderaw(Decode decode, const unsigned char *at, const unsigned char *end, const placement &to, int passes,
-               tgaproblem *problem)
+template <bool RightToLeft, class Decode> void decoderaw(Decode decode, const unsigned char *at,
+                                                         const unsigned char *end, const placement &to,
+                                                         int passes, tgaproblem *problem)
 {
     for (int pass = 0; pass < passes; pass++) {
         for (int filerow = pass; filerow < to.height; filerow += passes) {
@@ -272,9 +261,9 @@ void decoderaw(Decode decode, const unsigned char *at, const unsigned char *end,
 
 // Packets run on across row ends. Whatever the file lacks is written as one
 // transparent black run to the end of the picture.
-template <bool RightToLeft, class Decode>
-void decoderle(Decode decode, const unsigned char *at, const unsigned char *end, const placement &to,
-               tgaproblem *problem)
+template <bool RightToLeft, class Decode> void decoderle(Decode decode, const unsigned char *at,
+                                                         const unsigned char *end, const placement &to,
+                                                         tgaproblem *problem)
 {
     int left = to.width * to.height;
     int filerow = 0, column = 0;
@@ -328,9 +317,8 @@ void decoderle(Decode decode, const unsigned char *at, const unsigned char *end,
     }
 }
 
-template <class Decode>
-void decodepixels(Decode decode, const tgaheader &h, const unsigned char *at, const unsigned char *end,
-                  uint32_t *pixels, tgaproblem *problem)
+template <class Decode> void decodepixels(Decode decode, const tgaheader &h, const unsigned char *at,
+                                          const unsigned char *end, uint32_t *pixels, tgaproblem *problem)
 {
     placement to = {pixels, h.width, h.height, !(h.descriptor & 0x20)};
     bool righttoleft = h.descriptor & 0x10;
@@ -351,19 +339,17 @@ void decodepixels(Decode decode, const tgaheader &h, const unsigned char *at, co
 uint32_t mapentry(int bits, const unsigned char *p)
 {
     switch (bits) {
-    case 24:
-        return decodekeyed(bgr24(), p);
-    case 32:
-        return decodekeyed(bgra32(), p);
-    default:
-        return decodekeyed(rgb16(), p);
+    case 24: return decodekeyed(bgr24(), p);
+    case 32: return decodekeyed(bgra32(), p);
+    default: return decodekeyed(rgb16(), p);
     }
 }
 
 // Everything after the header: identification field, colour map, pixels. The
 // read position never passes end; every pixel of width x height is written
 // once, what the file lacks as transparent black.
-void decodebody(const tgaheader &h, const unsigned char *data, int size, uint32_t *pixels, tgaproblem *problem)
+void decodebody(const tgaheader &h, const unsigned char *data, int size, uint32_t *pixels,
+                tgaproblem *problem)
 {
     const unsigned char *end = data + size;
     const unsigned char *at = data + FENK_TGA_HEADERSIZE;
@@ -402,26 +388,18 @@ void decodebody(const tgaheader &h, const unsigned char *data, int size, uint32_
             decodepixels(mapped8{palette, known, &unknown}, h, at, end, pixels, problem);
         break;
     case 15:
-    case 16:
-        decodepixels(rgb16(), h, at, end, pixels, problem);
-        break;
-    case 24:
-        decodepixels(bgr24(), h, at, end, pixels, problem);
-        break;
-    default:
-        decodepixels(bgra32(), h, at, end, pixels, problem);
-        break;
+    case 16: decodepixels(rgb16(), h, at, end, pixels, problem); break;
+    case 24: decodepixels(bgr24(), h, at, end, pixels, problem); break;
+    default: decodepixels(bgra32(), h, at, end, pixels, problem); break;
     }
-    if (unknown >= 0)
-        note(problem, "colour-map index %d outside the map", unknown);
+    if (unknown >= 0) note(problem, "colour-map index %d outside the map", unknown);
 }
 
 } // namespace
 
 void FENK_CreateBitmap(int width, int height, s_bitmap *bitmap)
 {
-    if (!bitmap)
-        return;
+    if (!bitmap) return;
     if (width <= 0 || height <= 0 || (int64_t)width * height * 4 > INT32_MAX) {
         printf("- ERROR: no bitmap of %d x %d pixels.\n", width, height);
         bitmap->pixels = nullptr;
@@ -432,8 +410,7 @@ void FENK_CreateBitmap(int width, int height, s_bitmap *bitmap)
 
 void FENK_DeleteBitmap(s_bitmap *bitmap)
 {
-    if (!bitmap || (!bitmap->pixels && !bitmap->texture))
-        return;
+    if (!bitmap || (!bitmap->pixels && !bitmap->texture)) return;
     puts("deleting bitmap");
     if (bitmap->texture) {
         FENK_DeleteTexture(bitmap->texture);
@@ -446,44 +423,35 @@ void FENK_DeleteBitmap(s_bitmap *bitmap)
 
 void FENK_UpdateBitmap(s_bitmap bitmap)
 {
-    if (!bitmap.pixels)
-        return;
+    if (!bitmap.pixels) return;
     FENK_UpdateTexture(bitmap.texture, bitmap.width, bitmap.height, bitmap.pixels);
 }
 
 void FENK_ClearBitmap(s_bitmap bitmap)
 {
-    if (!bitmap.pixels)
-        return;
+    if (!bitmap.pixels) return;
     memset(bitmap.pixels, 0, (size_t)bitmap.bytesize);
     FENK_UpdateBitmap(bitmap);
 }
 
 void FENK_ClearBitmapWithColor(s_bitmap bitmap, int word)
 {
-    if (!bitmap.pixels)
-        return;
-    for (int i = 0; i < bitmap.pixelcount; i++)
-        bitmap.pixels[i] = (uint32_t)word;
+    if (!bitmap.pixels) return;
+    for (int i = 0; i < bitmap.pixelcount; i++) bitmap.pixels[i] = (uint32_t)word;
     FENK_UpdateBitmap(bitmap);
 }
 
-void FENK_BindTextureFromBitmap(s_bitmap bitmap)
-{
-    FENK_BindTexture(bitmap.texture);
-}
+void FENK_BindTextureFromBitmap(s_bitmap bitmap) { FENK_BindTexture(bitmap.texture); }
 
 int FENK_GetPixel(int x, int y, s_bitmap bitmap)
 {
-    if (!bitmap.pixels || x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height)
-        return 0;
+    if (!bitmap.pixels || x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return 0;
     return (int)swapredblue(bitmap.pixels[(size_t)x + (size_t)y * (size_t)bitmap.width]);
 }
 
 void FENK_DrawPixel(int x, int y, int colour, s_bitmap bitmap)
 {
-    if (!bitmap.pixels || x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height)
-        return;
+    if (!bitmap.pixels || x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return;
     bitmap.pixels[(size_t)x + (size_t)y * (size_t)bitmap.width] = swapredblue((uint32_t)colour);
 }
 
@@ -501,8 +469,8 @@ void FENK_DrawScaledBitmap(int x, int y, float w, float h, s_bitmap bitmap, int)
 
 void FENK_DrawZoomedBitmap(int x, int y, float zoom, s_bitmap bitmap)
 {
-    FENK_DrawScaledBitmap(x, y, (float)bitmap.width * zoom / 100.0f, (float)bitmap.height * zoom / 100.0f, bitmap,
-                          0);
+    FENK_DrawScaledBitmap(x, y, (float)bitmap.width * zoom / 100.0f, (float)bitmap.height * zoom / 100.0f,
+                          bitmap, 0);
 }
 
 void FENK_DrawBlendBitmap(int x, int y, s_bitmap bitmap, int mode)
@@ -536,8 +504,7 @@ namespace {
 int istga(const char *name)
 {
     const char *dot = strrchr(name, '.');
-    if (!dot || dot == name)
-        return 0;
+    if (!dot || dot == name) return 0;
     char extension[16];
     size_t length = strnlen(dot, sizeof extension - 1);
     memcpy(extension, dot, length);
@@ -547,8 +514,7 @@ int istga(const char *name)
 
 void loadbitmap(const char *name, s_bitmap *bitmap, int keeppixels)
 {
-    if (!name || !bitmap)
-        return;
+    if (!name || !bitmap) return;
     if (!istga(name)) {
         puts("File format not supported.");
         return;
@@ -568,20 +534,13 @@ void loadbitmap(const char *name, s_bitmap *bitmap, int keeppixels)
 
 } // namespace
 
-void FENK_LoadBitmap(const char *name, s_bitmap *bitmap)
-{
-    loadbitmap(name, bitmap, 1);
-}
+void FENK_LoadBitmap(const char *name, s_bitmap *bitmap) { loadbitmap(name, bitmap, 1); }
 
-void FENK_LoadBitmapStatic(const char *name, s_bitmap *bitmap)
-{
-    loadbitmap(name, bitmap, 0);
-}
+void FENK_LoadBitmapStatic(const char *name, s_bitmap *bitmap) { loadbitmap(name, bitmap, 0); }
 
 void LoadImageTGA(const char *name, s_bitmap *bitmap)
 {
-    if (!bitmap)
-        return;
+    if (!bitmap) return;
     s_corefile file = {};
     if (!corefile_open(name, &file, 0)) {
         bitmap->pixels = nullptr;
@@ -604,10 +563,8 @@ void LoadImageTGA(const char *name, s_bitmap *bitmap)
 
 void DecodeImageTGA(const char *name, const unsigned char *data, int size, s_bitmap *bitmap)
 {
-    if (!bitmap)
-        return;
-    if (!name)
-        name = "";
+    if (!bitmap) return;
+    if (!name) name = "";
     tgaproblem problem = {};
     if (!data || size < FENK_TGA_HEADERSIZE) {
         printf("- ERROR: TGA %s: file shorter than its %d-byte header\n", name, FENK_TGA_HEADERSIZE);
@@ -621,13 +578,10 @@ void DecodeImageTGA(const char *name, const unsigned char *data, int size, s_bit
         bitmap->pixels = nullptr;
         return;
     }
-    if (!newbitmap(h.width, h.height, bitmap, 0))
-        return;
-    if (h.imagetype >= 8)
-        printf("TGA is RLE packed.");
+    if (!newbitmap(h.width, h.height, bitmap, 0)) return;
+    if (h.imagetype >= 8) printf("TGA is RLE packed.");
     decodebody(h, data, size, bitmap->pixels, &problem);
-    if (problem.found)
-        printf("- WARNING: TGA %s: %s\n", name, problem.text);
+    if (problem.found) printf("- WARNING: TGA %s: %s\n", name, problem.text);
 }
 
 int ConvertTransp(int colour)
@@ -639,11 +593,9 @@ int ConvertTransp(int colour)
 
 char *upcase(char *text)
 {
-    if (!text)
-        return text;
+    if (!text) return text;
     for (char *p = text; *p; p++) {
-        if (*p >= 'a' && *p <= 'z')
-            *p = (char)(*p - 'a' + 'A');
+        if (*p >= 'a' && *p <= 'z') *p = (char)(*p - 'a' + 'A');
     }
     return text;
 }

@@ -19,13 +19,13 @@ typedef struct s_bitmap {
     int width;
     int height;
     int reserved0;
-    int texwidth;       /* PowerOfTwo(width), which is width itself */
+    int texwidth; /* PowerOfTwo(width), which is width itself */
     int texheight;
-    int bytesize;       /* texwidth * texheight * 4: the size of the pixel memory */
-    int pixelcount;     /* texwidth * texheight */
+    int bytesize;   /* texwidth * texheight * 4: the size of the pixel memory */
+    int pixelcount; /* texwidth * texheight */
     int reserved1;
     int reserved2;
-    uint32_t *pixels;   /* owned by the bitmap; null when it has none */
+    uint32_t *pixels; /* owned by the bitmap; null when it has none */
     float u0, v0, u1, v1;
     int texture;
     int reserved3;

@@ -19,20 +19,11 @@ constexpr int kMarkerGlyphs = FENK_MAXGLYPHS - 2;
 // Widths are 8-bit. A cell outside 0..255 only comes from a broken picture (a
 // marker in column 0, a glyph over 255 wide, a picture that did not load);
 // saturating keeps such a glyph from wrapping round to a small or huge advance.
-unsigned char width8(int width)
-{
-    return (unsigned char)(width < 0 ? 0 : width > 255 ? 255 : width);
-}
+unsigned char width8(int width) { return (unsigned char)(width < 0 ? 0 : width > 255 ? 255 : width); }
 
-int glyphindex(char c)
-{
-    return (signed char)(unsigned char)((unsigned char)c - 31);
-}
+int glyphindex(char c) { return (signed char)(unsigned char)((unsigned char)c - 31); }
 
-bool drawable(int glyph)
-{
-    return glyph >= 0 && glyph <= FENK_FONT_LASTDRAWN;
-}
+bool drawable(int glyph) { return glyph >= 0 && glyph <= FENK_FONT_LASTDRAWN; }
 
 // What every glyph adds to a measured line, the space included.
 int measure(const s_font &font, const char *text)
@@ -40,8 +31,7 @@ int measure(const s_font &font, const char *text)
     int total = 0;
     for (const char *p = text; *p; p++) {
         int g = glyphindex(*p);
-        if (drawable(g))
-            total += font.widths[g] + font.spacing;
+        if (drawable(g)) total += font.widths[g] + font.spacing;
     }
     return total;
 }
@@ -51,13 +41,10 @@ void drawline(int x, int y, const s_font &font, const char *text, bool spaced)
 {
     for (const char *p = text; *p; p++) {
         int g = glyphindex(*p);
-        if (!drawable(g))
-            continue;
-        if (g >= 1)
-            FENK_DrawSprite(x, y, font.glyphs[g]);
+        if (!drawable(g)) continue;
+        if (g >= 1) FENK_DrawSprite(x, y, font.glyphs[g]);
         x += font.widths[g];
-        if (g != 1 || spaced)
-            x += font.spacing;
+        if (g != 1 || spaced) x += font.spacing;
     }
 }
 
@@ -65,16 +52,14 @@ void drawline(int x, int y, const s_font &font, const char *text, bool spaced)
 void format(char (&text)[FENK_FONT_MAXTEXT + 1], const char *fmt, va_list args)
 {
     text[0] = 0;
-    if (fmt)
-        vsnprintf(text, sizeof text, fmt, args);
+    if (fmt) vsnprintf(text, sizeof text, fmt, args);
 }
 
 } // namespace
 
 void FENK_LoadFont(const char *name, s_font *font)
 {
-    if (!font)
-        return;
+    if (!font) return;
     if (fenk_numfonts < 0 || fenk_numfonts >= FENK_MAXFONTS) {
         printf("- ERROR: font table full (%d fonts).\n", FENK_MAXFONTS);
         memset(font, 0, sizeof *font);
@@ -95,21 +80,18 @@ void FENK_LoadFont(const char *name, s_font *font)
     font->widths[0] = 1;
     int count = 1, previous = 1;
     for (int x = 0; x < picture->width; x++) {
-        if (((unsigned)FENK_GetPixel(x, 0, *picture) >> 24) == 0)
-            continue;
+        if (((unsigned)FENK_GetPixel(x, 0, *picture) >> 24) == 0) continue;
         int at = x < 1 ? 1 : x;
         font->widths[count] = width8(at - previous);
         starts[count] = previous;
-        if (count <= kMarkerGlyphs)
-            count++;
+        if (count <= kMarkerGlyphs) count++;
         previous = at;
     }
     starts[count] = previous;
     font->widths[count] = width8(picture->width - previous);
     count++;
     font->numletters = count;
-    for (int j = count; j < FENK_MAXGLYPHS; j++)
-        font->widths[j] = 0;
+    for (int j = count; j < FENK_MAXGLYPHS; j++) font->widths[j] = 0;
 
     int height = picture->height > 0 ? picture->height - 1 : 0;
     font->height = height;
@@ -123,26 +105,19 @@ void FENK_LoadFont(const char *name, s_font *font)
             width = picture->width > starts[j] ? picture->width - starts[j] : 0;
         FENK_GetSprite(starts[j], 1, width, height, *picture, &font->glyphs[j]);
     }
-    for (int j = count; j < FENK_MAXGLYPHS; j++)
-        memset(&font->glyphs[j], 0, sizeof font->glyphs[j]);
+    for (int j = count; j < FENK_MAXGLYPHS; j++) memset(&font->glyphs[j], 0, sizeof font->glyphs[j]);
 
     fenk_numfonts++;
     printf("FENK_LoadFont - Font Added (NumFonts: %d)\n", fenk_numfonts);
 }
 
-void FENK_LoadDarkFont(const char *name, s_font *font)
-{
-    FENK_LoadFont(name, font);
-}
+void FENK_LoadDarkFont(const char *name, s_font *font) { FENK_LoadFont(name, font); }
 
-void FENK_DeleteFont(s_font *)
-{
-}
+void FENK_DeleteFont(s_font *) {}
 
 void FENK_SetFontSpacing(int spacing, s_font *font)
 {
-    if (font)
-        font->spacing = spacing;
+    if (font) font->spacing = spacing;
 }
 
 void FENK_DrawText(int x, int y, s_font font, const char *fmt, ...)

@@ -17,24 +17,17 @@ namespace {
 // A refused sprite is left empty: nothing to draw, nothing owned.
 int registryfull(s_sprite *sprite)
 {
-    if (fenk_numsprites >= 0 && fenk_numsprites < FENK_MAXSPRITES)
-        return 0;
+    if (fenk_numsprites >= 0 && fenk_numsprites < FENK_MAXSPRITES) return 0;
     printf("- ERROR: sprite registry full (%d sprites).\n", FENK_MAXSPRITES);
     memset(sprite, 0, sizeof *sprite);
     return 1;
 }
 
-void registersprite(s_sprite *sprite)
-{
-    fenk_spritelist[fenk_numsprites++] = sprite;
-}
+void registersprite(s_sprite *sprite) { fenk_spritelist[fenk_numsprites++] = sprite; }
 
 // A bitmap that never loaded has no texture size; its cells cover nothing
 // rather than dividing by zero.
-float texcoord(int64_t at, int size)
-{
-    return size > 0 ? (float)at / (float)size : 0.0f;
-}
+float texcoord(int64_t at, int size) { return size > 0 ? (float)at / (float)size : 0.0f; }
 
 // Both boxes strictly overlap: boxes that only touch at an edge do not
 // collide. Worked in 64 bits so that far-off positions cannot overflow.
@@ -52,8 +45,8 @@ void prepare(const s_sprite &sprite)
 
 void drawcell(int x, int y, const s_sprite &sprite)
 {
-    FENK_DrawQuad((float)x, (float)y, (float)sprite.width, (float)sprite.height, sprite.u0, sprite.v0, sprite.u1,
-                  sprite.v1);
+    FENK_DrawQuad((float)x, (float)y, (float)sprite.width, (float)sprite.height, sprite.u0, sprite.v0,
+                  sprite.u1, sprite.v1);
 }
 
 // A new sprite: its size, the collision box over all of it, the origin at its corner.
@@ -73,8 +66,7 @@ void setsize(s_sprite *sprite, int w, int h)
 
 void FENK_GetSprite(int x, int y, int w, int h, s_bitmap bitmap, s_sprite *sprite)
 {
-    if (!sprite || registryfull(sprite))
-        return;
+    if (!sprite || registryfull(sprite)) return;
     setsize(sprite, w, h);
     sprite->pixels = nullptr;
     sprite->u0 = texcoord(x, bitmap.texwidth);
@@ -90,8 +82,7 @@ void FENK_GetSprite(int x, int y, int w, int h, s_bitmap bitmap, s_sprite *sprit
 // sprite instead of one cut from whatever the slot held before a flush.
 void FENK_LoadSprite(const char *name, s_sprite *sprite)
 {
-    if (!sprite || registryfull(sprite))
-        return;
+    if (!sprite || registryfull(sprite)) return;
     s_bitmap *slot = &fenk_spritebmp[fenk_numsprites];
     memset(slot, 0, sizeof *slot);
     FENK_LoadBitmap(name, slot);
@@ -101,8 +92,7 @@ void FENK_LoadSprite(const char *name, s_sprite *sprite)
 
 void FENK_CreateSprite(int w, int h, s_sprite *sprite)
 {
-    if (!sprite || registryfull(sprite))
-        return;
+    if (!sprite || registryfull(sprite)) return;
     if (w <= 0 || h <= 0 || (int64_t)w * h * 4 > INT32_MAX) {
         printf("- ERROR: no sprite of %d x %d pixels.\n", w, h);
         memset(sprite, 0, sizeof *sprite);
@@ -151,30 +141,26 @@ s_bitmap FENK_GetBitmapFromSprite(s_sprite sprite)
 
 void FENK_DeleteSprite(s_sprite *sprite)
 {
-    if (!sprite || !sprite->pixels)
-        return;
+    if (!sprite || !sprite->pixels) return;
     free(sprite->pixels);
     sprite->pixels = nullptr;
 }
 
 void FENK_ClearSprite(s_sprite sprite)
 {
-    if (sprite.pixels)
-        memset(sprite.pixels, 0, (size_t)sprite.width * (size_t)sprite.height * 4);
+    if (sprite.pixels) memset(sprite.pixels, 0, (size_t)sprite.width * (size_t)sprite.height * 4);
 }
 
 void FENK_SetSpritePosition(s_sprite *sprite, int x, int y)
 {
-    if (!sprite)
-        return;
+    if (!sprite) return;
     sprite->x = x;
     sprite->y = y;
 }
 
 void FENK_SetSpriteOrigin(s_sprite *sprite, int x, int y)
 {
-    if (!sprite)
-        return;
+    if (!sprite) return;
     sprite->originx = x;
     sprite->originy = y;
 }
@@ -218,8 +204,8 @@ void FENK_DrawSprite(int x, int y, s_sprite sprite)
 void FENK_DrawMirroredSprite(int x, int y, s_sprite sprite)
 {
     prepare(sprite);
-    FENK_DrawQuad((float)x, (float)y, (float)sprite.width, (float)sprite.height, sprite.u1, sprite.v0, sprite.u0,
-                  sprite.v1);
+    FENK_DrawQuad((float)x, (float)y, (float)sprite.width, (float)sprite.height, sprite.u1, sprite.v0,
+                  sprite.u0, sprite.v1);
 }
 
 void FENK_DrawBlendSprite(int x, int y, s_sprite sprite, int mode)

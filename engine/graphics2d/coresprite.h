@@ -19,14 +19,14 @@ typedef struct s_sprite {
     int height;
     float u0, v0;
     float u1, v1;
-    int texture;        /* 0 for a created sprite */
-    int x, y;           /* kept for the caller; no call here reads them */
+    int texture; /* 0 for a created sprite */
+    int x, y;    /* kept for the caller; no call here reads them */
     int originx, originy;
-    int boxleft, boxtop;       /* collision box, relative to the drawing position */
-    int boxright, boxbottom;   /* exclusive */
-    uint32_t *pixels;   /* a created sprite's own width x height pixels; null otherwise */
+    int boxleft, boxtop;     /* collision box, relative to the drawing position */
+    int boxright, boxbottom; /* exclusive */
+    uint32_t *pixels;        /* a created sprite's own width x height pixels; null otherwise */
     int reserved;
-    s_bitmap *bitmap;   /* a loaded sprite's slot in fenk_spritebmp */
+    s_bitmap *bitmap; /* a loaded sprite's slot in fenk_spritebmp */
 } s_sprite;
 
 /* Every sprite made, by reference, in order; a loaded sprite's bitmap sits in

@@ -34,15 +34,15 @@ const int first_keys[FENK_CONTROLLERKEYS] = {
 };
 
 const int second_keys[FENK_CONTROLLERKEYS] = {
-    'W', 'S', 'A', 'D', 'U', 'I', 'O', 'P',
-    'K', 'L', 'H', 'J', 0xF010, 0xF020, 0xF000, 0xF000,
+    'W', 'S', 'A', 'D', 'U', 'I', 'O', 'P', 'K', 'L', 'H', 'J', 0xF010, 0xF020, 0xF000, 0xF000,
 };
 
 const int engine_codes = 0xF000;
 
 bool valid_controller(int n) { return n >= 0 && n < FENK_MAXCONTROLLERS; }
 
-int used_controllers() {
+int used_controllers()
+{
     int n = FENK_numcontrollers;
     if (n < 0) return 0;
     return n > FENK_MAXCONTROLLERS ? FENK_MAXCONTROLLERS : n;
@@ -51,7 +51,8 @@ int used_controllers() {
 // A table entry is either a platform key code, which indexes the key states directly,
 // or an engine code, which stands for the platform key it is translated from. Anything
 // else names no key and is never held.
-bool key_held(int code) {
+bool key_held(int code)
+{
     int vk = -1;
     if (code >= 0 && code < FENK_NUMKEYS)
         vk = code;
@@ -63,7 +64,8 @@ bool key_held(int code) {
 
 // The bits of controller n's key table and the axes they give. Later slots override
 // earlier ones on an axis, so down wins over up and right over left.
-int read_keys(int n, int *x, int *y) {
+int read_keys(int n, int *x, int *y)
+{
     int bits = 0;
     *x = 0;
     *y = 0;
@@ -80,11 +82,13 @@ int read_keys(int n, int *x, int *y) {
     return bits;
 }
 
-void set_keys(int n, const int *keys16) {
+void set_keys(int n, const int *keys16)
+{
     memcpy(FENK_controllerkeys[n], keys16, sizeof FENK_controllerkeys[n]);
 }
 
-void add_controller(int n, int type, int device) {
+void add_controller(int n, int type, int device)
+{
     s_controller &c = FENK_controller[n];
     memset(&c, 0, sizeof c);
     c.type = type;
@@ -95,7 +99,8 @@ void add_controller(int n, int type, int device) {
 // A key set keeps its directions in x and y only. Its oldbuttons ends up holding the
 // buttons released since the previous poll, as for every other kind, so one rule reads
 // every polled record.
-void poll_keys(int n) {
+void poll_keys(int n)
+{
     s_controller &c = FENK_controller[n];
     int before = c.buttons & ~FENK_BUTTON_DIRECTIONS;
     int x, y;
@@ -108,7 +113,8 @@ void poll_keys(int n) {
     c.oldbuttons = before & ~bits;
 }
 
-void poll_joystick(s_controller &c) {
+void poll_joystick(s_controller &c)
+{
     int x = 0, y = 0, z = 0, r = 0, bits = 0;
     if (!fenk_polljoystick(c.device, &x, &y, &z, &r, &bits)) {
         c.active = 0;
@@ -124,13 +130,15 @@ void poll_joystick(s_controller &c) {
 
 // Reads the platform's key code directly rather than through FENK_GetKeycode, so that
 // polling never swallows the change a program's own FENK_GetKeycode is waiting for.
-void poll_keycode(s_controller &c) {
+void poll_keycode(s_controller &c)
+{
     int code = fenk_getkeycode();
     c.oldbuttons = c.buttons & ~code;
     c.buttons = code;
 }
 
-void poll_mouse(s_controller &c) {
+void poll_mouse(s_controller &c)
+{
     // A mouse mode that reports no position leaves the last one in place.
     int x = c.x, y = c.y, bits = 0;
     FENK_GetMouse(&x, &y, &bits);
@@ -140,11 +148,12 @@ void poll_mouse(s_controller &c) {
     c.buttons = bits;
 }
 
-}  // namespace
+} // namespace
 
 // Joysticks first, in device order, then both key sets, the mouse and the key code.
 // A second call starts the table over.
-void FENK_InitControllers(void) {
+void FENK_InitControllers(void)
+{
     memset(FENK_controller, 0, sizeof FENK_controller);
     memset(FENK_controllerkeys, 0, sizeof FENK_controllerkeys);
     int n = 0;
@@ -168,7 +177,8 @@ void FENK_InitControllers(void) {
 }
 
 // Reads the key states as they stand; refreshing them is FENK_GetKeys' work.
-void FENK_GetControllerKeys(int n, int *buttons, int *pressed) {
+void FENK_GetControllerKeys(int n, int *buttons, int *pressed)
+{
     if (!valid_controller(n) || FENK_controller[n].type != FENK_CONTROLLER_KEYS) return;
     s_controller &c = FENK_controller[n];
     int x, y;
@@ -180,7 +190,8 @@ void FENK_GetControllerKeys(int n, int *buttons, int *pressed) {
     c.oldbuttons = c.buttons;
 }
 
-void FENK_PollControllers(void) {
+void FENK_PollControllers(void)
+{
     int count = used_controllers();
     for (int n = 0; n < count; n++) {
         s_controller &c = FENK_controller[n];
@@ -196,7 +207,8 @@ void FENK_PollControllers(void) {
 
 // Key sets and joysticks merged into one word; axes count as directions only beyond
 // the dead zone.
-void FENK_GetAllControllers(int *buttons, int *pressed) {
+void FENK_GetAllControllers(int *buttons, int *pressed)
+{
     FENK_PollControllers();
     int word = 0;
     int count = used_controllers();
@@ -219,7 +231,8 @@ void FENK_GetAllControllers(int *buttons, int *pressed) {
     fenk_input_prevcontrollerkey = word;
 }
 
-int FENK_AddKeyController(int *keys16) {
+int FENK_AddKeyController(int *keys16)
+{
     int n = FENK_numcontrollers;
     if (!keys16) return -1;
     if (!valid_controller(n)) {
@@ -232,20 +245,23 @@ int FENK_AddKeyController(int *keys16) {
     return n;
 }
 
-int FENK_SetKeyController(int n, int *keys16) {
+int FENK_SetKeyController(int n, int *keys16)
+{
     if (!keys16 || !valid_controller(n)) return -1;
     set_keys(n, keys16);
     return 0;
 }
 
-void FENK_GetKeycode(int *code, int *changed) {
+void FENK_GetKeycode(int *code, int *changed)
+{
     int c = fenk_getkeycode();
     if (code) *code = c;
     if (changed) *changed = c != get(fenk_input_prevkeycode) ? 1 : 0;
     put(fenk_input_prevkeycode, c);
 }
 
-void FENK_GetKeys(int *keys, int *pressed) {
+void FENK_GetKeys(int *keys, int *pressed)
+{
     fenk_getkeys(keys, pressed);
     int k = FENK_joykey;
     if (keys) *keys = k;
@@ -254,7 +270,8 @@ void FENK_GetKeys(int *keys, int *pressed) {
 }
 
 // The platform calls write every output; a null one here is simply not wanted.
-void FENK_GetMouse(int *x, int *y, int *buttons) {
+void FENK_GetMouse(int *x, int *y, int *buttons)
+{
     int mx = x ? *x : 0, my = y ? *y : 0, b = 0;
     fenk_getmouse(&mx, &my, &b);
     if (x) *x = mx;
@@ -262,7 +279,8 @@ void FENK_GetMouse(int *x, int *y, int *buttons) {
     if (buttons) *buttons = b;
 }
 
-void FENK_GetMouseWheel(int *z, int *direction) {
+void FENK_GetMouseWheel(int *z, int *direction)
+{
     int wz = 0, dir = 0;
     fenk_getmousewheel(&wz, &dir);
     if (z) *z = wz;

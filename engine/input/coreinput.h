@@ -32,11 +32,11 @@ extern "C" {
 #define FENK_AXIS_DEADZONE 64
 
 typedef struct s_controller {
-    int32_t type;       /* FENK_CONTROLLER_*, 0 for an unused record */
-    int32_t device;     /* joystick number for joysticks, else 0 */
-    int32_t x;          /* -127..127 for keys and joysticks; mouse x for the mouse */
+    int32_t type;   /* FENK_CONTROLLER_*, 0 for an unused record */
+    int32_t device; /* joystick number for joysticks, else 0 */
+    int32_t x;      /* -127..127 for keys and joysticks; mouse x for the mouse */
     int32_t y;
-    int32_t z;          /* third and fourth joystick axes; 0 otherwise */
+    int32_t z; /* third and fourth joystick axes; 0 otherwise */
     int32_t r;
     int32_t buttons;    /* current bits (the key code itself for the key-code source) */
     int32_t oldbuttons; /* after FENK_GetControllerKeys: the bits of that read; after a

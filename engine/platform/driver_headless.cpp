@@ -47,7 +47,8 @@ int cursor_count;
 
 constexpr uint64_t audio_rate = 44100;
 
-uint64_t audio_frames_at(uint64_t num, uint64_t den) {
+uint64_t audio_frames_at(uint64_t num, uint64_t den)
+{
     return static_cast<uint64_t>(static_cast<unsigned __int128>(num) * audio_rate / (1000 * den));
 }
 
@@ -56,7 +57,8 @@ uint64_t audio_frames_at(uint64_t num, uint64_t den) {
 // own start, so a device opened late does not play the time before it at once.
 uint64_t audio_frames_seen;
 
-void clock_moved() {
+void clock_moved()
+{
     spin_reads = 0;
     const uint64_t audio_frames = audio_frames_at(clock_num, clock_den);
     if (audio_frames > audio_frames_seen)
@@ -64,20 +66,23 @@ void clock_moved() {
     audio_frames_seen = audio_frames;
 }
 
-void fail(const char *what) {
+void fail(const char *what)
+{
     printf("- ERROR: Headless host: %s\n", what);
     fflush(stdout);
     exit(1);
 }
 
-EGLDisplay platform_display(EGLenum platform, void *native) {
-    auto get = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+EGLDisplay platform_display(EGLenum platform, void *native)
+{
+    auto get =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!get) return EGL_NO_DISPLAY;
     return get(platform, native, nullptr);
 }
 
-bool initialise(EGLDisplay candidate) {
+bool initialise(EGLDisplay candidate)
+{
     if (candidate == EGL_NO_DISPLAY) return false;
     EGLint major = 0, minor = 0;
     if (!eglInitialize(candidate, &major, &minor)) return false;
@@ -87,7 +92,8 @@ bool initialise(EGLDisplay candidate) {
 
 // Mesa's surfaceless platform first; where it is missing, the first EGL device (a GPU
 // driver without Mesa's platforms).
-void open_display() {
+void open_display()
+{
     if (display != EGL_NO_DISPLAY) return;
     if (initialise(platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY))) return;
     auto query = reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
@@ -139,7 +145,8 @@ void present_from(unsigned int fbo) { present_fbo = fbo; }
 
 // Reads the frame into `target` (a byte offset when a pixel buffer is bound); true when
 // it came top row first.
-bool read_pixels(void *target) {
+bool read_pixels(void *target)
+{
     GLint bound = 0;
     if (glBindFramebufferEXT) {
         glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
@@ -156,23 +163,27 @@ bool read_pixels(void *target) {
 }
 
 // The pixels as the sink wants them, top row first, from rows read in either order.
-const unsigned char *top_first(const unsigned char *pixels, bool inverted, int width, int height) {
+const unsigned char *top_first(const unsigned char *pixels, bool inverted, int width, int height)
+{
     if (inverted) return pixels;
     const size_t row = static_cast<size_t>(width) * 4;
     topdown.resize(row * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y)
-        memcpy(&topdown[row * static_cast<size_t>(y)], &pixels[row * static_cast<size_t>(height - 1 - y)], row);
+        memcpy(&topdown[row * static_cast<size_t>(y)], &pixels[row * static_cast<size_t>(height - 1 - y)],
+               row);
     return topdown.data();
 }
 
-void read_frame_now(uint64_t frame, uint32_t millis) {
+void read_frame_now(uint64_t frame, uint32_t millis)
+{
     readback.resize(static_cast<size_t>(window_width) * 4 * static_cast<size_t>(window_height));
     const bool inverted = read_pixels(readback.data());
     frame_sink(window_width, window_height, top_first(readback.data(), inverted, window_width, window_height),
                frame, millis, frame_sink_user);
 }
 
-void release_ring() {
+void release_ring()
+{
     if (ring[0] && context != EGL_NO_CONTEXT) glDeleteBuffers(ring_size, ring);
     for (GLuint &buffer : ring) buffer = 0;
     ring_bytes = 0;
@@ -180,7 +191,8 @@ void release_ring() {
 }
 
 // Starts reading the frame into the next buffer of the ring; the slot it went to.
-int start_read() {
+int start_read()
+{
     const size_t bytes = static_cast<size_t>(window_width) * 4 * static_cast<size_t>(window_height);
     if (!ring[0]) glGenBuffers(ring_size, ring);
     const int slot = ring_next;
@@ -201,7 +213,8 @@ int start_read() {
 
 // Hands the deferred frame, if any, to the sink. Its pixel buffer is only mapped now, so
 // the read has had all the time since its presentation to finish.
-void deliver_pending() {
+void deliver_pending()
+{
     if (!pending.waiting) return;
     pending.waiting = false;
     if (!frame_sink) return;
@@ -221,7 +234,8 @@ void deliver_pending() {
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
 }
 
-void present_frame(bool drawn, uint32_t millis) {
+void present_frame(bool drawn, uint32_t millis)
+{
     if (!defer_frames || window_readback || !can_defer()) {
         if (drawn)
             read_frame_now(frames_presented, millis);
@@ -232,11 +246,13 @@ void present_frame(bool drawn, uint32_t millis) {
     // The drawing of this frame starts before the sink's work on the last one.
     if (drawn) glFlush();
     deliver_pending();
-    pending = Pending{true, drawn, drawn ? start_read() : 0, window_width, window_height, frames_presented, millis};
+    pending =
+        Pending{true, drawn, drawn ? start_read() : 0, window_width, window_height, frames_presented, millis};
 }
 
 // The engine never scissors, so an empty scissor box is free to stand for "not drawn".
-void clip_everything(bool on) {
+void clip_everything(bool on)
+{
     if (context == EGL_NO_CONTEXT) return;
     if (on) {
         glScissor(0, 0, 0, 0);
@@ -248,22 +264,33 @@ void clip_everything(bool on) {
 
 bool drawing() { return frames_presented >= draw_from; }
 
-}  // namespace
+} // namespace
 
 // ---- Window and context ----
 
-void fenk_initwindow(int width, int height, int flags) {
-    (void)flags;  // there is no screen to take over
-    fenk_closewindow();  // a second start-up replaces the window instead of leaking it
+void fenk_initwindow(int width, int height, int flags)
+{
+    (void)flags;        // there is no screen to take over
+    fenk_closewindow(); // a second start-up replaces the window instead of leaking it
     window_width = width > 0 ? width : 1;
     window_height = height > 0 ? height : 1;
     open_display();
     if (!eglBindAPI(EGL_OPENGL_API)) fail("no desktop OpenGL through EGL.");
 
-    const EGLint config_attribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
-                                     EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                     EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                                     EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24,
+    const EGLint config_attribs[] = {EGL_SURFACE_TYPE,
+                                     EGL_PBUFFER_BIT,
+                                     EGL_RENDERABLE_TYPE,
+                                     EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE,
+                                     8,
+                                     EGL_GREEN_SIZE,
+                                     8,
+                                     EGL_BLUE_SIZE,
+                                     8,
+                                     EGL_ALPHA_SIZE,
+                                     8,
+                                     EGL_DEPTH_SIZE,
+                                     24,
                                      EGL_NONE};
     EGLConfig config;
     EGLint count = 0;
@@ -288,7 +315,8 @@ void fenk_initwindow(int width, int height, int flags) {
     fenk_presentfrom = window_readback ? nullptr : present_from;
 }
 
-void fenk_closewindow(void) {
+void fenk_closewindow(void)
+{
     if (display == EGL_NO_DISPLAY) return;
     if (context != EGL_NO_CONTEXT) {
         deliver_pending();
@@ -302,7 +330,8 @@ void fenk_closewindow(void) {
     surface = EGL_NO_SURFACE;
 }
 
-void fenk_swapbuffers(void) {
+void fenk_swapbuffers(void)
+{
     if (surface == EGL_NO_SURFACE) return;
     if (frame_sink) present_frame(drawing(), static_cast<uint32_t>(clock_num / clock_den));
     present_fbo = 0;
@@ -313,11 +342,10 @@ void fenk_swapbuffers(void) {
     clock_moved();
 }
 
-void FENK_SetTitle(const char *text) {
-    snprintf(title, sizeof(title), "%s", text ? text : "");
-}
+void FENK_SetTitle(const char *text) { snprintf(title, sizeof(title), "%s", text ? text : ""); }
 
-unsigned int FENK_GetMillis(void) {
+unsigned int FENK_GetMillis(void)
+{
     if (++spin_reads > FENK_HEADLESS_SPINREADS) {
         if (frame_rate > 0)
             clock_num = (clock_num / 1000 + 1) * 1000;
@@ -328,7 +356,8 @@ unsigned int FENK_GetMillis(void) {
     return static_cast<unsigned int>(clock_num / clock_den);
 }
 
-void GetDesktopResolution(int &width, int &height) {
+void GetDesktopResolution(int &width, int &height)
+{
     // A headless machine stands for the screen the show is made for.
     width = 1920;
     height = 1080;
@@ -336,12 +365,14 @@ void GetDesktopResolution(int &width, int &height) {
 
 // ---- Raw input ----
 
-void fenk_getkeys(int *, int *) {
+void fenk_getkeys(int *, int *)
+{
     for (int code = 0; code < FENK_NUMKEYS; ++code) FENK_keys[code] = key_held[code] ? 0x8000 : 0;
     FENK_joykey = fenk_keymask(FENK_keys);
 }
 
-void fenk_getmouse(int *x, int *y, int *buttons) {
+void fenk_getmouse(int *x, int *y, int *buttons)
+{
     // The headless window's client area starts at the screen's origin.
     if (fenk_input_mouse_mode == 0 || fenk_input_mouse_mode == 1) {
         fenk_mouse_x = cursor_x;
@@ -352,7 +383,8 @@ void fenk_getmouse(int *x, int *y, int *buttons) {
     *buttons = fenk_mouse_buttons;
 }
 
-void fenk_setmouse(int x, int y) {
+void fenk_setmouse(int x, int y)
+{
     cursor_x = x;
     cursor_y = y;
 }
@@ -367,44 +399,52 @@ int fenk_joystickconnected(int) { return 0; }
 
 int fenk_initjoystick(int id) { return id; }
 
-int fenk_polljoystick(int, int *x, int *y, int *z, int *r, int *buttons) {
+int fenk_polljoystick(int, int *x, int *y, int *z, int *r, int *buttons)
+{
     *x = *y = *z = *r = *buttons = 0;
     return 0;
 }
 
 // ---- Control by programs and tests ----
 
-void fenk_headless_setframesink(fenk_headless_framesink sink, void *user) {
-    if (context != EGL_NO_CONTEXT) deliver_pending();  // the old sink's frame
+void fenk_headless_setframesink(fenk_headless_framesink sink, void *user)
+{
+    if (context != EGL_NO_CONTEXT) deliver_pending(); // the old sink's frame
     frame_sink = sink;
     frame_sink_user = user;
 }
 
-void fenk_headless_deferframes(int on) {
+void fenk_headless_deferframes(int on)
+{
     if (!on && context != EGL_NO_CONTEXT) deliver_pending();
     defer_frames = on != 0;
 }
 
-void fenk_headless_flushframes(void) {
+void fenk_headless_flushframes(void)
+{
     if (context != EGL_NO_CONTEXT) deliver_pending();
 }
 
-void fenk_headless_drawfrom(uint64_t frame) {
+void fenk_headless_drawfrom(uint64_t frame)
+{
     draw_from = frame;
     clip_everything(!drawing());
 }
 
-void fenk_headless_setclock(uint64_t millis) {
+void fenk_headless_setclock(uint64_t millis)
+{
     clock_num = millis * clock_den;
     clock_moved();
 }
 
-void fenk_headless_advanceclock(uint64_t millis) {
+void fenk_headless_advanceclock(uint64_t millis)
+{
     clock_num += millis * clock_den;
     clock_moved();
 }
 
-void fenk_headless_setframerate(int fps) {
+void fenk_headless_setframerate(int fps)
+{
     const uint64_t den = fps > 0 ? static_cast<uint64_t>(fps) : 1;
     clock_num = static_cast<uint64_t>(static_cast<unsigned __int128>(clock_num) * den / clock_den);
     clock_den = den;
@@ -420,7 +460,8 @@ uint64_t fenk_headless_audioframes(void) { return audio_frames_at(clock_num, clo
 
 const char *fenk_headless_title(void) { return title; }
 
-void fenk_headless_windowsize(int *width, int *height) {
+void fenk_headless_windowsize(int *width, int *height)
+{
     *width = window_width;
     *height = window_height;
 }
@@ -429,7 +470,8 @@ int fenk_headless_windowopen(void) { return context != EGL_NO_CONTEXT; }
 
 int fenk_headless_cursorcount(void) { return cursor_count; }
 
-void fenk_headless_key(int vk, int down) {
+void fenk_headless_key(int vk, int down)
+{
     key_held[vk & 0xFF] = down != 0;
     if (down)
         fenk_rawinput_keydown(static_cast<unsigned int>(vk));
@@ -437,7 +479,8 @@ void fenk_headless_key(int vk, int down) {
         fenk_rawinput_keyup(static_cast<unsigned int>(vk));
 }
 
-void fenk_headless_mousemove(int x, int y) {
+void fenk_headless_mousemove(int x, int y)
+{
     cursor_x = x;
     cursor_y = y;
 }

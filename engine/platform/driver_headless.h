@@ -26,8 +26,8 @@ extern "C" {
  * valid during the call, or is NULL for a frame that was not drawn (see
  * fenk_headless_drawfrom). frame counts presented frames from 0; millis is the clock
  * at presentation. */
-typedef void (*fenk_headless_framesink)(int width, int height, const unsigned char *rgba,
-                                        uint64_t frame, uint32_t millis, void *user);
+typedef void (*fenk_headless_framesink)(int width, int height, const unsigned char *rgba, uint64_t frame,
+                                        uint32_t millis, void *user);
 
 /* Runs coremain on the calling thread with the given arguments and returns its result. */
 int fenk_headless_run(int argc, char **argv);

@@ -3,9 +3,10 @@
 #include "platform/driver_headless.h"
 #include "platform/rawinput.h"
 
-int fenk_headless_run(int argc, char **argv) {
+int fenk_headless_run(int argc, char **argv)
+{
     fenk_rawinput_resetmouse();
     const int result = coremain(argc, argv);
-    fenk_headless_flushframes();  // a program that leaves its window open
+    fenk_headless_flushframes(); // a program that leaves its window open
     return result;
 }

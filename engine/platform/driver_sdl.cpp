@@ -50,9 +50,9 @@ static int fullscreen;
 typedef struct s_joyslot {
     int connected;
     int numbuttons;
-    int axis[4];         // 0..65535, centre 32767 or 32768
-    int pov;             // hundredths of a degree, 65535 centred
-    int buttons;         // bit n: button n held
+    int axis[4]; // 0..65535, centre 32767 or 32768
+    int pov;     // hundredths of a degree, 65535 centred
+    int buttons; // bit n: button n held
 } s_joyslot;
 static s_joyslot joysticks[FENK_SDL_MAXJOYSTICKS];
 static SDL_Joystick *joydevices[FENK_SDL_MAXJOYSTICKS];
@@ -99,8 +99,7 @@ int main(int argc, char **argv)
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
-    window = SDL_CreateWindow("FENK Application", 0, 0, 10, 10,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    window = SDL_CreateWindow("FENK Application", 0, 0, 10, 10, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
         // Nothing can be shown without the window: stop here rather than run a
         // show that draws nowhere.
@@ -130,10 +129,7 @@ int main(int argc, char **argv)
     return load(&showresult);
 }
 
-SDL_Window *fenk_sdl_window(void)
-{
-    return window;
-}
+SDL_Window *fenk_sdl_window(void) { return window; }
 
 // ---------------------------------------------------------------------------
 // Work posted to the main thread
@@ -145,13 +141,11 @@ void fenk_sdl_runonmain(void (*fn)(void *), void *arg)
         return;
     }
     SDL_LockMutex(requestlock);
-    while (requestfn)
-        SDL_CondWait(requestcond, requestlock);
+    while (requestfn) SDL_CondWait(requestcond, requestlock);
     requestfn = fn;
     requestarg = arg;
     unsigned ticket = ++requestsposted;
-    while (requestsdone < ticket)
-        SDL_CondWait(requestcond, requestlock);
+    while (requestsdone < ticket) SDL_CondWait(requestcond, requestlock);
     SDL_UnlockMutex(requestlock);
 }
 
@@ -174,8 +168,7 @@ static int runrequest(void)
     void (*fn)(void *) = requestfn;
     void *arg = requestarg;
     SDL_UnlockMutex(requestlock);
-    if (!fn)
-        return 0;
+    if (!fn) return 0;
     // Whatever the caller queued before posting is handled before its request.
     drainevents();
     fn(arg);
@@ -193,8 +186,7 @@ static void pump(void)
     while (!__atomic_load_n(&showdone, __ATOMIC_ACQUIRE)) {
         int busy = drainevents();
         busy |= runrequest();
-        if (!busy)
-            SDL_Delay(1);
+        if (!busy) SDL_Delay(1);
     }
 }
 
@@ -203,8 +195,7 @@ static void pump(void)
 // given back first, since an X server keeps a mode change after its client is gone.
 static void leave(void)
 {
-    if (fullscreen)
-        SDL_SetWindowFullscreen(window, 0);
+    if (fullscreen) SDL_SetWindowFullscreen(window, 0);
     fflush(stdout);
     fflush(stderr);
     _exit(0);
@@ -215,16 +206,11 @@ static void leave(void)
 
 int fenk_sdl_virtualkey(int sdlkey)
 {
-    if (sdlkey >= 'a' && sdlkey <= 'z')
-        return sdlkey - 'a' + 0x41;
-    if (sdlkey >= '0' && sdlkey <= '9')
-        return sdlkey;
-    if (sdlkey >= SDLK_F1 && sdlkey <= SDLK_F12)
-        return 0x70 + (sdlkey - SDLK_F1);
-    if (sdlkey >= SDLK_F13 && sdlkey <= SDLK_F24)
-        return 0x7C + (sdlkey - SDLK_F13);
-    if (sdlkey >= SDLK_KP_1 && sdlkey <= SDLK_KP_9)
-        return 0x61 + (sdlkey - SDLK_KP_1);
+    if (sdlkey >= 'a' && sdlkey <= 'z') return sdlkey - 'a' + 0x41;
+    if (sdlkey >= '0' && sdlkey <= '9') return sdlkey;
+    if (sdlkey >= SDLK_F1 && sdlkey <= SDLK_F12) return 0x70 + (sdlkey - SDLK_F1);
+    if (sdlkey >= SDLK_F13 && sdlkey <= SDLK_F24) return 0x7C + (sdlkey - SDLK_F13);
+    if (sdlkey >= SDLK_KP_1 && sdlkey <= SDLK_KP_9) return 0x61 + (sdlkey - SDLK_KP_1);
     switch (sdlkey) {
     case SDLK_BACKSPACE: return 0x08;
     case SDLK_TAB: return 0x09;
@@ -281,23 +267,20 @@ int fenk_sdl_virtualkey(int sdlkey)
 // Window messages carry Shift, Control and Alt without their side.
 static int sidelesskey(int vk)
 {
-    if (vk >= 0xA0 && vk <= 0xA5)
-        return 0x10 + (vk - 0xA0) / 2;
+    if (vk >= 0xA0 && vk <= 0xA5) return 0x10 + (vk - 0xA0) / 2;
     return vk;
 }
 
 static void keyevent(const SDL_KeyboardEvent *key)
 {
     int vk = fenk_sdl_virtualkey(key->keysym.sym);
-    if (!vk)
-        return;
+    if (!vk) return;
     int down = key->type == SDL_KEYDOWN;
     store(&keyheld[vk], down);
     // Alt, F10 and keys struck while Alt is held are system keys on Windows:
     // they never reach the window procedure's key table or key code.
     int alt = load(&keyheld[0xA4]) || load(&keyheld[0xA5]) || vk == 0xA4 || vk == 0xA5;
-    if (alt || vk == 0x79)
-        return;
+    if (alt || vk == 0x79) return;
     if (down)
         fenk_rawinput_keydown(sidelesskey(vk));
     else
@@ -317,8 +300,7 @@ static int buttonbit(int button)
 static int joyslot(SDL_JoystickID instance)
 {
     for (int i = 0; i < FENK_SDL_MAXJOYSTICKS; i++)
-        if (joydevices[i] && SDL_JoystickInstanceID(joydevices[i]) == instance)
-            return i;
+        if (joydevices[i] && SDL_JoystickInstanceID(joydevices[i]) == instance) return i;
     return -1;
 }
 
@@ -339,10 +321,7 @@ static int hatangle(Uint8 hat)
 }
 
 // SDL axes run -32768..32767; the Windows range is 0..65535.
-static int rawaxis(Sint16 value)
-{
-    return (int)value + 32768;
-}
+static int rawaxis(Sint16 value) { return (int)value + 32768; }
 
 static void readjoystick(int slot)
 {
@@ -351,13 +330,12 @@ static void readjoystick(int slot)
     int axes = SDL_JoystickNumAxes(joystick);
     for (int i = 0; i < 4; i++)
         store(&shared->axis[i], i < axes ? rawaxis(SDL_JoystickGetAxis(joystick, i)) : 32767);
-    store(&shared->pov, SDL_JoystickNumHats(joystick) > 0
-                            ? hatangle(SDL_JoystickGetHat(joystick, 0)) : FENK_JOYSTICK_POV_CENTERED);
+    store(&shared->pov, SDL_JoystickNumHats(joystick) > 0 ? hatangle(SDL_JoystickGetHat(joystick, 0))
+                                                          : FENK_JOYSTICK_POV_CENTERED);
     int buttons = 0;
     int count = SDL_JoystickNumButtons(joystick);
     for (int i = 0; i < count && i < 32; i++)
-        if (SDL_JoystickGetButton(joystick, i))
-            buttons |= 1 << i;
+        if (SDL_JoystickGetButton(joystick, i)) buttons |= 1 << i;
     store(&shared->buttons, buttons);
     store(&shared->numbuttons, count);
 }
@@ -365,11 +343,9 @@ static void readjoystick(int slot)
 static void joystickadded(int device)
 {
     for (int i = 0; i < FENK_SDL_MAXJOYSTICKS; i++) {
-        if (joydevices[i])
-            continue;
+        if (joydevices[i]) continue;
         joydevices[i] = SDL_JoystickOpen(device);
-        if (!joydevices[i])
-            return;
+        if (!joydevices[i]) return;
         readjoystick(i);
         store(&joysticks[i].connected, 1);
         return;
@@ -379,8 +355,7 @@ static void joystickadded(int device)
 static void joystickremoved(SDL_JoystickID instance)
 {
     int slot = joyslot(instance);
-    if (slot < 0)
-        return;
+    if (slot < 0) return;
     store(&joysticks[slot].connected, 0);
     SDL_JoystickClose(joydevices[slot]);
     joydevices[slot] = NULL;
@@ -389,21 +364,16 @@ static void joystickremoved(SDL_JoystickID instance)
 static void handleevent(const SDL_Event *event)
 {
     switch (event->type) {
-    case SDL_QUIT:
-        leave();
-        break;
+    case SDL_QUIT: leave(); break;
     case SDL_WINDOWEVENT:
-        if (event->window.event == SDL_WINDOWEVENT_CLOSE)
-            leave();
+        if (event->window.event == SDL_WINDOWEVENT_CLOSE) leave();
         if (event->window.event == SDL_WINDOWEVENT_MOVED) {
             store(&clientx, event->window.data1);
             store(&clienty, event->window.data2);
         }
         break;
     case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        keyevent(&event->key);
-        break;
+    case SDL_KEYUP: keyevent(&event->key); break;
     case SDL_MOUSEMOTION:
         store(&pointerx, event->motion.x);
         store(&pointery, event->motion.y);
@@ -418,29 +388,21 @@ static void handleevent(const SDL_Event *event)
     case SDL_MOUSEWHEEL: {
         // Sideways scrolling is a separate message on Windows, which the show ignores.
         int delta = event->wheel.y;
-        if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
-            delta = -delta;
-        if (delta)
-            fenk_rawinput_wheel(delta);
+        if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED) delta = -delta;
+        if (delta) fenk_rawinput_wheel(delta);
         break;
     }
-    case SDL_JOYDEVICEADDED:
-        joystickadded(event->jdevice.which);
-        break;
-    case SDL_JOYDEVICEREMOVED:
-        joystickremoved(event->jdevice.which);
-        break;
+    case SDL_JOYDEVICEADDED: joystickadded(event->jdevice.which); break;
+    case SDL_JOYDEVICEREMOVED: joystickremoved(event->jdevice.which); break;
     case SDL_JOYAXISMOTION:
     case SDL_JOYHATMOTION:
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP: {
         int slot = joyslot(event->jaxis.which);
-        if (slot >= 0)
-            readjoystick(slot);
+        if (slot >= 0) readjoystick(slot);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -462,22 +424,19 @@ static void applycursor(void)
 static int switchfullscreen(int width, int height)
 {
     int display = SDL_GetWindowDisplayIndex(window);
-    if (display < 0)
-        return 0;
+    if (display < 0) return 0;
     SDL_DisplayMode chosen;
     int found = 0;
     int modes = SDL_GetNumDisplayModes(display);
     for (int i = 0; i < modes; i++) {
         SDL_DisplayMode mode;
-        if (SDL_GetDisplayMode(display, i, &mode) != 0 || mode.w != width || mode.h != height)
-            continue;
+        if (SDL_GetDisplayMode(display, i, &mode) != 0 || mode.w != width || mode.h != height) continue;
         if (!found || mode.refresh_rate == 60) {
             chosen = mode;
             found = 1;
         }
     }
-    if (!found || SDL_SetWindowDisplayMode(window, &chosen) != 0)
-        return 0;
+    if (!found || SDL_SetWindowDisplayMode(window, &chosen) != 0) return 0;
     if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
         SDL_SetWindowFullscreen(window, 0);
         return 0;
@@ -491,8 +450,7 @@ static void setupwindow(void *arg)
     SDL_SetWindowSize(window, setup->width, setup->height);
     // The window's outer corner at (10, 10), where the frame is known.
     int top = 0, left = 0;
-    if (SDL_GetWindowBordersSize(window, &top, &left, NULL, NULL) != 0)
-        top = left = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, NULL, NULL) != 0) top = left = 0;
     SDL_SetWindowPosition(window, 10 + left, 10 + top);
     SDL_ShowWindow(window);
     if (setup->fullscreen && switchfullscreen(setup->width, setup->height)) {
@@ -514,8 +472,7 @@ void fenk_initwindow(int width, int height, int flags)
     fenk_sdl_runonmain(setupwindow, &setup);
 
     context = SDL_GL_CreateContext(window);
-    if (context)
-        SDL_GL_MakeCurrent(window, context);
+    if (context) SDL_GL_MakeCurrent(window, context);
 
     fenk_startglew();
 }
@@ -523,30 +480,17 @@ void fenk_initwindow(int width, int height, int flags)
 void fenk_closewindow(void)
 {
     SDL_GL_MakeCurrent(window, NULL);
-    if (context)
-        SDL_GL_DeleteContext(context);
+    if (context) SDL_GL_DeleteContext(context);
     context = NULL;
 }
 
-void fenk_swapbuffers(void)
-{
-    SDL_GL_SwapWindow(window);
-}
+void fenk_swapbuffers(void) { SDL_GL_SwapWindow(window); }
 
-static void settitle(void *text)
-{
-    SDL_SetWindowTitle(window, (const char *)text);
-}
+static void settitle(void *text) { SDL_SetWindowTitle(window, (const char *)text); }
 
-void FENK_SetTitle(const char *text)
-{
-    fenk_sdl_runonmain(settitle, (void *)(text ? text : ""));
-}
+void FENK_SetTitle(const char *text) { fenk_sdl_runonmain(settitle, (void *)(text ? text : "")); }
 
-unsigned int FENK_GetMillis(void)
-{
-    return SDL_GetTicks();
-}
+unsigned int FENK_GetMillis(void) { return SDL_GetTicks(); }
 
 static void desktopsize(void *arg)
 {
@@ -574,13 +518,10 @@ void fenk_getkeys(int *unused1, int *unused2)
     (void)unused1;
     (void)unused2;
     int held[256];
-    for (int code = 0; code < 256; code++)
-        held[code] = load(&keyheld[code]);
+    for (int code = 0; code < 256; code++) held[code] = load(&keyheld[code]);
     for (int side = 0xA0; side <= 0xA5; side++)
-        if (held[side])
-            held[sidelesskey(side)] = 1;
-    for (int code = 0; code < 256; code++)
-        store(&FENK_keys[code], held[code] ? 0x8000 : 0);
+        if (held[side]) held[sidelesskey(side)] = 1;
+    for (int code = 0; code < 256; code++) store(&FENK_keys[code], held[code] ? 0x8000 : 0);
     store(&FENK_joykey, fenk_keymask(FENK_keys));
 }
 
@@ -634,24 +575,17 @@ void fenk_hidemouse(void)
 }
 
 // As many as the Windows joystick service numbers, whether or not plugged.
-int fenk_getnumjoysticks(void)
-{
-    return FENK_SDL_MAXJOYSTICKS;
-}
+int fenk_getnumjoysticks(void) { return FENK_SDL_MAXJOYSTICKS; }
 
 // An id outside the slots counts as connected and fails to poll, as a Windows
 // query error other than "unplugged" does.
 int fenk_joystickconnected(int id)
 {
-    if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS)
-        return 1;
+    if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS) return 1;
     return load(&joysticks[id].connected);
 }
 
-int fenk_initjoystick(int id)
-{
-    return id;
-}
+int fenk_initjoystick(int id) { return id; }
 
 int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
 {

@@ -66,8 +66,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
     SetMyProcessDpiAware();
 
     dwExStyle = FENK_WIN32_EXSTYLE;
-    winhandle = CreateWindowExA(dwExStyle, "FENK", "FENK Application", WS_OVERLAPPEDWINDOW,
-                                0, 0, 10, 10, NULL, NULL, wc.hInstance, NULL);
+    winhandle = CreateWindowExA(dwExStyle, "FENK", "FENK Application", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10,
+                                NULL, NULL, wc.hInstance, NULL);
     if (!winhandle) {
         // Nothing can be shown without the window: stop here rather than run a
         // show whose every window call fails.
@@ -81,8 +81,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
     quitting = CreateEventA(NULL, TRUE, FALSE, NULL);
     if (quitting) {
         HANDLE guard = CreateThread(NULL, 0, watchdog, NULL, 0, NULL);
-        if (guard)
-            CloseHandle(guard);
+        if (guard) CloseHandle(guard);
     }
 
     fenkthread = CreateThread(NULL, 0, showthread, NULL, 0, NULL);
@@ -96,14 +95,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
             Sleep(1);
             continue;
         }
-        if (msg.message == WM_QUIT)
-            break;
+        if (msg.message == WM_QUIT) break;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
 
-    if (quitting)
-        SetEvent(quitting);
+    if (quitting) SetEvent(quitting);
     // The show thread never outlives the window, and a close ends the show wherever
     // it is: the whole process stops here, with only the output flushed. Neither
     // cutting the show thread off (it may hold the heap's, the GL driver's or the
@@ -126,12 +123,8 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
         // The window is already on its way out; destroying it again from inside
         // its own destruction would only recurse.
         return 0;
-    case WM_KEYDOWN:
-        fenk_rawinput_keydown((unsigned int)wparam);
-        return 0;
-    case WM_KEYUP:
-        fenk_rawinput_keyup((unsigned int)wparam);
-        return 0;
+    case WM_KEYDOWN: fenk_rawinput_keydown((unsigned int)wparam); return 0;
+    case WM_KEYUP: fenk_rawinput_keyup((unsigned int)wparam); return 0;
     case WM_SETCURSOR:
         if (__atomic_load_n(&fenk_mouse_windowhide, __ATOMIC_RELAXED) && LOWORD(lparam) == HTCLIENT) {
             SetCursor(NULL);
@@ -139,22 +132,13 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
         }
         break;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        fenk_rawinput_button(FENK_MOUSE_LEFT, message == WM_LBUTTONDOWN);
-        return 0;
+    case WM_LBUTTONUP: fenk_rawinput_button(FENK_MOUSE_LEFT, message == WM_LBUTTONDOWN); return 0;
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        fenk_rawinput_button(FENK_MOUSE_RIGHT, message == WM_RBUTTONDOWN);
-        return 0;
+    case WM_RBUTTONUP: fenk_rawinput_button(FENK_MOUSE_RIGHT, message == WM_RBUTTONDOWN); return 0;
     case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        fenk_rawinput_button(FENK_MOUSE_MIDDLE, message == WM_MBUTTONDOWN);
-        return 0;
-    case WM_MOUSEWHEEL:
-        fenk_rawinput_wheel((short)HIWORD(wparam));
-        return 0;
-    default:
-        break;
+    case WM_MBUTTONUP: fenk_rawinput_button(FENK_MOUSE_MIDDLE, message == WM_MBUTTONDOWN); return 0;
+    case WM_MOUSEWHEEL: fenk_rawinput_wheel((short)HIWORD(wparam)); return 0;
+    default: break;
     }
     return DefWindowProcA(window, message, wparam, lparam);
 }
@@ -235,20 +219,11 @@ void fenk_closewindow(void)
     ReleaseDC(winhandle, hdc);
 }
 
-void fenk_swapbuffers(void)
-{
-    SwapBuffers(hdc);
-}
+void fenk_swapbuffers(void) { SwapBuffers(hdc); }
 
-void FENK_SetTitle(const char *text)
-{
-    SetWindowTextA(winhandle, text);
-}
+void FENK_SetTitle(const char *text) { SetWindowTextA(winhandle, text); }
 
-unsigned int FENK_GetMillis(void)
-{
-    return GetTickCount();
-}
+unsigned int FENK_GetMillis(void) { return GetTickCount(); }
 
 void GetDesktopResolution(int &width, int &height)
 {
@@ -262,12 +237,10 @@ void GetDesktopResolution(int &width, int &height)
 void SetMyProcessDpiAware(void)
 {
     HMODULE user32 = LoadLibraryA("user32.dll");
-    if (!user32)
-        return;
+    if (!user32) return;
     typedef BOOL(WINAPI * dpiaware_fn)(void);
     dpiaware_fn dpiaware = (dpiaware_fn)(void (*)(void))GetProcAddress(user32, "SetProcessDPIAware");
-    if (dpiaware)
-        dpiaware();
+    if (dpiaware) dpiaware();
     FreeLibrary(user32);
 }
 
@@ -278,8 +251,7 @@ void fenk_getkeys(int *unused1, int *unused2)
 {
     (void)unused1;
     (void)unused2;
-    for (int code = 0; code < 256; code++)
-        store(&FENK_keys[code], GetAsyncKeyState(code) & 0x8000);
+    for (int code = 0; code < 256; code++) store(&FENK_keys[code], GetAsyncKeyState(code) & 0x8000);
     store(&FENK_joykey, fenk_keymask(FENK_keys));
 }
 
@@ -288,8 +260,7 @@ void fenk_getmouse(int *x, int *y, int *buttons)
     int mode = load(&fenk_input_mouse_mode);
     POINT point;
     GetCursorPos(&point);
-    if (mode == 0)
-        ScreenToClient(winhandle, &point);
+    if (mode == 0) ScreenToClient(winhandle, &point);
     if (mode == 0 || mode == 1) {
         store(&fenk_mouse_x, point.x);
         store(&fenk_mouse_y, point.y);
@@ -306,20 +277,11 @@ void fenk_setmouse(int x, int y)
     SetCursorPos(point.x, point.y);
 }
 
-void fenk_showmouse(void)
-{
-    ShowCursor(TRUE);
-}
+void fenk_showmouse(void) { ShowCursor(TRUE); }
 
-void fenk_hidemouse(void)
-{
-    ShowCursor(FALSE);
-}
+void fenk_hidemouse(void) { ShowCursor(FALSE); }
 
-int fenk_getnumjoysticks(void)
-{
-    return (int)joyGetNumDevs();
-}
+int fenk_getnumjoysticks(void) { return (int)joyGetNumDevs(); }
 
 int fenk_joystickconnected(int id)
 {
@@ -327,10 +289,7 @@ int fenk_joystickconnected(int id)
     return joyGetPos((UINT)id, &info) != JOYERR_UNPLUGGED;
 }
 
-int fenk_initjoystick(int id)
-{
-    return id;
-}
+int fenk_initjoystick(int id) { return id; }
 
 int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
 {

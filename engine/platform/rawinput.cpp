@@ -23,21 +23,20 @@ template <typename T> void put(T &word, T value) { __atomic_store_n(&word, value
 template <typename T> T get(const T &word) { return __atomic_load_n(&word, __ATOMIC_RELAXED); }
 
 struct MaskKey {
-  int bit;
-  int vk;
+    int bit;
+    int vk;
 };
 
 // In bit order; several keys may share a bit.
 constexpr MaskKey mask_keys[] = {
-    {0x0001, 0x26}, {0x0002, 0x28}, {0x0004, 0x25}, {0x0008, 0x27}, {0x0010, 0x20},
-    {0x0020, 0x11}, {0x0040, 0x10}, {0x0080, 0x12}, {0x0080, 0x43}, {0x0100, 0x5A},
-    {0x0400, 0x58}, {0x1000, 0x0D}, {0x1000, 0x31}, {0x2000, 0x08}, {0x2000, 0x2E},
-    {0x2000, 0x32}, {0x4000, 0x09}, {0x8000, 0x1B},
+    {0x0001, 0x26}, {0x0002, 0x28}, {0x0004, 0x25}, {0x0008, 0x27}, {0x0010, 0x20}, {0x0020, 0x11},
+    {0x0040, 0x10}, {0x0080, 0x12}, {0x0080, 0x43}, {0x0100, 0x5A}, {0x0400, 0x58}, {0x1000, 0x0D},
+    {0x1000, 0x31}, {0x2000, 0x08}, {0x2000, 0x2E}, {0x2000, 0x32}, {0x4000, 0x09}, {0x8000, 0x1B},
 };
 
 struct KeyCode {
-  int vk;
-  int code;
+    int vk;
+    int code;
 };
 
 constexpr KeyCode key_codes[] = {
@@ -51,150 +50,162 @@ constexpr int vk_f1 = 0x70, vk_f12 = 0x7B, code_f1 = 0xF030;
 // Key-mask bit of each joystick button, per layout; 0 = ignored.
 constexpr int button_bits[3][14] = {
     {0x0010, 0x0020, 0x0040, 0x0080, 0x0100, 0x0400, 0x2000, 0x1000, 0x4000, 0x4000},
-    {0x0040, 0x0010, 0x0020, 0x0080, 0x0100, 0x0400, 0x0200, 0x0800, 0x1000, 0x2000,
-     0x4000, 0x4000, 0x8000, 0x1000},
-    {0x0080, 0x0020, 0x0010, 0x0040, 0x0200, 0x0800, 0x0100, 0x0400, 0x1000, 0x2000,
-     0x4000, 0x4000},
+    {0x0040, 0x0010, 0x0020, 0x0080, 0x0100, 0x0400, 0x0200, 0x0800, 0x1000, 0x2000, 0x4000, 0x4000, 0x8000,
+     0x1000},
+    {0x0080, 0x0020, 0x0010, 0x0040, 0x0200, 0x0800, 0x0100, 0x0400, 0x1000, 0x2000, 0x4000, 0x4000},
 };
 
-}  // namespace
+} // namespace
 
-int fenk_keymask(const int *keys) {
-  int mask = 0;
-  for (const MaskKey &k : mask_keys)
-    if (keys[k.vk]) mask |= k.bit;
-  return mask;
+int fenk_keymask(const int *keys)
+{
+    int mask = 0;
+    for (const MaskKey &k : mask_keys)
+        if (keys[k.vk]) mask |= k.bit;
+    return mask;
 }
 
-int fenk_translatekeycode(int vk) {
-  for (const KeyCode &k : key_codes)
-    if (k.vk == vk) return k.code;
-  if (vk >= vk_f1 && vk <= vk_f12) return code_f1 + (vk - vk_f1);
-  return vk;
+int fenk_translatekeycode(int vk)
+{
+    for (const KeyCode &k : key_codes)
+        if (k.vk == vk) return k.code;
+    if (vk >= vk_f1 && vk <= vk_f12) return code_f1 + (vk - vk_f1);
+    return vk;
 }
 
-int fenk_untranslatekeycode(int code) {
-  for (const KeyCode &k : key_codes)
-    if (k.code == code) return k.vk;
-  if (code >= code_f1 && code <= code_f1 + (vk_f12 - vk_f1)) return vk_f1 + (code - code_f1);
-  return -1;
+int fenk_untranslatekeycode(int code)
+{
+    for (const KeyCode &k : key_codes)
+        if (k.code == code) return k.vk;
+    if (code >= code_f1 && code <= code_f1 + (vk_f12 - vk_f1)) return vk_f1 + (code - code_f1);
+    return -1;
 }
 
-void fenk_rawinput_keydown(unsigned int wparam) {
-  int k = wparam & 0xFF;
-  put(FENK_keys[k], 1);
-  put(fenk_keycode, k);
+void fenk_rawinput_keydown(unsigned int wparam)
+{
+    int k = wparam & 0xFF;
+    put(FENK_keys[k], 1);
+    put(fenk_keycode, k);
 }
 
-void fenk_rawinput_keyup(unsigned int wparam) {
-  put(FENK_keys[wparam & 0xFF], 0);
-  if (wparam == static_cast<unsigned int>(get(fenk_keycode))) {
-    put(fenk_input_prevkeycode, 0);
-    put(fenk_keycode, 0);
-  }
+void fenk_rawinput_keyup(unsigned int wparam)
+{
+    put(FENK_keys[wparam & 0xFF], 0);
+    if (wparam == static_cast<unsigned int>(get(fenk_keycode))) {
+        put(fenk_input_prevkeycode, 0);
+        put(fenk_keycode, 0);
+    }
 }
 
 // One step per message, whatever the size of the delta.
-void fenk_rawinput_wheel(int delta) {
-  put(fenk_mouse_zdir, 0);
-  if (delta < 0) {
-    put(fenk_mouse_zdir, -1);
-    put(fenk_mouse_z, get(fenk_mouse_z) - 1);
-  } else if (delta > 0) {
-    put(fenk_mouse_zdir, 1);
-    put(fenk_mouse_z, get(fenk_mouse_z) + 1);
-  }
+void fenk_rawinput_wheel(int delta)
+{
+    put(fenk_mouse_zdir, 0);
+    if (delta < 0) {
+        put(fenk_mouse_zdir, -1);
+        put(fenk_mouse_z, get(fenk_mouse_z) - 1);
+    } else if (delta > 0) {
+        put(fenk_mouse_zdir, 1);
+        put(fenk_mouse_z, get(fenk_mouse_z) + 1);
+    }
 }
 
-void fenk_rawinput_button(int bit, int down) {
-  int buttons = get(fenk_mouse_buttons);
-  put(fenk_mouse_buttons, down ? buttons | bit : buttons & ~bit);
+void fenk_rawinput_button(int bit, int down)
+{
+    int buttons = get(fenk_mouse_buttons);
+    put(fenk_mouse_buttons, down ? buttons | bit : buttons & ~bit);
 }
 
-void fenk_rawinput_resetmouse(void) {
-  put(fenk_mouse_x, 0);
-  put(fenk_mouse_y, 0);
-  put(fenk_mouse_z, 0);
-  put(fenk_mouse_zdir, 0);
-  put(fenk_mouse_buttons, 0);
+void fenk_rawinput_resetmouse(void)
+{
+    put(fenk_mouse_x, 0);
+    put(fenk_mouse_y, 0);
+    put(fenk_mouse_z, 0);
+    put(fenk_mouse_zdir, 0);
+    put(fenk_mouse_buttons, 0);
 }
 
 // Every host reads the key code and the wheel the same way.
 int fenk_getkeycode(void) { return fenk_translatekeycode(get(fenk_keycode)); }
 
-void fenk_getmousewheel(int *z, int *direction) {
-  *z = get(fenk_mouse_z);
-  *direction = get(fenk_mouse_zdir);
-  put(fenk_mouse_zdir, 0);
+void fenk_getmousewheel(int *z, int *direction)
+{
+    *z = get(fenk_mouse_z);
+    *direction = get(fenk_mouse_zdir);
+    put(fenk_mouse_zdir, 0);
 }
 
 // 0..65535 becomes -128..128 around 0; the shift of a negative value is arithmetic.
 int fenk_joystickaxis(unsigned int raw) { return (static_cast<int>(raw) - 32767) >> 8; }
 
-int fenk_joysticklayout(int numbuttons) {
-  if (numbuttons == 10) return FENK_JOYSTICK_LAYOUT10;
-  if (numbuttons == 14) return FENK_JOYSTICK_LAYOUT14;
-  return FENK_JOYSTICK_LAYOUTOTHER;
+int fenk_joysticklayout(int numbuttons)
+{
+    if (numbuttons == 10) return FENK_JOYSTICK_LAYOUT10;
+    if (numbuttons == 14) return FENK_JOYSTICK_LAYOUT14;
+    return FENK_JOYSTICK_LAYOUTOTHER;
 }
 
-int fenk_joystickbits(int layout, unsigned int pov, unsigned int buttons) {
-  int bits = 0;
-  unsigned int p = pov / 100;
-  if (p <= 360) {  // a centred hat reads 655
-    if (p <= 45 || p > 314) bits |= 0x0001;
-    if (p > 134 && p <= 225) bits |= 0x0002;
-    if (p > 44 && p <= 135) bits |= 0x0008;
-    if (p > 224 && p <= 315) bits |= 0x0004;
-  }
-  if (layout < FENK_JOYSTICK_LAYOUT10 || layout > FENK_JOYSTICK_LAYOUTOTHER) layout = FENK_JOYSTICK_LAYOUTOTHER;
-  const int *table = button_bits[layout - 1];
-  for (int n = 0; n < 14; n++)
-    if (buttons & (1u << n)) bits |= table[n];
-  return bits;
+int fenk_joystickbits(int layout, unsigned int pov, unsigned int buttons)
+{
+    int bits = 0;
+    unsigned int p = pov / 100;
+    if (p <= 360) { // a centred hat reads 655
+        if (p <= 45 || p > 314) bits |= 0x0001;
+        if (p > 134 && p <= 225) bits |= 0x0002;
+        if (p > 44 && p <= 135) bits |= 0x0008;
+        if (p > 224 && p <= 315) bits |= 0x0004;
+    }
+    if (layout < FENK_JOYSTICK_LAYOUT10 || layout > FENK_JOYSTICK_LAYOUTOTHER)
+        layout = FENK_JOYSTICK_LAYOUTOTHER;
+    const int *table = button_bits[layout - 1];
+    for (int n = 0; n < 14; n++)
+        if (buttons & (1u << n)) bits |= table[n];
+    return bits;
 }
 
 // One block holds the pointer array and then the texts. The pointer array has room for
 // (L + 2) / 2 + 1 pointers of the machine's size: every argument takes at least one byte
 // and one separator, so that is one more than the most a line of L bytes can hold.
-char **CommandLineToArgvA(char *cmdline, int *argc) {
-  size_t len = cmdline ? strlen(cmdline) : 0;
-  size_t slots = (len + 2) / 2 + 1;
-  size_t ptrbytes = slots * sizeof(char *);
-  char *block = static_cast<char *>(malloc(ptrbytes + len + 2));
-  if (!block) {
-    *argc = 0;
-    return nullptr;
-  }
-  char **argv = reinterpret_cast<char **>(block);
-  char *out = block + ptrbytes;
-  int count = 0;
-  bool inquotes = false, inword = false, atseparator = true;
-
-  for (size_t i = 0; i < len; i++) {
-    char c = cmdline[i];
-    if (inquotes) {
-      if (c == '"')
-        inquotes = false;
-      else
-        *out++ = c;
-    } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-      if (inword) *out++ = 0;
-      inword = false;
-      atseparator = true;
-    } else if (c == '"') {
-      inquotes = true;
-      inword = true;
-      if (atseparator) argv[count++] = out;
-      atseparator = false;
-    } else {
-      inword = true;
-      if (atseparator) argv[count++] = out;
-      *out++ = c;
-      atseparator = false;
+char **CommandLineToArgvA(char *cmdline, int *argc)
+{
+    size_t len = cmdline ? strlen(cmdline) : 0;
+    size_t slots = (len + 2) / 2 + 1;
+    size_t ptrbytes = slots * sizeof(char *);
+    char *block = static_cast<char *>(malloc(ptrbytes + len + 2));
+    if (!block) {
+        *argc = 0;
+        return nullptr;
     }
-  }
-  *out = 0;
-  argv[count] = nullptr;
-  *argc = count;
-  return argv;
+    char **argv = reinterpret_cast<char **>(block);
+    char *out = block + ptrbytes;
+    int count = 0;
+    bool inquotes = false, inword = false, atseparator = true;
+
+    for (size_t i = 0; i < len; i++) {
+        char c = cmdline[i];
+        if (inquotes) {
+            if (c == '"')
+                inquotes = false;
+            else
+                *out++ = c;
+        } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            if (inword) *out++ = 0;
+            inword = false;
+            atseparator = true;
+        } else if (c == '"') {
+            inquotes = true;
+            inword = true;
+            if (atseparator) argv[count++] = out;
+            atseparator = false;
+        } else {
+            inword = true;
+            if (atseparator) argv[count++] = out;
+            *out++ = c;
+            atseparator = false;
+        }
+    }
+    *out = 0;
+    argv[count] = nullptr;
+    *argc = count;
+    return argv;
 }

@@ -20,8 +20,7 @@ struct gains {
 // the left output and the right sample to the right output (their mean to a mono
 // output). Position, step and end stay in samples, every channel counted, as the
 // offset calls expect.
-template <bool eight>
-inline int32_t sample(const void *data, uint32_t index)
+template <bool eight> inline int32_t sample(const void *data, uint32_t index)
 {
     if constexpr (eight)
         return ((int32_t)((const uint8_t *)data)[index] - 128) * 256;
@@ -41,8 +40,7 @@ void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
     uint64_t position = s->position;
     const uint32_t step = s->step;
     // A position left past the end (a record changed by hand) must not be read from.
-    if (position >= end)
-        position %= end;
+    if (position >= end) position %= end;
 
     for (uint32_t f = 0; f < frames; f++) {
         uint32_t index = (uint32_t)(position >> 8);
@@ -62,8 +60,7 @@ void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
         }
 
         position += step;
-        if (position < end)
-            continue;
+        if (position < end) continue;
         if (s->callback) {
             std::atomic_ref<uint64_t>(s->position).store(position, std::memory_order_relaxed);
             s->callback(s->data, s->size);
@@ -72,14 +69,12 @@ void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
             data = s->data;
             length = s->length;
             end = (uint64_t)length << 8;
-            if (!data || !end)
-                return;
+            if (!data || !end) return;
             if (position >= end) {
                 position %= end;
                 std::atomic_ref<uint64_t>(s->position).store(position, std::memory_order_relaxed);
             }
-            if (!s->playing)
-                return;
+            if (!s->playing) return;
         } else if (s->loop) {
             // The overshoot carries over, so the loop is seamless; a sound shorter
             // than one step wraps as often as it must.
@@ -92,8 +87,7 @@ void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
     std::atomic_ref<uint64_t>(s->position).store(position, std::memory_order_relaxed);
 }
 
-template <bool eight>
-void mixsource(s_sound *s, int32_t *acc, uint32_t frames, gains g, bool stereoout)
+template <bool eight> void mixsource(s_sound *s, int32_t *acc, uint32_t frames, gains g, bool stereoout)
 {
     bool stereosource = s->channels == 2;
     if (stereosource && stereoout)
@@ -116,8 +110,7 @@ int32_t clip(int32_t accumulated)
 
 void audiodriver_mixbuffers(void *buffer, int bytes, int)
 {
-    if (!buffer || bytes <= 0)
-        return;
+    if (!buffer || bytes <= 0) return;
     soundsystem_lock();
     const bool sixteen = soundsystem.bits == 16;
     const bool stereo = soundsystem.channels == 2;
@@ -126,8 +119,7 @@ void audiodriver_mixbuffers(void *buffer, int bytes, int)
     uint32_t frames = samples / channels;
     // Never more frames than the accumulators hold; the rest of the buffer is silence.
     uint32_t capacity = soundsystem.mixbuffer ? soundsystem.mixbuffer_size / 4 / channels : 0;
-    if (frames > capacity)
-        frames = capacity;
+    if (frames > capacity) frames = capacity;
     samples = frames * channels;
 
     int32_t *acc = soundsystem.mixbuffer;
@@ -138,16 +130,15 @@ void audiodriver_mixbuffers(void *buffer, int bytes, int)
             if (s->playing && s->data && s->length) {
                 uint32_t group = (s->music == 1 ? soundsystem.music_volume : soundsystem.effect_volume) *
                                  (uint32_t)soundsystem.master_volume;
-                gains g = {(int32_t)((s->volume_left * group) >> 16), (int32_t)((s->volume_right * group) >> 16),
-                           (int32_t)((s->volume * group) >> 16)};
+                gains g = {(int32_t)((s->volume_left * group) >> 16),
+                           (int32_t)((s->volume_right * group) >> 16), (int32_t)((s->volume * group) >> 16)};
                 if (s->bits == 8)
                     mixsource<true>(s, acc, frames, g, stereo);
                 else
                     mixsource<false>(s, acc, frames, g, stereo);
             }
             // A sound that left the table let the next one move into this slot.
-            if (i < soundsystem.numactive && active_sounds[i] == s)
-                i++;
+            if (i < soundsystem.numactive && active_sounds[i] == s) i++;
         }
     }
 
@@ -160,8 +151,7 @@ void audiodriver_mixbuffers(void *buffer, int bytes, int)
         }
         memset(out + 2 * samples, 0, (size_t)bytes - 2 * samples);
     } else {
-        for (uint32_t k = 0; k < samples; k++)
-            out[k] = (uint8_t)((clip(acc[k]) >> 8) + 128);
+        for (uint32_t k = 0; k < samples; k++) out[k] = (uint8_t)((clip(acc[k]) >> 8) + 128);
         memset(out + samples, 128, (size_t)bytes - samples);
     }
     soundsystem_unlock();
@@ -174,8 +164,7 @@ unsigned char *audiodriver_makering(unsigned bits, int flags, int *sample_size, 
     soundsystem.bits = (uint16_t)bits;
     soundsystem.channels = channels;
     soundsystem_unlock();
-    if (bits != 8 && bits != 16)
-        return nullptr;
+    if (bits != 8 && bits != 16) return nullptr;
 
     *sample_size = (int)(bits / 8) * channels;
     *buffer_size = *sample_size * SOUNDSYSTEM_BUFFERLENGTH;
@@ -183,7 +172,6 @@ unsigned char *audiodriver_makering(unsigned bits, int flags, int *sample_size, 
     const size_t bytes = (size_t)AUDIODRIVER_NUMBUFFERS * (size_t)*buffer_size;
     unsigned char *ring = (unsigned char *)malloc(bytes);
     // Silence: 8-bit samples are unsigned around 128.
-    if (ring)
-        memset(ring, bits == 8 ? 128 : 0, bytes);
+    if (ring) memset(ring, bits == 8 ? 128 : 0, bytes);
     return ring;
 }

@@ -19,7 +19,7 @@ static int g_sample_size;
 static int g_buffer_size;
 static uint8_t *g_audio_buffer;
 static int32_t g_cur_buf;
-static uint32_t g_cur_played;       // frames of buffer g_cur_buf already played
+static uint32_t g_cur_played; // frames of buffer g_cur_buf already played
 static uint32_t g_rate;
 static uint16_t g_bits;
 static uint16_t g_channels;
@@ -45,16 +45,14 @@ static void closedevice(void)
 int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 {
     (void)frames;
-    if (rate == 0)
-        return 1;
+    if (rate == 0) return 1;
     std::lock_guard<std::mutex> hold(g_lock);
     closedevice();
     g_played = 0;
 
     const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
     g_audio_buffer = audiodriver_makering(bits, flags, &g_sample_size, &g_buffer_size);
-    if (!g_audio_buffer)
-        return 0;
+    if (!g_audio_buffer) return 0;
     g_rate = rate;
     g_bits = (uint16_t)bits;
     g_channels = channels;
@@ -75,18 +73,14 @@ void audiodriver_close(void)
 int audiodriver_getbuffer(void **buffer, unsigned *size)
 {
     std::lock_guard<std::mutex> hold(g_lock);
-    if (buffer)
-        *buffer = g_audio_buffer ? g_audio_buffer + (size_t)g_cur_buf * g_buffer_size : nullptr;
-    if (size)
-        *size = (unsigned)g_buffer_size;
+    if (buffer) *buffer = g_audio_buffer ? g_audio_buffer + (size_t)g_cur_buf * g_buffer_size : nullptr;
+    if (size) *size = (unsigned)g_buffer_size;
     return 1;
 }
 
 // Every buffer is queued from init on and requeued by its refill: there is nothing
 // left for a caller to submit.
-void audiodriver_submitbuffer(void)
-{
-}
+void audiodriver_submitbuffer(void) {}
 
 static void recordframes(const uint8_t *frames, size_t bytes)
 {
@@ -96,8 +90,7 @@ static void recordframes(const uint8_t *frames, size_t bytes)
         g_record_bits = g_bits;
         g_record_channels = g_channels;
     }
-    if (fwrite(frames, 1, bytes, g_record) != bytes)
-        g_record_failed = 1;
+    if (fwrite(frames, 1, bytes, g_record) != bytes) g_record_failed = 1;
     g_record_bytes += bytes;
 }
 
@@ -105,8 +98,7 @@ void audiodriver_headless_advance(uint64_t frames_played)
 {
     std::lock_guard<std::mutex> hold(g_lock);
     uint64_t played = g_played.load(std::memory_order_relaxed);
-    if (!g_audio_buffer || frames_played <= played)
-        return;
+    if (!g_audio_buffer || frames_played <= played) return;
     uint64_t todo = frames_played - played;
     while (todo) {
         uint32_t left = SOUNDSYSTEM_BUFFERLENGTH - g_cur_played;
@@ -126,15 +118,11 @@ void audiodriver_headless_advance(uint64_t frames_played)
     }
 }
 
-uint64_t audiodriver_headless_played(void)
-{
-    return g_played.load(std::memory_order_relaxed);
-}
+uint64_t audiodriver_headless_played(void) { return g_played.load(std::memory_order_relaxed); }
 
 static int finishrecord(void)
 {
-    if (!g_record)
-        return 0;
+    if (!g_record) return 0;
     if (!g_record_format) {
         g_record_rate = g_audio_buffer ? g_rate : SOUNDSYSTEM_DEVICERATE;
         g_record_bits = g_audio_buffer ? g_bits : 16;
@@ -148,8 +136,7 @@ static int finishrecord(void)
     Soundsystem_WAVHeader(header, bytes, g_record_channels, g_record_rate, g_record_bits);
     if (fseek(g_record, 0, SEEK_SET) != 0 || fwrite(header, 1, sizeof header, g_record) != sizeof header)
         ok = 0;
-    if (fclose(g_record) != 0)
-        ok = 0;
+    if (fclose(g_record) != 0) ok = 0;
     g_record = nullptr;
     return ok;
 }

@@ -18,8 +18,8 @@ static int g_sample_size;
 static int g_buffer_size;
 static uint8_t *g_audio_buffer;
 static int32_t g_cur_buf;
-static int32_t g_cur_taken;         // bytes of buffer g_cur_buf already handed to SDL
-static int g_subsystem;             // 1 while this driver holds SDL's audio subsystem
+static int32_t g_cur_taken; // bytes of buffer g_cur_buf already handed to SDL
+static int g_subsystem;     // 1 while this driver holds SDL's audio subsystem
 static SDL_AudioDeviceID g_device;
 
 static void SDLCALL fillaudio(void *, Uint8 *stream, int len)
@@ -27,8 +27,7 @@ static void SDLCALL fillaudio(void *, Uint8 *stream, int len)
     while (len > 0) {
         uint8_t *buffer = g_audio_buffer + (size_t)g_cur_buf * g_buffer_size;
         int count = g_buffer_size - g_cur_taken;
-        if (count > len)
-            count = len;
+        if (count > len) count = len;
         memcpy(stream, buffer + g_cur_taken, (size_t)count);
         stream += count;
         len -= count;
@@ -44,14 +43,12 @@ static void SDLCALL fillaudio(void *, Uint8 *stream, int len)
 int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 {
     (void)frames;
-    if (rate == 0)
-        return 1;
+    if (rate == 0) return 1;
     audiodriver_close();
 
     const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
     g_audio_buffer = audiodriver_makering(bits, flags, &g_sample_size, &g_buffer_size);
-    if (!g_audio_buffer)
-        return 0;
+    if (!g_audio_buffer) return 0;
     g_cur_buf = 0;
     g_cur_taken = 0;
 
@@ -117,19 +114,13 @@ void audiodriver_close(void)
 
 int audiodriver_getbuffer(void **buffer, unsigned *size)
 {
-    if (g_device)
-        SDL_LockAudioDevice(g_device);
-    if (buffer)
-        *buffer = g_audio_buffer ? g_audio_buffer + (size_t)g_cur_buf * g_buffer_size : nullptr;
-    if (size)
-        *size = (unsigned)g_buffer_size;
-    if (g_device)
-        SDL_UnlockAudioDevice(g_device);
+    if (g_device) SDL_LockAudioDevice(g_device);
+    if (buffer) *buffer = g_audio_buffer ? g_audio_buffer + (size_t)g_cur_buf * g_buffer_size : nullptr;
+    if (size) *size = (unsigned)g_buffer_size;
+    if (g_device) SDL_UnlockAudioDevice(g_device);
     return 1;
 }
 
 // Every buffer is queued from init on and requeued by its refill: there is nothing
 // left for a caller to submit.
-void audiodriver_submitbuffer(void)
-{
-}
+void audiodriver_submitbuffer(void) {}

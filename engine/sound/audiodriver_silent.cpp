@@ -44,8 +44,7 @@ void play(silentdevice *device, void *buffer, int bytes, unsigned rate)
     std::unique_lock<std::mutex> hold(device->lock);
     for (;;) {
         const steady::time_point due = start + playtime(played + 1, rate);
-        if (device->wake.wait_until(hold, due, [device] { return device->stopping; }))
-            return;
+        if (device->wake.wait_until(hold, due, [device] { return device->stopping; })) return;
         hold.unlock();
         audiodriver_mixbuffers(buffer, bytes, 0);
         hold.lock();
@@ -59,8 +58,7 @@ void play(silentdevice *device, void *buffer, int bytes, unsigned rate)
         // Held up longer than the ring lasts (the process was stopped, or starved):
         // a sound card would have run dry and play on from now, not race to catch up.
         const steady::time_point now = steady::now();
-        if (now - due > playtime(AUDIODRIVER_NUMBUFFERS, rate))
-            start = now - playtime(played, rate);
+        if (now - due > playtime(AUDIODRIVER_NUMBUFFERS, rate)) start = now - playtime(played, rate);
     }
 }
 
@@ -69,11 +67,9 @@ void play(silentdevice *device, void *buffer, int bytes, unsigned rate)
 int audiodriver_silent_start(void *buffer, int bytes, unsigned rate)
 {
     audiodriver_silent_stop();
-    if (!buffer || bytes <= 0 || rate == 0)
-        return 0;
+    if (!buffer || bytes <= 0 || rate == 0) return 0;
     silentdevice *device = new (std::nothrow) silentdevice;
-    if (!device)
-        return 0;
+    if (!device) return 0;
     try {
         device->thread = std::thread(play, device, buffer, bytes, rate);
     } catch (...) {
@@ -88,8 +84,7 @@ int audiodriver_silent_start(void *buffer, int bytes, unsigned rate)
 void audiodriver_silent_stop(void)
 {
     silentdevice *device = g_device;
-    if (!device)
-        return;
+    if (!device) return;
     {
         std::lock_guard<std::mutex> hold(device->lock);
         device->stopping = true;
@@ -100,7 +95,4 @@ void audiodriver_silent_stop(void)
     delete device;
 }
 
-int audiodriver_silent_running(void)
-{
-    return g_device != nullptr;
-}
+int audiodriver_silent_running(void) { return g_device != nullptr; }

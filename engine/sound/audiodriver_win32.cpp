@@ -26,7 +26,7 @@ static HWAVEOUT g_wo;
 static WAVEFORMATEX g_wf;
 static WAVEHDR g_hdr[AUDIODRIVER_NUMBUFFERS];
 
-static HANDLE g_done;               // one count per WOM_DONE
+static HANDLE g_done; // one count per WOM_DONE
 static HANDLE g_refiller;
 static volatile LONG g_stopping;
 
@@ -35,10 +35,8 @@ static volatile LONG g_stopping;
 static void fillnextbuffer(void)
 {
     WAVEHDR *header = &g_hdr[g_cur_buf];
-    if (header->dwFlags & WHDR_PREPARED)
-        waveOutUnprepareHeader(g_wo, header, sizeof *header);
-    if (!g_audio_buffer)
-        return;
+    if (header->dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(g_wo, header, sizeof *header);
+    if (!g_audio_buffer) return;
     memset(header, 0, sizeof *header);
     header->lpData = (LPSTR)(g_audio_buffer + (size_t)g_cur_buf * g_buffer_size);
     header->dwBufferLength = (DWORD)g_buffer_size;
@@ -50,16 +48,14 @@ static void fillnextbuffer(void)
 
 static void CALLBACK waveOutProc(HWAVEOUT, UINT message, DWORD_PTR, DWORD_PTR, DWORD_PTR)
 {
-    if (message == WOM_DONE)
-        ReleaseSemaphore(g_done, 1, nullptr);
+    if (message == WOM_DONE) ReleaseSemaphore(g_done, 1, nullptr);
 }
 
 static DWORD WINAPI refillthread(LPVOID)
 {
     for (;;) {
         WaitForSingleObject(g_done, INFINITE);
-        if (InterlockedCompareExchange(&g_stopping, 0, 0))
-            return 0;
+        if (InterlockedCompareExchange(&g_stopping, 0, 0)) return 0;
         fillnextbuffer();
     }
 }
@@ -85,10 +81,8 @@ static int startsilent(unsigned rate)
 int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 {
     (void)frames;
-    if (rate == 0)
-        return 1;
-    if (g_audio_buffer || g_waveout_opened)
-        audiodriver_close();
+    if (rate == 0) return 1;
+    if (g_audio_buffer || g_waveout_opened) audiodriver_close();
 
     const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
     g_audio_buffer = audiodriver_makering(bits, flags, &g_sample_size, &g_buffer_size);
@@ -109,7 +103,8 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     g_wf.cbSize = 0;
     g_wo = nullptr;
     // A failed open shows up when the first header cannot be prepared.
-    if (waveOutOpen(&g_wo, WAVE_MAPPER, &g_wf, (DWORD_PTR)waveOutProc, 0, CALLBACK_FUNCTION) == MMSYSERR_NOERROR)
+    if (waveOutOpen(&g_wo, WAVE_MAPPER, &g_wf, (DWORD_PTR)waveOutProc, 0, CALLBACK_FUNCTION) ==
+        MMSYSERR_NOERROR)
         puts("AUDIO: opening audio device succesful!");
     g_waveout_opened = 1;
 
@@ -136,8 +131,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     soundsystem_lock();
     soundsystem.bufferlength = (uint32_t)(g_buffer_size / g_sample_size);
     soundsystem_unlock();
-    for (int i = 0; i < AUDIODRIVER_NUMBUFFERS; i++)
-        waveOutWrite(g_wo, &g_hdr[i], sizeof g_hdr[i]);
+    for (int i = 0; i < AUDIODRIVER_NUMBUFFERS; i++) waveOutWrite(g_wo, &g_hdr[i], sizeof g_hdr[i]);
 
     puts("audiodriver inited");
     return 1;
@@ -157,8 +151,7 @@ void audiodriver_close(void)
     }
     if (g_waveout_opened) {
         waveOutReset(g_wo);
-        for (int i = 0; i < g_num_prep_buffers; i++)
-            waveOutUnprepareHeader(g_wo, &g_hdr[i], sizeof g_hdr[i]);
+        for (int i = 0; i < g_num_prep_buffers; i++) waveOutUnprepareHeader(g_wo, &g_hdr[i], sizeof g_hdr[i]);
     }
     g_num_prep_buffers = 0;
     free(g_audio_buffer);
@@ -178,17 +171,14 @@ void audiodriver_close(void)
 
 int audiodriver_getbuffer(void **buffer, unsigned *size)
 {
-    if (buffer)
-        *buffer = g_audio_buffer ? g_audio_buffer + (size_t)g_cur_buf * g_buffer_size : nullptr;
-    if (size)
-        *size = (unsigned)g_buffer_size;
+    if (buffer) *buffer = g_audio_buffer ? g_audio_buffer + (size_t)g_cur_buf * g_buffer_size : nullptr;
+    if (size) *size = (unsigned)g_buffer_size;
     return 1;
 }
 
 void audiodriver_submitbuffer(void)
 {
-    if (!g_waveout_opened)
-        return;
+    if (!g_waveout_opened) return;
     waveOutWrite(g_wo, &g_hdr[g_cur_buf], sizeof g_hdr[g_cur_buf]);
     g_cur_buf = (g_cur_buf + 1) % AUDIODRIVER_NUMBUFFERS;
 }

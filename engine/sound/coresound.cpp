@@ -24,15 +24,9 @@ static_assert(offsetof(s_sound, position) % alignof(uint64_t) == 0, "position is
 // Recursive: a stream's callback runs inside a pass and may call the sound system.
 static std::recursive_mutex soundlock;
 
-void soundsystem_lock(void)
-{
-    soundlock.lock();
-}
+void soundsystem_lock(void) { soundlock.lock(); }
 
-void soundsystem_unlock(void)
-{
-    soundlock.unlock();
-}
+void soundsystem_unlock(void) { soundlock.unlock(); }
 
 static void setposition(s_sound *s, uint64_t position)
 {
@@ -44,10 +38,7 @@ static void setplaying(s_sound *s, uint16_t playing)
     std::atomic_ref<uint16_t>(s->playing).store(playing, std::memory_order_relaxed);
 }
 
-static uint8_t clampvolume(int volume)
-{
-    return (uint8_t)(volume < 0 ? 0 : volume > 255 ? 255 : volume);
-}
+static uint8_t clampvolume(int volume) { return (uint8_t)(volume < 0 ? 0 : volume > 255 ? 255 : volume); }
 
 // Worked out in 64 bits: rate x 256 x channels passes 32 bits from 8 388 608 Hz
 // (stereo) up, and a wrapped product gives a step of 0 or a meaningless one.
@@ -60,8 +51,7 @@ static uint64_t widestep(uint32_t frequency, uint32_t channels, uint32_t mixrate
 // Init there is no rate to divide by, and such a sound does not move.
 static uint32_t stepfor(uint32_t frequency, uint32_t channels)
 {
-    if (!soundsystem.frequency)
-        return 0;
+    if (!soundsystem.frequency) return 0;
     uint64_t step = widestep(frequency, channels, soundsystem.frequency);
     return step > SOUNDSYSTEM_MAXSTEP ? SOUNDSYSTEM_MAXSTEP : (uint32_t)step;
 }
@@ -82,21 +72,17 @@ static void setgains(s_sound *s)
 static void enter(s_sound *s)
 {
     for (int i = 0; i < soundsystem.numactive; i++) {
-        if (active_sounds[i] == s)
-            return;
+        if (active_sounds[i] == s) return;
     }
-    if (soundsystem.numactive < SOUNDSYSTEM_MAXACTIVE)
-        active_sounds[soundsystem.numactive++] = s;
+    if (soundsystem.numactive < SOUNDSYSTEM_MAXACTIVE) active_sounds[soundsystem.numactive++] = s;
 }
 
 // Only the pointer is compared, so a record that was never set up can be looked for.
 static void removeentry(s_sound *s)
 {
     for (int i = 0; i < soundsystem.numactive; i++) {
-        if (active_sounds[i] != s)
-            continue;
-        for (int j = i + 1; j < soundsystem.numactive; j++)
-            active_sounds[j - 1] = active_sounds[j];
+        if (active_sounds[i] != s) continue;
+        for (int j = i + 1; j < soundsystem.numactive; j++) active_sounds[j - 1] = active_sounds[j];
         active_sounds[--soundsystem.numactive] = nullptr;
         return;
     }
@@ -115,8 +101,7 @@ static void clearrecord(s_sound *s)
 // Only the channel counts the mixer knows; anything else is mixed as mono.
 int Soundsystem_Init(unsigned frequency, unsigned bits, unsigned channels)
 {
-    if (soundsystem.mixbuffer)
-        Soundsystem_CloseAudio();
+    if (soundsystem.mixbuffer) Soundsystem_CloseAudio();
     channels = channels == 2 ? 2 : 1;
 
     soundsystem_lock();
@@ -135,11 +120,11 @@ int Soundsystem_Init(unsigned frequency, unsigned bits, unsigned channels)
     soundsystem.mixbuffer_size = channels * SOUNDSYSTEM_BUFFERLENGTH * 4;
     soundsystem.mixbuffer = (int32_t *)calloc(soundsystem.mixbuffer_size, 1);
     soundsystem_unlock();
-    if (!soundsystem.mixbuffer)
-        return 0;
+    if (!soundsystem.mixbuffer) return 0;
 
     // A device that fails to open leaves the system running silent.
-    audiodriver_init(SOUNDSYSTEM_DEVICERATE, 16, SOUNDSYSTEM_BUFFERLENGTH, channels == 2 ? AUDIODRIVER_STEREO : 1);
+    audiodriver_init(SOUNDSYSTEM_DEVICERATE, 16, SOUNDSYSTEM_BUFFERLENGTH,
+                     channels == 2 ? AUDIODRIVER_STEREO : 1);
     printf("soundsystem bufferlength = %d\n", (int)soundsystem.bufferlength);
     return 1;
 }
@@ -178,8 +163,7 @@ void Soundsystem_SetEffectVolume(int volume)
 
 void Soundsystem_SetVolume(s_sound *s, int volume)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     s->volume = clampvolume(volume);
     setgains(s);
@@ -189,8 +173,7 @@ void Soundsystem_SetVolume(s_sound *s, int volume)
 // Only values above 255 are clamped; the rest keep their low 8 bits.
 void Soundsystem_SetPanning(s_sound *s, int panning)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     s->panning = (uint8_t)(panning > 255 ? 255 : panning);
     setgains(s);
@@ -199,8 +182,7 @@ void Soundsystem_SetPanning(s_sound *s, int panning)
 
 void Soundsystem_SetFrequency(s_sound *s, int hz)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     s->step = stepfor((uint32_t)hz, s->channels);
     soundsystem_unlock();
@@ -210,8 +192,7 @@ void Soundsystem_SetFrequency(s_sound *s, int hz)
 static char *upcase_sound(char *text)
 {
     for (char *c = text; *c; c++) {
-        if (*c >= 'a' && *c <= 'z')
-            *c = (char)(*c - 'a' + 'A');
+        if (*c >= 'a' && *c <= 'z') *c = (char)(*c - 'a' + 'A');
     }
     return text;
 }
@@ -229,8 +210,7 @@ static void setdefaults(s_sound *s)
 
 int Soundsystem_LoadSound(const char *name, s_sound *s)
 {
-    if (!s)
-        return 0;
+    if (!s) return 0;
     printf("Loading sound %s\n", name ? name : "");
     clearrecord(s);
 
@@ -239,8 +219,7 @@ int Soundsystem_LoadSound(const char *name, s_sound *s)
     if (dot && dot != name && strlen(dot) <= 15) {
         char extension[16];
         strcpy(extension, dot);
-        if (!strcmp(upcase_sound(extension), ".WAV"))
-            loaded = Soundsystem_LoadWAV(name, s);
+        if (!strcmp(upcase_sound(extension), ".WAV")) loaded = Soundsystem_LoadWAV(name, s);
     }
 
     s->stream = 0;
@@ -254,10 +233,7 @@ int Soundsystem_LoadSound(const char *name, s_sound *s)
     return loaded;
 }
 
-int Soundsystem_SaveSound(const char *name, s_sound *s)
-{
-    return Soundsystem_SaveWAV(name, s);
-}
+int Soundsystem_SaveSound(const char *name, s_sound *s) { return Soundsystem_SaveWAV(name, s); }
 
 // A stream the mixer could not play (other bits or channels, no length, a rate it
 // cannot step through, or more sample memory than a 32-bit size holds) is left
@@ -265,8 +241,7 @@ int Soundsystem_SaveSound(const char *name, s_sound *s)
 void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int frequency, int bits,
                                    int channels, int length)
 {
-    if (!s)
-        return;
+    if (!s) return;
     clearrecord(s);
     s->channels = (uint16_t)channels;
     s->frequency = (uint32_t)frequency;
@@ -274,8 +249,8 @@ void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int fre
 
     uint64_t size = (uint64_t)(length > 0 ? length : 0) * (uint64_t)(channels > 0 ? channels : 0) *
                     (uint64_t)(bits > 0 ? bits / 8 : 0);
-    int playable = (bits == 8 || bits == 16) && (channels == 1 || channels == 2) && length > 0 &&
-                   size <= INT32_MAX;
+    int playable =
+        (bits == 8 || bits == 16) && (channels == 1 || channels == 2) && length > 0 && size <= INT32_MAX;
     // A rate whose step is 0 would never move the stream, so never call for a refill.
     int moves = frequency > 0 && Soundsystem_RatePlayable((uint32_t)frequency, (unsigned)channels);
     void *data = playable && moves ? calloc((size_t)size, 1) : nullptr;
@@ -301,34 +276,29 @@ void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int fre
 
 void Soundsystem_DeleteSound(s_sound *s)
 {
-    if (!s)
-        return;
+    if (!s) return;
     // Once out of the table no pass reads the samples any more.
     Soundsystem_StopSound(s);
     free(s->data);
     s->data = nullptr;
-    if (soundsystem.numsounds > 0)
-        soundsystem.numsounds--;
+    if (soundsystem.numsounds > 0) soundsystem.numsounds--;
 }
 
 // With the table full the sound is marked playing but not mixed.
 void Soundsystem_PlaySound(s_sound *s, int loop)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     setplaying(s, 1);
     setposition(s, 0);
-    if (loop)
-        s->loop = 1;
+    if (loop) s->loop = 1;
     enter(s);
     soundsystem_unlock();
 }
 
 void Soundsystem_PlayMusic(s_sound *s, int loop)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     s->music = 1;
     Soundsystem_PlaySound(s, loop);
@@ -338,8 +308,7 @@ void Soundsystem_PlayMusic(s_sound *s, int loop)
 // Also run by the mixer, with the lock already held, when a sound ends.
 void Soundsystem_StopSound(s_sound *s)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     setposition(s, 0);
     setplaying(s, 0);
@@ -347,15 +316,11 @@ void Soundsystem_StopSound(s_sound *s)
     soundsystem_unlock();
 }
 
-void Soundsystem_StopMusic(s_sound *s)
-{
-    Soundsystem_StopSound(s);
-}
+void Soundsystem_StopMusic(s_sound *s) { Soundsystem_StopSound(s); }
 
 void Soundsystem_PauseSound(s_sound *s)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     setplaying(s, 0);
     soundsystem_unlock();
@@ -363,29 +328,23 @@ void Soundsystem_PauseSound(s_sound *s)
 
 void Soundsystem_ResumeSound(s_sound *s)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     setplaying(s, 1);
     soundsystem_unlock();
 }
 
-static int hassamples(const s_sound *s)
-{
-    return s->data && s->length && s->channels;
-}
+static int hassamples(const s_sound *s) { return s->data && s->length && s->channels; }
 
 void Soundsystem_SetSoundOffset(s_sound *s, uint64_t frame)
 {
-    if (!s)
-        return;
+    if (!s) return;
     soundsystem_lock();
     uint64_t last = hassamples(s) ? s->length / s->channels : 0;
     if (last == 0) {
         setposition(s, 0);
     } else {
-        if (frame >= last)
-            frame = last - 1;
+        if (frame >= last) frame = last - 1;
         setposition(s, frame * 256 * s->channels);
     }
     soundsystem_unlock();
@@ -393,23 +352,19 @@ void Soundsystem_SetSoundOffset(s_sound *s, uint64_t frame)
 
 uint64_t Soundsystem_GetSoundOffset(s_sound s)
 {
-    if (!hassamples(&s))
-        return 0;
+    if (!hassamples(&s)) return 0;
     return (s.position >> 8) / s.channels;
 }
 
 uint64_t Soundsystem_ReadSoundOffset(const s_sound *s)
 {
-    if (!s || !hassamples(s))
-        return 0;
-    uint64_t position = std::atomic_ref<uint64_t>(const_cast<s_sound *>(s)->position).load(std::memory_order_relaxed);
+    if (!s || !hassamples(s)) return 0;
+    uint64_t position =
+        std::atomic_ref<uint64_t>(const_cast<s_sound *>(s)->position).load(std::memory_order_relaxed);
     return (position >> 8) / s->channels;
 }
 
-int32_t *Soundsystem_GetOutputBuffer(void)
-{
-    return soundsystem.mixbuffer;
-}
+int32_t *Soundsystem_GetOutputBuffer(void) { return soundsystem.mixbuffer; }
 
 // A single-bin Goertzel filter over the accumulators of the last pass, in the
 // precision the show's frequency-driven effects were tuned with.
@@ -425,8 +380,7 @@ float Soundsystem_DetectFrequency(float hz)
     float s1 = 0, s2 = 0;
     uint32_t count = soundsystem.bufferlength;
     uint32_t capacity = soundsystem.mixbuffer_size / 4;
-    if (count > capacity)
-        count = capacity;
+    if (count > capacity) count = capacity;
     for (uint32_t i = 0; i < count; i++) {
         float x = (float)(soundsystem.mixbuffer[i] / 32767.0);
         float s = coeff * s1 + x - s2;

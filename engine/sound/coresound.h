@@ -25,20 +25,20 @@ extern "C" {
 typedef void (*s_soundcallback)(void *data, uint32_t size);
 
 typedef struct s_sound {
-    uint16_t playing;       /* 1 while mixed, 0 paused or stopped */
-    uint16_t channels;      /* 1 or 2, interleaved left, right */
-    uint16_t bits;          /* 8 (unsigned) or 16 (signed little-endian) */
-    uint32_t size;          /* bytes of sample memory */
-    uint32_t length;        /* samples, every channel counted; a stream's length argument */
+    uint16_t playing;  /* 1 while mixed, 0 paused or stopped */
+    uint16_t channels; /* 1 or 2, interleaved left, right */
+    uint16_t bits;     /* 8 (unsigned) or 16 (signed little-endian) */
+    uint32_t size;     /* bytes of sample memory */
+    uint32_t length;   /* samples, every channel counted; a stream's length argument */
     uint32_t frequency;
-    uint64_t position;      /* sample index with 8 fraction bits */
-    uint32_t step;          /* position increment per output frame, 8 fraction bits */
+    uint64_t position; /* sample index with 8 fraction bits */
+    uint32_t step;     /* position increment per output frame, 8 fraction bits */
     int32_t loop;
-    int32_t music;          /* 1: music group, else effect group */
+    int32_t music; /* 1: music group, else effect group */
     uint8_t volume;
     uint8_t volume_left;
     uint8_t volume_right;
-    uint8_t panning;        /* 0 left .. 255 right, 128 centre */
+    uint8_t panning; /* 0 left .. 255 right, 128 centre */
     int32_t stream;
     int32_t stream_length;
     int32_t stream_size;
@@ -48,15 +48,15 @@ typedef struct s_sound {
 } s_sound;
 
 typedef struct s_soundsystem {
-    uint32_t frequency;     /* mixing rate that every step is worked out against */
-    uint16_t channels;      /* output channels, set by the driver */
-    uint16_t bits;          /* output bits, set by the driver */
-    uint32_t bufferlength;  /* frames per mix pass */
+    uint32_t frequency;    /* mixing rate that every step is worked out against */
+    uint16_t channels;     /* output channels, set by the driver */
+    uint16_t bits;         /* output bits, set by the driver */
+    uint32_t bufferlength; /* frames per mix pass */
     uint32_t mixbuffer_size;
     uint16_t master_volume;
     uint16_t music_volume;
     uint16_t effect_volume;
-    int32_t *mixbuffer;     /* channels x bufferlength accumulators of the last pass */
+    int32_t *mixbuffer; /* channels x bufferlength accumulators of the last pass */
     int32_t numsounds;
     int32_t numactive;
 } s_soundsystem;

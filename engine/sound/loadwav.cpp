@@ -10,15 +10,9 @@
 
 #include "files/core.h"
 
-static uint32_t get16(const uint8_t *at)
-{
-    return (uint32_t)at[0] | (uint32_t)at[1] << 8;
-}
+static uint32_t get16(const uint8_t *at) { return (uint32_t)at[0] | (uint32_t)at[1] << 8; }
 
-static uint32_t get32(const uint8_t *at)
-{
-    return get16(at) | get16(at + 2) << 16;
-}
+static uint32_t get32(const uint8_t *at) { return get16(at) | get16(at + 2) << 16; }
 
 static void put16(uint8_t *at, uint32_t value)
 {
@@ -52,11 +46,9 @@ void Soundsystem_WAVHeader(uint8_t header[SOUNDSYSTEM_WAVHEADER], uint32_t datab
 
 int Soundsystem_LoadWAV(const char *name, s_sound *s)
 {
-    if (!name || !s)
-        return 0;
+    if (!name || !s) return 0;
     s_corefile file;
-    if (!corefile_open(name, &file, 0))
-        return 0;
+    if (!corefile_open(name, &file, 0)) return 0;
 
     uint8_t header[SOUNDSYSTEM_WAVHEADER];
     if (file.size < SOUNDSYSTEM_WAVHEADER) {
@@ -129,15 +121,12 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
 // `length` counts frames, not samples, and would describe half of what follows.
 int Soundsystem_SaveWAV(const char *name, s_sound *s)
 {
-    if (!name || !s || (!s->data && s->size) || s->size > INT32_MAX - SOUNDSYSTEM_WAVHEADER)
-        return 0;
+    if (!name || !s || (!s->data && s->size) || s->size > INT32_MAX - SOUNDSYSTEM_WAVHEADER) return 0;
     uint8_t *image = (uint8_t *)malloc((size_t)s->size + SOUNDSYSTEM_WAVHEADER);
-    if (!image)
-        return 0;
+    if (!image) return 0;
 
     Soundsystem_WAVHeader(image, s->size, s->channels, s->frequency, s->bits);
-    if (s->size)
-        memcpy(image + SOUNDSYSTEM_WAVHEADER, s->data, s->size);
+    if (s->size) memcpy(image + SOUNDSYSTEM_WAVHEADER, s->data, s->size);
 
     corefile_savebuffer(name, image, (int)(s->size + SOUNDSYSTEM_WAVHEADER));
     free(image);

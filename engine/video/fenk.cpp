@@ -37,11 +37,12 @@ namespace {
 // Whether drawing the frame buffer's texture over the whole window gives its texels
 // unchanged: same size, and nothing in the fixed pipeline or a program that would alter
 // a texel on its way (the window's old contents never show through a full quad).
-bool plain_copy(int width, int height) {
-    if (!FENK_framebuffers_enabled || width != FENK_video.width || height != FENK_video.height)
-        return false;
-    const GLenum changers[] = {GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_COLOR_LOGIC_OP, GL_STENCIL_TEST,
-                               GL_TEXTURE_1D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP, GL_COLOR_SUM};
+bool plain_copy(int width, int height)
+{
+    if (!FENK_framebuffers_enabled || width != FENK_video.width || height != FENK_video.height) return false;
+    const GLenum changers[] = {GL_BLEND,          GL_ALPHA_TEST,       GL_FOG,
+                               GL_COLOR_LOGIC_OP, GL_STENCIL_TEST,     GL_TEXTURE_1D,
+                               GL_TEXTURE_3D,     GL_TEXTURE_CUBE_MAP, GL_COLOR_SUM};
     for (GLenum cap : changers)
         if (glIsEnabled(cap)) return false;
     GLint value = 0;
@@ -57,8 +58,8 @@ bool plain_copy(int width, int height) {
         bool other_unit = false;
         for (GLint unit = 1; unit < units && !other_unit; unit++) {
             glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-            other_unit = glIsEnabled(GL_TEXTURE_1D) || glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_TEXTURE_3D) ||
-                         glIsEnabled(GL_TEXTURE_CUBE_MAP);
+            other_unit = glIsEnabled(GL_TEXTURE_1D) || glIsEnabled(GL_TEXTURE_2D) ||
+                         glIsEnabled(GL_TEXTURE_3D) || glIsEnabled(GL_TEXTURE_CUBE_MAP);
         }
         glActiveTexture(GL_TEXTURE0);
         if (other_unit) return false;
@@ -74,9 +75,10 @@ bool plain_copy(int width, int height) {
     return mask[0] && mask[1] && mask[2] && mask[3];
 }
 
-}  // namespace
+} // namespace
 
-void FENK_InitVideo(int width, int height, int flags) {
+void FENK_InitVideo(int width, int height, int flags)
+{
     fenk_initwindow(width, height, flags);
     puts("[FENK] Init OpenGL");
 
@@ -109,8 +111,8 @@ void FENK_InitVideo(int width, int height, int flags) {
     FENK_SetFadeValue(1.0f);
     FENK_SetScanlineValue(0.0f);
 
-    FENK_video = s_video{width, height, width, 32, 4, 0x00FF0000, 0x0000FF00, 0x000000FF,
-                         16, 8, 0, 8, 8, 8, 0};
+    FENK_video =
+        s_video{width, height, width, 32, 4, 0x00FF0000, 0x0000FF00, 0x000000FF, 16, 8, 0, 8, 8, 8, 0};
 
     FENK_renderstate = 0;
     FENK_lasttextureid = -1;
@@ -122,7 +124,8 @@ void FENK_InitVideo(int width, int height, int flags) {
 
 void FENK_CloseVideo(void) { fenk_closewindow(); }
 
-void FENK_SetRefreshRate(int rate) {
+void FENK_SetRefreshRate(int rate)
+{
     if (rate < 0) {
         const int64_t period = -static_cast<int64_t>(rate);
         FENK_video_updatespeed = period > INT_MAX ? INT_MAX : static_cast<int>(period);
@@ -136,7 +139,8 @@ void FENK_SetRefreshRate(int rate) {
     FENK_video_time = FENK_GetMillis();
 }
 
-float FENK_WaitRefresh(void) {
+float FENK_WaitRefresh(void)
+{
     FENK_video_numframes += 1;
     const uint32_t period = static_cast<uint32_t>(FENK_video_updatespeed);
     // Elapsed time, not the sum time + period, is compared: the sum can lie beyond
@@ -148,7 +152,8 @@ float FENK_WaitRefresh(void) {
     return static_cast<float>(elapsed) / static_cast<float>(period);
 }
 
-int FENK_GetFPS(void) {
+int FENK_GetFPS(void)
+{
     const uint32_t now = FENK_GetMillis();
     if (now - FENK_video_oldtime >= 1000) {
         FENK_video_fps = FENK_video_numframes;
@@ -159,7 +164,8 @@ int FENK_GetFPS(void) {
 }
 
 // Back to the frame buffer the program draws into, with the counts of a new frame.
-static void finish_frame(const s_framebufferdata &data, int w, int h) {
+static void finish_frame(const s_framebufferdata &data, int w, int h)
+{
     if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, data.fbo);
     glViewport(0, 0, w, h);
     FENK_projectionmode = 1;
@@ -169,7 +175,8 @@ static void finish_frame(const s_framebufferdata &data, int w, int h) {
     FENK_stats_numstateswitches = 0;
 }
 
-void FENK_SwapBuffers(void) {
+void FENK_SwapBuffers(void)
+{
     if (!FENK_FrameBuffer) return;
     const int w = FENK_FrameBuffer->width;
     const int h = FENK_FrameBuffer->height;
@@ -224,7 +231,8 @@ void FENK_SwapBuffers(void) {
     finish_frame(data, w, h);
 }
 
-void FENK_SwapBuffersBasic(void) {
+void FENK_SwapBuffersBasic(void)
+{
     fenk_swapbuffers();
     if (FENK_FrameBuffer) glViewport(0, 0, FENK_FrameBuffer->width, FENK_FrameBuffer->height);
     if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
@@ -236,7 +244,8 @@ void FENK_SetFadeValue(float value) { FENK_fadevalue = value; }
 
 void FENK_SetScanlineValue(float value) { FENK_scanlinevalue = value; }
 
-void FENK_ShowGraphicsMemory(void) {
+void FENK_ShowGraphicsMemory(void)
+{
     puts("[=== GRAPHICS MEMORY INFO ===]");
     printf("Num.Bitmaps: %d / %d\n", fenk_numbitmaps, FENK_MAXBITMAPS);
     printf("Num.Sprites: %d / %d\n", fenk_numsprites, FENK_MAXSPRITES);
@@ -247,7 +256,8 @@ void FENK_ShowGraphicsMemory(void) {
 
 // Sprites go first: a loaded sprite's picture is one of the registered bitmaps.
 // The deletes leave the counts alone, so each loop sees the whole registry.
-void FENK_FlushGraphics(void) {
+void FENK_FlushGraphics(void)
+{
     const int sprites = fenk_numsprites < 0 ? 0 : std::min(fenk_numsprites, FENK_MAXSPRITES);
     for (int i = 0; i < sprites; i++) FENK_DeleteSprite(fenk_spritelist[i]);
     printf("[%d sprites deleted]\n", fenk_numsprites);
@@ -263,7 +273,8 @@ void FENK_PushGraphics(void) {}
 
 void FENK_PopGraphics(void) {}
 
-void FENK_GetRenderStatus(int *triangles, int *texturebinds, int *stateswitches) {
+void FENK_GetRenderStatus(int *triangles, int *texturebinds, int *stateswitches)
+{
     if (triangles) *triangles = FENK_stats_numtriangles;
     if (texturebinds) *texturebinds = FENK_stats_numtexturebinds;
     if (stateswitches) *stateswitches = FENK_stats_numstateswitches;

@@ -36,17 +36,20 @@ bool valid_framebuffer(int id) { return id >= 0 && id < FENK_numframebuffers; }
 // texture bound before would let the next FENK_BindTexture of that texture skip its
 // bind and draw with whatever this call left bound (a frame buffer's own picture, a
 // freshly created texture).
-void bind_direct(GLuint texture) {
+void bind_direct(GLuint texture)
+{
     glBindTexture(GL_TEXTURE_2D, texture);
     FENK_lasttextureid = -1;
 }
 
-bool have_fbo() {
+bool have_fbo()
+{
     return glGenFramebuffersEXT && glBindFramebufferEXT && glFramebufferTexture2DEXT &&
            glCheckFramebufferStatusEXT;
 }
 
-void draw_arrays(const float *vertices, const float *texcoords) {
+void draw_arrays(const float *vertices, const float *texcoords)
+{
     glVertexPointer(3, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, texcoords);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_BYTE, quad_index);
@@ -54,17 +57,20 @@ void draw_arrays(const float *vertices, const float *texcoords) {
 }
 
 // A quad is drawn only when it overlaps the current frame buffer.
-bool visible(float x, float y, float w, float h) {
+bool visible(float x, float y, float w, float h)
+{
     if (!FENK_FrameBuffer) return false;
     return y > -h && y < FENK_FrameBuffer->height && x > -w && x < FENK_FrameBuffer->width;
 }
 
-void quad_vertices(float *v, float x, float y, float w, float h) {
+void quad_vertices(float *v, float x, float y, float w, float h)
+{
     const float corners[12] = {x, y, 0, x + w, y, 0, x + w, y + h, 0, x, y + h, 0};
     memcpy(v, corners, sizeof(corners));
 }
 
-void quad_texcoords(float *t, float u0, float v0, float u1, float v1) {
+void quad_texcoords(float *t, float u0, float v0, float u1, float v1)
+{
     const float coords[8] = {u0, v0, u1, v0, u1, v1, u0, v1};
     memcpy(t, coords, sizeof(coords));
 }
@@ -81,11 +87,12 @@ const StateCap state_caps[] = {
     {FENK_RENDERSTATE_LIGHTING, GL_LIGHTING},
 };
 
-}  // namespace
+} // namespace
 
 // ---- Frame buffers ----
 
-int FENK_CreateFrameBuffer(int width, int height, int flags) {
+int FENK_CreateFrameBuffer(int width, int height, int flags)
+{
     if (FENK_numframebuffers >= FENK_MAXFRAMEBUFFERS) {
         printf("- ERROR: Framebuffer %dx%d not created, all %d in use.\n", width, height,
                FENK_MAXFRAMEBUFFERS);
@@ -97,9 +104,8 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
     // A slot is taken again only after a new video start-up; its old store goes.
     free(data.pixels);
     data = s_framebufferdata{};
-    data.pixels = static_cast<unsigned char *>(calloc(static_cast<size_t>(width > 0 ? width : 0) *
-                                                          static_cast<size_t>(height > 0 ? height : 0),
-                                                      4));
+    data.pixels = static_cast<unsigned char *>(
+        calloc(static_cast<size_t>(width > 0 ? width : 0) * static_cast<size_t>(height > 0 ? height : 0), 4));
     printf("[FENK] Init Framebuffer: %d,%d\n", width, height);
 
     // OpenGL 1.1 alone has one texture unit and no call to choose it; such a driver
@@ -125,8 +131,8 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH24_STENCIL8_EXT, width, height, 0,
-                     GL_DEPTH_STENCIL_EXT, GL_UNSIGNED_INT_24_8_EXT, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH24_STENCIL8_EXT, width, height, 0, GL_DEPTH_STENCIL_EXT,
+                     GL_UNSIGNED_INT_24_8_EXT, nullptr);
         data.depthtexture = depth;
     }
 
@@ -134,8 +140,7 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
         GLuint fbo = 0;
         glGenFramebuffersEXT(1, &fbo);
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, fbo);
-        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
-                                  colour, 0);
+        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, colour, 0);
         if (data.depthtexture)
             glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D,
                                       data.depthtexture, 0);
@@ -155,7 +160,8 @@ int FENK_CreateFrameBuffer(int width, int height, int flags) {
     return id;
 }
 
-void FENK_SetFrameBuffer(int id) {
+void FENK_SetFrameBuffer(int id)
+{
     if (!valid_framebuffer(id)) return;
     FENK_FrameBuffer = &FENK_framebuffers[id];
     const s_framebufferdata &data = FENK_framebufferdata[id];
@@ -169,33 +175,37 @@ int FENK_GetFrameBufferWidth(void) { return FENK_FrameBuffer ? FENK_FrameBuffer-
 
 int FENK_GetFrameBufferHeight(void) { return FENK_FrameBuffer ? FENK_FrameBuffer->height : 0; }
 
-int FENK_GetFrameBufferTexture(int id) {
+int FENK_GetFrameBufferTexture(int id)
+{
     return valid_framebuffer(id) ? static_cast<int>(FENK_framebufferdata[id].colortexture) : 0;
 }
 
-int FENK_GetFrameBufferDepth(int id) {
+int FENK_GetFrameBufferDepth(int id)
+{
     return valid_framebuffer(id) ? static_cast<int>(FENK_framebufferdata[id].depthtexture) : 0;
 }
 
-void FENK_ClearFrameBuffer(uint32_t colour) {
-    glClearColor((colour & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
-                 ((colour >> 16) & 0xFF) / 255.0f, ((colour >> 24) & 0xFF) / 255.0f);
+void FENK_ClearFrameBuffer(uint32_t colour)
+{
+    glClearColor((colour & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f, ((colour >> 16) & 0xFF) / 255.0f,
+                 ((colour >> 24) & 0xFF) / 255.0f);
     GLbitfield mask = GL_COLOR_BUFFER_BIT;
-    if (FENK_FrameBuffer && (FENK_FrameBuffer->flags & FENK_FRAMEBUFFER_DEPTH))
-        mask |= GL_DEPTH_BUFFER_BIT;
+    if (FENK_FrameBuffer && (FENK_FrameBuffer->flags & FENK_FRAMEBUFFER_DEPTH)) mask |= GL_DEPTH_BUFFER_BIT;
     glClear(mask);
 }
 
-void FENK_DrawFrameBuffer(int x, int y, int w, int h, int id) {
+void FENK_DrawFrameBuffer(int x, int y, int w, int h, int id)
+{
     if (!valid_framebuffer(id)) return;
     bind_direct(FENK_framebufferdata[id].colortexture);
-    FENK_DrawQuad(static_cast<float>(x), static_cast<float>(y), static_cast<float>(w),
-                  static_cast<float>(h), 0, 1, 1, 0);
+    FENK_DrawQuad(static_cast<float>(x), static_cast<float>(y), static_cast<float>(w), static_cast<float>(h),
+                  0, 1, 1, 0);
 }
 
 // ---- Textures ----
 
-int FENK_CreateTexture(int width, int height, const void *texels, int) {
+int FENK_CreateTexture(int width, int height, const void *texels, int)
+{
     GLuint texture = 0;
     glGenTextures(1, &texture);
     bind_direct(texture);
@@ -207,12 +217,14 @@ int FENK_CreateTexture(int width, int height, const void *texels, int) {
     return static_cast<int>(texture);
 }
 
-void FENK_UpdateTexture(int texture, int width, int height, const void *texels) {
+void FENK_UpdateTexture(int texture, int width, int height, const void *texels)
+{
     bind_direct(static_cast<GLuint>(texture));
     glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
 }
 
-void FENK_SetTextureOptions(int texture, int minfilter, int magfilter, int wraps, int wrapt) {
+void FENK_SetTextureOptions(int texture, int minfilter, int magfilter, int wraps, int wrapt)
+{
     bind_direct(static_cast<GLuint>(texture));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minfilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magfilter);
@@ -220,21 +232,24 @@ void FENK_SetTextureOptions(int texture, int minfilter, int magfilter, int wraps
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapt);
 }
 
-void FENK_DeleteTexture(int texture) {
+void FENK_DeleteTexture(int texture)
+{
     const GLuint name = static_cast<GLuint>(texture);
     glDeleteTextures(1, &name);
     // GL unbinds a deleted texture, so a cache naming it no longer says what is bound.
     if (texture == FENK_lasttextureid) FENK_lasttextureid = -1;
 }
 
-void FENK_BindTexture(int texture) {
+void FENK_BindTexture(int texture)
+{
     if (texture == FENK_lasttextureid) return;
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
     FENK_lasttextureid = texture;
     FENK_stats_numtexturebinds += 1;
 }
 
-void FENK_BindTextureChannel(int texture, int channel) {
+void FENK_BindTextureChannel(int texture, int channel)
+{
     if (channel >= 0 && channel <= 7 && glActiveTexture) glActiveTexture(GL_TEXTURE0 + channel);
     bind_direct(static_cast<GLuint>(texture));
 }
@@ -243,7 +258,8 @@ int PowerOfTwo(int n) { return n; }
 
 // ---- Projection ----
 
-void FENK_Enable2D(void) {
+void FENK_Enable2D(void)
+{
     if (FENK_projectionmode != 0) {
         GLint vp[4];
         glGetIntegerv(GL_VIEWPORT, vp);
@@ -258,29 +274,33 @@ void FENK_Enable2D(void) {
     FENK_projectionmode = 0;
 }
 
-void FENK_Disable2D(void) {
+void FENK_Disable2D(void)
+{
     if (FENK_projectionmode != 0) return;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const float aspect = FENK_FrameBuffer && FENK_FrameBuffer->height
-                             ? static_cast<float>(FENK_FrameBuffer->width) /
-                                   static_cast<float>(FENK_FrameBuffer->height)
-                             : 1.0f;
+    const float aspect =
+        FENK_FrameBuffer && FENK_FrameBuffer->height
+            ? static_cast<float>(FENK_FrameBuffer->width) / static_cast<float>(FENK_FrameBuffer->height)
+            : 1.0f;
     FENK_Perspective(45, aspect, 0.01f, 1000);
     glMatrixMode(GL_MODELVIEW);
     FENK_projectionmode = 1;
 }
 
-void FENK_Perspective(float fovy, float aspect, float znear, float zfar) {
+void FENK_Perspective(float fovy, float aspect, float znear, float zfar)
+{
     const double ymax = znear * tan(fovy * 3.141592653 / 360);
     glFrustum(-ymax * aspect, ymax * aspect, -ymax, ymax, znear, zfar);
 }
 
-void FENK_ViewPort(int, int, float aspect, float fovy, float znear, float zfar) {
+void FENK_ViewPort(int, int, float aspect, float fovy, float znear, float zfar)
+{
     FENK_Perspective(fovy, aspect, znear, zfar);
 }
 
-void FENK_LookAt(float eyex, float eyey, float eyez, float centerx, float centery, float centerz) {
+void FENK_LookAt(float eyex, float eyey, float eyez, float centerx, float centery, float centerz)
+{
     const double dx = static_cast<double>(eyex) - centerx;
     const double dy = static_cast<double>(eyey) - centery;
     const double dz = static_cast<double>(eyez) - centerz;
@@ -314,7 +334,8 @@ void FENK_DrawFaceList(int, int) {}
 
 // ---- Render state ----
 
-void FENK_EnableRenderState(int bits) {
+void FENK_EnableRenderState(int bits)
+{
     if (FENK_renderstate & bits) return;
     for (const StateCap &s : state_caps)
         if (bits & s.bit) glEnable(s.cap);
@@ -322,7 +343,8 @@ void FENK_EnableRenderState(int bits) {
     FENK_stats_numstateswitches += 1;
 }
 
-void FENK_DisableRenderState(int bits) {
+void FENK_DisableRenderState(int bits)
+{
     if (!(FENK_renderstate & bits)) return;
     for (const StateCap &s : state_caps)
         if (bits & s.bit) glDisable(s.cap);
@@ -330,27 +352,31 @@ void FENK_DisableRenderState(int bits) {
     FENK_stats_numstateswitches += 1;
 }
 
-void FENK_SetBlendMode(int mode) {
+void FENK_SetBlendMode(int mode)
+{
     if (mode == FENK_BLEND_MULTIPLY)
         glBlendFunc(GL_SRC_COLOR, GL_DST_COLOR);
     else if (mode == FENK_BLEND_ADD)
         glBlendFunc(GL_SRC_COLOR, GL_ONE);
 }
 
-void FENK_EnableAlphaBlend(float alpha) {
+void FENK_EnableAlphaBlend(float alpha)
+{
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glColor4f(1, 1, 1, alpha);
 }
 
-void FENK_DisableAlphaBlend(void) {
+void FENK_DisableAlphaBlend(void)
+{
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
 }
 
 // ---- Primitives ----
 
-void FENK_DrawQuad(float x, float y, float w, float h, float u0, float v0, float u1, float v1) {
+void FENK_DrawQuad(float x, float y, float w, float h, float u0, float v0, float u1, float v1)
+{
     if (!visible(x, y, w, h)) return;
     float v[12], t[8];
     quad_vertices(v, x, y, w, h);
@@ -360,7 +386,8 @@ void FENK_DrawQuad(float x, float y, float w, float h, float u0, float v0, float
 }
 
 void FENK_DrawRotatedQuad(float x, float y, float w, float h, float u0, float v0, float u1, float v1,
-                          float angle) {
+                          float angle)
+{
     if (!visible(x, y, w, h)) return;
     float v[12], t[8];
     quad_vertices(v, -w / 2, -h / 2, w, h);
@@ -372,7 +399,8 @@ void FENK_DrawRotatedQuad(float x, float y, float w, float h, float u0, float v0
     draw_arrays(v, t);
 }
 
-void FENK_DrawColorQuad(float x, float y, float w, float h, float r, float g, float b, float a) {
+void FENK_DrawColorQuad(float x, float y, float w, float h, float r, float g, float b, float a)
+{
     if (!visible(x, y, w, h)) return;
     float v[12], t[8];
     quad_vertices(v, x, y, w, h);
@@ -383,7 +411,8 @@ void FENK_DrawColorQuad(float x, float y, float w, float h, float r, float g, fl
     glColor4f(1, 1, 1, 1);
 }
 
-void FENK_DrawLineRGB(float x1, float y1, float x2, float y2, float r, float g, float b, float a) {
+void FENK_DrawLineRGB(float x1, float y1, float x2, float y2, float r, float g, float b, float a)
+{
     FENK_Enable2D();
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glColor4f(r, g, b, a);
@@ -396,7 +425,8 @@ void FENK_DrawLineRGB(float x1, float y1, float x2, float y2, float r, float g, 
     FENK_stats_numlines += 1;
 }
 
-void FENK_SetPallete(int palette, int count, const unsigned char *rgb) {
+void FENK_SetPallete(int palette, int count, const unsigned char *rgb)
+{
     // An out-of-range palette or count would write past the table: clip instead.
     if (palette < 0 || palette >= FENK_NUMPALETTES || !rgb || count <= 0) return;
     if (count > FENK_PALETTESIZE) count = FENK_PALETTESIZE;

@@ -13,45 +13,45 @@
 s_shader FENK_shader[FENK_MAXSHADERS];
 int FENK_numshaders;
 
-const char *vv_defaultpostshader =
-    "#version 120\n"
-    "varying vec2 texCoord;\n"
-    "void main()\n"
-    "{\n"
-    "    texCoord = gl_MultiTexCoord0.xy;\n"
-    "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
-    "}\n";
+const char *vv_defaultpostshader = "#version 120\n"
+                                   "varying vec2 texCoord;\n"
+                                   "void main()\n"
+                                   "{\n"
+                                   "    texCoord = gl_MultiTexCoord0.xy;\n"
+                                   "    gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+                                   "}\n";
 
 // Odd rows, counted from the bottom of the picture, are darkened by scanlinevalue;
 // then everything is scaled by fadevalue.
-const char *ff_defaultpostshader =
-    "#version 120\n"
-    "uniform sampler2D fbo_texture;\n"
-    "uniform sampler2D fbo_depth;\n"
-    "uniform float width;\n"
-    "uniform float height;\n"
-    "uniform float fadevalue;\n"
-    "uniform float scanlinevalue;\n"
-    "varying vec2 texCoord;\n"
-    "void main()\n"
-    "{\n"
-    "    vec4 c = texture2D(fbo_texture, texCoord);\n"
-    "    float row = floor(texCoord.y * height);\n"
-    "    vec4 colour = c;\n"
-    "    if (mod(row, 2.0) >= 1.0)\n"
-    "        colour = c * (1.0 - scanlinevalue);\n"
-    "    gl_FragColor = colour * fadevalue;\n"
-    "}\n";
+const char *ff_defaultpostshader = "#version 120\n"
+                                   "uniform sampler2D fbo_texture;\n"
+                                   "uniform sampler2D fbo_depth;\n"
+                                   "uniform float width;\n"
+                                   "uniform float height;\n"
+                                   "uniform float fadevalue;\n"
+                                   "uniform float scanlinevalue;\n"
+                                   "varying vec2 texCoord;\n"
+                                   "void main()\n"
+                                   "{\n"
+                                   "    vec4 c = texture2D(fbo_texture, texCoord);\n"
+                                   "    float row = floor(texCoord.y * height);\n"
+                                   "    vec4 colour = c;\n"
+                                   "    if (mod(row, 2.0) >= 1.0)\n"
+                                   "        colour = c * (1.0 - scanlinevalue);\n"
+                                   "    gl_FragColor = colour * fadevalue;\n"
+                                   "}\n";
 
 namespace {
 
 // A deleted entry holds no program, so a second delete or a late bind cannot reach a
 // GL object that has since been given the same name.
-bool valid_shader(int id) {
+bool valid_shader(int id)
+{
     return FENK_shaders_enabled && id >= 0 && id < FENK_numshaders && FENK_shader[id].program != 0;
 }
 
-void validateShader(GLuint object, const char *label) {
+void validateShader(GLuint object, const char *label)
+{
     char log[FENK_SHADERLOGSIZE] = {0};
     GLsizei length = 0;
     glGetShaderInfoLog(object, FENK_SHADERLOGSIZE, &length, log);
@@ -59,7 +59,8 @@ void validateShader(GLuint object, const char *label) {
         printf("Shader %d,%s,compiler error: %s\n", static_cast<int>(object), label ? label : "", log);
 }
 
-void validateProgram(GLuint program) {
+void validateProgram(GLuint program)
+{
     char log[FENK_SHADERLOGSIZE] = {0};
     GLsizei length = 0;
     glGetProgramInfoLog(program, FENK_SHADERLOGSIZE, &length, log);
@@ -71,7 +72,8 @@ void validateProgram(GLuint program) {
 }
 
 // The whole file as a text the caller frees, or null for a missing or empty file.
-char *textFileRead(const char *path) {
+char *textFileRead(const char *path)
+{
     if (!path) return nullptr;
     FILE *file = fopen(path, "rt");
     if (!file) return nullptr;
@@ -91,34 +93,37 @@ char *textFileRead(const char *path) {
     return text;
 }
 
-GLint uniform_location(int id, const char *name) {
+GLint uniform_location(int id, const char *name)
+{
     FENK_BindShader(id);
     return glGetUniformLocation(FENK_shader[id].program, name);
 }
 
-}  // namespace
+} // namespace
 
-static int glslavailable(void) {
-    return glActiveTexture && glCreateShader && glShaderSource && glCompileShader &&
-           glGetShaderInfoLog && glCreateProgram && glAttachShader && glLinkProgram &&
-           glGetProgramInfoLog && glValidateProgram && glGetProgramiv && glUseProgram &&
-           glGetUniformLocation && glUniform1i && glUniform1f && glUniform2f && glUniform3f &&
-           glUniform4f && glUniform1fv && glDetachShader && glDeleteShader && glDeleteProgram;
+static int glslavailable(void)
+{
+    return glActiveTexture && glCreateShader && glShaderSource && glCompileShader && glGetShaderInfoLog &&
+           glCreateProgram && glAttachShader && glLinkProgram && glGetProgramInfoLog && glValidateProgram &&
+           glGetProgramiv && glUseProgram && glGetUniformLocation && glUniform1i && glUniform1f &&
+           glUniform2f && glUniform3f && glUniform4f && glUniform1fv && glDetachShader && glDeleteShader &&
+           glDeleteProgram;
 }
 
-void fenk_startglew(void) {
+void fenk_startglew(void)
+{
     puts("[FENK] Init Glew");
     glewExperimental = GL_TRUE;
     const GLenum status = glewInit();
     // GLEW built for GLX also looks for a GLX display after loading the context's entry
     // points; a context made through EGL has none, and that answer is no error.
-    if (status != GLEW_OK && status != GLEW_ERROR_NO_GLX_DISPLAY)
-        puts("\nError Initing Glew");
+    if (status != GLEW_OK && status != GLEW_ERROR_NO_GLX_DISPLAY) puts("\nError Initing Glew");
     puts("\nReady for GLSL");
     FENK_shaders_enabled = glslavailable();
 }
 
-int FENK_InitShader(const char *vsrc, const char *fsrc) {
+int FENK_InitShader(const char *vsrc, const char *fsrc)
+{
     const int id = FENK_numshaders;
     if (id >= FENK_MAXSHADERS) {
         printf("- ERROR: Shader not created, all %d in use.\n", FENK_MAXSHADERS);
@@ -149,7 +154,8 @@ int FENK_InitShader(const char *vsrc, const char *fsrc) {
     return id;
 }
 
-int FENK_LoadShader(const char *vpath, const char *fpath) {
+int FENK_LoadShader(const char *vpath, const char *fpath)
+{
     char *vsrc = textFileRead(vpath);
     char *fsrc = textFileRead(fpath);
     const int id = FENK_InitShader(vsrc, fsrc);
@@ -158,11 +164,10 @@ int FENK_LoadShader(const char *vpath, const char *fpath) {
     return id;
 }
 
-int FENK_InitDefaultPostShader(void) {
-    return FENK_InitShader(vv_defaultpostshader, ff_defaultpostshader);
-}
+int FENK_InitDefaultPostShader(void) { return FENK_InitShader(vv_defaultpostshader, ff_defaultpostshader); }
 
-void FENK_DeleteShader(int id) {
+void FENK_DeleteShader(int id)
+{
     if (!valid_shader(id)) return;
     s_shader &entry = FENK_shader[id];
     glDetachShader(entry.program, entry.fragment);
@@ -173,36 +178,44 @@ void FENK_DeleteShader(int id) {
     entry = s_shader{};
 }
 
-void FENK_BindShader(int id) {
+void FENK_BindShader(int id)
+{
     if (!valid_shader(id)) return;
     glUseProgram(FENK_shader[id].program);
 }
 
-void FENK_UnbindShader(void) {
+void FENK_UnbindShader(void)
+{
     if (!FENK_shaders_enabled) return;
     glUseProgram(0);
 }
 
-void FENK_SetShaderUniform1i(int id, const char *name, int value) {
+void FENK_SetShaderUniform1i(int id, const char *name, int value)
+{
     if (valid_shader(id)) glUniform1i(uniform_location(id, name), value);
 }
 
-void FENK_SetShaderUniform1f(int id, const char *name, float value) {
+void FENK_SetShaderUniform1f(int id, const char *name, float value)
+{
     if (valid_shader(id)) glUniform1f(uniform_location(id, name), value);
 }
 
-void FENK_SetShaderUniform2f(int id, const char *name, float a, float b) {
+void FENK_SetShaderUniform2f(int id, const char *name, float a, float b)
+{
     if (valid_shader(id)) glUniform2f(uniform_location(id, name), a, b);
 }
 
-void FENK_SetShaderUniform3f(int id, const char *name, float a, float b, float c) {
+void FENK_SetShaderUniform3f(int id, const char *name, float a, float b, float c)
+{
     if (valid_shader(id)) glUniform3f(uniform_location(id, name), a, b, c);
 }
 
-void FENK_SetShaderUniform4f(int id, const char *name, float a, float b, float c, float d) {
+void FENK_SetShaderUniform4f(int id, const char *name, float a, float b, float c, float d)
+{
     if (valid_shader(id)) glUniform4f(uniform_location(id, name), a, b, c, d);
 }
 
-void FENK_SetShaderUniform1fv(int id, const char *name, int count, const float *values) {
+void FENK_SetShaderUniform1fv(int id, const char *name, int count, const float *values)
+{
     if (valid_shader(id)) glUniform1fv(uniform_location(id, name), count, values);
 }

@@ -14,14 +14,16 @@ constexpr int screen_height = 360;
 constexpr int canvas_width = 320;
 constexpr int canvas_height = 180;
 
-bool escape_pressed() {
+bool escape_pressed()
+{
     int unused = 0;
     fenk_getkeys(&unused, &unused);
     return (FENK_joykey & 0x8000) != 0;
 }
 
-void draw_frame(int frame) {
-    FENK_ClearFrameBuffer(0xFF402010);  // bytes red, green, blue, alpha: a dark blue
+void draw_frame(int frame)
+{
+    FENK_ClearFrameBuffer(0xFF402010); // bytes red, green, blue, alpha: a dark blue
     FENK_BindTexture(fenk_whitetexture_id);
 
     // A red square drifting right, a white bar turning in the middle, a yellow rule.
@@ -32,9 +34,10 @@ void draw_frame(int frame) {
     FENK_DrawLineRGB(0, canvas_height - 10.5f, canvas_width, canvas_height - 10.5f, 1, 1, 0, 1);
 }
 
-}  // namespace
+} // namespace
 
-int coremain(int, char **) {
+int coremain(int, char **)
+{
     FENK_InitVideo(screen_width, screen_height, 0);
     FENK_SetTitle("FENK - first example");
     const int canvas = FENK_CreateFrameBuffer(canvas_width, canvas_height, FENK_FRAMEBUFFER_LINEAR);

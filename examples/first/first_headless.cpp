@@ -17,8 +17,8 @@ struct Output {
     bool failed;
 };
 
-void write_frame(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t,
-                 void *user) {
+void write_frame(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t, void *user)
+{
     auto *out = static_cast<Output *>(user);
     char name[32];
     snprintf(name, sizeof(name), "first_%04llu.ppm", static_cast<unsigned long long>(frame));
@@ -36,11 +36,11 @@ void write_frame(int width, int height, const unsigned char *rgba, uint64_t fram
     if (frame + 1 >= out->frames) fenk_headless_key(0x1B, 1);
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char **argv) {
-    Output out{argc > 1 ? argv[1] : "first_frames", argc > 2 ? strtoull(argv[2], nullptr, 10) : 60,
-               false};
+int main(int argc, char **argv)
+{
+    Output out{argc > 1 ? argv[1] : "first_frames", argc > 2 ? strtoull(argv[2], nullptr, 10) : 60, false};
     if (out.frames < 1) out.frames = 1;
     std::error_code error;
     std::filesystem::create_directories(out.folder, error);

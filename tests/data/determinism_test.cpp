@@ -31,8 +31,7 @@ TEST(Generator, SecondRunGivesIdenticalBytes)
     for (const fs::directory_entry &e : fs::directory_iterator(dir)) {
         std::string name = e.path().filename().string();
         EXPECT_EQ(name, fs::path(name).filename().string());
-        for (char c : name)
-            EXPECT_FALSE(c >= 'A' && c <= 'Z') << name << ": file names are lower case";
+        for (char c : name) EXPECT_FALSE(c >= 'A' && c <= 'Z') << name << ": file names are lower case";
         ++made;
     }
     EXPECT_EQ(made, compared);

@@ -11,7 +11,7 @@ namespace {
 
 TEST(EngineReader, AgreesWithTheIndependentDecoderOnEveryPicture)
 {
-    std::vector<std::string> names = {"revizidbg.tga", "revizidtitle.tga", "revizidcredits.tga",
+    std::vector<std::string> names = {"revizidbg.tga",        "revizidtitle.tga",      "revizidcredits.tga",
                                       "revizidgreetings.tga", "revizidgreetings2.tga", "panfont.tga"};
     for (int i : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15})
         names.push_back("revizid" + std::to_string(i) + ".tga");
@@ -42,8 +42,7 @@ TEST(EngineReader, AgreesWithTheIndependentDecoderOnEveryPicture)
                     b = (b * 31 + 127) / 255 << 3;
                 }
                 uint32_t want = a << 24 | r << 16 | g << 8 | b;
-                if (r > 240 && g < 16 && b > 240)
-                    want = 0;
+                if (r > 240 && g < 16 && b > 240) want = 0;
                 differing += uint32_t(FENK_GetPixel(x, y, bitmap)) != want;
             }
         EXPECT_EQ(differing, 0);

@@ -26,8 +26,7 @@ Font load_font()
     EXPECT_TRUE(parse_tga_header(file, h));
     EXPECT_EQ(h.depth, 32) << "the marker row needs alpha";
     EXPECT_TRUE(decode_tga(file, f.pic));
-    if (f.pic.width == 0)
-        return f;
+    if (f.pic.width == 0) return f;
     f.starts = {0};
     f.widths = {1};
     int previous = 1;

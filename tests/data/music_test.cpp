@@ -31,8 +31,7 @@ protected:
     {
         double sum = 0;
         for (int i = from; i < to; ++i)
-            for (int c = 0; c < 2; ++c)
-                sum += double(sample(i, c)) * sample(i, c);
+            for (int c = 0; c < 2; ++c) sum += double(sample(i, c)) * sample(i, c);
         return std::sqrt(sum / (2.0 * (to - from)));
     }
 
@@ -44,15 +43,16 @@ TEST_F(Music, HeaderIsCanonicalAndLengthExact)
 {
     ASSERT_EQ(file->size(), 44u + size_t(frames) * 4);
     auto u32 = [&](size_t at) {
-        return uint32_t((*file)[at] | (*file)[at + 1] << 8 | (*file)[at + 2] << 16 | uint32_t((*file)[at + 3]) << 24);
+        return uint32_t((*file)[at] | (*file)[at + 1] << 8 | (*file)[at + 2] << 16 |
+                        uint32_t((*file)[at + 3]) << 24);
     };
     auto u16 = [&](size_t at) { return (*file)[at] | (*file)[at + 1] << 8; };
     EXPECT_EQ(std::memcmp(file->data(), "RIFF", 4), 0);
     EXPECT_EQ(u32(4), 36u + frames * 4u);
     EXPECT_EQ(std::memcmp(file->data() + 8, "WAVEfmt ", 8), 0);
     EXPECT_EQ(u32(16), 16u);
-    EXPECT_EQ(u16(20), 1);     // PCM
-    EXPECT_EQ(u16(22), 2);     // stereo
+    EXPECT_EQ(u16(20), 1); // PCM
+    EXPECT_EQ(u16(22), 2); // stereo
     EXPECT_EQ(u32(24), 44100u);
     EXPECT_EQ(u32(28), 44100u * 4);
     EXPECT_EQ(u16(32), 4);

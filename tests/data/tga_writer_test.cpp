@@ -31,11 +31,11 @@ std::vector<uint8_t> test_rgba()
         while (x < width) {
             int len = y == 1 ? 1 : runs[k++ % 6];
             uint32_t c = next();
-            if (k % 4 == 0)
-                c = 0xFF00FFu; // the key: must come back visible
+            if (k % 4 == 0) c = 0xFF00FFu; // the key: must come back visible
             for (int i = 0; i < len && x < width; ++i, ++x) {
                 uint8_t *p = &px[(size_t(y) * width + x) * 4];
-                p[0] = uint8_t(c >> 16), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c), p[3] = uint8_t(c >> 24 | 1);
+                p[0] = uint8_t(c >> 16), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c),
+                p[3] = uint8_t(c >> 24 | 1);
             }
         }
     }
@@ -57,15 +57,15 @@ protected:
         std::vector<uint32_t> out;
         if (b.pixels && b.width == width && b.height == height)
             for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x)
-                    out.push_back(uint32_t(FENK_GetPixel(x, y, b)));
+                for (int x = 0; x < width; ++x) out.push_back(uint32_t(FENK_GetPixel(x, y, b)));
         std::free(b.pixels);
         fenk_numbitmaps = 0;
         return out;
     }
 
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("tga_writer_" + std::to_string(::getpid()) + ".tga")).string();
+    std::string path =
+        (std::filesystem::temp_directory_path() / ("tga_writer_" + std::to_string(::getpid()) + ".tga"))
+            .string();
 };
 
 TEST_F(TgaWriter, TrueColourComesBackAsWrittenWithTheKeyNudgedOff)
@@ -82,15 +82,12 @@ TEST_F(TgaWriter, TrueColourComesBackAsWrittenWithTheKeyNudgedOff)
                 long wrong = 0;
                 for (size_t i = 0; i < got.size(); ++i) {
                     uint32_t r = rgba[i * 4], g = rgba[i * 4 + 1], b = rgba[i * 4 + 2], a = rgba[i * 4 + 3];
-                    if (depth == 16)
-                        r &= 0xF8, g &= 0xF8, b &= 0xF8, a = 255;
-                    if (depth == 24)
-                        a = 255;
+                    if (depth == 16) r &= 0xF8, g &= 0xF8, b &= 0xF8, a = 255;
+                    if (depth == 24) a = 255;
                     bool keyed = r > 240 && g < 16 && b > 240;
                     uint32_t want = a << 24 | r << 16 | g << 8 | b;
                     // The writer moves key colours just off the key; all else is exact.
-                    if (keyed ? got[i] >> 24 != a || (got[i] >> 8 & 255) < 16 : got[i] != want)
-                        ++wrong;
+                    if (keyed ? got[i] >> 24 != a || (got[i] >> 8 & 255) < 16 : got[i] != want) ++wrong;
                 }
                 EXPECT_EQ(wrong, 0);
             }
@@ -99,23 +96,23 @@ TEST_F(TgaWriter, TrueColourComesBackAsWrittenWithTheKeyNudgedOff)
 TEST_F(TgaWriter, GreyAndColourMappedComeBackAsWritten)
 {
     std::vector<uint8_t> rgba = test_rgba(), index(size_t(width) * height), palette(256 * 3);
-    for (size_t i = 0; i < index.size(); ++i)
-        index[i] = rgba[i * 4 + 1];
+    for (size_t i = 0; i < index.size(); ++i) index[i] = rgba[i * 4 + 1];
     for (int i = 0; i < 256; ++i) // entry 7 is the key colour
         palette[i * 3] = uint8_t(i == 7 ? 255 : i), palette[i * 3 + 1] = uint8_t(i == 7 ? 0 : 255 - i),
-        palette[i * 3 + 2] = uint8_t(i == 7 ? 255 : i / 2);
+                    palette[i * 3 + 2] = uint8_t(i == 7 ? 255 : i / 2);
     for (bool rle : {false, true})
         for (Origin origin : {Origin::bottom_left, Origin::top_left}) {
-            SCOPED_TRACE(std::string(rle ? "rle" : "raw") + (origin == Origin::top_left ? " top" : " bottom"));
+            SCOPED_TRACE(std::string(rle ? "rle" : "raw") +
+                         (origin == Origin::top_left ? " top" : " bottom"));
             ASSERT_TRUE(makedata::write_tga_grey(path, width, height, index.data(), rle, origin));
             std::vector<uint32_t> got = read_back();
             ASSERT_EQ(got.size(), index.size());
             long wrong = 0;
-            for (size_t i = 0; i < got.size(); ++i)
-                wrong += got[i] != (0xFF000000u | index[i] * 0x010101u);
+            for (size_t i = 0; i < got.size(); ++i) wrong += got[i] != (0xFF000000u | index[i] * 0x010101u);
             EXPECT_EQ(wrong, 0);
 
-            ASSERT_TRUE(makedata::write_tga_mapped(path, width, height, index.data(), palette.data(), 256, rle, origin));
+            ASSERT_TRUE(makedata::write_tga_mapped(path, width, height, index.data(), palette.data(), 256,
+                                                   rle, origin));
             got = read_back();
             ASSERT_EQ(got.size(), index.size());
             wrong = 0;

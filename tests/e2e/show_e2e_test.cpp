@@ -30,7 +30,7 @@ namespace {
 
 constexpr int fps = 60;
 constexpr int track_rate = 44100;
-constexpr int caption_top = 950;  // rows from here down may hold a caption drawn after the tube
+constexpr int caption_top = 950; // rows from here down may hold a caption drawn after the tube
 
 struct Image {
     int width = 0;
@@ -40,7 +40,8 @@ struct Image {
     int sum(int x, int y) const { return at(x, y)[0] + at(x, y)[1] + at(x, y)[2]; }
 };
 
-Image load(const fs::path &path) {
+Image load(const fs::path &path)
+{
     Image image;
     int channels = 0;
     unsigned char *pixels = stbi_load(path.c_str(), &image.width, &image.height, &channels, 3);
@@ -55,7 +56,8 @@ struct Capture {
     int exit_code = -1;
     std::string out, err;
 
-    fs::path frame_path(uint64_t n) const {
+    fs::path frame_path(uint64_t n) const
+    {
         char name[32];
         snprintf(name, sizeof name, "frame%06llu.png", static_cast<unsigned long long>(n));
         return dir / name;
@@ -63,7 +65,8 @@ struct Capture {
     Image frame(uint64_t n) const { return load(frame_path(n)); }
     bool has(uint64_t n) const { return fs::exists(frame_path(n)); }
     // The sound track's interleaved samples, after its header was checked.
-    std::vector<int16_t> sound() const {
+    std::vector<int16_t> sound() const
+    {
         std::ifstream in(dir / "sound.wav", std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_GE(bytes.size(), 44u);
@@ -86,7 +89,8 @@ std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
 // A folder of this run's own: other runs of these tests (another build, another
 // checkout) may be going on at the same time.
-fs::path own_folder(const std::string &name) {
+fs::path own_folder(const std::string &name)
+{
     return fs::temp_directory_path() / ("fenk_e2e_" + name + "_" + std::to_string(getpid()));
 }
 
@@ -95,7 +99,8 @@ std::vector<fs::path> written;
 
 class ShowCapture : public testing::Test {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         if (!HasFailure())
             for (const fs::path &dir : written) fs::remove_all(dir);
         written.clear();
@@ -105,7 +110,8 @@ protected:
 // Runs show_capture from the folder holding the data; `args` in shell words. Its
 // output, and its frames with `frames`, go to a folder of the test's own.
 Capture capture(const std::string &args, const std::string &suffix = "", const std::string &env = "",
-                bool frames = false) {
+                bool frames = false)
+{
     Capture run;
     run.dir = own_folder(testing::UnitTest::GetInstance()->current_test_info()->name() + suffix);
     fs::remove_all(run.dir);
@@ -113,8 +119,9 @@ Capture capture(const std::string &args, const std::string &suffix = "", const s
     written.push_back(run.dir);
     const std::string options = frames ? "--frames " + quoted(run.dir.string()) + " " + args : args;
     // exec: the child is the capture itself, so a capture past its time can be stopped.
-    const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env + " exec " +
-                               quoted(SHOW_CAPTURE) + " " + options + " 2>" + quoted((run.dir / "stderr.txt").string());
+    const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env +
+                               " exec " + quoted(SHOW_CAPTURE) + " " + options + " 2>" +
+                               quoted((run.dir / "stderr.txt").string());
     const pid_t pid = spawn_logged(script, run.dir / "stdout.txt");
     const int status = pid > 0 ? wait_for(pid, 380) : -1;
     if (pid > 0 && status < 0) {
@@ -127,13 +134,15 @@ Capture capture(const std::string &args, const std::string &suffix = "", const s
     return run;
 }
 
-Capture capture_frames(const std::string &args, const std::string &suffix = "") {
+Capture capture_frames(const std::string &args, const std::string &suffix = "")
+{
     return capture(args, suffix, "", true);
 }
 
 // ---- The scene the timeline puts into the tube ----
 
-const SceneImage &picture_file(const std::string &name) {
+const SceneImage &picture_file(const std::string &name)
+{
     static std::map<std::string, SceneImage> loaded;
     SceneImage &image = loaded[name];
     if (image.width == 0) {
@@ -144,7 +153,8 @@ const SceneImage &picture_file(const std::string &name) {
 }
 
 // The background with one picture (or none) in its place, as the scene buffer holds it.
-SceneImage scene_with(const char *picture) {
+SceneImage scene_with(const char *picture)
+{
     SceneImage scene = picture_file("revizidbg.tga");
     if (!picture) return scene;
     const SceneImage &p = picture_file(picture);
@@ -154,10 +164,12 @@ SceneImage scene_with(const char *picture) {
     return scene;
 }
 
-TubeView view_of(uint64_t n) {
+TubeView view_of(uint64_t n)
+{
     int rect[4];
     CRT_MoveCamera(static_cast<int>(n) - 1, rect);
-    return TubeView{rect[0], rect[1], rect[2], rect[3], static_cast<double>(static_cast<float>((n - 1) * 0.01))};
+    return TubeView{rect[0], rect[1], rect[2], rect[3],
+                    static_cast<double>(static_cast<float>((n - 1) * 0.01))};
 }
 
 // How well frame n matches the tube over `scene`: the brightness (fade with its
@@ -168,10 +180,11 @@ struct Match {
     double off;
 };
 
-Match match(const Image &frame, uint64_t n, const SceneImage &scene) {
+Match match(const Image &frame, uint64_t n, const SceneImage &scene)
+{
     const TubeView view = view_of(n);
     const Scene sample = sampled(scene);
-    std::vector<std::pair<double, int>> pairs;  // model light, observed level
+    std::vector<std::pair<double, int>> pairs; // model light, observed level
     for (int y = 3; y < caption_top; y += 6)
         for (int x = 3; x < frame.width; x += 6) {
             const TubeLight light = tube_light(x, y, view, sample);
@@ -192,8 +205,9 @@ Match match(const Image &frame, uint64_t n, const SceneImage &scene) {
 
 // Frames [first, end) show `before` up to `change`, then `after`: each fits its own
 // scene closely and the other one clearly worse.
-void expect_picture_change(const Capture &run, uint64_t first, uint64_t change, uint64_t end, const char *before,
-                           const char *after) {
+void expect_picture_change(const Capture &run, uint64_t first, uint64_t change, uint64_t end,
+                           const char *before, const char *after)
+{
     const SceneImage scene_before = scene_with(before), scene_after = scene_with(after);
     for (uint64_t n = first; n < end; n++) {
         const Image frame = run.frame(n);
@@ -207,7 +221,8 @@ void expect_picture_change(const Capture &run, uint64_t first, uint64_t change, 
 }
 
 // The columns with caption ink below the tube, in rows [top, 1030): none gives {-1, -1}.
-std::pair<int, int> ink_columns(const Image &frame, int top) {
+std::pair<int, int> ink_columns(const Image &frame, int top)
+{
     int left = -1, right = -1;
     for (int y = top; y < 1030; y++)
         for (int x = 0; x < frame.width; x++)
@@ -219,14 +234,16 @@ std::pair<int, int> ink_columns(const Image &frame, int top) {
 }
 
 // The lowest row the tube draws in frame n.
-int tube_bottom(uint64_t n) {
+int tube_bottom(uint64_t n)
+{
     const TubeView view = view_of(n);
     return view.y + view.h;
 }
 
-}  // namespace
+} // namespace
 
-TEST_F(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLinesOnStdout) {
+TEST_F(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLinesOnStdout)
+{
     const Capture run = capture_frames("--to 0.25");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     const Image first = run.frame(0);
@@ -237,7 +254,7 @@ TEST_F(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLi
     EXPECT_FALSE(run.has(15));
 
     const std::vector<int16_t> track = run.sound();
-    ASSERT_EQ(track.size(), 15u * 735 * 2);  // as long as the frames
+    ASSERT_EQ(track.size(), 15u * 735 * 2); // as long as the frames
     const auto music = track.begin() + 4 * 2048 * 2;
     EXPECT_TRUE(std::all_of(track.begin(), music, [](int16_t s) { return s == 0; }));
     EXPECT_TRUE(std::any_of(music, track.end(), [](int16_t s) { return s != 0; }));
@@ -247,7 +264,8 @@ TEST_F(ShowCapture, StartsWithABlackScreenAndFourSilentBuffersAndKeepsTheShowsLi
     EXPECT_NE(run.err.find("15/15 frames"), std::string::npos) << run.err;
 }
 
-TEST_F(ShowCapture, TheSameCommandTwiceGivesTheSameBytes) {
+TEST_F(ShowCapture, TheSameCommandTwiceGivesTheSameBytes)
+{
     const Capture one = capture_frames("--from 11 --to 11.05", "_1");
     const Capture two = capture_frames("--from 11 --to 11.05", "_2");
     ASSERT_EQ(one.exit_code, 0) << one.err;
@@ -260,7 +278,8 @@ TEST_F(ShowCapture, TheSameCommandTwiceGivesTheSameBytes) {
     EXPECT_EQ(files, 4);
 }
 
-TEST_F(ShowCapture, TitleComesAtElevenSeconds) {
+TEST_F(ShowCapture, TitleComesAtElevenSeconds)
+{
     // The title is shown from position 480 001: the first pass past it is 481 280,
     // asked for by frame 655 (10.92 s).
     const Capture run = capture_frames("--from 10.8 --to 11.1");
@@ -268,7 +287,8 @@ TEST_F(ShowCapture, TitleComesAtElevenSeconds) {
     expect_picture_change(run, 648, 655, 666, nullptr, "revizidtitle.tga");
 }
 
-TEST_F(ShowCapture, FirstRotationPictureAndCaptionComeOnTheBarLineAQueueAheadOfTheKick) {
+TEST_F(ShowCapture, FirstRotationPictureAndCaptionComeOnTheBarLineAQueueAheadOfTheKick)
+{
     // Bar 6 starts at music frame 600 000 with the piece's first kick; position 600 064
     // is reached by frame 817 (13.617 s), which brings rotation entry 5 and caption 1.
     const Capture run = capture_frames("--from 13.4 --to 14");
@@ -316,22 +336,24 @@ TEST_F(ShowCapture, FirstRotationPictureAndCaptionComeOnTheBarLineAQueueAheadOfT
     const double heard = (804.0 * 735 + static_cast<double>(onset)) / track_rate;
     const double shown = static_cast<double>(change) / fps;
     const double offset_ms = (heard - shown) * 1000;
-    std::printf("picture change at %.4f s, kick heard at %.4f s: sound %.1f ms after the picture\n", shown, heard,
-                offset_ms);
+    std::printf("picture change at %.4f s, kick heard at %.4f s: sound %.1f ms after the picture\n", shown,
+                heard, offset_ms);
     RecordProperty("sync_offset_ms", std::to_string(offset_ms));
     // Within the four-buffer queue (three to four buffers, 139 to 186 ms), give or take a frame.
     EXPECT_GE(offset_ms, 6144.0 / 44.1 - 1000.0 / fps);
     EXPECT_LE(offset_ms, 8192.0 / 44.1 + 1000.0 / fps);
 }
 
-TEST_F(ShowCapture, BothGreetingsPictures) {
+TEST_F(ShowCapture, BothGreetingsPictures)
+{
     // Greetings from 3 100 001, the second from 3 200 001: pass 3 201 024 at frame 4356.
     const Capture run = capture_frames("--from 72.45 --to 72.7");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     expect_picture_change(run, 4347, 4356, 4362, "revizidgreetings.tga", "revizidgreetings2.tga");
 }
 
-TEST_F(ShowCapture, CreditsOverTheLastRotationPicture) {
+TEST_F(ShowCapture, CreditsOverTheLastRotationPicture)
+{
     // The last rotation picture stays from 3 350 000; the credits cover it from
     // 4 200 001 on: pass 4 200 448 at frame 5715.
     const Capture run = capture_frames("--from 95.2 --to 95.32");
@@ -340,19 +362,23 @@ TEST_F(ShowCapture, CreditsOverTheLastRotationPicture) {
 }
 
 // The brightest channel above the caption rows.
-int tube_max(const Image &frame) {
+int tube_max(const Image &frame)
+{
     int most = 0;
     for (int y = 0; y < caption_top; y++)
-        for (int x = 0; x < frame.width * 3; x++) most = std::max<int>(most, frame.rgb[static_cast<size_t>(y) * frame.width * 3 + x]);
+        for (int x = 0; x < frame.width * 3; x++)
+            most = std::max<int>(most, frame.rgb[static_cast<size_t>(y) * frame.width * 3 + x]);
     return most;
 }
 
-bool same_tube(const Image &a, const Image &b) {
+bool same_tube(const Image &a, const Image &b)
+{
     const size_t bytes = static_cast<size_t>(caption_top) * a.width * 3;
     return a.rgb.size() == b.rgb.size() && memcmp(a.rgb.data(), b.rgb.data(), bytes) == 0;
 }
 
-TEST_F(ShowCapture, FadesToBlackThenTheClosingLine) {
+TEST_F(ShowCapture, FadesToBlackThenTheClosingLine)
+{
     const Capture run = capture_frames("--from 107.9 --to 109");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     // Still faintly lit at first. Once the fade has run out the pass draws nothing, so
@@ -372,7 +398,8 @@ TEST_F(ShowCapture, FadesToBlackThenTheClosingLine) {
     EXPECT_NEAR((left + right) / 2.0, 960, 40);
 }
 
-TEST_F(ShowCapture, TheMusicsEndEndsTheShowAndTheSoundTrackWithIt) {
+TEST_F(ShowCapture, TheMusicsEndEndsTheShowAndTheSoundTrackWithIt)
+{
     const Capture run = capture_frames("--from 113.2");
     ASSERT_EQ(run.exit_code, 0) << run.err;
     uint64_t last = 6792;
@@ -386,7 +413,8 @@ TEST_F(ShowCapture, TheMusicsEndEndsTheShowAndTheSoundTrackWithIt) {
     EXPECT_GE(ink_columns(end, caption_top).first, 0) << "the closing line stays to the end";
 }
 
-TEST_F(ShowCapture, ALateStartGivesTheFramesOfAFullRunInsideTheTube) {
+TEST_F(ShowCapture, ALateStartGivesTheFramesOfAFullRunInsideTheTube)
+{
     // --draw-all draws every frame before the range too, as a capture from the start
     // does; without it only what earlier frames left outside the tube is missing.
     const Capture late = capture_frames("--from 14 --to 14.05", "_late");
@@ -406,14 +434,16 @@ TEST_F(ShowCapture, ALateStartGivesTheFramesOfAFullRunInsideTheTube) {
                 (in ? inside : outside) += 1;
             }
         EXPECT_EQ(inside, 0) << "frame " << n;
-        std::printf("frame %llu: %d pixels outside the tube differ\n", static_cast<unsigned long long>(n), outside);
+        std::printf("frame %llu: %d pixels outside the tube differ\n", static_cast<unsigned long long>(n),
+                    outside);
     }
     EXPECT_EQ(slurp(late.dir / "sound.wav"), slurp(full.dir / "sound.wav"));
 }
 
 // Pixels of two frames that differ inside the tube's rectangle of show frame n (but off
 // the glass edge, where the pass may draw nothing and leave what was there) and outside it.
-std::pair<int, int> differing(const Image &a, const Image &b, uint64_t n) {
+std::pair<int, int> differing(const Image &a, const Image &b, uint64_t n)
+{
     const TubeView view = view_of(n);
     const Scene black = [](double, double, double rgb[3]) { rgb[0] = rgb[1] = rgb[2] = 0; };
     int inside = 0, outside = 0;
@@ -427,7 +457,8 @@ std::pair<int, int> differing(const Image &a, const Image &b, uint64_t n) {
     return {inside, outside};
 }
 
-TEST_F(ShowCapture, EveryFrameRateShowsTheSameShowAtTheTimesTheyShare) {
+TEST_F(ShowCapture, EveryFrameRateShowsTheSameShowAtTheTimesTheyShare)
+{
     // The show runs at 60 frames a second whatever the video's rate; 10 and 25 fps
     // write the frames on screen at their own times (0.2 s apart where 25 and 60 meet).
     const Capture at60 = capture_frames("--from 14 --to 14.25", "_60");
@@ -439,26 +470,31 @@ TEST_F(ShowCapture, EveryFrameRateShowsTheSameShowAtTheTimesTheyShare) {
     // The frames between those written are not drawn: what they would leave outside
     // the tube's rectangle is missing, inside it every pixel off the glass edge is the same.
     const std::vector<std::pair<const Capture *, std::pair<uint64_t, uint64_t>>> shared = {
-        {&at25, {350, 840}}, {&at25, {355, 852}}, {&at10, {140, 840}}, {&at10, {141, 846}}, {&at10, {142, 852}}};
+        {&at25, {350, 840}},
+        {&at25, {355, 852}},
+        {&at10, {140, 840}},
+        {&at10, {141, 846}},
+        {&at10, {142, 852}}};
     for (const auto &[run, frames] : shared) {
         const Image a = run->frame(frames.first), b = at60.frame(frames.second);
         ASSERT_EQ(a.width, 1920) << frames.first;
         ASSERT_EQ(b.width, 1920) << frames.second;
         const auto [inside, outside] = differing(a, b, frames.second);
         EXPECT_EQ(inside, 0) << "frame " << frames.second;
-        std::printf("frame %llu: %d pixels outside the tube differ\n", static_cast<unsigned long long>(frames.second),
-                    outside);
+        std::printf("frame %llu: %d pixels outside the tube differ\n",
+                    static_cast<unsigned long long>(frames.second), outside);
     }
     // The same samples, from the span's start up to where the shorter track ends.
     const std::vector<int16_t> track60 = at60.sound(), track25 = at25.sound(), track10 = at10.sound();
     EXPECT_EQ(track60.size(), 15u * 735 * 2);
-    EXPECT_EQ(track25.size(), 7u * 1764 * 2);  // 14.28 s: frame 356's end
+    EXPECT_EQ(track25.size(), 7u * 1764 * 2); // 14.28 s: frame 356's end
     EXPECT_EQ(track10.size(), 3u * 4410 * 2);
     EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track25.begin()));
     EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track10.begin()));
 }
 
-TEST_F(ShowCapture, DrawingEveryFrameGivesTheSameBytesAtAnyFrameRate) {
+TEST_F(ShowCapture, DrawingEveryFrameGivesTheSameBytesAtAnyFrameRate)
+{
     const Capture at60 = capture_frames("--mode 720 --to 0.35 --draw-all", "_60");
     const Capture at25 = capture_frames("--mode 720 --fps 25 --to 0.35 --draw-all", "_25");
     const Capture at10 = capture_frames("--mode 720 --fps 10 --to 0.35 --draw-all", "_10");
@@ -479,22 +515,28 @@ TEST_F(ShowCapture, DrawingEveryFrameGivesTheSameBytesAtAnyFrameRate) {
     EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track10.begin()));
 }
 
-TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
+TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime)
+{
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg here";
     const fs::path dir = own_folder("mp4");
     fs::remove_all(dir);
     fs::create_directories(dir);
     for (const std::string name : {"one", "two"}) {
-        const Capture run = capture("--out " + quoted((dir / (name + ".mp4")).string()) + " --from 11 --to 11.25", name);
+        const Capture run =
+            capture("--out " + quoted((dir / (name + ".mp4")).string()) + " --from 11 --to 11.25", name);
         ASSERT_EQ(run.exit_code, 0) << run.err;
     }
     EXPECT_EQ(slurp(dir / "one.mp4"), slurp(dir / "two.mp4"));
     const std::string probe = (dir / "probe.txt").string();
-    ASSERT_EQ(std::system(("ffprobe -v error -show_entries stream=codec_name,width,height,r_frame_rate,nb_frames,"
-                           "sample_rate,channels -of compact " + quoted((dir / "one.mp4").string()) + " >" +
-                           quoted(probe)).c_str()), 0);
+    ASSERT_EQ(
+        std::system(("ffprobe -v error -show_entries stream=codec_name,width,height,r_frame_rate,nb_frames,"
+                     "sample_rate,channels -of compact " +
+                     quoted((dir / "one.mp4").string()) + " >" + quoted(probe))
+                        .c_str()),
+        0);
     const std::string streams = slurp(probe);
-    EXPECT_NE(streams.find("codec_name=h264|width=1920|height=1080|r_frame_rate=60/1|nb_frames=15"), std::string::npos)
+    EXPECT_NE(streams.find("codec_name=h264|width=1920|height=1080|r_frame_rate=60/1|nb_frames=15"),
+              std::string::npos)
         << streams;
     EXPECT_NE(streams.find("codec_name=aac|sample_rate=44100|channels=2"), std::string::npos) << streams;
     // Only the videos are left: the parts they were made from are gone.
@@ -504,7 +546,8 @@ TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime) {
     fs::remove_all(dir);
 }
 
-TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile) {
+TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile)
+{
     const fs::path dir = own_folder("unwritable");
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -516,7 +559,8 @@ TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile) {
 
     // ffmpeg that fails on its first frame.
     fs::create_directories(dir / "bin");
-    std::ofstream(dir / "bin/ffmpeg") << "#!/bin/sh\nhead -c 1000 >/dev/null\necho 'ffmpeg: no space left' >&2\nexit 1\n";
+    std::ofstream(dir / "bin/ffmpeg")
+        << "#!/bin/sh\nhead -c 1000 >/dev/null\necho 'ffmpeg: no space left' >&2\nexit 1\n";
     fs::permissions(dir / "bin/ffmpeg", fs::perms::owner_all);
     const Capture broken = capture("--out " + quoted((dir / "show.mp4").string()) + " --to 0.5", "",
                                    "PATH=" + quoted((dir / "bin").string() + ":/usr/bin:/bin"));

@@ -13,12 +13,13 @@
 
 #include "../child_process.h"
 
-TEST(FirstExample, WindowedRunDrawsUntilAskedToQuit) {
+TEST(FirstExample, WindowedRunDrawsUntilAskedToQuit)
+{
     PrivateDisplay display;
     ASSERT_TRUE(display.ok()) << display.error();
     display.use();
-    const auto log = std::filesystem::temp_directory_path() /
-                     ("fenk_first_sdl_test" + std::to_string(getpid()) + ".log");
+    const auto log =
+        std::filesystem::temp_directory_path() / ("fenk_first_sdl_test" + std::to_string(getpid()) + ".log");
     // Line-buffered output, so the start-up lines show while it runs.
     const pid_t pid = spawn_logged("exec stdbuf -oL '" FIRST_SDL "'", log);
     ASSERT_GT(pid, 0);

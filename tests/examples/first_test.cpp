@@ -14,13 +14,15 @@ struct Ppm {
     int width = 0;
     int height = 0;
     std::vector<unsigned char> rgb;
-    unsigned rgbat(int x, int y) const {
+    unsigned rgbat(int x, int y) const
+    {
         const unsigned char *p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
         return p[0] << 16 | p[1] << 8 | p[2];
     }
 };
 
-Ppm read_ppm(const std::filesystem::path &path) {
+Ppm read_ppm(const std::filesystem::path &path)
+{
     Ppm ppm;
     std::ifstream in(path, std::ios::binary);
     std::string magic;
@@ -34,9 +36,10 @@ Ppm read_ppm(const std::filesystem::path &path) {
     return ppm;
 }
 
-}  // namespace
+} // namespace
 
-TEST(FirstExample, HeadlessRunWritesItsFramesAndStopsOnEscape) {
+TEST(FirstExample, HeadlessRunWritesItsFramesAndStopsOnEscape)
+{
     const auto folder = std::filesystem::temp_directory_path() / "fenk_first_example_test";
     std::filesystem::remove_all(folder);
     const std::string command =

@@ -5,7 +5,8 @@
 
 #include <string>
 
-TEST(FirstExample, WindowedRunEndsWhenItsWindowCloses) {
+TEST(FirstExample, WindowedRunEndsWhenItsWindowCloses)
+{
     // The example sits at examples/first/ of the build, this test at tests/examples/.
     char path[MAX_PATH];
     std::string command(path, GetModuleFileNameA(NULL, path, MAX_PATH));

@@ -10,8 +10,7 @@ namespace {
 
 const std::string hundred = [] {
     std::string bytes(100, '\0');
-    for (int i = 0; i < 100; i++)
-        bytes[i] = (char)i;
+    for (int i = 0; i < 100; i++) bytes[i] = (char)i;
     return bytes;
 }();
 
@@ -77,7 +76,7 @@ TEST_F(Access, NamesThatLeaveTheImageAreRefused)
     EXPECT_FALSE(fs::exists("made.txt"));
     EXPECT_EQ(fs::file_size("secret.txt"), 7u);
 
-    put("data/..x..y", "ok");   // dots inside a component are an ordinary name
+    put("data/..x..y", "ok"); // dots inside a component are an ordinary name
     s_corefile dots = open("..x..y");
     corefile_close(&dots);
 }
@@ -87,7 +86,7 @@ TEST_F(Access, TheRecordOwnsThePosition)
     s_corefile file = open("hundred.bin");
     EXPECT_EQ(corefile_fsize(&file), 100);
     char buffer[120] = {};
-    corefile_read(buffer, 12, 10, &file);   // past the end: the whole request still counts
+    corefile_read(buffer, 12, 10, &file); // past the end: the whole request still counts
     EXPECT_EQ(corefile_tell(&file), 120);
     EXPECT_NE(corefile_feof(&file), 0);
     EXPECT_EQ(std::string(buffer, 100), hundred);
@@ -108,7 +107,7 @@ TEST_F(Access, TheRecordOwnsThePosition)
     }
     EXPECT_EQ(read(&file, 2), hundred.substr(90, 2));
     corefile_close(&file);
-    corefile_rewind(&file);   // allowed on a closed record
+    corefile_rewind(&file); // allowed on a closed record
     EXPECT_EQ(corefile_tell(&file), 0);
 }
 
@@ -148,9 +147,9 @@ TEST_F(Access, GetsReadsALineAtATime)
     EXPECT_NE(corefile_feof(&file), 0);
 
     strcpy(line, "kept");
-    corefile_gets(line, sizeof line, &file);   // at the end
+    corefile_gets(line, sizeof line, &file); // at the end
     corefile_rewind(&file);
-    corefile_gets(line, 1, &file);   // no room for a character
+    corefile_gets(line, 1, &file); // no room for a character
     EXPECT_STREQ(line, "kept");
     EXPECT_EQ(corefile_tell(&file), 0);
     corefile_close(&file);
@@ -185,34 +184,44 @@ TEST_F(Access, WholeFilesRoundTrip)
     free(loaded);
 
     printed([] { corefile_savebuffer("empty.bin", "", 0); });
-    void *empty = corefile_loadbuffer("empty.bin");   // null would mean failure
+    void *empty = corefile_loadbuffer("empty.bin"); // null would mean failure
     EXPECT_NE(empty, nullptr);
     free(empty);
 
     printed([] { corefile_chdir("gfx"); });
-    EXPECT_EQ(printed([] { free(corefile_loadbuffer("logo.tga")); }), "loading file for dir: data//gfx/logo.tga\n");
-    EXPECT_EQ(printed([] { EXPECT_EQ(corefile_loadbuffer("none"), nullptr); }), "loading file for dir: data//gfx/none\n");
+    EXPECT_EQ(printed([] { free(corefile_loadbuffer("logo.tga")); }),
+              "loading file for dir: data//gfx/logo.tga\n");
+    EXPECT_EQ(printed([] { EXPECT_EQ(corefile_loadbuffer("none"), nullptr); }),
+              "loading file for dir: data//gfx/none\n");
     printed([] { corefile_savebuffer("neg.bin", "x", -1); });
     EXPECT_FALSE(fs::exists("data/gfx/neg.bin"));
 
     // "/" and 254 characters fit the limit; one more does not, and nothing is opened.
     printed([] { corefile_chdir(".."); });
     std::string fits(254, 'f'), over(255, 'f');
-    EXPECT_EQ(printed([&] { corefile_loadbuffer(fits.c_str()); }), "loading file for dir: data//" + fits + "\n");
+    EXPECT_EQ(printed([&] { corefile_loadbuffer(fits.c_str()); }),
+              "loading file for dir: data//" + fits + "\n");
     EXPECT_EQ(printed([&] { corefile_savebuffer(over.c_str(), "x", 1); }), "path too long: /" + over + "\n");
 }
 
 TEST_F(Access, ChdirFollowsTheNames)
 {
-    std::string fits(253, 'd');   // "/" + 253 + "/" = 255
+    std::string fits(253, 'd'); // "/" + 253 + "/" = 255
     const std::pair<std::string, std::string> steps[] = {
-        {"gfx", "localpath = /gfx/\n"},       {"fonts", "localpath = /gfx/fonts/\n"},
-        {"..", "localpath = /gfx/\n"},        {"..", "localpath = /\n"},
-        {"..", "localpath = /\n"},            {"/music", "localpath = /music/\n"},
-        {".", ""},                            {"\\tex", "localpath = \\tex/\n"},
-        {"sub\\", "localpath = \\tex/sub\\/\n"}, {"..", "localpath = \\tex/sub/\n"},
-        {"..", "localpath = \\tex/\n"},       {"..", "localpath = /\n"},
-        {fits, "localpath = /" + fits + "/\n"}, {"x", "path too long: /" + fits + "/x/\n"},
+        {"gfx", "localpath = /gfx/\n"},
+        {"fonts", "localpath = /gfx/fonts/\n"},
+        {"..", "localpath = /gfx/\n"},
+        {"..", "localpath = /\n"},
+        {"..", "localpath = /\n"},
+        {"/music", "localpath = /music/\n"},
+        {".", ""},
+        {"\\tex", "localpath = \\tex/\n"},
+        {"sub\\", "localpath = \\tex/sub\\/\n"},
+        {"..", "localpath = \\tex/sub/\n"},
+        {"..", "localpath = \\tex/\n"},
+        {"..", "localpath = /\n"},
+        {fits, "localpath = /" + fits + "/\n"},
+        {"x", "path too long: /" + fits + "/x/\n"},
     };
     for (const auto &[name, text] : steps)
         EXPECT_EQ(printed([&] { corefile_chdir(name.c_str()); }), text) << name;

@@ -37,10 +37,9 @@ TEST_F(Dirent, ListsEveryEntryAndRewinds)
 
         std::string first = readdir(dir)->d_name;
         std::set<std::string> all{first};
-        while (struct dirent *entry = readdir(dir))
-            all.insert(entry->d_name);
+        while (struct dirent *entry = readdir(dir)) all.insert(entry->d_name);
         EXPECT_EQ(all, (std::set<std::string>{".", "..", "a.txt", "b"}));
-        EXPECT_EQ(readdir(dir), nullptr);   // stays at the end
+        EXPECT_EQ(readdir(dir), nullptr); // stays at the end
 
         rewinddir(dir);
         EXPECT_EQ(readdir(dir)->d_name, first);

@@ -38,13 +38,11 @@ protected:
 
     static void put(const fs::path &path, const std::string &bytes)
     {
-        if (path.has_parent_path())
-            fs::create_directories(path.parent_path());
+        if (path.has_parent_path()) fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
-    template <typename F>
-    static std::string printed(F &&call)
+    template <typename F> static std::string printed(F &&call)
     {
         fflush(stdout);
         testing::internal::CaptureStdout();

@@ -31,8 +31,7 @@ protected:
     static Entries list(const char *pattern, std::string *out = nullptr)
     {
         std::string text = printed([&] { corefile_readdir(pattern); });
-        if (out)
-            *out = text;
+        if (out) *out = text;
         Entries entries;
         for (int i = 0; i < corefile_numfiles; i++) {
             const s_direntry &e = corefile_filelist[i];
@@ -69,16 +68,15 @@ TEST_F(Listing, SubdirectoriesListTheirParent)
 
 TEST_F(Listing, ExtensionFilter)
 {
-    EXPECT_EQ(list("*.TGA"), (Entries{{"[gfx]", "gfx", 0, 1}}));   // case-sensitive
+    EXPECT_EQ(list("*.TGA"), (Entries{{"[gfx]", "gfx", 0, 1}})); // case-sensitive
     EXPECT_EQ(list("*.wav"), (Entries{{"[gfx]", "gfx", 0, 1}, {"music.wav", "music.wav", 300, 0}}));
-    for (const char *pattern : {"*", "", ".tga"})   // no extension: every file
+    for (const char *pattern : {"*", "", ".tga"}) // no extension: every file
         EXPECT_EQ(list(pattern).size(), 3u) << pattern;
 }
 
 TEST_F(Listing, StopsAtTheDirectoryLimit)
 {
-    for (int i = 0; i < 300; i++)
-        put("many/d" + std::to_string(1000 + i) + "/f", "");
+    for (int i = 0; i < 300; i++) put("many/d" + std::to_string(1000 + i) + "/f", "");
     ASSERT_EQ(mount("many"), 1);
     std::string out;
     Entries entries = list("*.*", &out);
@@ -92,7 +90,7 @@ TEST_F(Listing, EachListingReplacesTheLast)
     EXPECT_EQ(list("*.*").size(), 3u);
     EXPECT_EQ(list("*.wav").size(), 2u);
     printed([] { corefile_chdir("gfx"); });
-    EXPECT_EQ(corefile_numfiles, 2);   // changing directory does not relist
+    EXPECT_EQ(corefile_numfiles, 2); // changing directory does not relist
 
     // Names collected by hand are kept once each and released by the next listing.
     corefile_adddir("a");

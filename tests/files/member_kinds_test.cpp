@@ -17,8 +17,7 @@ TEST_F(MemberKinds, LinksInsideAreFollowedOnceAndLinksOutAreSkipped)
     put("elsewhere/e.txt", "e");
     // Two links to the image itself once took 2^n paths to walk; one to "/" walked
     // the whole file system.
-    for (const char *loop : {"data/x", "data/y"})
-        fs::create_directory_symlink(".", loop);
+    for (const char *loop : {"data/x", "data/y"}) fs::create_directory_symlink(".", loop);
     fs::create_directory_symlink("/", "data/root");
     fs::create_directory_symlink("sub", "data/again");
     fs::create_symlink("a.txt", "data/alias.txt");
@@ -36,13 +35,13 @@ TEST_F(MemberKinds, LinksInsideAreFollowedOnceAndLinksOutAreSkipped)
     std::vector<std::string> byagain = {"a.txt", "again/s.txt", "alias.txt"};
     EXPECT_TRUE(got == bysub || got == byagain) << out;
     EXPECT_NE(out.find("Found 3 files\n"), std::string::npos) << out;
-    for (const char *line : {"link leaves the data directory: root\n", "link leaves the data directory: out.txt\n",
-                             "directory walked already: x/\n", "directory walked already: y/\n"})
+    for (const char *line :
+         {"link leaves the data directory: root\n", "link leaves the data directory: out.txt\n",
+          "directory walked already: x/\n", "directory walked already: y/\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line << out;
     // A link to nothing is skipped silently: only its "found" line, once a pass.
     size_t mentions = 0;
-    for (size_t at = 0; (at = out.find("dangling", at)) != std::string::npos; at++)
-        mentions++;
+    for (size_t at = 0; (at = out.find("dangling", at)) != std::string::npos; at++) mentions++;
     EXPECT_EQ(mentions, 2u) << out;
     EXPECT_TRUE(out.find("directory walked already: sub/\n") != std::string::npos ||
                 out.find("directory walked already: again/\n") != std::string::npos)
@@ -77,7 +76,8 @@ TEST_F(MemberKinds, OnlyRegularFilesAreOpened)
               "loading file for dir: data/real.tga\n");
     corefile_write("ab", 1, 2, &file);
     corefile_close(&file);
-    ASSERT_EQ(printed([&] { EXPECT_EQ(corefile_open("real.tga", &file, 0), 1); }), "loading file for dir: data/real.tga\n");
+    ASSERT_EQ(printed([&] { EXPECT_EQ(corefile_open("real.tga", &file, 0), 1); }),
+              "loading file for dir: data/real.tga\n");
     EXPECT_EQ(file.size, 2);
     corefile_close(&file);
 }

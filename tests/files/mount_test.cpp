@@ -21,8 +21,7 @@ void platformorder(const fs::path &dir, const std::string &prefix, std::vector<s
 size_t cut(std::string &text, const std::string &part)
 {
     size_t n = 0;
-    for (size_t at; (at = text.find(part)) != std::string::npos; n++)
-        text.erase(at, part.size());
+    for (size_t at; (at = text.find(part)) != std::string::npos; n++) text.erase(at, part.size());
     return n;
 }
 
@@ -95,8 +94,7 @@ TEST_F(Walk, ReturnsFromSymlinkedDirectoriesAndNeverLeavesTheImage)
     put("elsewhere/inner/e.txt", "e");
     std::error_code error;
     fs::create_directory_symlink(root_ / "elsewhere" / "inner", "data/link", error);
-    if (error)
-        GTEST_SKIP() << "no directory symlinks here: " << error.message();
+    if (error) GTEST_SKIP() << "no directory symlinks here: " << error.message();
     fs::path before = fs::current_path();
     EXPECT_EQ(mount(), 1);
     EXPECT_EQ(fs::current_path(), before);
@@ -108,8 +106,7 @@ TEST_F(Walk, SymlinkLoopIsWalkedOnce)
     put("data/a.txt", "a");
     std::error_code error;
     fs::create_directory_symlink(".", "data/loop", error);
-    if (error)
-        GTEST_SKIP() << "no directory symlinks here: " << error.message();
+    if (error) GTEST_SKIP() << "no directory symlinks here: " << error.message();
     fs::path before = fs::current_path();
     std::string out = printed([] { corefile_mountimage("data", 2); });
     EXPECT_EQ(fs::current_path(), before);
@@ -123,8 +120,7 @@ TEST_F(Walk, LeavesOutPathsPastTheLimit)
     std::string longfile = std::string(60, 'c') + ".txt", longdir = std::string(60, 'd');
     std::error_code error;
     fs::create_directories("data/" + deep + longdir, error);
-    if (error)
-        GTEST_SKIP() << "long paths unsupported here: " << error.message();
+    if (error) GTEST_SKIP() << "long paths unsupported here: " << error.message();
     put("data/" + deep + "short.txt", "s");
     put("data/" + deep + longfile, "l");
     put("data/" + deep + longdir + "/x", "x");
@@ -141,7 +137,7 @@ TEST_F(Walk, RemountAndClose)
     put("data/a.txt", "a");
     put("other/b.txt", "b");
     EXPECT_EQ(mount("data"), 1);
-    EXPECT_EQ(mount("other"), 1);   // the first image is released, not leaked
+    EXPECT_EQ(mount("other"), 1); // the first image is released, not leaked
     EXPECT_EQ(names(), std::vector<std::string>{"b.txt"});
 
     corefile_closeimage();

@@ -16,19 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t length = strlen(line.data());
     int argc = -1;
     char **argv = CommandLineToArgvA(line.data(), &argc);
-    if (!argv)
-        abort();
-    if (argc < 0 || (size_t)argc > length || argv[argc])
-        abort();
+    if (!argv) abort();
+    if (argc < 0 || (size_t)argc > length || argv[argc]) abort();
     // Each argument is a copy of part of the line: its text is never longer.
     size_t total = 0;
     for (int i = 0; i < argc; i++) {
         total += strlen(argv[i]) + 1;
-        if (i > 0 && argv[i] <= argv[i - 1])
-            abort();
+        if (i > 0 && argv[i] <= argv[i - 1]) abort();
     }
-    if (total > length + 1)
-        abort();
+    if (total > length + 1) abort();
     free(argv);
     return 0;
 }

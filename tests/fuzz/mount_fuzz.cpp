@@ -25,9 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMaxDepth = 48;
-constexpr size_t kMaxPath = 3000;   // below the system's own limit, whatever the names
-constexpr int kMaxListed = 64;      // folders listed per input
-
+constexpr size_t kMaxPath = 3000; // below the system's own limit, whatever the names
+constexpr int kMaxListed = 64;    // folders listed per input
 
 struct reader {
     const uint8_t *at, *end;
@@ -45,19 +44,16 @@ std::string name(reader &in, bool longname)
         uint8_t c = i < 8 && in.more() ? in.byte() : (uint8_t)('a' + (seed + i) % 26);
         text += c == '/' || c == 0 ? '_' : (char)c;
     }
-    if (text == "." || text == "..")
-        text = "_";
+    if (text == "." || text == "..") text = "_";
     return text;
 }
 
 void writefile(const std::string &path, size_t size, uint8_t fill)
 {
     FILE *f = fopen(path.c_str(), "wbx");
-    if (!f)
-        return;
+    if (!f) return;
     std::vector<uint8_t> bytes(size, fill);
-    if (size)
-        fwrite(bytes.data(), 1, size, f);
+    if (size) fwrite(bytes.data(), 1, size, f);
     fclose(f);
 }
 
@@ -74,8 +70,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
         case 0: { // a folder, entered
             std::string n = name(in, step & 8);
             std::string path = dir + n;
-            if ((int)stack.size() >= kMaxDepth || root.size() + path.size() > kMaxPath)
-                break;
+            if ((int)stack.size() >= kMaxDepth || root.size() + path.size() > kMaxPath) break;
             if (mkdir((root + "/" + path).c_str(), 0700) == 0 || errno == EEXIST) {
                 struct stat st;
                 if (lstat((root + "/" + path).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
@@ -84,15 +79,13 @@ std::vector<std::string> build(reader &in, const std::string &root)
             break;
         }
         case 1: // back up one or more folders
-            for (int n = 1 + (step >> 3) % 4; n > 0 && !stack.empty(); n--)
-                stack.pop_back();
+            for (int n = 1 + (step >> 3) % 4; n > 0 && !stack.empty(); n--) stack.pop_back();
             break;
         case 2:   // a file of up to 2 KiB
         case 3: { // an empty file
             std::string n = name(in, step & 8);
             std::string path = dir + n;
-            if (root.size() + path.size() > kMaxPath)
-                break;
+            if (root.size() + path.size() > kMaxPath) break;
             size_t size = (step & 7) == 2 ? (size_t)in.byte() * 8 + (step >> 4) : 0;
             writefile(root + "/" + path, size, step);
             files.push_back(path);
@@ -103,8 +96,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
             std::string target = "nowhere";
             if (!files.empty() && (step & 16)) {
                 target = files[in.byte() % files.size()];
-                for (size_t i = 0; i < stack.size(); i++)
-                    target = "../" + target;
+                for (size_t i = 0; i < stack.size(); i++) target = "../" + target;
             }
             if (root.size() + dir.size() + n.size() <= kMaxPath)
                 (void)!symlink(target.c_str(), (root + "/" + dir + n).c_str());
@@ -112,28 +104,24 @@ std::vector<std::string> build(reader &in, const std::string &root)
         }
         case 5: { // a link to a folder above it, or out of the tree
             std::string n = name(in, step & 8);
-            if (root.size() + dir.size() + n.size() > kMaxPath)
-                break;
+            if (root.size() + dir.size() + n.size() > kMaxPath) break;
             std::string target = step & 16 ? "/" : ".";
             if (!(step & 16))
-                for (int up = (step >> 5) % (stack.size() + 1); up > 0; up--)
-                    target += "/..";
+                for (int up = (step >> 5) % (stack.size() + 1); up > 0; up--) target += "/..";
             (void)!symlink(target.c_str(), (root + "/" + dir + n).c_str());
             break;
         }
         case 6: { // a FIFO, named like a member a program loads
             static const char *const kinds[] = {".tga", ".wav", ".dat", ""};
             std::string n = name(in, false) + kinds[(step >> 3) % 4];
-            if (root.size() + dir.size() + n.size() <= kMaxPath)
-                mkfifo((root + "/" + dir + n).c_str(), 0600);
+            if (root.size() + dir.size() + n.size() <= kMaxPath) mkfifo((root + "/" + dir + n).c_str(), 0600);
             break;
         }
         case 7: // a name in capitals: the layer opens by lower-cased name
         default: {
             std::string n = name(in, step & 8);
             for (char &c : n)
-                if (c >= 'a' && c <= 'z')
-                    c = (char)(c - 'a' + 'A');
+                if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
             if (root.size() + dir.size() + n.size() <= kMaxPath)
                 writefile(root + "/" + dir + n, step >> 3, step);
             break;
@@ -146,28 +134,23 @@ std::vector<std::string> build(reader &in, const std::string &root)
 // Lists the current folder, reads each file it shows and goes into each folder.
 void walk(int depth, int *listed)
 {
-    if (depth > kMaxDepth + 2 || ++*listed > kMaxListed)
-        return;
+    if (depth > kMaxDepth + 2 || ++*listed > kMaxListed) return;
     corefile_readdir("*");
     std::vector<std::string> dirs, names;
     for (int i = 0; i < corefile_numfiles; i++) {
         const s_direntry &entry = corefile_filelist[i];
-        if (!entry.name || !entry.path)
-            abort();
+        if (!entry.name || !entry.path) abort();
         (entry.isdir ? dirs : names).push_back(entry.isdir ? entry.path : entry.name);
     }
-    for (const std::string &n : names)
-        free(corefile_loadbuffer(n.c_str()));
+    for (const std::string &n : names) free(corefile_loadbuffer(n.c_str()));
     for (const std::string &d : dirs) {
-        if (d == "..")
-            continue;
+        if (d == "..") continue;
         std::string before = corefile_getpath();
         corefile_chdir(d.c_str());
         if (before != corefile_getpath()) {
             walk(depth + 1, listed);
             corefile_chdir("..");
-            if (before != corefile_getpath())
-                abort();
+            if (before != corefile_getpath()) abort();
         }
     }
 }
@@ -185,17 +168,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string root = fuzz::scratch() + "/data";
     std::error_code ignored;
     fs::remove_all(root, ignored);
-    if (mkdir(root.c_str(), 0700) != 0)
-        abort();
+    if (mkdir(root.c_str(), 0700) != 0) abort();
     reader in{data, data + size};
     std::vector<std::string> files = build(in, root);
 
-    if (!corefile_mountimage(root.c_str(), COREFILE_MOUNT_DIRECTORY))
-        abort();
+    if (!corefile_mountimage(root.c_str(), COREFILE_MOUNT_DIRECTORY)) abort();
     // The walk enters each folder once, whatever links lead to it, so no file is found
     // by more than one path through folders.
-    if (corefile_image.numfiles > (int32_t)(files.size() + size))
-        abort();
+    if (corefile_image.numfiles > (int32_t)(files.size() + size)) abort();
     for (int32_t i = 0; i < corefile_image.numfiles; i++) {
         const char *member = corefile_image.names[i];
         if (!member || strnlen(member, COREFILE_PATHSIZE) > COREFILE_MAXPATH || corefile_image.sizes[i] < 0)

@@ -42,8 +42,7 @@ inline void put(const std::string &path, const uint8_t *data, size_t size)
         perror(path.c_str());
         abort();
     }
-    if (size && fwrite(data, 1, size, f) != size)
-        abort();
+    if (size && fwrite(data, 1, size, f) != size) abort();
     fclose(f);
 }
 
@@ -52,8 +51,7 @@ inline void put(const std::string &path, const uint8_t *data, size_t size)
 inline void mountscratch()
 {
     corefile_pathname[0] = 0;
-    if (!corefile_mountimage(scratch().c_str(), COREFILE_MOUNT_DIRECTORY))
-        abort();
+    if (!corefile_mountimage(scratch().c_str(), COREFILE_MOUNT_DIRECTORY)) abort();
 }
 
 } // namespace fuzz

@@ -18,15 +18,13 @@ extern "C" const char *__asan_default_options()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size > INT32_MAX)
-        return 0;
+    if (size > INT32_MAX) return 0;
     // A block of exactly the input's size, so a read past the file's end is seen.
     std::vector<unsigned char> bytes(data, data + size);
     s_bitmap bitmap;
     memset(&bitmap, 0, sizeof bitmap);
     DecodeImageTGA("fuzz.tga", bytes.data(), (int)size, &bitmap);
-    if (bitmap.pixels && (bitmap.width <= 0 || bitmap.height <= 0))
-        abort();
+    if (bitmap.pixels && (bitmap.width <= 0 || bitmap.height <= 0)) abort();
     // Only 32-bit colours can give the fill's word themselves.
     bool wide = size >= FENK_TGA_HEADERSIZE && (data[16] == 32 || (data[1] && data[7] == 32));
     if (bitmap.pixels && !wide) {
@@ -37,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             }
         }
     }
-    for (int i = 0; i < fenk_numbitmaps; i++)
-        free(fenk_bitmaplist[i]->pixels);
+    for (int i = 0; i < fenk_numbitmaps; i++) free(fenk_bitmaplist[i]->pixels);
     fenk_numbitmaps = 0;
     return 0;
 }

@@ -15,8 +15,7 @@
 // The driver without a device: the target runs the mix passes itself.
 extern "C" int audiodriver_init(unsigned rate, unsigned bits, int, int flags)
 {
-    if (rate == 0)
-        return 1;
+    if (rate == 0) return 1;
     soundsystem.bits = (uint16_t)bits;
     soundsystem.channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
     soundsystem.bufferlength = SOUNDSYSTEM_BUFFERLENGTH;
@@ -25,14 +24,11 @@ extern "C" int audiodriver_init(unsigned rate, unsigned bits, int, int flags)
 extern "C" void audiodriver_close(void) {}
 extern "C" int audiodriver_getbuffer(void **buffer, unsigned *size)
 {
-    if (buffer)
-        *buffer = nullptr;
-    if (size)
-        *size = 0;
+    if (buffer) *buffer = nullptr;
+    if (size) *size = 0;
     return 1;
 }
 extern "C" void audiodriver_submitbuffer(void) {}
-
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -45,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::put(fuzz::scratch() + "/sound.wav", data, size);
     // Mono or stereo output, from the last byte's top bit.
     unsigned channels = size && (data[size - 1] & 0x80) ? 2 : 1;
-    if (!Soundsystem_Init(SOUNDSYSTEM_DEVICERATE, 16, channels))
-        abort();
+    if (!Soundsystem_Init(SOUNDSYSTEM_DEVICERATE, 16, channels)) abort();
 
     s_sound sound;
     memset(&sound, 0, sizeof sound);
@@ -61,9 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Soundsystem_SetPanning(&sound, data[size - 2]);
         }
         Soundsystem_PlaySound(&sound, 1);
-        std::vector<uint8_t> out((size_t)soundsystem.bufferlength * soundsystem.channels * (soundsystem.bits / 8));
-        for (int pass = 0; pass < 3; pass++)
-            audiodriver_mixbuffers(out.data(), (int)out.size(), 0);
+        std::vector<uint8_t> out((size_t)soundsystem.bufferlength * soundsystem.channels *
+                                 (soundsystem.bits / 8));
+        for (int pass = 0; pass < 3; pass++) audiodriver_mixbuffers(out.data(), (int)out.size(), 0);
     }
     Soundsystem_DeleteSound(&sound);
     Soundsystem_CloseAudio();

@@ -15,8 +15,7 @@ std::vector<uint32_t> colours(int w, int h)
 {
     std::vector<uint32_t> out;
     for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++)
-            out.push_back(colourat(x, y));
+        for (int x = 0; x < w; x++) out.push_back(colourat(x, y));
     return out;
 }
 

@@ -22,16 +22,12 @@ protected:
 
     void TearDown() override
     {
-        for (int i = 0; i < fenk_numbitmaps; i++)
-            free(fenk_bitmaplist[i]->pixels);
+        for (int i = 0; i < fenk_numbitmaps; i++) free(fenk_bitmaplist[i]->pixels);
         fenk_numbitmaps = 0;
         ImageTest::TearDown();
     }
 
-    s_bitmap *record()
-    {
-        return &records_.emplace_back();
-    }
+    s_bitmap *record() { return &records_.emplace_back(); }
 
     // Decodes the bytes into the record and gives what the reader printed. The
     // bytes sit in a block of exactly their size, so the sanitizer sees any read

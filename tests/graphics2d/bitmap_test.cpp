@@ -10,8 +10,7 @@ namespace {
 std::string bytes(std::initializer_list<int> list)
 {
     std::string out;
-    for (int b : list)
-        out += (char)b;
+    for (int b : list) out += (char)b;
     return out;
 }
 
@@ -19,8 +18,8 @@ std::string bytes(std::initializer_list<int> list)
 std::string header(int type, int depth, int width, int height, int descriptor = 0x20, int maptype = 0,
                    int first = 0, int length = 0, int bits = 0, int idlength = 0)
 {
-    return bytes({idlength, maptype, type, first & 255, first >> 8, length & 255, length >> 8, bits, 0, 0, 0, 0,
-                  width & 255, width >> 8, height & 255, height >> 8, depth, descriptor});
+    return bytes({idlength, maptype, type, first & 255, first >> 8, length & 255, length >> 8, bits, 0, 0, 0,
+                  0, width & 255, width >> 8, height & 255, height >> 8, depth, descriptor});
 }
 
 // The picture as rows of 0xAARRGGBB, top row first.
@@ -28,8 +27,7 @@ std::vector<std::vector<unsigned>> rows(const s_bitmap *bitmap)
 {
     std::vector<std::vector<unsigned>> out(bitmap->height);
     for (int y = 0; y < bitmap->height; y++)
-        for (int x = 0; x < bitmap->width; x++)
-            out[y].push_back((unsigned)FENK_GetPixel(x, y, *bitmap));
+        for (int x = 0; x < bitmap->width; x++) out[y].push_back((unsigned)FENK_GetPixel(x, y, *bitmap));
     return out;
 }
 
@@ -65,8 +63,7 @@ TEST_F(Bitmaps, RecordAndRegistry)
 {
     // One run packet per 128 pixels; the record's old contents must not show through.
     std::string packets;
-    for (int i = 0; i < 640 * 480 / 128; i++)
-        packets += bytes({0xFF, 1, 2, 3});
+    for (int i = 0; i < 640 * 480 / 128; i++) packets += bytes({0xFF, 1, 2, 3});
     s_bitmap *b = record();
     memset(b, 0x55, sizeof *b);
     decodeinto(header(10, 24, 640, 480) + packets, b);
@@ -108,7 +105,7 @@ TEST_F(Bitmaps, OriginsAndTheTransparentKey)
     EXPECT_EQ(rows(b), (Rows{{0x00000000, 0xFFFF00F0, 0x00000000}}));
 
     EXPECT_EQ(ConvertTransp((int)0xFFFF00FFu), 0);
-    EXPECT_EQ(ConvertTransp(0x00F10FF1), 0);     // alpha is not looked at
+    EXPECT_EQ(ConvertTransp(0x00F10FF1), 0); // alpha is not looked at
     EXPECT_EQ(ConvertTransp((int)0xFFF000FFu), (int)0xFFF000FFu);
     EXPECT_EQ(ConvertTransp((int)0xFFFF10FFu), (int)0xFFFF10FFu);
     EXPECT_EQ(ConvertTransp((int)0xFFFF00F0u), (int)0xFFFF00F0u);
@@ -157,19 +154,15 @@ TEST_F(Bitmaps, InterleavedPassesPlaceEveryRowOnce)
     // One column; each file row's grey level is its position in the file.
     const struct {
         int descriptor, height;
-        std::vector<int> order;   // picture row of each file row
+        std::vector<int> order; // picture row of each file row
     } cases[] = {
-        {0x20, 5, {0, 1, 2, 3, 4}},
-        {0x60, 5, {0, 2, 4, 1, 3}},
-        {0x40, 5, {4, 2, 0, 3, 1}},
-        {0xA0, 6, {0, 4, 1, 5, 2, 3}},
-        {0xE0, 6, {0, 4, 1, 5, 2, 3}},   // bit 7 wins over bit 6
+        {0x20, 5, {0, 1, 2, 3, 4}},    {0x60, 5, {0, 2, 4, 1, 3}},    {0x40, 5, {4, 2, 0, 3, 1}},
+        {0xA0, 6, {0, 4, 1, 5, 2, 3}}, {0xE0, 6, {0, 4, 1, 5, 2, 3}}, // bit 7 wins over bit 6
         {0x80, 6, {5, 1, 4, 0, 3, 2}},
     };
     for (const auto &c : cases) {
         std::string data;
-        for (int i = 0; i < c.height; i++)
-            data += (char)(10 * (i + 1));
+        for (int i = 0; i < c.height; i++) data += (char)(10 * (i + 1));
         s_bitmap *b = nullptr;
         decode(header(3, 8, 1, c.height, c.descriptor) + data, &b);
         for (int i = 0; i < c.height; i++)
@@ -204,58 +197,101 @@ TEST_F(Bitmaps, MalformedFilesLoadWhatTheyHoldAndSayWhatWasWrong)
     const struct {
         const char *what;
         std::string file;
-        std::string message;   // the last line printed
-        Rows picture;          // empty: refused, no pixel memory
+        std::string message; // the last line printed
+        Rows picture;        // empty: refused, no pixel memory
     } cases[] = {
-        {"short header", bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0}),
-         "- ERROR: TGA bad.tga: file shorter than its 18-byte header\n", {}},
+        {"short header",
+         bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0}),
+         "- ERROR: TGA bad.tga: file shorter than its 18-byte header\n",
+         {}},
         {"no file", "", "- ERROR: TGA bad.tga: file shorter than its 18-byte header\n", {}},
-        {"identification field", header(3, 8, 2, 1, 0x20, 0, 0, 0, 0, 200) + bytes({5, 6, 7}),
-         "- WARNING: TGA bad.tga: identification field longer than the file\n", {{0, 0}}},
-        {"colour map cut short", header(1, 8, 2, 1, 0x20, 1, 0, 4, 24) + bytes({1, 2, 3, 4, 5, 6, 7}),
-         "- WARNING: TGA bad.tga: colour map longer than the file\n", {{0, 0}}},
-        {"raw pixels cut short", header(2, 24, 2, 2) + bytes({1, 2, 3, 4, 5, 6, 7}),
-         "- WARNING: TGA bad.tga: pixel data cut short\n", {{0xFF030201, 0xFF060504}, {0, 0}}},
-        {"interleaved pixels cut short", header(3, 8, 1, 4, 0x60) + bytes({1, 2}),
-         "- WARNING: TGA bad.tga: pixel data cut short\n", {{0xFF010101}, {0}, {0xFF020202}, {0}}},
-        {"no packet", header(11, 8, 2, 1) + bytes({0x80, 9}),
-         "- WARNING: TGA bad.tga: pixel data cut short\n", {{0xFF090909, 0}}},
-        {"run without its value", header(10, 32, 2, 1) + bytes({0x81, 1, 2, 3}),
-         "- WARNING: TGA bad.tga: pixel data cut short\n", {{0, 0}}},
-        {"raw packet cut short", header(10, 16, 3, 1) + bytes({0x02, 0x00, 0x7C, 0x1F}),
-         "- WARNING: TGA bad.tga: pixel data cut short\n", {{0xFFF80000, 0, 0}}},
-        {"run past the end", header(11, 8, 2, 2) + bytes({0x89, 4}),
+        {"identification field",
+         header(3, 8, 2, 1, 0x20, 0, 0, 0, 0, 200) + bytes({5, 6, 7}),
+         "- WARNING: TGA bad.tga: identification field longer than the file\n",
+         {{0, 0}}},
+        {"colour map cut short",
+         header(1, 8, 2, 1, 0x20, 1, 0, 4, 24) + bytes({1, 2, 3, 4, 5, 6, 7}),
+         "- WARNING: TGA bad.tga: colour map longer than the file\n",
+         {{0, 0}}},
+        {"raw pixels cut short",
+         header(2, 24, 2, 2) + bytes({1, 2, 3, 4, 5, 6, 7}),
+         "- WARNING: TGA bad.tga: pixel data cut short\n",
+         {{0xFF030201, 0xFF060504}, {0, 0}}},
+        {"interleaved pixels cut short",
+         header(3, 8, 1, 4, 0x60) + bytes({1, 2}),
+         "- WARNING: TGA bad.tga: pixel data cut short\n",
+         {{0xFF010101}, {0}, {0xFF020202}, {0}}},
+        {"no packet",
+         header(11, 8, 2, 1) + bytes({0x80, 9}),
+         "- WARNING: TGA bad.tga: pixel data cut short\n",
+         {{0xFF090909, 0}}},
+        {"run without its value",
+         header(10, 32, 2, 1) + bytes({0x81, 1, 2, 3}),
+         "- WARNING: TGA bad.tga: pixel data cut short\n",
+         {{0, 0}}},
+        {"raw packet cut short",
+         header(10, 16, 3, 1) + bytes({0x02, 0x00, 0x7C, 0x1F}),
+         "- WARNING: TGA bad.tga: pixel data cut short\n",
+         {{0xFFF80000, 0, 0}}},
+        {"run past the end",
+         header(11, 8, 2, 2) + bytes({0x89, 4}),
          "- WARNING: TGA bad.tga: run-length packet crosses the end of the picture\n",
          {{0xFF040404, 0xFF040404}, {0xFF040404, 0xFF040404}}},
-        {"raw packet past the end", header(11, 8, 1, 1) + bytes({0x7F, 4}),
-         "- WARNING: TGA bad.tga: run-length packet crosses the end of the picture\n", {{0xFF040404}}},
-        {"index outside the map", header(1, 8, 3, 1, 0x20, 1, 0, 2, 24) + bytes({1, 1, 1, 2, 2, 2, 1, 5, 0}),
-         "- WARNING: TGA bad.tga: colour-map index 5 outside the map\n", {{0xFF020202, 0, 0xFF010101}}},
-        {"no map at all", header(1, 8, 1, 1) + bytes({0}),
-         "- WARNING: TGA bad.tga: colour-map index 0 outside the map\n", {{0}}},
-        {"map past index 255", header(1, 8, 2, 1, 0x20, 1, 255, 2, 24) + bytes({1, 1, 1, 2, 2, 2, 255, 0}),
-         "- WARNING: TGA bad.tga: colour map runs past index 255 (first 255, length 2)\n", {{0xFF010101, 0}}},
-        {"map far past 255", header(1, 8, 1, 1, 0x20, 1, 65535, 1, 24) + bytes({1, 1, 1, 255}),
-         "- WARNING: TGA bad.tga: colour map runs past index 255 (first 65535, length 1)\n", {{0}}},
-        {"image type 0", header(0, 8, 1, 1) + bytes({0}), "- ERROR: TGA bad.tga: image type 0 not supported\n", {}},
-        {"image type 32", header(32, 8, 1, 1) + bytes({0}), "- ERROR: TGA bad.tga: image type 32 not supported\n",
+        {"raw packet past the end",
+         header(11, 8, 1, 1) + bytes({0x7F, 4}),
+         "- WARNING: TGA bad.tga: run-length packet crosses the end of the picture\n",
+         {{0xFF040404}}},
+        {"index outside the map",
+         header(1, 8, 3, 1, 0x20, 1, 0, 2, 24) + bytes({1, 1, 1, 2, 2, 2, 1, 5, 0}),
+         "- WARNING: TGA bad.tga: colour-map index 5 outside the map\n",
+         {{0xFF020202, 0, 0xFF010101}}},
+        {"no map at all",
+         header(1, 8, 1, 1) + bytes({0}),
+         "- WARNING: TGA bad.tga: colour-map index 0 outside the map\n",
+         {{0}}},
+        {"map past index 255",
+         header(1, 8, 2, 1, 0x20, 1, 255, 2, 24) + bytes({1, 1, 1, 2, 2, 2, 255, 0}),
+         "- WARNING: TGA bad.tga: colour map runs past index 255 (first 255, length 2)\n",
+         {{0xFF010101, 0}}},
+        {"map far past 255",
+         header(1, 8, 1, 1, 0x20, 1, 65535, 1, 24) + bytes({1, 1, 1, 255}),
+         "- WARNING: TGA bad.tga: colour map runs past index 255 (first 65535, length 1)\n",
+         {{0}}},
+        {"image type 0",
+         header(0, 8, 1, 1) + bytes({0}),
+         "- ERROR: TGA bad.tga: image type 0 not supported\n",
          {}},
-        {"pixel depth 7", header(2, 7, 1, 1) + bytes({0}), "- ERROR: TGA bad.tga: pixel depth 7 not supported\n", {}},
-        {"pixel depth 0", header(10, 0, 1, 1) + bytes({0}), "- ERROR: TGA bad.tga: pixel depth 0 not supported\n",
+        {"image type 32",
+         header(32, 8, 1, 1) + bytes({0}),
+         "- ERROR: TGA bad.tga: image type 32 not supported\n",
          {}},
-        {"map entry size 8", header(1, 8, 1, 1, 0x20, 1, 0, 1, 8) + bytes({0, 0}),
-         "- ERROR: TGA bad.tga: colour-map entry size 8 not supported\n", {}},
+        {"pixel depth 7",
+         header(2, 7, 1, 1) + bytes({0}),
+         "- ERROR: TGA bad.tga: pixel depth 7 not supported\n",
+         {}},
+        {"pixel depth 0",
+         header(10, 0, 1, 1) + bytes({0}),
+         "- ERROR: TGA bad.tga: pixel depth 0 not supported\n",
+         {}},
+        {"map entry size 8",
+         header(1, 8, 1, 1, 0x20, 1, 0, 1, 8) + bytes({0, 0}),
+         "- ERROR: TGA bad.tga: colour-map entry size 8 not supported\n",
+         {}},
         {"width 0", header(2, 24, 0, 5), "- ERROR: TGA bad.tga: width or height of 0\n", {}},
         {"height 0", header(2, 24, 5, 0), "- ERROR: TGA bad.tga: width or height of 0\n", {}},
-        {"absurd size", header(10, 32, 65535, 65535) + bytes({0xFF, 1, 2, 3, 4, 0xFF, 1, 2, 3, 4, 0, 0}),
-         "- ERROR: TGA bad.tga: 65535 x 65535 pixels from a file of 30 bytes\n", {}},
-        {"too large for a small file", header(10, 32, 1000, 1000) + bytes({0xFF, 1, 2, 3, 4}),
-         "- ERROR: TGA bad.tga: 1000 x 1000 pixels from a file of 23 bytes\n", {}},
+        {"absurd size",
+         header(10, 32, 65535, 65535) + bytes({0xFF, 1, 2, 3, 4, 0xFF, 1, 2, 3, 4, 0, 0}),
+         "- ERROR: TGA bad.tga: 65535 x 65535 pixels from a file of 30 bytes\n",
+         {}},
+        {"too large for a small file",
+         header(10, 32, 1000, 1000) + bytes({0xFF, 1, 2, 3, 4}),
+         "- ERROR: TGA bad.tga: 1000 x 1000 pixels from a file of 23 bytes\n",
+         {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         s_bitmap *b = record();
-        b->pixels = (uint32_t *)&records_;   // a refusal must clear it
+        b->pixels = (uint32_t *)&records_; // a refusal must clear it
         int registered = fenk_numbitmaps;
         std::string output = decodeinto(c.file, b, "bad.tga");
         size_t cut = output.rfind('\n', output.size() - 2);
@@ -275,11 +311,9 @@ TEST_F(Bitmaps, MalformedFilesLoadWhatTheyHoldAndSayWhatWasWrong)
 TEST_F(Bitmaps, AFullRegistryRefusesTheBitmap)
 {
     std::vector<s_bitmap *> made;
-    for (int i = 0; i < FENK_MAXBITMAPS; i++)
-        made.push_back(record());
+    for (int i = 0; i < FENK_MAXBITMAPS; i++) made.push_back(record());
     std::string file = header(3, 8, 1, 1) + bytes({1});
-    for (s_bitmap *b : made)
-        decodeinto(file, b, "a.tga");
+    for (s_bitmap *b : made) decodeinto(file, b, "a.tga");
     ASSERT_EQ(fenk_numbitmaps, FENK_MAXBITMAPS);
 
     s_bitmap *extra = record();
@@ -313,16 +347,18 @@ TEST_F(Bitmaps, LoadingThroughTheDataImage)
     s_bitmap *missing = record();
     EXPECT_EQ(printed([&] { FENK_LoadBitmap("none.tga", missing); }),
               "Loading TGA image.loading file for dir: data/none.tga\n- ERROR: Image none.tga not loaded.\n");
-    EXPECT_EQ(printed([&] { FENK_LoadBitmap("broken.tga", missing); }),
-              "Loading TGA image.loading file for dir: data/broken.tga\nwidth: 2, height: 1, bpp: 5\n"
-              "- ERROR: TGA broken.tga: pixel depth 5 not supported\n- ERROR: Image broken.tga not loaded.\n");
+    EXPECT_EQ(
+        printed([&] { FENK_LoadBitmap("broken.tga", missing); }),
+        "Loading TGA image.loading file for dir: data/broken.tga\nwidth: 2, height: 1, bpp: 5\n"
+        "- ERROR: TGA broken.tga: pixel depth 5 not supported\n- ERROR: Image broken.tga not loaded.\n");
     EXPECT_EQ(missing->pixels, nullptr);
     EXPECT_EQ(fenk_numbitmaps, 2);
 
     // Only ".TGA" in any case is read; nothing else touches the record.
     s_bitmap untouched;
     memset(&untouched, 0x5A, sizeof untouched);
-    const char *others[] = {"logo.png", "logo", ".tga", "gfx.tga/logo", "logo.tga.bak", "logo.tgaaaaaaaaaaaaaaaaa"};
+    const char *others[] = {"logo.png",     "logo",         ".tga",
+                            "gfx.tga/logo", "logo.tga.bak", "logo.tgaaaaaaaaaaaaaaaaa"};
     for (const char *name : others) {
         s_bitmap copy = untouched;
         EXPECT_EQ(printed([&] { FENK_LoadBitmap(name, &copy); }), "File format not supported.\n") << name;

@@ -21,21 +21,17 @@ uint32_t glyphcolour(int g)
 std::string fontpicture(const std::vector<int> &widths)
 {
     int total = 1;
-    for (int w : widths)
-        total += w;
+    for (int w : widths) total += w;
     std::vector<uint32_t> top(total, 0), cells(total, glyphcolour(0));
     int column = 1;
     for (size_t i = 0; i < widths.size(); i++) {
         int g = (int)i + 1;
-        if (g >= 2)
-            top[column] = 0xFFFFFFFFu;
-        for (int k = 0; k < widths[i]; k++)
-            cells[column + k] = glyphcolour(g);
+        if (g >= 2) top[column] = 0xFFFFFFFFu;
+        for (int k = 0; k < widths[i]; k++) cells[column + k] = glyphcolour(g);
         column += widths[i];
     }
     std::vector<uint32_t> pixels = top;
-    for (int r = 0; r < kGlyphRows; r++)
-        pixels.insert(pixels.end(), cells.begin(), cells.end());
+    for (int r = 0; r < kGlyphRows; r++) pixels.insert(pixels.end(), cells.begin(), cells.end());
     return tga32(total, kGlyphRows + 1, pixels);
 }
 
@@ -43,8 +39,7 @@ std::string fontpicture(const std::vector<int> &widths)
 std::vector<int> textwidths()
 {
     std::vector<int> out = {3};
-    for (int g = 2; g <= 95; g++)
-        out.push_back(2 + g % 4);
+    for (int g = 2; g <= 95; g++) out.push_back(2 + g % 4);
     return out;
 }
 
@@ -57,10 +52,8 @@ std::vector<std::pair<int, int>> glyphsat(const std::vector<uint32_t> &row)
     for (int x = 0; x < (int)row.size(); x++) {
         int found = -1;
         for (int g = 2; g < 96 && found < 0; g++)
-            if (row[x] == stored(glyphcolour(g)))
-                found = g;
-        if (found >= 0 && found != previous)
-            out.push_back({x, found});
+            if (row[x] == stored(glyphcolour(g))) found = g;
+        if (found >= 0 && found != previous) out.push_back({x, found});
         previous = found;
     }
     return out;
@@ -141,8 +134,7 @@ TEST_F(Fonts, ExtraMarkersMissingPicturesAndAFullTableOverrunNothing)
     EXPECT_EQ(missing->height, 0);
 
     // The table holds 16 fonts; the next is refused and left empty.
-    while (fenk_numfonts < FENK_MAXFONTS)
-        printed([&] { FENK_LoadFont("none.tga", font()); });
+    while (fenk_numfonts < FENK_MAXFONTS) printed([&] { FENK_LoadFont("none.tga", font()); });
     s_font *extra = font();
     memset(extra, 0x33, sizeof *extra);
     EXPECT_EQ(printed([&] { FENK_LoadFont("many.tga", extra); }), "- ERROR: font table full (16 fonts).\n");
@@ -234,8 +226,7 @@ TEST_F(Graphics2D, TheShowFontCentresACaptionLine)
 
     // Every glyph cell where the pen arithmetic puts it.
     int total = 0;
-    for (const char *p = text; *p; p++)
-        total += f.widths[*p - 31] + f.spacing;
+    for (const char *p = text; *p; p++) total += f.widths[*p - 31] + f.spacing;
     int pen = 960 - (total >> 1), left = 1920, right = -1;
     int cellsleft = pen, cellsright = pen;
     for (const char *p = text; *p; p++) {
@@ -266,12 +257,10 @@ TEST_F(Fonts, EveryCellStartsAtItsMarkerInsideThePicture)
     // so its marker leaves glyph 1 empty; the cells after it once ended one
     // column further right each, the last past the edge.
     std::vector<uint32_t> pixels(20 * 2, 0xFF336699u);
-    for (int x = 0; x < 20; x++)
-        pixels[x] = x == 0 || x == 6 || x == 12 ? 0xFFFFFFFFu : 0;
+    for (int x = 0; x < 20; x++) pixels[x] = x == 0 || x == 6 || x == 12 ? 0xFFFFFFFFu : 0;
     // A glyph over 255 wide is held at 255 and must not move the cell after it.
     std::vector<uint32_t> wide(300 * 2, 0xFF336699u);
-    for (int x = 0; x < 300; x++)
-        wide[x] = x == 280 ? 0xFFFFFFFFu : 0;
+    for (int x = 0; x < 300; x++) wide[x] = x == 280 ? 0xFFFFFFFFu : 0;
     mount({{"zero.tga", tga32(20, 2, pixels)}, {"wide.tga", tga32(300, 2, wide)}});
 
     s_font *f = font();

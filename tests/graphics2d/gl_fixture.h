@@ -55,8 +55,7 @@ protected:
         VideoTest::TearDown();
     }
 
-    template <typename F>
-    static std::string printed(F &&call)
+    template <typename F> static std::string printed(F &&call)
     {
         fflush(stdout);
         testing::internal::CaptureStdout();
@@ -74,8 +73,7 @@ protected:
     {
         s_bitmap *b = bitmap();
         FENK_CreateBitmap(w, h, b);
-        for (int i = 0; i < w * h; i++)
-            FENK_DrawPixel(i % w, i / w, (int)colours[i], *b);
+        for (int i = 0; i < w * h; i++) FENK_DrawPixel(i % w, i / w, (int)colours[i], *b);
         FENK_UpdateBitmap(*b);
         return b;
     }
@@ -94,7 +92,9 @@ protected:
             std::ofstream(path, std::ios::binary) << bytes;
         }
         int mounted = 0;
-        printed([&] { mounted = corefile_mountimage((root_ / "data").string().c_str(), COREFILE_MOUNT_DIRECTORY); });
+        printed([&] {
+            mounted = corefile_mountimage((root_ / "data").string().c_str(), COREFILE_MOUNT_DIRECTORY);
+        });
         ASSERT_EQ(mounted, 1);
     }
 

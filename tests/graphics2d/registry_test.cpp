@@ -7,7 +7,8 @@ namespace {
 std::string report(int bitmaps, int sprites, int fonts)
 {
     return "[=== GRAPHICS MEMORY INFO ===]\nNum.Bitmaps: " + std::to_string(bitmaps) +
-           " / 1024\nNum.Sprites: " + std::to_string(sprites) + " / 1024\nNum.Fonts: " + std::to_string(fonts) +
+           " / 1024\nNum.Sprites: " + std::to_string(sprites) +
+           " / 1024\nNum.Fonts: " + std::to_string(fonts) +
            " / 16\nNum.Framebuffers: " + std::to_string(FENK_numframebuffers) +
            " / 16\n[============================]\n";
 }
@@ -34,22 +35,20 @@ TEST_F(Graphics2D, FlushDeletesSpritesThenBitmapsAndEmptiesTheRegistries)
     EXPECT_EQ(printed(FENK_ShowGraphicsMemory), report(4, 6, 1));
 
     std::vector<GLuint> textures;
-    for (int i = 0; i < fenk_numbitmaps; i++)
-        textures.push_back((GLuint)fenk_bitmaplist[i]->texture);
-    EXPECT_EQ(printed(FENK_FlushGraphics), "[6 sprites deleted]\n"
-                                               "deleting bitmap\ndeleting bitmap\ndeleting bitmap\ndeleting bitmap\n"
-                                               "[4 bitmaps deleted]\n");
+    for (int i = 0; i < fenk_numbitmaps; i++) textures.push_back((GLuint)fenk_bitmaplist[i]->texture);
+    EXPECT_EQ(printed(FENK_FlushGraphics),
+              "[6 sprites deleted]\n"
+              "deleting bitmap\ndeleting bitmap\ndeleting bitmap\ndeleting bitmap\n"
+              "[4 bitmaps deleted]\n");
     EXPECT_EQ(blank->pixels, nullptr);
     EXPECT_EQ(own->pixels, nullptr);
-    for (GLuint t : textures)
-        EXPECT_FALSE(glIsTexture(t)) << t;
+    for (GLuint t : textures) EXPECT_FALSE(glIsTexture(t)) << t;
     EXPECT_EQ(printed(FENK_ShowGraphicsMemory), report(0, 0, 0));
 
     // A second flush finds nothing; new objects register from the start.
     EXPECT_EQ(printed(FENK_FlushGraphics), "[0 sprites deleted]\n[0 bitmaps deleted]\n");
     s_bitmap *again = picture(1, 1, {0xFF000000u});
-    for (int i = 0; i < 3; i++)
-        FENK_GetSprite(0, 0, 1, 1, *again, sprite());
+    for (int i = 0; i < 3; i++) FENK_GetSprite(0, 0, 1, 1, *again, sprite());
     EXPECT_EQ(fenk_bitmaplist[0], again);
     EXPECT_EQ(fenk_numsprites, 3);
     FENK_PushGraphics();

@@ -7,14 +7,10 @@ namespace {
 // A 4 x 2 sheet, 0xAARRGGBB, top row first; texel (1, 0) fully transparent
 // and texel (2, 1) half.
 const std::vector<uint32_t> kSheet = {
-    0xFFFF0000u, 0x00FFFFFFu, 0xFF00FF00u, 0xFF0000FFu,
-    0xFFFFFF00u, 0xFF00FFFFu, 0x80FF8000u, 0xFFFFFFFFu,
+    0xFFFF0000u, 0x00FFFFFFu, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFF00FFFFu, 0x80FF8000u, 0xFFFFFFFFu,
 };
 
-uint32_t texel(int x, int y)
-{
-    return stored(kSheet[(size_t)(y * 4 + x)]);
-}
+uint32_t texel(int x, int y) { return stored(kSheet[(size_t)(y * 4 + x)]); }
 
 class SpriteDraws : public Graphics2D {
 protected:
@@ -28,10 +24,7 @@ protected:
     }
 
     // The sheet's texel as drawn over blue: the transparent one is not drawn.
-    static uint32_t over_blue(int x, int y)
-    {
-        return x == 1 && y == 0 ? kBlue : texel(x, y);
-    }
+    static uint32_t over_blue(int x, int y) { return x == 1 && y == 0 ? kBlue : texel(x, y); }
 
     s_sprite whole = {};
 };
@@ -58,7 +51,8 @@ TEST_F(SpriteDraws, TransparentTexelsAreNotDrawnAndCellsLandInPlace)
             EXPECT_EQ(got.at(20 + x, 8 + y), over_blue(3 - x, y)) << "mirrored " << x << "," << y;
             EXPECT_EQ(got.at(44 + x, 8 + y), over_blue(3 - x, 1 - y)) << "turned " << x << "," << y;
             for (int k = 0; k < 4; k++)
-                EXPECT_EQ(got.at(30 + 2 * x + k % 2, 8 + 2 * y + k / 2), over_blue(x, y)) << "scaled " << x << "," << y;
+                EXPECT_EQ(got.at(30 + 2 * x + k % 2, 8 + 2 * y + k / 2), over_blue(x, y))
+                    << "scaled " << x << "," << y;
         }
     }
     EXPECT_EQ(got.at(8, 20), texel(2, 0));

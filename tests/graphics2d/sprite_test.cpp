@@ -19,17 +19,13 @@ protected:
 
     void TearDown() override
     {
-        for (int i = 0; i < fenk_numsprites; i++)
-            FENK_DeleteSprite(fenk_spritelist[i]);
+        for (int i = 0; i < fenk_numsprites; i++) FENK_DeleteSprite(fenk_spritelist[i]);
         fenk_numsprites = 0;
         Bitmaps::TearDown();
         memset(fenk_spritebmp, 0, sizeof fenk_spritebmp);
     }
 
-    s_sprite *sprite()
-    {
-        return &sprites_.emplace_back();
-    }
+    s_sprite *sprite() { return &sprites_.emplace_back(); }
 
     std::deque<s_sprite> sprites_;
 };
@@ -67,7 +63,8 @@ TEST_F(Sprites, CreatedSpritesOwnAZeroedBufferJustInsideTheTexture)
     EXPECT_NE(s->u1, s->v1);
     EXPECT_EQ(s->texture, 0);
     EXPECT_EQ(s->reserved, 0);
-    EXPECT_EQ((std::vector<int>{s->boxleft, s->boxtop, s->boxright, s->boxbottom}), (std::vector<int>{0, 0, 100, 50}));
+    EXPECT_EQ((std::vector<int>{s->boxleft, s->boxtop, s->boxright, s->boxbottom}),
+              (std::vector<int>{0, 0, 100, 50}));
     EXPECT_EQ(s->originx, 0);
     EXPECT_EQ(s->originy, 0);
     ASSERT_NE(s->pixels, nullptr);
@@ -138,8 +135,7 @@ TEST_F(Sprites, CutCellsTakeTheirCoordinatesFromTheTextureSize)
 TEST_F(Sprites, FullRegistryRefusesEveryKindOfSprite)
 {
     s_bitmap sheet = texture64(1);
-    for (int i = 0; i < FENK_MAXSPRITES; i++)
-        FENK_GetSprite(0, 0, 1, 1, sheet, sprite());
+    for (int i = 0; i < FENK_MAXSPRITES; i++) FENK_GetSprite(0, 0, 1, 1, sheet, sprite());
     ASSERT_EQ(fenk_numsprites, FENK_MAXSPRITES);
     s_sprite *last = fenk_spritelist[FENK_MAXSPRITES - 1];
 
@@ -158,7 +154,8 @@ TEST_F(Sprites, FullRegistryRefusesEveryKindOfSprite)
 
 TEST_F(Sprites, LoadedSpritesKeepTheirBitmapInTheSlotOfTheirEntry)
 {
-    put("data/ship.tga", std::string("\0\0\2\0\0\0\0\0\0\0\0\0\3\0\2\0\x18\x20", 18) + std::string(18, '\x40'));
+    put("data/ship.tga",
+        std::string("\0\0\2\0\0\0\0\0\0\0\0\0\3\0\2\0\x18\x20", 18) + std::string(18, '\x40'));
     ASSERT_EQ(mount(), 1);
 
     FENK_GetSprite(0, 0, 1, 1, texture64(1), sprite());
@@ -190,17 +187,17 @@ TEST(SpriteTests, CollisionsNeedAStrictOverlap)
     const struct {
         int x1, y1, w1, h1, x2, y2, w2, h2, hit;
     } boxes[] = {
-        {0, 0, 10, 10, 10, 0, 10, 10, 0},   // touching on the right
-        {0, 0, 10, 10, -10, 0, 10, 10, 0},  // touching on the left
-        {0, 0, 10, 10, 0, 10, 10, 10, 0},   // touching below
-        {0, 0, 10, 10, 0, -10, 10, 10, 0},  // touching above
-        {0, 0, 10, 10, 10, 10, 10, 10, 0},  // touching at a corner
+        {0, 0, 10, 10, 10, 0, 10, 10, 0},  // touching on the right
+        {0, 0, 10, 10, -10, 0, 10, 10, 0}, // touching on the left
+        {0, 0, 10, 10, 0, 10, 10, 10, 0},  // touching below
+        {0, 0, 10, 10, 0, -10, 10, 10, 0}, // touching above
+        {0, 0, 10, 10, 10, 10, 10, 10, 0}, // touching at a corner
         {0, 0, 10, 10, 9, 9, 10, 10, 1},
         {0, 0, 10, 10, -9, -9, 10, 10, 1},
-        {0, 0, 10, 10, 3, 3, 2, 2, 1},      // inside
-        {3, 3, 2, 2, 0, 0, 10, 10, 1},      // around
-        {0, 0, 0, 0, 0, 0, 10, 10, 0},      // an empty box never collides
-        {INT32_MAX - 5, 0, 10, 10, INT32_MIN + 5, 0, 10, 10, 0},   // far apart, no overflow
+        {0, 0, 10, 10, 3, 3, 2, 2, 1},                           // inside
+        {3, 3, 2, 2, 0, 0, 10, 10, 1},                           // around
+        {0, 0, 0, 0, 0, 0, 10, 10, 0},                           // an empty box never collides
+        {INT32_MAX - 5, 0, 10, 10, INT32_MIN + 5, 0, 10, 10, 0}, // far apart, no overflow
         {INT32_MAX - 5, 0, 10, 10, INT32_MAX - 8, 0, 10, 10, 1},
     };
     for (const auto &c : boxes) {
@@ -233,7 +230,7 @@ TEST(SpriteTests, TransparencyKeyEdges)
 {
     EXPECT_EQ(FENK_CheckSpriteTransparency(0xFF00FF), 1);
     EXPECT_EQ(FENK_CheckSpriteTransparency(0xF10FF1), 1);
-    EXPECT_EQ(FENK_CheckSpriteTransparency((int)0x00F10FF1u | (int)0x80000000u), 1);   // top byte not looked at
+    EXPECT_EQ(FENK_CheckSpriteTransparency((int)0x00F10FF1u | (int)0x80000000u), 1); // top byte not looked at
     EXPECT_EQ(FENK_CheckSpriteTransparency(0xF000FF), 0);
     EXPECT_EQ(FENK_CheckSpriteTransparency(0xFF10FF), 0);
     EXPECT_EQ(FENK_CheckSpriteTransparency(0xFF00F0), 0);

@@ -25,35 +25,28 @@ uint32_t pickcolour(int bits, std::mt19937 &rng)
     if (rng() % 6 == 0) {
         static const uint32_t keys16[] = {0x7C1F, 0xFC1F, 0x7C3F, 0x7C5F, 0x781F};
         static const uint32_t keys24[] = {0xFF00FF, 0xF10FF1, 0xF00FFF, 0xFF10FF, 0xFF00F0};
-        if (bits == 15 || bits == 16)
-            return keys16[rng() % 5];
+        if (bits == 15 || bits == 16) return keys16[rng() % 5];
         uint32_t key = keys24[rng() % 5];
         return bits == 32 ? key | (rng() & 0xFF000000u) : key;
     }
     switch (bits) {
     case 15:
-    case 16:
-        return rng() & 0xFFFF;
-    case 24:
-        return rng() & 0xFFFFFF;
-    default:
-        return rng();
+    case 16: return rng() & 0xFFFF;
+    case 24: return rng() & 0xFFFFFF;
+    default: return rng();
     }
 }
 
 // File-order values with runs of every length, some longer than a packet and
 // most crossing row ends.
-template <typename Pick>
-std::vector<uint32_t> generate(size_t count, std::mt19937 &rng, Pick pick)
+template <typename Pick> std::vector<uint32_t> generate(size_t count, std::mt19937 &rng, Pick pick)
 {
     std::vector<uint32_t> values;
     while (values.size() < count) {
         uint32_t v = pick();
         size_t run = rng() % 3 == 0 ? 1 + rng() % 40 : 1;
-        if (rng() % 40 == 0)
-            run = 300;
-        for (size_t i = 0; i < run && values.size() < count; i++)
-            values.push_back(v);
+        if (rng() % 40 == 0) run = 300;
+        for (size_t i = 0; i < run && values.size() < count; i++) values.push_back(v);
     }
     return values;
 }
@@ -71,8 +64,7 @@ Tga picture(const Kind &kind, int width, int height, int descriptor, std::mt1993
     if (mapped) {
         t.maptype = 1;
         t.mapbits = kind.mapbits;
-        for (int i = 0; i < 40; i++)
-            t.map.push_back(pickcolour(kind.mapbits, rng));
+        for (int i = 0; i < 40; i++) t.map.push_back(pickcolour(kind.mapbits, rng));
     }
     size_t count = (size_t)width * height;
     if (mapped)
@@ -85,10 +77,7 @@ Tga picture(const Kind &kind, int width, int height, int descriptor, std::mt1993
 }
 
 // stb_image widens 5-bit channels as c * 255 / 31; the reader shifts them by 3.
-unsigned fivebit(unsigned widened)
-{
-    return (widened * 31 + 127) / 255 << 3;
-}
+unsigned fivebit(unsigned widened) { return (widened * 31 + 127) / 255 << 3; }
 
 // stb_image's answer in 0xAARRGGBB after the key. It ignores descriptor bit 4,
 // so a right-to-left picture is mirrored here.
@@ -128,9 +117,9 @@ class Differential : public Bitmaps {};
 TEST_F(Differential, EveryKindAgreesWithStbImage)
 {
     const Kind kinds[] = {
-        {2, 15, 0},  {2, 16, 0},  {2, 24, 0},  {2, 32, 0},  {10, 15, 0}, {10, 16, 0}, {10, 24, 0},
-        {10, 32, 0}, {3, 8, 0},   {11, 8, 0},  {1, 8, 15},  {1, 8, 16},  {1, 8, 24},  {1, 8, 32},
-        {9, 8, 15},  {9, 8, 16},  {9, 8, 24},  {9, 8, 32},
+        {2, 15, 0},  {2, 16, 0},  {2, 24, 0}, {2, 32, 0}, {10, 15, 0}, {10, 16, 0},
+        {10, 24, 0}, {10, 32, 0}, {3, 8, 0},  {11, 8, 0}, {1, 8, 15},  {1, 8, 16},
+        {1, 8, 24},  {1, 8, 32},  {9, 8, 15}, {9, 8, 16}, {9, 8, 24},  {9, 8, 32},
     };
     const int sizes[][2] = {{37, 9}, {3, 50}, {200, 2}, {1, 1}};
     std::mt19937 rng(1234);

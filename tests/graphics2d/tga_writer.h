@@ -14,7 +14,7 @@ struct Tga {
     int depth = 24;
     int maptype = 0;
     int mapfirst = 0;
-    int maplength = -1;  // -1: the size of map
+    int maplength = -1; // -1: the size of map
     int mapbits = 0;
     int width = 1;
     int height = 1;
@@ -28,17 +28,13 @@ inline std::string tga_value(uint32_t v, int bits)
 {
     std::string out;
     switch (bits) {
-    case 8:
-        out += (char)v;
-        break;
+    case 8: out += (char)v; break;
     case 15:
     case 16:
         out += (char)(v & 255);
         out += (char)(v >> 8 & 255);
         break;
-    case 24:
-        out += {(char)(v & 255), (char)(v >> 8 & 255), (char)(v >> 16 & 255)};
-        break;
+    case 24: out += {(char)(v & 255), (char)(v >> 8 & 255), (char)(v >> 16 & 255)}; break;
     default:
         out += {(char)(v & 255), (char)(v >> 8 & 255), (char)(v >> 16 & 255), (char)(v >> 24 & 255)};
         break;
@@ -54,8 +50,7 @@ inline std::string tga_rle(const std::vector<uint32_t> &values, int bits)
     size_t n = values.size(), i = 0;
     while (i < n) {
         size_t run = 1;
-        while (i + run < n && run < 128 && values[i + run] == values[i])
-            run++;
+        while (i + run < n && run < 128 && values[i + run] == values[i]) run++;
         if (run >= 2) {
             out += (char)(0x80 | (run - 1));
             out += tga_value(values[i], bits);
@@ -66,8 +61,7 @@ inline std::string tga_rle(const std::vector<uint32_t> &values, int bits)
         while (i + raw < n && raw < 128 && !(i + raw + 1 < n && values[i + raw] == values[i + raw + 1]))
             raw++;
         out += (char)(raw - 1);
-        for (size_t k = 0; k < raw; k++)
-            out += tga_value(values[i + k], bits);
+        for (size_t k = 0; k < raw; k++) out += tga_value(values[i + k], bits);
         i += raw;
     }
     return out;
@@ -87,13 +81,11 @@ inline std::string tga_bytes(const Tga &t)
     out += (char)t.depth;
     out += (char)t.descriptor;
     out += t.id;
-    for (uint32_t entry : t.map)
-        out += tga_value(entry, t.mapbits);
+    for (uint32_t entry : t.map) out += tga_value(entry, t.mapbits);
     if (t.type >= 8) {
         out += tga_rle(t.pixels, t.depth);
     } else {
-        for (uint32_t v : t.pixels)
-            out += tga_value(v, t.depth);
+        for (uint32_t v : t.pixels) out += tga_value(v, t.depth);
     }
     return out;
 }

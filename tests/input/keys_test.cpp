@@ -7,79 +7,82 @@ namespace {
 
 using InputKeys = Input;
 
-TEST_F(InputKeys, HeldQuitKeyIsPressedOnlyOnce) {
-  int keys = -1, pressed = -1;
-  hold(0x1B);
-  FENK_GetKeys(&keys, &pressed);
-  EXPECT_EQ(keys, 0x8000);
-  EXPECT_EQ(pressed, 0x8000);
-  FENK_GetKeys(&keys, &pressed);
-  EXPECT_EQ(keys, 0x8000);
-  EXPECT_EQ(pressed, 0);
-  hold(0x1B, false);
-  FENK_GetKeys(&keys, &pressed);
-  EXPECT_EQ(keys, 0);
-  EXPECT_EQ(pressed, 0);
-  hold(0x1B);
-  hold('C');
-  FENK_GetKeys(&keys, &pressed);
-  EXPECT_EQ(pressed, 0x8080);
-  // A call without outputs still moves the edge on.
-  hold('X');
-  FENK_GetKeys(nullptr, nullptr);
-  FENK_GetKeys(&keys, &pressed);
-  EXPECT_EQ(keys, 0x8480);
-  EXPECT_EQ(pressed, 0);
+TEST_F(InputKeys, HeldQuitKeyIsPressedOnlyOnce)
+{
+    int keys = -1, pressed = -1;
+    hold(0x1B);
+    FENK_GetKeys(&keys, &pressed);
+    EXPECT_EQ(keys, 0x8000);
+    EXPECT_EQ(pressed, 0x8000);
+    FENK_GetKeys(&keys, &pressed);
+    EXPECT_EQ(keys, 0x8000);
+    EXPECT_EQ(pressed, 0);
+    hold(0x1B, false);
+    FENK_GetKeys(&keys, &pressed);
+    EXPECT_EQ(keys, 0);
+    EXPECT_EQ(pressed, 0);
+    hold(0x1B);
+    hold('C');
+    FENK_GetKeys(&keys, &pressed);
+    EXPECT_EQ(pressed, 0x8080);
+    // A call without outputs still moves the edge on.
+    hold('X');
+    FENK_GetKeys(nullptr, nullptr);
+    FENK_GetKeys(&keys, &pressed);
+    EXPECT_EQ(keys, 0x8480);
+    EXPECT_EQ(pressed, 0);
 }
 
-TEST_F(InputKeys, KeyCodeChangesOnceAndAgainAfterRelease) {
-  int code = -1, changed = -1;
-  FENK_GetKeycode(&code, &changed);
-  EXPECT_EQ(code, 0);
-  EXPECT_EQ(changed, 0);
-  fenk_rawinput_keydown('A');
-  FENK_GetKeycode(&code, &changed);
-  EXPECT_EQ(code, 'A');
-  EXPECT_EQ(changed, 1);
-  FENK_GetKeycode(&code, &changed);
-  EXPECT_EQ(code, 'A');
-  EXPECT_EQ(changed, 0);
-  // The window clears both words on release, so the same key counts as new again.
-  fenk_rawinput_keyup('A');
-  fenk_rawinput_keydown('A');
-  FENK_GetKeycode(nullptr, &changed);
-  EXPECT_EQ(changed, 1);
-  fenk_rawinput_keydown(0x70);
-  FENK_GetKeycode(&code, nullptr);
-  EXPECT_EQ(code, 0xF030);
-  FENK_GetKeycode(&code, &changed);
-  EXPECT_EQ(changed, 0);
+TEST_F(InputKeys, KeyCodeChangesOnceAndAgainAfterRelease)
+{
+    int code = -1, changed = -1;
+    FENK_GetKeycode(&code, &changed);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(changed, 0);
+    fenk_rawinput_keydown('A');
+    FENK_GetKeycode(&code, &changed);
+    EXPECT_EQ(code, 'A');
+    EXPECT_EQ(changed, 1);
+    FENK_GetKeycode(&code, &changed);
+    EXPECT_EQ(code, 'A');
+    EXPECT_EQ(changed, 0);
+    // The window clears both words on release, so the same key counts as new again.
+    fenk_rawinput_keyup('A');
+    fenk_rawinput_keydown('A');
+    FENK_GetKeycode(nullptr, &changed);
+    EXPECT_EQ(changed, 1);
+    fenk_rawinput_keydown(0x70);
+    FENK_GetKeycode(&code, nullptr);
+    EXPECT_EQ(code, 0xF030);
+    FENK_GetKeycode(&code, &changed);
+    EXPECT_EQ(changed, 0);
 }
 
 // The window procedure writes key states and the key code on its own thread while the
 // show thread reads them; the thread sanitizer build checks that every access is whole.
-TEST_F(InputKeys, ReadsWhileTheWindowThreadWrites) {
-  FENK_InitControllers();
-  std::atomic<bool> stop{false};
-  std::thread window([&] {
-    for (unsigned int i = 0; !stop.load(); i++) {
-      unsigned int vk = i & 1 ? 0x26 : 'W';
-      fenk_rawinput_keydown(vk);
-      fenk_rawinput_keyup(vk);
+TEST_F(InputKeys, ReadsWhileTheWindowThreadWrites)
+{
+    FENK_InitControllers();
+    std::atomic<bool> stop{false};
+    std::thread window([&] {
+        for (unsigned int i = 0; !stop.load(); i++) {
+            unsigned int vk = i & 1 ? 0x26 : 'W';
+            fenk_rawinput_keydown(vk);
+            fenk_rawinput_keyup(vk);
+        }
+    });
+    int seen = 0;
+    for (int i = 0; i < 20000; i++) {
+        int buttons = 0, code = 0, changed = 0;
+        FENK_GetControllerKeys(0, &buttons, nullptr);
+        FENK_GetControllerKeys(1, nullptr, nullptr);
+        FENK_GetKeycode(&code, &changed);
+        seen |= buttons;
+        EXPECT_TRUE(code == 0 || code == 'W' || code == 0xF001) << code;
     }
-  });
-  int seen = 0;
-  for (int i = 0; i < 20000; i++) {
-    int buttons = 0, code = 0, changed = 0;
-    FENK_GetControllerKeys(0, &buttons, nullptr);
-    FENK_GetControllerKeys(1, nullptr, nullptr);
-    FENK_GetKeycode(&code, &changed);
-    seen |= buttons;
-    EXPECT_TRUE(code == 0 || code == 'W' || code == 0xF001) << code;
-  }
-  stop = true;
-  window.join();
-  EXPECT_EQ(seen & ~0x0001, 0);
+    stop = true;
+    window.join();
+    EXPECT_EQ(seen & ~0x0001, 0);
 }
 
-}  // namespace
+} // namespace

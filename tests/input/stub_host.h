@@ -7,18 +7,18 @@
 enum { STUB_JOYSTICKS = 16 };
 
 struct StubJoystick {
-  int connected;
-  int answers;  // 0: every poll fails
-  int numbuttons;
-  unsigned int x, y, z, r;  // raw device axes, 0..65535
-  unsigned int pov;         // hundredths of a degree, 65535 when centred
-  unsigned int buttons;     // one bit per button
-  int polls;
+    int connected;
+    int answers; // 0: every poll fails
+    int numbuttons;
+    unsigned int x, y, z, r; // raw device axes, 0..65535
+    unsigned int pov;        // hundredths of a degree, 65535 when centred
+    unsigned int buttons;    // one bit per button
+    int polls;
 };
 
 struct StubHost {
-  StubJoystick joysticks[STUB_JOYSTICKS];
-  int cursor_x, cursor_y;
+    StubJoystick joysticks[STUB_JOYSTICKS];
+    int cursor_x, cursor_y;
 };
 
 extern StubHost stub_host;

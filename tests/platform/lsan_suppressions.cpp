@@ -10,7 +10,4 @@ extern "C" const char *__lsan_default_suppressions(void)
 
 // The driver is unloaded by the time leaks are reported: only the slow unwinder
 // walks its frames out to the library that loaded it, which the list above names.
-extern "C" const char *__asan_default_options(void)
-{
-    return "fast_unwind_on_malloc=0";
-}
+extern "C" const char *__asan_default_options(void) { return "fast_unwind_on_malloc=0"; }

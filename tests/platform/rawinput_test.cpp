@@ -9,167 +9,179 @@
 
 namespace {
 
-std::vector<std::string> split(const std::string &line, int *count_out = nullptr) {
-  std::vector<char> text(line.begin(), line.end());
-  text.push_back(0);
-  int argc = -1;
-  char **argv = CommandLineToArgvA(text.data(), &argc);
-  EXPECT_NE(argv, nullptr);
-  std::vector<std::string> args;
-  for (int i = 0; i < argc; i++) args.emplace_back(argv[i]);
-  EXPECT_EQ(argv[argc], nullptr);
-  if (count_out) *count_out = argc;
-  free(argv);  // one block holds the pointers and the words
-  return args;
+std::vector<std::string> split(const std::string &line, int *count_out = nullptr)
+{
+    std::vector<char> text(line.begin(), line.end());
+    text.push_back(0);
+    int argc = -1;
+    char **argv = CommandLineToArgvA(text.data(), &argc);
+    EXPECT_NE(argv, nullptr);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; i++) args.emplace_back(argv[i]);
+    EXPECT_EQ(argv[argc], nullptr);
+    if (count_out) *count_out = argc;
+    free(argv); // one block holds the pointers and the words
+    return args;
 }
 
 using Args = std::vector<std::string>;
 
-TEST(CommandLineToArgvA, SplitsOnWhitespaceOnly) {
-  EXPECT_EQ(split(""), Args{});
-  EXPECT_EQ(split(" \t\r\n "), Args{});
-  EXPECT_EQ(split("show.exe  a\t\tb\r\nc "), (Args{"show.exe", "a", "b", "c"}));
-  // Vertical tab, form feed and high bytes belong to the argument.
-  EXPECT_EQ(split("a\vb \fc \xe9t\xe9"), (Args{"a\vb", "\fc", "\xe9t\xe9"}));
+TEST(CommandLineToArgvA, SplitsOnWhitespaceOnly)
+{
+    EXPECT_EQ(split(""), Args{});
+    EXPECT_EQ(split(" \t\r\n "), Args{});
+    EXPECT_EQ(split("show.exe  a\t\tb\r\nc "), (Args{"show.exe", "a", "b", "c"}));
+    // Vertical tab, form feed and high bytes belong to the argument.
+    EXPECT_EQ(split("a\vb \fc \xe9t\xe9"), (Args{"a\vb", "\fc", "\xe9t\xe9"}));
 }
 
-TEST(CommandLineToArgvA, QuotesToggleWithoutEndingTheWord) {
-  EXPECT_EQ(split("a\"b c\"d"), (Args{"ab cd"}));
-  EXPECT_EQ(split("\"\" x"), (Args{"", "x"}));
-  // A backslash is an ordinary byte; the quote after it closes the stretch.
-  EXPECT_EQ(split("\"a\\\"b"), (Args{"a\\b"}));
-  EXPECT_EQ(split("\"C:\\Program Files\\show.exe\" -x"), (Args{"C:\\Program Files\\show.exe", "-x"}));
-  // An unclosed quote runs to the end of the line, whitespace included.
-  EXPECT_EQ(split("a \"b  c"), (Args{"a", "b  c"}));
+TEST(CommandLineToArgvA, QuotesToggleWithoutEndingTheWord)
+{
+    EXPECT_EQ(split("a\"b c\"d"), (Args{"ab cd"}));
+    EXPECT_EQ(split("\"\" x"), (Args{"", "x"}));
+    // A backslash is an ordinary byte; the quote after it closes the stretch.
+    EXPECT_EQ(split("\"a\\\"b"), (Args{"a\\b"}));
+    EXPECT_EQ(split("\"C:\\Program Files\\show.exe\" -x"), (Args{"C:\\Program Files\\show.exe", "-x"}));
+    // An unclosed quote runs to the end of the line, whitespace included.
+    EXPECT_EQ(split("a \"b  c"), (Args{"a", "b  c"}));
 }
 
-TEST(CommandLineToArgvA, HoldsTheMostArgumentsALineCanHave) {
-  // One-byte arguments with single separators: (L + 1) / 2 of them.
-  std::string line;
-  for (int i = 0; i < 999; i++) line += i ? " x" : "x";
-  int count = 0;
-  Args args = split(line, &count);
-  EXPECT_EQ(count, 999);
-  EXPECT_EQ(args.back(), "x");
-  EXPECT_EQ(split("\"\" \"\" \"\"").size(), 3u);
+TEST(CommandLineToArgvA, HoldsTheMostArgumentsALineCanHave)
+{
+    // One-byte arguments with single separators: (L + 1) / 2 of them.
+    std::string line;
+    for (int i = 0; i < 999; i++) line += i ? " x" : "x";
+    int count = 0;
+    Args args = split(line, &count);
+    EXPECT_EQ(count, 999);
+    EXPECT_EQ(args.back(), "x");
+    EXPECT_EQ(split("\"\" \"\" \"\"").size(), 3u);
 }
 
-TEST(KeyMask, SharedBitsAndEscape) {
-  int keys[FENK_NUMKEYS] = {};
-  EXPECT_EQ(fenk_keymask(keys), 0);
-  keys['C'] = 1;
-  keys[0x12] = 1;  // Alt
-  EXPECT_EQ(fenk_keymask(keys), 0x0080);
-  keys['C'] = keys[0x12] = 0;
-  keys[0x0D] = 0x8000;  // Return, as GetAsyncKeyState reports it
-  keys['1'] = 0x8000;
-  EXPECT_EQ(fenk_keymask(keys), 0x1000);
-  keys[0x1B] = 1;
-  keys[0x26] = 1;
-  keys[0x09] = 1;
-  EXPECT_EQ(fenk_keymask(keys), 0x1000 | 0x8000 | 0x0001 | 0x4000);
+TEST(KeyMask, SharedBitsAndEscape)
+{
+    int keys[FENK_NUMKEYS] = {};
+    EXPECT_EQ(fenk_keymask(keys), 0);
+    keys['C'] = 1;
+    keys[0x12] = 1; // Alt
+    EXPECT_EQ(fenk_keymask(keys), 0x0080);
+    keys['C'] = keys[0x12] = 0;
+    keys[0x0D] = 0x8000; // Return, as GetAsyncKeyState reports it
+    keys['1'] = 0x8000;
+    EXPECT_EQ(fenk_keymask(keys), 0x1000);
+    keys[0x1B] = 1;
+    keys[0x26] = 1;
+    keys[0x09] = 1;
+    EXPECT_EQ(fenk_keymask(keys), 0x1000 | 0x8000 | 0x0001 | 0x4000);
 }
 
-TEST(KeyCodes, SpecialKeysMapBothWays) {
-  EXPECT_EQ(fenk_translatekeycode(0x1B), 0xF000);
-  EXPECT_EQ(fenk_translatekeycode(0x09), 0xF028);
-  EXPECT_EQ(fenk_translatekeycode(0x70), 0xF030);
-  EXPECT_EQ(fenk_translatekeycode(0x7B), 0xF03B);
-  EXPECT_EQ(fenk_translatekeycode('A'), 'A');
-  EXPECT_EQ(fenk_translatekeycode('7'), '7');
-  EXPECT_EQ(fenk_translatekeycode(0), 0);
-  for (int vk = 0; vk < FENK_NUMKEYS; vk++) {
-    int code = fenk_translatekeycode(vk);
-    EXPECT_EQ(fenk_untranslatekeycode(code), code >= 0xF000 ? vk : -1) << vk;
-  }
-  EXPECT_EQ(fenk_untranslatekeycode(0xF03C), -1);
-  EXPECT_EQ(fenk_untranslatekeycode(0xFFFF), -1);
+TEST(KeyCodes, SpecialKeysMapBothWays)
+{
+    EXPECT_EQ(fenk_translatekeycode(0x1B), 0xF000);
+    EXPECT_EQ(fenk_translatekeycode(0x09), 0xF028);
+    EXPECT_EQ(fenk_translatekeycode(0x70), 0xF030);
+    EXPECT_EQ(fenk_translatekeycode(0x7B), 0xF03B);
+    EXPECT_EQ(fenk_translatekeycode('A'), 'A');
+    EXPECT_EQ(fenk_translatekeycode('7'), '7');
+    EXPECT_EQ(fenk_translatekeycode(0), 0);
+    for (int vk = 0; vk < FENK_NUMKEYS; vk++) {
+        int code = fenk_translatekeycode(vk);
+        EXPECT_EQ(fenk_untranslatekeycode(code), code >= 0xF000 ? vk : -1) << vk;
+    }
+    EXPECT_EQ(fenk_untranslatekeycode(0xF03C), -1);
+    EXPECT_EQ(fenk_untranslatekeycode(0xFFFF), -1);
 }
 
-TEST(WindowMessages, KeyCodeFollowsTheLastKeyPressed) {
-  fenk_rawinput_keydown('A');
-  fenk_rawinput_keydown(0x1B);
-  EXPECT_EQ(FENK_keys['A'], 1);
-  EXPECT_EQ(fenk_getkeycode(), 0xF000);
-  fenk_input_prevkeycode = 0xF000;
-  fenk_rawinput_keyup('A');  // not the last one pressed
-  EXPECT_EQ(FENK_keys['A'], 0);
-  EXPECT_EQ(fenk_getkeycode(), 0xF000);
-  EXPECT_EQ(fenk_input_prevkeycode, 0xF000);
-  fenk_rawinput_keyup(0x1B);
-  EXPECT_EQ(fenk_getkeycode(), 0);
-  EXPECT_EQ(fenk_input_prevkeycode, 0);
-  fenk_rawinput_keydown(0x141);  // only the low byte names the key
-  EXPECT_EQ(FENK_keys[0x41], 1);
-  EXPECT_EQ(fenk_getkeycode(), 'A');
-  fenk_rawinput_keyup(0x41);
+TEST(WindowMessages, KeyCodeFollowsTheLastKeyPressed)
+{
+    fenk_rawinput_keydown('A');
+    fenk_rawinput_keydown(0x1B);
+    EXPECT_EQ(FENK_keys['A'], 1);
+    EXPECT_EQ(fenk_getkeycode(), 0xF000);
+    fenk_input_prevkeycode = 0xF000;
+    fenk_rawinput_keyup('A'); // not the last one pressed
+    EXPECT_EQ(FENK_keys['A'], 0);
+    EXPECT_EQ(fenk_getkeycode(), 0xF000);
+    EXPECT_EQ(fenk_input_prevkeycode, 0xF000);
+    fenk_rawinput_keyup(0x1B);
+    EXPECT_EQ(fenk_getkeycode(), 0);
+    EXPECT_EQ(fenk_input_prevkeycode, 0);
+    fenk_rawinput_keydown(0x141); // only the low byte names the key
+    EXPECT_EQ(FENK_keys[0x41], 1);
+    EXPECT_EQ(fenk_getkeycode(), 'A');
+    fenk_rawinput_keyup(0x41);
 }
 
-TEST(WindowMessages, WheelStepsOncePerMessageAndDirectionIsReadOnce) {
-  fenk_rawinput_resetmouse();
-  fenk_rawinput_wheel(120);
-  fenk_rawinput_wheel(1);
-  int z = 0, dir = 0;
-  fenk_getmousewheel(&z, &dir);
-  EXPECT_EQ(z, 2);
-  EXPECT_EQ(dir, 1);
-  fenk_getmousewheel(&z, &dir);
-  EXPECT_EQ(dir, 0);
-  fenk_rawinput_wheel(-32768);
-  fenk_getmousewheel(&z, &dir);
-  EXPECT_EQ(z, 1);
-  EXPECT_EQ(dir, -1);
-  fenk_rawinput_wheel(0);
-  fenk_getmousewheel(&z, &dir);
-  EXPECT_EQ(z, 1);
-  EXPECT_EQ(dir, 0);
+TEST(WindowMessages, WheelStepsOncePerMessageAndDirectionIsReadOnce)
+{
+    fenk_rawinput_resetmouse();
+    fenk_rawinput_wheel(120);
+    fenk_rawinput_wheel(1);
+    int z = 0, dir = 0;
+    fenk_getmousewheel(&z, &dir);
+    EXPECT_EQ(z, 2);
+    EXPECT_EQ(dir, 1);
+    fenk_getmousewheel(&z, &dir);
+    EXPECT_EQ(dir, 0);
+    fenk_rawinput_wheel(-32768);
+    fenk_getmousewheel(&z, &dir);
+    EXPECT_EQ(z, 1);
+    EXPECT_EQ(dir, -1);
+    fenk_rawinput_wheel(0);
+    fenk_getmousewheel(&z, &dir);
+    EXPECT_EQ(z, 1);
+    EXPECT_EQ(dir, 0);
 }
 
-TEST(WindowMessages, ButtonsKeepTheirBits) {
-  fenk_rawinput_resetmouse();
-  fenk_rawinput_button(FENK_MOUSE_LEFT, 1);
-  fenk_rawinput_button(FENK_MOUSE_MIDDLE, 1);
-  fenk_rawinput_button(FENK_MOUSE_RIGHT, 0);
-  EXPECT_EQ(fenk_mouse_buttons, 0x5);
-  fenk_rawinput_button(FENK_MOUSE_LEFT, 0);
-  EXPECT_EQ(fenk_mouse_buttons, 0x4);
+TEST(WindowMessages, ButtonsKeepTheirBits)
+{
+    fenk_rawinput_resetmouse();
+    fenk_rawinput_button(FENK_MOUSE_LEFT, 1);
+    fenk_rawinput_button(FENK_MOUSE_MIDDLE, 1);
+    fenk_rawinput_button(FENK_MOUSE_RIGHT, 0);
+    EXPECT_EQ(fenk_mouse_buttons, 0x5);
+    fenk_rawinput_button(FENK_MOUSE_LEFT, 0);
+    EXPECT_EQ(fenk_mouse_buttons, 0x4);
 }
 
-TEST(Joystick, AxesCentreAtZero) {
-  EXPECT_EQ(fenk_joystickaxis(0), -128);
-  EXPECT_EQ(fenk_joystickaxis(32767), 0);
-  EXPECT_EQ(fenk_joystickaxis(32768), 0);
-  EXPECT_EQ(fenk_joystickaxis(65535), 128);
-  EXPECT_EQ(fenk_joystickaxis(32766), -1);
+TEST(Joystick, AxesCentreAtZero)
+{
+    EXPECT_EQ(fenk_joystickaxis(0), -128);
+    EXPECT_EQ(fenk_joystickaxis(32767), 0);
+    EXPECT_EQ(fenk_joystickaxis(32768), 0);
+    EXPECT_EQ(fenk_joystickaxis(65535), 128);
+    EXPECT_EQ(fenk_joystickaxis(32766), -1);
 }
 
-TEST(Joystick, HatSetsDirectionBitsWithDiagonals) {
-  const int L = FENK_JOYSTICK_LAYOUTOTHER;
-  EXPECT_EQ(fenk_joystickbits(L, FENK_JOYSTICK_POV_CENTERED, 0), 0);
-  EXPECT_EQ(fenk_joystickbits(L, 0, 0), 0x0001);
-  EXPECT_EQ(fenk_joystickbits(L, 4500, 0), 0x0001 | 0x0008);
-  EXPECT_EQ(fenk_joystickbits(L, 9000, 0), 0x0008);
-  EXPECT_EQ(fenk_joystickbits(L, 13500, 0), 0x0008 | 0x0002);
-  EXPECT_EQ(fenk_joystickbits(L, 18000, 0), 0x0002);
-  EXPECT_EQ(fenk_joystickbits(L, 22500, 0), 0x0002 | 0x0004);
-  EXPECT_EQ(fenk_joystickbits(L, 27000, 0), 0x0004);
-  EXPECT_EQ(fenk_joystickbits(L, 31500, 0), 0x0004 | 0x0001);
-  EXPECT_EQ(fenk_joystickbits(L, 36000, 0), 0x0001);
-  EXPECT_EQ(fenk_joystickbits(L, 36100, 0), 0);
+TEST(Joystick, HatSetsDirectionBitsWithDiagonals)
+{
+    const int L = FENK_JOYSTICK_LAYOUTOTHER;
+    EXPECT_EQ(fenk_joystickbits(L, FENK_JOYSTICK_POV_CENTERED, 0), 0);
+    EXPECT_EQ(fenk_joystickbits(L, 0, 0), 0x0001);
+    EXPECT_EQ(fenk_joystickbits(L, 4500, 0), 0x0001 | 0x0008);
+    EXPECT_EQ(fenk_joystickbits(L, 9000, 0), 0x0008);
+    EXPECT_EQ(fenk_joystickbits(L, 13500, 0), 0x0008 | 0x0002);
+    EXPECT_EQ(fenk_joystickbits(L, 18000, 0), 0x0002);
+    EXPECT_EQ(fenk_joystickbits(L, 22500, 0), 0x0002 | 0x0004);
+    EXPECT_EQ(fenk_joystickbits(L, 27000, 0), 0x0004);
+    EXPECT_EQ(fenk_joystickbits(L, 31500, 0), 0x0004 | 0x0001);
+    EXPECT_EQ(fenk_joystickbits(L, 36000, 0), 0x0001);
+    EXPECT_EQ(fenk_joystickbits(L, 36100, 0), 0);
 }
 
-TEST(Joystick, ButtonLayoutsFollowTheButtonCount) {
-  EXPECT_EQ(fenk_joysticklayout(10), FENK_JOYSTICK_LAYOUT10);
-  EXPECT_EQ(fenk_joysticklayout(14), FENK_JOYSTICK_LAYOUT14);
-  EXPECT_EQ(fenk_joysticklayout(12), FENK_JOYSTICK_LAYOUTOTHER);
-  const unsigned c = FENK_JOYSTICK_POV_CENTERED;
-  EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT10, c, 1u << 6), 0x2000);
-  EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT10, c, 3u << 8), 0x4000);
-  EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT10, c, 1u << 10), 0);
-  EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT14, c, 1u << 12), 0x8000);
-  EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT14, c, 1u << 13 | 1u << 0), 0x1000 | 0x0040);
-  EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUTOTHER, c, 0xFFFFFFFFu), 0x7FF0);
-  EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUTOTHER, c, 1u << 12), 0);
+TEST(Joystick, ButtonLayoutsFollowTheButtonCount)
+{
+    EXPECT_EQ(fenk_joysticklayout(10), FENK_JOYSTICK_LAYOUT10);
+    EXPECT_EQ(fenk_joysticklayout(14), FENK_JOYSTICK_LAYOUT14);
+    EXPECT_EQ(fenk_joysticklayout(12), FENK_JOYSTICK_LAYOUTOTHER);
+    const unsigned c = FENK_JOYSTICK_POV_CENTERED;
+    EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT10, c, 1u << 6), 0x2000);
+    EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT10, c, 3u << 8), 0x4000);
+    EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT10, c, 1u << 10), 0);
+    EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT14, c, 1u << 12), 0x8000);
+    EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUT14, c, 1u << 13 | 1u << 0), 0x1000 | 0x0040);
+    EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUTOTHER, c, 0xFFFFFFFFu), 0x7FF0);
+    EXPECT_EQ(fenk_joystickbits(FENK_JOYSTICK_LAYOUTOTHER, c, 1u << 12), 0);
 }
 
-}  // namespace
+} // namespace

@@ -32,8 +32,7 @@ extern "C" int coremain(int argc, char **argv)
     SDL_PushEvent(&event);
 
     Uint32 start = FENK_GetMillis();
-    while (FENK_GetMillis() - start < 15000)
-        fenk_swapbuffers();
+    while (FENK_GetMillis() - start < 15000) fenk_swapbuffers();
     puts("still running");
     return 1;
 }

@@ -44,17 +44,13 @@ template <typename P> bool eventually(P done)
 {
     for (int i = 0; i < 2000; i++) {
         onmain([] {});
-        if (done())
-            return true;
+        if (done()) return true;
         SDL_Delay(1);
     }
     return false;
 }
 
-Uint32 windowid()
-{
-    return SDL_GetWindowID(fenk_sdl_window());
-}
+Uint32 windowid() { return SDL_GetWindowID(fenk_sdl_window()); }
 
 void push(SDL_Event event)
 {
@@ -133,10 +129,7 @@ protected:
         return testing::internal::GetCapturedStdout();
     }
 
-    void TearDown() override
-    {
-        fenk_closewindow();
-    }
+    void TearDown() override { fenk_closewindow(); }
 };
 
 TEST_F(Window, OpensAtTheClientSizeWithAGlContext)
@@ -222,10 +215,7 @@ TEST(VirtualKeys, RangesEndOnTheWindowsCodes)
 
 class Input : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        fenk_getkeys(nullptr, nullptr);
-    }
+    void SetUp() override { fenk_getkeys(nullptr, nullptr); }
 };
 
 TEST_F(Input, KeyMessagesWriteTheTableAndTheKeyCode)
@@ -278,7 +268,7 @@ TEST_F(Input, GetKeysReadsTheHeldKeys)
     key(SDLK_ESCAPE, true);
     key(SDLK_LCTRL, true);
     key('1', true);
-    FENK_keys[0x41] = 1;  // left by a message whose release was never seen
+    FENK_keys[0x41] = 1; // left by a message whose release was never seen
     fenk_getkeys(nullptr, nullptr);
     EXPECT_EQ(FENK_keys[0x1B], 0x8000);
     EXPECT_EQ(FENK_keys[0x11], 0x8000);
@@ -444,8 +434,7 @@ Child runchild(const char *how)
     Child child;
     char output[] = "/tmp/fenk_sdl_child_XXXXXX";
     int fd = mkstemp(output);
-    if (fd < 0)
-        return child;
+    if (fd < 0) return child;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fd, 1);
@@ -468,8 +457,7 @@ Child runchild(const char *how)
     posix_spawn_file_actions_destroy(&actions);
     char buffer[4096];
     ssize_t n = pread(fd, buffer, sizeof buffer, 0);
-    if (n > 0)
-        child.output.assign(buffer, (size_t)n);
+    if (n > 0) child.output.assign(buffer, (size_t)n);
     close(fd);
     unlink(output);
     return child;
@@ -497,7 +485,7 @@ TEST(Lifetime, TheShowsResultIsTheExitCodeAndArgumentsPassThrough)
     EXPECT_NE(child.output.find("argc 3 return|two words\n"), std::string::npos) << child.output;
 }
 
-}  // namespace
+} // namespace
 
 // ctest lists the tests of every program it loads, also in the sanitizer stages that
 // run without a display: the list is printed here, before the host's main would
@@ -510,16 +498,13 @@ bool listbeforemain()
     std::ifstream file("/proc/self/cmdline", std::ios::binary);
     std::string word;
     bool listing = false;
-    while (std::getline(file, word, '\0'))
-        listing |= word.rfind("--gtest_list_tests", 0) == 0;
-    if (!listing)
-        return false;
+    while (std::getline(file, word, '\0')) listing |= word.rfind("--gtest_list_tests", 0) == 0;
+    if (!listing) return false;
     const testing::UnitTest *tests = testing::UnitTest::GetInstance();
     for (int i = 0; i < tests->total_test_suite_count(); i++) {
         const testing::TestSuite *suite = tests->GetTestSuite(i);
         printf("%s.\n", suite->name());
-        for (int j = 0; j < suite->total_test_count(); j++)
-            printf("  %s\n", suite->GetTestInfo(j)->name());
+        for (int j = 0; j < suite->total_test_count(); j++) printf("  %s\n", suite->GetTestInfo(j)->name());
     }
     fflush(stdout);
     std::exit(0);
@@ -543,4 +528,4 @@ PrivateDisplay *owndisplay()
 
 const PrivateDisplay *privatedisplay = owndisplay();
 
-}  // namespace
+} // namespace

@@ -75,10 +75,8 @@ int music()
 extern "C" int coremain(int argc, char **argv)
 {
     const char *how = argc > 1 ? argv[1] : "";
-    if (strcmp(how, "draw") == 0)
-        return draw(argc > 2 ? argv[2] : "");
-    if (strcmp(how, "music") == 0)
-        return music();
+    if (strcmp(how, "draw") == 0) return draw(argc > 2 ? argv[2] : "");
+    if (strcmp(how, "music") == 0) return music();
 
     fenk_initwindow(320, 240, 0);
     if (strcmp(how, "return") == 0) {
@@ -98,8 +96,7 @@ extern "C" int coremain(int argc, char **argv)
     fflush(stdout);
     PostMessageA(winhandle, WM_CLOSE, 0, 0);
     DWORD start = FENK_GetMillis();
-    while (FENK_GetMillis() - start < 15000)
-        fenk_swapbuffers();
+    while (FENK_GetMillis() - start < 15000) fenk_swapbuffers();
     puts("still running");
     fflush(stdout);
     return 1;

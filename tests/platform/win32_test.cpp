@@ -40,8 +40,8 @@ protected:
     void SetUp() override
     {
         dwExStyle = FENK_WIN32_EXSTYLE;
-        winhandle = CreateWindowExA(dwExStyle, "FENK", "FENK Application", WS_OVERLAPPEDWINDOW,
-                                    0, 0, 10, 10, NULL, NULL, GetModuleHandleA(NULL), NULL);
+        winhandle = CreateWindowExA(dwExStyle, "FENK", "FENK Application", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10,
+                                    NULL, NULL, GetModuleHandleA(NULL), NULL);
         ASSERT_NE(winhandle, nullptr);
         fenk_mouse_windowhide = 0;
     }
@@ -304,8 +304,7 @@ Child runchild(const std::string &arguments, const std::function<void(const std:
 
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
     HANDLE reader, writer;
-    if (!CreatePipe(&reader, &writer, &inherit, 0))
-        return child;
+    if (!CreatePipe(&reader, &writer, &inherit, 0)) return child;
     SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -327,15 +326,12 @@ Child runchild(const std::string &arguments, const std::function<void(const std:
             while (PeekNamedPipe(reader, NULL, 0, NULL, &ready, NULL) && ready &&
                    ReadFile(reader, buffer, sizeof buffer, &got, NULL) && got)
                 child.output.append(buffer, got);
-            if (status == WAIT_OBJECT_0)
-                break;
-            if (watch)
-                watch(child.output);
+            if (status == WAIT_OBJECT_0) break;
+            if (watch) watch(child.output);
         }
         child.millis = GetTickCount() - start;
         // The child's C library writes text mode: line ends come as CR LF.
-        child.output.erase(std::remove(child.output.begin(), child.output.end(), '\r'),
-                           child.output.end());
+        child.output.erase(std::remove(child.output.begin(), child.output.end(), '\r'), child.output.end());
         if (status == WAIT_OBJECT_0) {
             GetExitCodeProcess(process.hProcess, &child.code);
         } else {
@@ -379,8 +375,7 @@ TEST(Lifetime, ClosingTheWindowMidFrameEndsTheProgramEveryTime)
     for (int run = 0; run < 5; run++) {
         DWORD posted = 0;
         Child child = runchild("draw \"" + title + "\"", [&](const std::string &output) {
-            if (posted || output.find("drawing") == std::string::npos)
-                return;
+            if (posted || output.find("drawing") == std::string::npos) return;
             if (HWND window = FindWindowA("FENK", title.c_str())) {
                 PostMessageA(window, WM_CLOSE, 0, 0);
                 posted = GetTickCount();
@@ -405,8 +400,7 @@ bool nodevice()
 // for ever. Only "not faster than the clock" is exact; a loaded machine may slow it.
 TEST(Lifetime, WithoutASoundDeviceTheMusicKeepsRealTime)
 {
-    if (!nodevice())
-        GTEST_SKIP() << "needs the configuration without a device (FENK_SOUND_NODEVICE)";
+    if (!nodevice()) GTEST_SKIP() << "needs the configuration without a device (FENK_SOUND_NODEVICE)";
     Child child = runchild("music");
     EXPECT_EQ(child.code, 0u) << child.output;
     EXPECT_NE(child.output.find("AUDIO: error opening audio buffer\n"
@@ -423,4 +417,4 @@ TEST(Lifetime, WithoutASoundDeviceTheMusicKeepsRealTime)
     EXPECT_LE(position, (unsigned long long)micros * 44100 / 1000000) << "faster than real time";
 }
 
-}  // namespace
+} // namespace

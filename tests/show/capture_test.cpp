@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int parse(std::vector<const char *> args, s_captureoptions *options, std::string *message = nullptr) {
+int parse(std::vector<const char *> args, s_captureoptions *options, std::string *message = nullptr)
+{
     args.insert(args.begin(), "show_capture");
     char text[256] = "";
     const int result = Capture_ParseOptions(static_cast<int>(args.size()), const_cast<char **>(args.data()),
@@ -28,26 +29,30 @@ int parse(std::vector<const char *> args, s_captureoptions *options, std::string
 }
 
 // The arguments a fake ffmpeg got, one per line.
-std::vector<std::string> lines_of(const fs::path &path) {
+std::vector<std::string> lines_of(const fs::path &path)
+{
     std::ifstream in(path);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
-fs::path scratch() {
+fs::path scratch()
+{
     // The process in the name: other runs of these tests may be going on at once.
-    const fs::path dir = fs::temp_directory_path() /
-                         ("fenk_capture_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                          "_" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() /
+        ("fenk_capture_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+         std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
 }
 
-}  // namespace
+} // namespace
 
-TEST(CaptureOptions, DefaultsAndEveryOption) {
+TEST(CaptureOptions, DefaultsAndEveryOption)
+{
     s_captureoptions o;
     ASSERT_EQ(parse({}, &o), CAPTURE_RUN);
     EXPECT_EQ(o.fps, 60);
@@ -57,8 +62,9 @@ TEST(CaptureOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(o.frames, nullptr);
     EXPECT_LT(o.to, 0);
 
-    ASSERT_EQ(parse({"--fps=30", "--mode", "720", "--from", "1.5", "--to=3", "--frames", "f", "--draw-all"}, &o),
-              CAPTURE_RUN);
+    ASSERT_EQ(
+        parse({"--fps=30", "--mode", "720", "--from", "1.5", "--to=3", "--frames", "f", "--draw-all"}, &o),
+        CAPTURE_RUN);
     EXPECT_EQ(o.fps, 30);
     EXPECT_EQ(o.width, 1280);
     EXPECT_EQ(o.height, 720);
@@ -78,31 +84,52 @@ TEST(CaptureOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(parse({"--to", "1", "--help"}, &o), CAPTURE_HELP);
 }
 
-TEST(CaptureOptions, MistakesAreNamed) {
+TEST(CaptureOptions, MistakesAreNamed)
+{
     s_captureoptions o;
     std::string message;
     const std::vector<std::vector<const char *>> wrong = {
-        {"--fps", "67"}, {"--fps", "2.5"}, {"--fps", "0"}, {"--fps", "x"}, {"--mode", "480"},
-        {"--from", "-1"}, {"--to", "1e999"}, {"--from", "2", "--to", "2"}, {"--out", ""}, {"--fps"}, {"--speed", "2"},
-        {"--rate", "67"}, {"--rate", "0"}, {"--fps", "61"}, {"--rate", "30", "--fps", "31"}, {"--preset", "quick"},
-        {"--preset", ""}, {"--to", "nan"}, {"--from", "inf"},
+        {"--fps", "67"},
+        {"--fps", "2.5"},
+        {"--fps", "0"},
+        {"--fps", "x"},
+        {"--mode", "480"},
+        {"--from", "-1"},
+        {"--to", "1e999"},
+        {"--from", "2", "--to", "2"},
+        {"--out", ""},
+        {"--fps"},
+        {"--speed", "2"},
+        {"--rate", "67"},
+        {"--rate", "0"},
+        {"--fps", "61"},
+        {"--rate", "30", "--fps", "31"},
+        {"--preset", "quick"},
+        {"--preset", ""},
+        {"--to", "nan"},
+        {"--from", "inf"},
         // Past the longest the show can last: no frame number is ever worked out from them.
-        {"--to", "1e300"}, {"--from", "1e300", "--to", "2e300"}, {"--to", "4e17"}, {"--from", "25000000.5"},
+        {"--to", "1e300"},
+        {"--from", "1e300", "--to", "2e300"},
+        {"--to", "4e17"},
+        {"--from", "25000000.5"},
         // Spans with no frame in them: refused before the show runs.
-        {"--from", "0.5", "--to", "0.50000001"}, {"--from", "0.501", "--to", "0.51"}};
+        {"--from", "0.5", "--to", "0.50000001"},
+        {"--from", "0.501", "--to", "0.51"}};
     for (const auto &args : wrong) {
         EXPECT_EQ(parse(args, &o, &message), CAPTURE_BADOPTION) << args[0];
         EXPECT_NE(message.find(args[0]), std::string::npos) << message;
     }
 }
 
-TEST(CaptureTimes, FramesAndSoundFramesOfARange) {
+TEST(CaptureTimes, FramesAndSoundFramesOfARange)
+{
     s_captureoptions o;
     uint64_t first = 0, end = 0;
     ASSERT_EQ(parse({"--from", "11", "--to", "11.02"}, &o), CAPTURE_RUN);
     Capture_FrameRange(&o, &first, &end);
-    EXPECT_EQ(first, 660u);  // exactly at 11 s
-    EXPECT_EQ(end, 662u);    // 661 starts at 11.0167 s, before 11.02
+    EXPECT_EQ(first, 660u); // exactly at 11 s
+    EXPECT_EQ(end, 662u);   // 661 starts at 11.0167 s, before 11.02
     ASSERT_EQ(parse({"--fps", "24", "--from", "0.1"}, &o), CAPTURE_RUN);
     Capture_FrameRange(&o, &first, &end);
     EXPECT_EQ(first, 3u);
@@ -110,34 +137,37 @@ TEST(CaptureTimes, FramesAndSoundFramesOfARange) {
 
     EXPECT_EQ(Capture_SoundFrameAt(1, 60), 735u);
     EXPECT_EQ(Capture_SoundFrameAt(60, 60), 44100u);
-    EXPECT_EQ(Capture_SoundFrameAt(7, 24), 12862u);  // 12 862.5, the frame's sound starts on its whole frame
+    EXPECT_EQ(Capture_SoundFrameAt(7, 24), 12862u); // 12 862.5, the frame's sound starts on its whole frame
     // At the end of the longest show, nothing overflows.
-    ASSERT_EQ(parse({"--rate", "66", "--fps", "66", "--from", "24999999", "--to", "25000000"}, &o), CAPTURE_RUN);
+    ASSERT_EQ(parse({"--rate", "66", "--fps", "66", "--from", "24999999", "--to", "25000000"}, &o),
+              CAPTURE_RUN);
     Capture_FrameRange(&o, &first, &end);
     EXPECT_EQ(first, 1649999934u);
     EXPECT_EQ(end, 1650000000u);
     EXPECT_EQ(Capture_SoundFrameAt(end, 66), 1102500000000u);
 }
 
-TEST(CaptureTimes, VideoFramesPickTheShowsFrameOnScreenAtTheirTime) {
+TEST(CaptureTimes, VideoFramesPickTheShowsFrameOnScreenAtTheirTime)
+{
     // Video frame n at n / fps s shows the show's frame s on screen from s / rate on.
     EXPECT_EQ(Capture_ShowFrameAt(7, 60, 60), 7u);
     EXPECT_EQ(Capture_ShowFrameAt(7, 10, 60), 42u);
-    EXPECT_EQ(Capture_ShowFrameAt(1, 25, 60), 2u);  // 0.04 s: frame 2 runs from 0.0333 s to 0.05 s
+    EXPECT_EQ(Capture_ShowFrameAt(1, 25, 60), 2u); // 0.04 s: frame 2 runs from 0.0333 s to 0.05 s
     EXPECT_EQ(Capture_ShowFrameAt(5, 25, 60), 12u);
-    EXPECT_EQ(Capture_ShowFrameAt(3, 7, 30), 12u);  // 0.4286 s
+    EXPECT_EQ(Capture_ShowFrameAt(3, 7, 30), 12u); // 0.4286 s
     // The show runs until its clock has passed the end of the last video frame, so
     // that the sound device has played all of that frame's sound.
     EXPECT_EQ(Capture_LastShowFrame(15, 60, 60), 14u);
-    EXPECT_EQ(Capture_LastShowFrame(357, 25, 60), 856u);  // 14.28 s is 856.8 frames
+    EXPECT_EQ(Capture_LastShowFrame(357, 25, 60), 856u); // 14.28 s is 856.8 frames
     EXPECT_EQ(Capture_LastShowFrame(143, 10, 60), 857u);
     EXPECT_EQ(Capture_LastShowFrame(1, 1, 66), 65u);
 }
 
-TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays) {
+TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays)
+{
     const fs::path dir = scratch();
-    const unsigned char rgba[] = {255, 0, 0, 255, 0, 255, 0, 0, 10, 20, 30, 255,
-                                  1, 2, 3, 4, 200, 100, 50, 255, 0, 0, 255, 255};
+    const unsigned char rgba[] = {255, 0, 0, 255, 0,   255, 0,  0,   10, 20, 30,  255,
+                                  1,   2, 3, 4,   200, 100, 50, 255, 0,  0,  255, 255};
     const std::string path = (dir / "a.png").string();
     ASSERT_TRUE(Capture_WritePNG(path.c_str(), 3, 2, rgba));
     EXPECT_FALSE(fs::exists(path + ".part"));
@@ -158,7 +188,8 @@ TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays) {
     fs::remove_all(dir);
 }
 
-TEST(CaptureFiles, WavHasTheCanonicalHeaderAndTheSamples) {
+TEST(CaptureFiles, WavHasTheCanonicalHeaderAndTheSamples)
+{
     const fs::path dir = scratch();
     const int16_t samples[] = {0, 1, -1, 32767, -32768, 5};
     const std::string path = (dir / "s.wav").string();
@@ -173,7 +204,8 @@ TEST(CaptureFiles, WavHasTheCanonicalHeaderAndTheSamples) {
     fs::remove_all(dir);
 }
 
-TEST(CaptureFiles, FfmpegGetsEveryFileNameAsAPlainFile) {
+TEST(CaptureFiles, FfmpegGetsEveryFileNameAsAPlainFile)
+{
     // Names ffmpeg would read as an option, a protocol or its own file: prefix.
     const fs::path dir = scratch();
     const fs::path log = dir / "args.txt";
@@ -197,7 +229,8 @@ TEST(CaptureFiles, FfmpegGetsEveryFileNameAsAPlainFile) {
     for (size_t i = 0; i < args.size(); i++)
         if ((i > 0 && args[i - 1] == "-i") || i + 1 == args.size() || args[i + 1] == "-hide_banner")
             files.push_back(args[i]);
-    const std::vector<std::string> expected = {"-", "file:./-x.mp4.video.part", "file:./take:1.mp4.video.part",
+    const std::vector<std::string> expected = {"-", "file:./-x.mp4.video.part",
+                                               "file:./take:1.mp4.video.part",
                                                "file:" + (dir / "-s.wav").string(), "file:./file:y.mp4.part"};
     EXPECT_EQ(files, expected);
     EXPECT_NE(std::find(args.begin(), args.end(), "ultrafast"), args.end());

@@ -38,23 +38,26 @@ constexpr unsigned char flat[3] = {200, 100, 50};
 class ShowRun : public testing::Test {
 protected:
     fs::path folder;
-    std::vector<Frame> frames;  // every presented frame, kept while keep_frames
+    std::vector<Frame> frames; // every presented frame, kept while keep_frames
     bool keep_frames = true;
     std::function<void(uint64_t)> after_frame;
     std::string output;
     int result = -1;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         folder = fs::temp_directory_path() /
                  ("fenk_show_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder / "data");
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         if (!HasFailure()) fs::remove_all(folder);
     }
 
-    void write_flat_background() {
+    void write_flat_background()
+    {
         std::vector<uint8_t> rgba(static_cast<size_t>(SHOW_SCENE_WIDTH) * SHOW_SCENE_HEIGHT * 4);
         for (size_t i = 0; i < rgba.size(); i += 4) {
             rgba[i] = flat[0];
@@ -66,21 +69,25 @@ protected:
                                             SHOW_SCENE_HEIGHT, rgba.data(), 24, true,
                                             makedata::Origin::top_left));
     }
-    void write_music(double seconds) {
+    void write_music(double seconds)
+    {
         const std::string data(static_cast<size_t>(seconds * 44100) * 4, '\0');
         std::ofstream(folder / "data/revizid.wav", std::ios::binary) << wavimage(2, 44100, 16, data);
     }
 
-    static void sink(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t, void *user) {
+    static void sink(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t, void *user)
+    {
         auto *self = static_cast<ShowRun *>(user);
         if (self->keep_frames)
             self->frames.push_back(
-                Frame{width, height, std::vector<unsigned char>(rgba, rgba + static_cast<size_t>(width) * height * 4)});
+                Frame{width, height,
+                      std::vector<unsigned char>(rgba, rgba + static_cast<size_t>(width) * height * 4)});
         if (self->after_frame) self->after_frame(frame);
     }
 
     // Runs the show from `directory` (the one holding data).
-    void run(const fs::path &directory) {
+    void run(const fs::path &directory)
+    {
         const fs::path back = fs::current_path();
         fs::current_path(directory);
         fenk_headless_setframerate(60);
@@ -100,7 +107,8 @@ struct Mismatches {
     std::string first;
 };
 
-Mismatches tube_mismatches(const Frame &frame, const Scene &scene, int tolerance) {
+Mismatches tube_mismatches(const Frame &frame, const Scene &scene, int tolerance)
+{
     Mismatches off;
     for (int y = 0; y < frame.height; y++) {
         for (int x = 0; x < frame.width; x++) {
@@ -112,18 +120,19 @@ Mismatches tube_mismatches(const Frame &frame, const Scene &scene, int tolerance
             bool bad = false;
             for (int c = 0; c < 3; c++) bad |= std::abs(p[c] - e[c]) > tolerance;
             if (bad && off.count++ == 0)
-                off.first = "pixel (" + std::to_string(x) + ", " + std::to_string(y) + "): " +
-                            std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]) +
-                            ", expected " + std::to_string(e[0]) + " " + std::to_string(e[1]) + " " +
-                            std::to_string(e[2]);
+                off.first = "pixel (" + std::to_string(x) + ", " + std::to_string(y) +
+                            "): " + std::to_string(p[0]) + " " + std::to_string(p[1]) + " " +
+                            std::to_string(p[2]) + ", expected " + std::to_string(e[0]) + " " +
+                            std::to_string(e[1]) + " " + std::to_string(e[2]);
         }
     }
     return off;
 }
 
-}  // namespace
+} // namespace
 
-TEST_F(ShowRun, EscapeHeldAtTheFirstFrameDrawsOneFrameAndCloses) {
+TEST_F(ShowRun, EscapeHeldAtTheFirstFrameDrawsOneFrameAndCloses)
+{
     write_flat_background();
     write_music(2);
     fenk_headless_key(0x1B, 1);
@@ -145,10 +154,11 @@ TEST_F(ShowRun, EscapeHeldAtTheFirstFrameDrawsOneFrameAndCloses) {
     EXPECT_EQ(lit, 0);
 }
 
-TEST_F(ShowRun, TubePassOverAFlatSceneFollowsItsFormula) {
+TEST_F(ShowRun, TubePassOverAFlatSceneFollowsItsFormula)
+{
     write_flat_background();
     write_music(2);
-    fade = 1.0f;  // full brightness from the first frame
+    fade = 1.0f; // full brightness from the first frame
     fenk_headless_key(0x1B, 1);
     run(folder);
     ASSERT_EQ(frames.size(), 1u) << output;
@@ -171,7 +181,8 @@ TEST_F(ShowRun, TubePassOverAFlatSceneFollowsItsFormula) {
     EXPECT_NEAR(peaks, 478 / 5.06, 3);
 }
 
-TEST_F(ShowRun, EndOfTheMusicEndsTheShowWithZero) {
+TEST_F(ShowRun, EndOfTheMusicEndsTheShowWithZero)
+{
     write_flat_background();
     write_music(0.5);
     keep_frames = false;
@@ -186,7 +197,8 @@ TEST_F(ShowRun, EndOfTheMusicEndsTheShowWithZero) {
     EXPECT_NE(output.find("- ERROR: Image panfont.tga not loaded."), std::string::npos) << output;
 }
 
-TEST_F(ShowRun, WithoutItsMusicTheShowSaysSoAndFails) {
+TEST_F(ShowRun, WithoutItsMusicTheShowSaysSoAndFails)
+{
     write_flat_background();
     run(folder);
     EXPECT_NE(result, 0);
@@ -195,19 +207,23 @@ TEST_F(ShowRun, WithoutItsMusicTheShowSaysSoAndFails) {
     EXPECT_NE(output.find("- ERROR: The music revizid.wav could not be loaded"), std::string::npos) << output;
 }
 
-TEST_F(ShowRun, MusicTooSlowToMixIsRefusedBeforeTheShowStarts) {
+TEST_F(ShowRun, MusicTooSlowToMixIsRefusedBeforeTheShowStarts)
+{
     // At 80 Hz stereo the mixer's step is 0: the music would stay at its start and
     // the show would never end.
     write_flat_background();
-    std::ofstream(folder / "data/revizid.wav", std::ios::binary) << wavimage(2, 80, 16, std::string(4000, '\0'));
+    std::ofstream(folder / "data/revizid.wav", std::ios::binary)
+        << wavimage(2, 80, 16, std::string(4000, '\0'));
     run(folder);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(fenk_headless_framecount(), 0u);
-    EXPECT_NE(output.find("WAV format not supported: 2 channels, 16 bits, 80 Hz\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("WAV format not supported: 2 channels, 16 bits, 80 Hz\n"), std::string::npos)
+        << output;
     EXPECT_NE(output.find("- ERROR: The music revizid.wav could not be loaded"), std::string::npos) << output;
 }
 
-TEST_F(ShowRun, MusicThatStandsStillEndsTheShowAfterThirtySeconds) {
+TEST_F(ShowRun, MusicThatStandsStillEndsTheShowAfterThirtySeconds)
+{
     // From the second frame on the music plays but no longer moves, as with a sound
     // device that stopped taking buffers. The frames are run without drawing.
     write_flat_background();
@@ -228,7 +244,8 @@ TEST_F(ShowRun, MusicThatStandsStillEndsTheShowAfterThirtySeconds) {
     EXPECT_LE(fenk_headless_framecount(), 1820u);
 }
 
-TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption) {
+TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption)
+{
     fade = 1.0f;
     // Frame 2 moves the music to the middle of step 6: caption line 1 and rotation
     // entry 5 from frame 3 on.
@@ -258,7 +275,8 @@ TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption) {
     // The rotation picture appears in the middle of the glass.
     int changed = 0;
     for (int y = 340; y < 740; y += 4)
-        for (int x = 760; x < 1160; x += 4) changed += std::abs(frames[4].sum(x, y) - frames[0].sum(x, y)) > 30;
+        for (int x = 760; x < 1160; x += 4)
+            changed += std::abs(frames[4].sum(x, y) - frames[0].sum(x, y)) > 30;
     EXPECT_GT(changed, 5000);
 
     // The caption: centred on column 960, its cells on rows 960 to 1028. The tube

@@ -23,7 +23,8 @@
 
 namespace {
 
-Window find_window(Display *display, Window under, const char *title) {
+Window find_window(Display *display, Window under, const char *title)
+{
     char *name = nullptr;
     if (XFetchName(display, under, &name) && name) {
         const bool match = std::string(name) == title;
@@ -42,7 +43,8 @@ Window find_window(Display *display, Window under, const char *title) {
 
 // Pixels of the window's client area that are not black, read from the screen (the
 // window may reach past its edges). -1 while the window is not on the screen.
-long lit_pixels(Display *display, Window window, int width, int height) {
+long lit_pixels(Display *display, Window window, int width, int height)
+{
     const Window root = DefaultRootWindow(display);
     int x0 = 0, y0 = 0;
     Window child;
@@ -62,7 +64,8 @@ long lit_pixels(Display *display, Window window, int width, int height) {
 }
 
 // Gives the window the input focus, with the pointer over it.
-void focus(Display *display, Window window, int width, int height) {
+void focus(Display *display, Window window, int width, int height)
+{
     int x = 0, y = 0;
     Window child;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), width / 2, height / 2, &x, &y, &child);
@@ -75,14 +78,16 @@ void focus(Display *display, Window window, int width, int height) {
 // A key pressed on the server's own keyboard, as a person presses it: it is in the
 // server's key state, so a program that rereads that state (SDL does when its window
 // gets the focus) sees it held, unlike a key event sent to the window.
-void press_key(Display *display, KeySym key, bool down) {
+void press_key(Display *display, KeySym key, bool down)
+{
     XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), down, CurrentTime);
     XSync(display, False);
 }
 
-}  // namespace
+} // namespace
 
-TEST(ShowWindow, RunsInAWindowAndEndsOnEscape) {
+TEST(ShowWindow, RunsInAWindowAndEndsOnEscape)
+{
     const char *program = getenv("SHOW_PROGRAM");
     std::unique_ptr<PrivateDisplay> own;
     if (!program) {
@@ -123,9 +128,11 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape) {
             waitpid(pid, nullptr, 0);
         }
         XCloseDisplay(display);
-        FAIL() << (!window ? "no window titled \"Gravolt - Zoppeldraai\""
-                           : early != -1 ? "ended on its own" : "the window stays black")
-               << ":\n" << slurp(log);
+        FAIL() << (!window       ? "no window titled \"Gravolt - Zoppeldraai\""
+                   : early != -1 ? "ended on its own"
+                                 : "the window stays black")
+               << ":\n"
+               << slurp(log);
     }
     // Wine's window carries its own frame around the 1920 x 1080 client area.
     EXPECT_GE(attributes.width, 1920);

@@ -13,7 +13,8 @@ namespace {
 
 using Drawn = std::vector<std::pair<const s_bitmap *, int>>;
 
-Drawn pictures_at(uint64_t pos) {
+Drawn pictures_at(uint64_t pos)
+{
     s_showpicture pictures[SHOW_MAXPICTURES];
     const int count = Timeline_Pictures(pos, pictures);
     Drawn drawn;
@@ -25,7 +26,8 @@ Drawn rotation(int entry) { return {{&bmp_revizid[entry], 1}}; }
 Drawn plain(const s_bitmap *bitmap) { return {{bitmap, 0}}; }
 
 // Caption line numbers at pos: 1 to 18, or 19 for the closing line.
-std::vector<int> captions_at(uint64_t pos) {
+std::vector<int> captions_at(uint64_t pos)
+{
     const char *lines[2];
     const int count = Timeline_Captions(pos, lines);
     std::vector<int> numbers;
@@ -38,9 +40,10 @@ std::vector<int> captions_at(uint64_t pos) {
     return numbers;
 }
 
-}  // namespace
+} // namespace
 
-TEST(ShowTimeline, PicturesAtEveryBoundary) {
+TEST(ShowTimeline, PicturesAtEveryBoundary)
+{
     const Drawn none;
     const struct {
         uint64_t pos;
@@ -54,11 +57,11 @@ TEST(ShowTimeline, PicturesAtEveryBoundary) {
         {600000, none},
         {600001, rotation(5)},
         {699999, rotation(5)},
-        {700000, rotation(4)},  // step 7 takes entry 4, not 7
+        {700000, rotation(4)}, // step 7 takes entry 4, not 7
         {1499999, rotation(0)},
         {1500000, rotation(1)},
         {2099999, rotation(6)},
-        {2100000, rotation(7)},  // past 1 499 999 step 7's number stays
+        {2100000, rotation(7)}, // past 1 499 999 step 7's number stays
         {2999999, rotation(1)},
         {3000000, none},
         {3100000, none},
@@ -79,17 +82,19 @@ TEST(ShowTimeline, PicturesAtEveryBoundary) {
     for (const auto &c : cases) EXPECT_EQ(pictures_at(c.pos), c.drawn) << "pos " << c.pos;
 }
 
-TEST(ShowTimeline, RotationScheduleByStep) {
+TEST(ShowTimeline, RotationScheduleByStep)
+{
     const int entries[] = {5, 4, 8, 9, 10, 11, 12, 13, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 0, 1};
     for (int step = 6; step <= 29; step++)
         EXPECT_EQ(pictures_at(step * 100000 + 50000), rotation(entries[step - 6])) << "step " << step;
 }
 
-TEST(ShowTimeline, CaptionForEveryStep) {
+TEST(ShowTimeline, CaptionForEveryStep)
+{
     // Line by step 0 to 50; 0 for none.
-    const int lines[51] = {0,  0,  0,  0,  0,  0,  1,  2,  3, 2, 3, 0, 4, 0,  5, 6, 7,
-                           8,  9,  10, 11, 12, 13, 0,  14, 0, 15, 1, 0, 3, 0,  4, 16, 0,
-                           17, 0,  18, 0,  0,  0,  0,  0,  0, 0, 0, 0, 0, 0,  0, 0, 0};
+    const int lines[51] = {0,  0, 0,  0,  0,  0,  1, 2,  3, 2,  3, 0, 4, 0, 5, 6,  7,
+                           8,  9, 10, 11, 12, 13, 0, 14, 0, 15, 1, 0, 3, 0, 4, 16, 0,
+                           17, 0, 18, 0,  0,  0,  0, 0,  0, 0,  0, 0, 0, 0, 0, 0,  0};
     for (int step = 0; step < 51; step++) {
         for (uint64_t pos : {uint64_t(step) * 100000, uint64_t(step) * 100000 + 99999}) {
             std::vector<int> expected;
@@ -102,7 +107,8 @@ TEST(ShowTimeline, CaptionForEveryStep) {
     EXPECT_EQ(captions_at(4800001), std::vector<int>{19});
 }
 
-TEST(ShowTimeline, FadeRampsInStopsAndRampsOut) {
+TEST(ShowTimeline, FadeRampsInStopsAndRampsOut)
+{
     // In by 0.001 a frame while pos <= 999 999, until it reaches 1.
     float fade = 0;
     int frames = 0;
@@ -135,7 +141,8 @@ TEST(ShowTimeline, FadeRampsInStopsAndRampsOut) {
     EXPECT_EQ(Timeline_Fade(4500000, fade), fade);
 }
 
-TEST(ShowCrtCamera, ZoomSwayAndRectangleAtChosenFrames) {
+TEST(ShowCrtCamera, ZoomSwayAndRectangleAtChosenFrames)
+{
     const struct {
         int frame;
         float zoom, x, y;

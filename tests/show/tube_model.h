@@ -19,12 +19,13 @@ struct TubeView {
 };
 
 struct TubeLight {
-    bool inside;    // within the camera's rectangle
-    bool edge;      // next to the glass edge, where a rounding decides between two sides
-    double rgb[3];  // before the brightness (fade) and the clamp to 0..1
+    bool inside;   // within the camera's rectangle
+    bool edge;     // next to the glass edge, where a rounding decides between two sides
+    double rgb[3]; // before the brightness (fade) and the clamp to 0..1
 };
 
-inline TubeLight tube_light(int px, int py, const TubeView &view, const Scene &scene) {
+inline TubeLight tube_light(int px, int py, const TubeView &view, const Scene &scene)
+{
     TubeLight out{false, false, {0, 0, 0}};
     if (px < view.x || px >= view.x + view.w || py < view.y || py >= view.y + view.h) return out;
     out.inside = true;
@@ -50,7 +51,8 @@ inline TubeLight tube_light(int px, int py, const TubeView &view, const Scene &s
     return out;
 }
 
-inline int tube_level(double light, double brightness) {
+inline int tube_level(double light, double brightness)
+{
     return static_cast<int>(std::lround(std::clamp(light * brightness, 0.0, 1.0) * 255));
 }
 
@@ -63,7 +65,8 @@ struct SceneImage {
 
 // Linear filtering between texel centres, mirrored beyond the edges as the frame
 // buffer texture wraps.
-inline Scene sampled(const SceneImage &image) {
+inline Scene sampled(const SceneImage &image)
+{
     return [&image](double u, double v, double rgb[3]) {
         auto texel = [&image](int x, int y, int c) {
             auto mirror = [](int i, int n) {
@@ -71,7 +74,10 @@ inline Scene sampled(const SceneImage &image) {
                 return i >= n ? 2 * n - 1 - i : i;
             };
             return image.rgb[(static_cast<size_t>(mirror(y, image.height)) * image.width +
-                              mirror(x, image.width)) * 3 + c] / 255.0;
+                              mirror(x, image.width)) *
+                                 3 +
+                             c] /
+                   255.0;
         };
         const double x = u * image.width - 0.5, y = (1 - v) * image.height - 0.5;
         const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));

@@ -41,7 +41,8 @@ TEST_F(SoundHeadless, OnePassPerConsumedBufferInStepWithTheClock)
     EXPECT_EQ(audiodriver_headless_played(), 0u);
 
     std::string log = printed([] { ASSERT_EQ(Soundsystem_Init(44100, 16, 2), 1); });
-    EXPECT_EQ(log, "sample size: 4\nbuffer size: 8192\naudiodriver inited\nsoundsystem bufferlength = 2048\n");
+    EXPECT_EQ(log,
+              "sample size: 4\nbuffer size: 8192\naudiodriver inited\nsoundsystem bufferlength = 2048\n");
     makesound16(&music, 2, std::vector<int16_t>(44100 * 2 * 3, 1000));
     Soundsystem_PlayMusic(&music, 0);
 
@@ -90,14 +91,12 @@ TEST_F(SoundHeadless, RecordingHoldsEveryPlayedFrameExactly)
     ASSERT_EQ(audiodriver_headless_record(path.string().c_str()), 1);
 
     std::vector<int16_t> ramp(2 * 20000);
-    for (size_t i = 0; i < ramp.size(); i++)
-        ramp[i] = (int16_t)((i * 37) % 20000 - 10000);
+    for (size_t i = 0; i < ramp.size(); i++) ramp[i] = (int16_t)((i * 37) % 20000 - 10000);
     makesound16(&music, 2, ramp);
     Soundsystem_PlayMusic(&music, 0);
 
     // Uneven steps, partial buffers included.
-    for (uint64_t to : {1u, 1000u, 4095u, 4096u, 9000u, 20001u, 33333u})
-        audiodriver_headless_advance(to);
+    for (uint64_t to : {1u, 1000u, 4095u, 4096u, 9000u, 20001u, 33333u}) audiodriver_headless_advance(to);
     ASSERT_EQ(audiodriver_headless_stoprecord(), 1);
     EXPECT_EQ(audiodriver_headless_stoprecord(), 0);
 
@@ -124,13 +123,13 @@ TEST_F(SoundHeadless, RecordingHoldsEveryPlayedFrameExactly)
 TEST_F(SoundHeadless, RecordingFailuresAreReported)
 {
     printed([] { Soundsystem_Init(44100, 16, 2); });
-    std::string log = printed([&] { EXPECT_EQ(audiodriver_headless_record((root_ / "no/such/dir.wav").string().c_str()), 0); });
+    std::string log = printed(
+        [&] { EXPECT_EQ(audiodriver_headless_record((root_ / "no/such/dir.wav").string().c_str()), 0); });
     EXPECT_NE(log.find("AUDIO: cannot record to"), std::string::npos);
     EXPECT_EQ(audiodriver_headless_stoprecord(), 0);
 
     // A device with no room: opening works, the writes fail.
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full here";
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
     ASSERT_EQ(audiodriver_headless_record("/dev/full"), 1);
     audiodriver_headless_advance(44100);
     EXPECT_EQ(audiodriver_headless_stoprecord(), 0);
@@ -189,8 +188,7 @@ TEST_F(SoundHeadless, ShowThreadCallsStayWholeAgainstARunningMixer)
         Soundsystem_ResumeSound(&music);
         Soundsystem_SetVolume(&music, i & 255);
         check();
-        if (i % 4 == 3)
-            Soundsystem_DeleteSound(&effect);
+        if (i % 4 == 3) Soundsystem_DeleteSound(&effect);
         Soundsystem_StopMusic(&music);
         stoppedwrong += Soundsystem_ReadSoundOffset(&music) != 0;
     }

@@ -13,10 +13,7 @@ protected:
     }
 };
 
-std::vector<int16_t> constant(size_t count, int16_t value)
-{
-    return std::vector<int16_t>(count, value);
-}
+std::vector<int16_t> constant(size_t count, int16_t value) { return std::vector<int16_t>(count, value); }
 
 } // namespace
 
@@ -71,8 +68,7 @@ TEST_F(SoundMixer, SumsClipSymmetricallyAndEmptyPassesAreSilent)
     Soundsystem_SetPanning(&c, 0);
     Soundsystem_PlaySound(&c, 1);
     EXPECT_EQ(pass()[0], -32767);
-    for (s_sound *s : {&a, &b, &c})
-        Soundsystem_DeleteSound(s);
+    for (s_sound *s : {&a, &b, &c}) Soundsystem_DeleteSound(s);
 }
 
 TEST_F(SoundMixer, EightBitSourcesAndOutputsAreUnsigned)
@@ -141,8 +137,7 @@ TEST_F(SoundMixer, FractionalStepsReadTheIntegerPartAndLoopsKeepTheOvershoot)
     auto out = pass();
     // Positions 0, 384, 768, 1152, then 1536 - 1280 = 256: index 1, not 0, and 640.
     const int indices[] = {0, 1, 3, 4, 1, 2};
-    for (int f = 0; f < 6; f++)
-        EXPECT_EQ(out[2 * f], (indices[f] * 1000 * 252) >> 8) << "frame " << f;
+    for (int f = 0; f < 6; f++) EXPECT_EQ(out[2 * f], (indices[f] * 1000 * 252) >> 8) << "frame " << f;
 
     // A sound shorter than one step wraps as often as it must and stays inside.
     s_sound tiny;
@@ -210,8 +205,7 @@ void refill(void *data, uint32_t size)
 {
     refills++;
     int16_t *samples = (int16_t *)data;
-    for (uint32_t i = 0; i < size / 2; i++)
-        samples[i] = (int16_t)(refills * 100);
+    for (uint32_t i = 0; i < size / 2; i++) samples[i] = (int16_t)(refills * 100);
 }
 } // namespace
 

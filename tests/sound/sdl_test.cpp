@@ -71,8 +71,10 @@ TEST_F(SoundSdl, NoDeviceRunsSilentlyInRealTime)
     expect_realtime_music(&music, start, 5);
 
     // Opened again, still without a device: the same lines and one silent device.
-    EXPECT_EQ(printed([] { EXPECT_EQ(audiodriver_init(44100, 16, 2048, 2), 0); }),
-              "sample size: 4\nbuffer size: 8192\nAUDIO: error opening audio buffer\n" AUDIODRIVER_SILENT_MESSAGE "\n");
+    EXPECT_EQ(
+        printed([] { EXPECT_EQ(audiodriver_init(44100, 16, 2048, 2), 0); }),
+        "sample size: 4\nbuffer size: 8192\nAUDIO: error opening audio buffer\n" AUDIODRIVER_SILENT_MESSAGE
+        "\n");
     EXPECT_TRUE(audiodriver_silent_running());
     // Closing stops the passes; closing what is closed is harmless.
     audiodriver_close();

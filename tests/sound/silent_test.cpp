@@ -41,7 +41,9 @@ TEST_F(SilentDevice, MixesOneBufferPerBufferTimeAndStops)
     makesound16(&music, 2, std::vector<int16_t>(2 * 44100 * 30, 500));
     Soundsystem_PlayMusic(&music, 0);
     const steady::time_point start = steady::now();
-    EXPECT_EQ(printed([&] { EXPECT_EQ(audiodriver_silent_start(buffer.data(), (int)buffer.size() * 2, 44100), 1); }),
+    EXPECT_EQ(printed([&] {
+                  EXPECT_EQ(audiodriver_silent_start(buffer.data(), (int)buffer.size() * 2, 44100), 1);
+              }),
               AUDIODRIVER_SILENT_MESSAGE "\n");
     EXPECT_TRUE(audiodriver_silent_running());
 

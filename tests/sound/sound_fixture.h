@@ -22,9 +22,7 @@
 #include "sound/coresound.h"
 #include "sound/loadwav.h"
 
-
-template <typename F>
-std::string printed(F &&call)
+template <typename F> std::string printed(F &&call)
 {
     fflush(stdout);
     testing::internal::CaptureStdout();
@@ -37,8 +35,14 @@ std::string printed(F &&call)
 inline std::string wavimage(uint16_t channels, uint32_t rate, uint16_t bits, const std::string &data,
                             uint16_t format = 1)
 {
-    auto u16 = [](std::string &out, uint32_t v) { out += (char)(v & 255); out += (char)(v >> 8 & 255); };
-    auto u32 = [&](std::string &out, uint32_t v) { u16(out, v & 0xffff); u16(out, v >> 16); };
+    auto u16 = [](std::string &out, uint32_t v) {
+        out += (char)(v & 255);
+        out += (char)(v >> 8 & 255);
+    };
+    auto u32 = [&](std::string &out, uint32_t v) {
+        u16(out, v & 0xffff);
+        u16(out, v >> 16);
+    };
     std::string out = "RIFF";
     u32(out, (uint32_t)data.size() + 36);
     out += "WAVEfmt ";
@@ -84,7 +88,8 @@ inline void makesound(s_sound *s, uint16_t channels, uint16_t bits, const void *
     soundsystem.numsounds++;
 }
 
-inline void makesound16(s_sound *s, uint16_t channels, const std::vector<int16_t> &values, uint32_t frequency = 44100)
+inline void makesound16(s_sound *s, uint16_t channels, const std::vector<int16_t> &values,
+                        uint32_t frequency = 44100)
 {
     makesound(s, channels, 16, values.data(), (uint32_t)values.size() * 2, frequency);
 }
@@ -111,13 +116,15 @@ protected:
 
     // Plays 30 s of music where no device opened, and checks that the silent device
     // moves it on in whole buffers, and never faster than the clock since `start`.
-    static void expect_realtime_music(s_sound *music, std::chrono::steady_clock::time_point start, int seconds)
+    static void expect_realtime_music(s_sound *music, std::chrono::steady_clock::time_point start,
+                                      int seconds)
     {
         makesound16(music, 2, std::vector<int16_t>(2 * 44100 * 30, 500));
         Soundsystem_PlayMusic(music, 0);
         uint64_t frame = waitfor(*music, 6 * SOUNDSYSTEM_BUFFERLENGTH, seconds);
         const auto micros =
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+                .count();
         EXPECT_GE(frame, 6u * SOUNDSYSTEM_BUFFERLENGTH);
         EXPECT_EQ(frame % SOUNDSYSTEM_BUFFERLENGTH, 0u);
         EXPECT_LE(frame, (uint64_t)micros * 44100 / 1000000) << "faster than real time";

@@ -12,22 +12,17 @@ protected:
     {
         SoundTest::SetUp();
         init();
-        for (s_sound &s : sounds)
-            makesound16(&s, 2, std::vector<int16_t>(44100 * 2, 100));
+        for (s_sound &s : sounds) makesound16(&s, 2, std::vector<int16_t>(44100 * 2, 100));
     }
 
     void TearDown() override
     {
-        for (s_sound &s : sounds)
-            Soundsystem_DeleteSound(&s);
+        for (s_sound &s : sounds) Soundsystem_DeleteSound(&s);
         Soundsystem_CloseAudio();
         SoundTest::TearDown();
     }
 
-    std::vector<s_sound *> table() const
-    {
-        return {active_sounds, active_sounds + soundsystem.numactive};
-    }
+    std::vector<s_sound *> table() const { return {active_sounds, active_sounds + soundsystem.numactive}; }
 
     s_sound sounds[17];
 };
@@ -37,7 +32,8 @@ protected:
 TEST_F(SoundSystem, InitSetsTheDefaults)
 {
     Soundsystem_CloseAudio();
-    EXPECT_EQ(printed([] { EXPECT_EQ(Soundsystem_Init(44100, 16, 2), 1); }), "soundsystem bufferlength = 2048\n");
+    EXPECT_EQ(printed([] { EXPECT_EQ(Soundsystem_Init(44100, 16, 2), 1); }),
+              "soundsystem bufferlength = 2048\n");
     EXPECT_EQ(soundsystem.mixbuffer_size, 16384u);
     EXPECT_EQ(soundsystem.bufferlength, 2048u);
     EXPECT_EQ(soundsystem.channels, 2);
@@ -61,8 +57,7 @@ TEST_F(SoundSystem, TheTableKeepsOrderWithoutDuplicatesUpToSixteen)
     EXPECT_EQ(table(), std::vector<s_sound *>{&sounds[0]});
     EXPECT_EQ(sounds[0].position, 0u);
 
-    for (int i = 1; i < 17; i++)
-        Soundsystem_PlaySound(&sounds[i], 0);
+    for (int i = 1; i < 17; i++) Soundsystem_PlaySound(&sounds[i], 0);
     EXPECT_EQ(soundsystem.numactive, 16);
     EXPECT_EQ(sounds[16].playing, 1);
     EXPECT_EQ(table().back(), &sounds[15]);
@@ -161,7 +156,7 @@ TEST_F(SoundSystem, OffsetsAreFramesOfTheSound)
 
 TEST_F(SoundSystem, MusicOffsetGrows2048PerPassAndIsZeroAfterTheEnd)
 {
-    s_sound &music = sounds[0];   // one second, stereo, 44100 Hz
+    s_sound &music = sounds[0]; // one second, stereo, 44100 Hz
     EXPECT_EQ(music.step, 512u);
     Soundsystem_PlayMusic(&music, 0);
     for (uint64_t n = 1; n <= 21; n++) {

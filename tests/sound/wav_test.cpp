@@ -25,8 +25,7 @@ protected:
     // "Loading sound" line and the file layer's own.
     std::string load(const std::string &name, const std::string &bytes)
     {
-        if (name.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos)
-            put(name, bytes);
+        if (name.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos) put(name, bytes);
         mount();
         std::string out = printed([&] { Soundsystem_LoadSound(name.c_str(), &s); });
         size_t cut = out.find("loading file for dir: ");
@@ -43,8 +42,7 @@ protected:
 std::string counting(size_t bytes)
 {
     std::string data(bytes, '\0');
-    for (size_t i = 0; i < bytes; i++)
-        data[i] = (char)(i * 7 + 3);
+    for (size_t i = 0; i < bytes; i++) data[i] = (char)(i * 7 + 3);
     return data;
 }
 
@@ -80,8 +78,7 @@ TEST_F(SoundWav, OnlyTheWavExtensionInAnyCaseLoads)
     // The data image holds lower-case names; the name asked for may be in any case.
     for (const char *name : {"sound.wav", "SOUND.Wav", "a.b.WAV"}) {
         std::string lower = name;
-        for (char &c : lower)
-            c = (char)tolower(c);
+        for (char &c : lower) c = (char)tolower(c);
         put(lower, image);
         load(name, image);
         EXPECT_EQ(s.length, 32u) << name;
@@ -230,8 +227,7 @@ TEST_F(SoundWav, SavedStreamsFollowTheirSampleMemory)
     mount();
     printed([&] { Soundsystem_CreateSoundStream(&s, nullptr, 44100, 16, 2, 100); });
     ASSERT_EQ(s.size, 400u);
-    for (uint32_t i = 0; i < s.size; i++)
-        ((uint8_t *)s.data)[i] = (uint8_t)(i * 13);
+    for (uint32_t i = 0; i < s.size; i++) ((uint8_t *)s.data)[i] = (uint8_t)(i * 13);
     std::string memory((const char *)s.data, s.size);
     printed([&] { Soundsystem_SaveSound("stream.wav", &s); });
     EXPECT_TRUE(get("stream.wav") == wavimage(2, 44100, 16, memory));

@@ -34,13 +34,13 @@ bool nodevice()
 
 TEST_F(SoundWaveOut, OpensPlaysAndEachPassMoves2048Frames)
 {
-    if (nodevice())
-        GTEST_SKIP() << "running without a device";
+    if (nodevice()) GTEST_SKIP() << "running without a device";
     std::string log = printed([] { EXPECT_EQ(Soundsystem_Init(44100, 16, 2), 1); });
     EXPECT_NE(log.find("sample size: 4\nbuffer size: 8192\nopen waveout\n"), std::string::npos) << log;
     if (log.find("AUDIO: error opening audio buffer") != std::string::npos)
         GTEST_SKIP() << "no waveOut device here (under Wine, ALSA's null PCM should be the default)";
-    EXPECT_NE(log.find("AUDIO: opening audio device succesful!\nopen wav-buffers\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("AUDIO: opening audio device succesful!\nopen wav-buffers\n"), std::string::npos)
+        << log;
     EXPECT_NE(log.find("audiodriver inited\n"), std::string::npos) << log;
 
     makesound16(&music, 2, std::vector<int16_t>(2 * 44100 * 30, 500));
@@ -65,13 +65,14 @@ TEST_F(SoundWaveOut, BadFormatsOpenNothing)
 
 TEST_F(SoundWaveOut, WithoutADeviceTheMusicPlaysSilentlyInRealTime)
 {
-    if (!nodevice())
-        GTEST_SKIP() << "needs the configuration without a device (FENK_SOUND_NODEVICE)";
+    if (!nodevice()) GTEST_SKIP() << "needs the configuration without a device (FENK_SOUND_NODEVICE)";
     const auto start = std::chrono::steady_clock::now();
     std::string log = printed([] { EXPECT_EQ(Soundsystem_Init(44100, 16, 2), 1); });
-    EXPECT_NE(log.find("open waveout\nopen wav-buffers\nAUDIO: error opening audio buffer\n" AUDIODRIVER_SILENT_MESSAGE
-                       "\nsoundsystem bufferlength = 2048\n"),
-              std::string::npos)
+    EXPECT_NE(
+        log.find(
+            "open waveout\nopen wav-buffers\nAUDIO: error opening audio buffer\n" AUDIODRIVER_SILENT_MESSAGE
+            "\nsoundsystem bufferlength = 2048\n"),
+        std::string::npos)
         << log;
     EXPECT_EQ(log.find("audiodriver inited"), std::string::npos) << log;
 

@@ -5,22 +5,24 @@
 
 namespace {
 
-std::vector<float> matrix(GLenum which) {
+std::vector<float> matrix(GLenum which)
+{
     std::vector<float> m(16);
     glGetFloatv(which, m.data());
     return m;
 }
 
-}  // namespace
+} // namespace
 
-TEST_F(VideoTest, QuadsOutsideTheFrameBufferAreCulledAndNotCounted) {
+TEST_F(VideoTest, QuadsOutsideTheFrameBufferAreCulledAndNotCounted)
+{
     FENK_stats_numtriangles = 0;
-    FENK_DrawQuad(64, 0, 10, 10, 0, 0, 1, 1);   // at the right edge
-    FENK_DrawQuad(0, -10, 10, 10, 0, 0, 1, 1);  // y + h = 0: wholly above
-    FENK_DrawQuad(-10, 0, 10, 10, 0, 0, 1, 1);  // x + w = 0
-    FENK_DrawQuad(0, 48, 10, 10, 0, 0, 1, 1);   // at the bottom edge
+    FENK_DrawQuad(64, 0, 10, 10, 0, 0, 1, 1);  // at the right edge
+    FENK_DrawQuad(0, -10, 10, 10, 0, 0, 1, 1); // y + h = 0: wholly above
+    FENK_DrawQuad(-10, 0, 10, 10, 0, 0, 1, 1); // x + w = 0
+    FENK_DrawQuad(0, 48, 10, 10, 0, 0, 1, 1);  // at the bottom edge
     EXPECT_EQ(FENK_stats_numtriangles, 0);
-    EXPECT_EQ(FENK_projectionmode, 1);  // not even the projection was touched
+    EXPECT_EQ(FENK_projectionmode, 1); // not even the projection was touched
     EXPECT_EQ(pixel(0, 0), kBlack);
 
     FENK_DrawQuad(63, 47, 10, 10, 0, 0, 1, 1);
@@ -40,7 +42,8 @@ TEST_F(VideoTest, QuadsOutsideTheFrameBufferAreCulledAndNotCounted) {
     EXPECT_EQ(pixel(5, 5), kBlack);
 }
 
-TEST_F(VideoTest, RotatedQuadAtAngleZeroEqualsPlainQuad) {
+TEST_F(VideoTest, RotatedQuadAtAngleZeroEqualsPlainQuad)
+{
     std::vector<uint32_t> texels;
     for (uint32_t i = 0; i < 16; ++i) texels.push_back(rgba(i * 16, 255 - i * 16, (i * 7) & 0xFF));
     const int t = make_texture(4, 4, texels);
@@ -76,7 +79,8 @@ TEST_F(VideoTest, RotatedQuadAtAngleZeroEqualsPlainQuad) {
     FENK_DeleteTexture(t);
 }
 
-TEST_F(VideoTest, ColourQuadsAndLines) {
+TEST_F(VideoTest, ColourQuadsAndLines)
+{
     FENK_DrawColorQuad(8, 4, 16, 8, 0, 1, 0, 1);
     EXPECT_EQ(pixel(8, 4), kGreen);
     EXPECT_EQ(pixel(23, 11), kGreen);
@@ -110,7 +114,8 @@ TEST_F(VideoTest, ColourQuadsAndLines) {
     EXPECT_EQ(colour[0], 1.0f);
 }
 
-TEST_F(VideoTest, RenderStateBookkeeping) {
+TEST_F(VideoTest, RenderStateBookkeeping)
+{
     FENK_stats_numstateswitches = 0;
     FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
     FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
@@ -156,7 +161,8 @@ TEST_F(VideoTest, RenderStateBookkeeping) {
     FENK_DeleteTexture(clear);
 }
 
-TEST_F(VideoTest, BlendModesAndAlphaBlend) {
+TEST_F(VideoTest, BlendModesAndAlphaBlend)
+{
     GLint src = 0, dst = 0;
     FENK_SetBlendMode(FENK_BLEND_MULTIPLY);
     glGetIntegerv(GL_BLEND_SRC, &src);
@@ -198,7 +204,8 @@ TEST_F(VideoTest, BlendModesAndAlphaBlend) {
     EXPECT_EQ(pixel(1, 1), kWhite);
 }
 
-TEST_F(VideoTest, ProjectionRebuilds) {
+TEST_F(VideoTest, ProjectionRebuilds)
+{
     // The 2D projection maps pixels of the current frame buffer, y down.
     FENK_DrawQuad(0, 0, 1, 1, 0, 0, 1, 1);
     EXPECT_EQ(FENK_projectionmode, 0);
@@ -231,7 +238,7 @@ TEST_F(VideoTest, ProjectionRebuilds) {
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     FENK_Disable2D();
-    EXPECT_FLOAT_EQ(matrix(GL_PROJECTION_MATRIX)[11], 0.0f);  // untouched the second time
+    EXPECT_FLOAT_EQ(matrix(GL_PROJECTION_MATRIX)[11], 0.0f); // untouched the second time
     FENK_Enable2D();
     EXPECT_FLOAT_EQ(matrix(GL_PROJECTION_MATRIX)[0], 2.0f / 16);
 
@@ -265,7 +272,8 @@ TEST_F(VideoTest, ProjectionRebuilds) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-TEST_F(VideoTest, PalettesCopyAndStayInsideTheTable) {
+TEST_F(VideoTest, PalettesCopyAndStayInsideTheTable)
+{
     const unsigned char rgb[6] = {1, 2, 3, 4, 5, 6};
     FENK_SetPallete(7, 2, rgb);
     EXPECT_EQ(FENK_Palette[7][1][2], 6);

@@ -5,31 +5,32 @@
 
 namespace {
 
-GLint tex_param(int texture, GLenum name) {
+GLint tex_param(int texture, GLenum name)
+{
     GLint value = 0;
     glBindTexture(GL_TEXTURE_2D, texture);
     glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
     return value;
 }
 
-GLint bound_fbo() {
+GLint bound_fbo()
+{
     GLint fbo = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &fbo);
     return fbo;
 }
 
-}  // namespace
+} // namespace
 
-TEST_F(VideoTest, StartUpMessagesAndState) {
-    EXPECT_EQ(startup_output,
-              "[FENK] Init Glew\n\nReady for GLSL\n[FENK] Init OpenGL\n"
-              "[FENK] Init Framebuffer\n[FENK] Init Framebuffer: 64,48\n");
+TEST_F(VideoTest, StartUpMessagesAndState)
+{
+    EXPECT_EQ(startup_output, "[FENK] Init Glew\n\nReady for GLSL\n[FENK] Init OpenGL\n"
+                              "[FENK] Init Framebuffer\n[FENK] Init Framebuffer: 64,48\n");
     EXPECT_EQ(startup_framebuffers, 1);
     EXPECT_EQ(FENK_shaders_enabled, 1);
     EXPECT_EQ(FENK_framebuffers_enabled, 1);
 
-    const s_video expected = {64, 48, 64, 32, 4, 0x00FF0000, 0x0000FF00, 0x000000FF,
-                              16, 8, 0, 8, 8, 8, 0};
+    const s_video expected = {64, 48, 64, 32, 4, 0x00FF0000, 0x0000FF00, 0x000000FF, 16, 8, 0, 8, 8, 8, 0};
     EXPECT_EQ(memcmp(&FENK_video, &expected, sizeof(expected)), 0);
 
     EXPECT_EQ(FENK_FrameBuffer, &FENK_framebuffers[0]);
@@ -56,7 +57,8 @@ TEST_F(VideoTest, StartUpMessagesAndState) {
     for (uint32_t t : texels) EXPECT_EQ(t, 0xFFFFFFFFu);
 }
 
-TEST_F(VideoTest, CreateFrameBufferIdsSizesAndObjects) {
+TEST_F(VideoTest, CreateFrameBufferIdsSizesAndObjects)
+{
     const int expected_id = FENK_numframebuffers;
     testing::internal::CaptureStdout();
     const int plain = FENK_CreateFrameBuffer(20, 10, 0);
@@ -106,7 +108,8 @@ TEST_F(VideoTest, CreateFrameBufferIdsSizesAndObjects) {
     EXPECT_EQ(pixel(0, 0), kBlue);
 }
 
-TEST_F(VideoTest, FullTableAndForeignIdsAreRefused) {
+TEST_F(VideoTest, FullTableAndForeignIdsAreRefused)
+{
     const int saved = FENK_numframebuffers;
     FENK_numframebuffers = FENK_MAXFRAMEBUFFERS;
     testing::internal::CaptureStdout();
@@ -127,7 +130,8 @@ TEST_F(VideoTest, FullTableAndForeignIdsAreRefused) {
     }
 }
 
-TEST_F(VideoTest, DrawFrameBufferStretchesItUprightOverTheRectangle) {
+TEST_F(VideoTest, DrawFrameBufferStretchesItUprightOverTheRectangle)
+{
     // A 4 x 4 frame buffer: red top half, green bottom half, a blue top-left texel.
     const int scene = FENK_CreateFrameBuffer(4, 4, 0);
     FENK_SetFrameBuffer(scene);
@@ -148,7 +152,8 @@ TEST_F(VideoTest, DrawFrameBufferStretchesItUprightOverTheRectangle) {
         }
 }
 
-TEST_F(VideoTest, ClearColourWordIsRedGreenBlueAlphaFromTheLowByte) {
+TEST_F(VideoTest, ClearColourWordIsRedGreenBlueAlphaFromTheLowByte)
+{
     FENK_ClearFrameBuffer(0xFF0000FFu);
     EXPECT_EQ(pixel(0, 0), kRed);
     FENK_ClearFrameBuffer(0);
@@ -160,7 +165,8 @@ TEST_F(VideoTest, ClearColourWordIsRedGreenBlueAlphaFromTheLowByte) {
     EXPECT_EQ(pixel(1, 1), rgba(0x10, 0x20, 0x40, 0x80));
 }
 
-TEST_F(VideoTest, TexturesKeepTexelBytesAndRows) {
+TEST_F(VideoTest, TexturesKeepTexelBytesAndRows)
+{
     // GL row 0 first: row 0 red, green; row 1 blue, white.
     const int t = make_texture(2, 2, {kRed, kGreen, kBlue, kWhite});
     uint32_t back[4] = {};
@@ -199,7 +205,8 @@ TEST_F(VideoTest, TexturesKeepTexelBytesAndRows) {
     FENK_DeleteTexture(t);
 }
 
-TEST_F(VideoTest, BindCacheCountsRealBindsUntilPresentation) {
+TEST_F(VideoTest, BindCacheCountsRealBindsUntilPresentation)
+{
     FENK_stats_numtexturebinds = 0;
     FENK_BindTexture(5);
     FENK_BindTexture(5);
@@ -238,7 +245,8 @@ TEST_F(VideoTest, BindCacheCountsRealBindsUntilPresentation) {
     glActiveTexture(GL_TEXTURE0);
 }
 
-TEST_F(VideoTest, BindCacheNeverHidesADirectBind) {
+TEST_F(VideoTest, BindCacheNeverHidesADirectBind)
+{
     // Each step draws the cached red texture again after a call that bound another
     // texture itself; the red must come out every time.
     const int red = make_texture(1, 1, {kRed});
@@ -255,7 +263,7 @@ TEST_F(VideoTest, BindCacheNeverHidesADirectBind) {
     FENK_DrawQuad(8, 0, 8, 8, 0, 0, 1, 1);
     EXPECT_EQ(pixel(12, 4), kRed);
 
-    const int green = make_texture(1, 1, {kGreen});  // creation and options bind it
+    const int green = make_texture(1, 1, {kGreen}); // creation and options bind it
     FENK_BindTexture(red);
     FENK_DrawQuad(16, 0, 8, 8, 0, 0, 1, 1);
     EXPECT_EQ(pixel(20, 4), kRed);
@@ -265,7 +273,7 @@ TEST_F(VideoTest, BindCacheNeverHidesADirectBind) {
     FENK_DrawQuad(24, 0, 8, 8, 0, 0, 1, 1);
     EXPECT_EQ(pixel(28, 4), kRed);
 
-    FENK_SetFrameBuffer(0);  // binds frame buffer 0's own picture
+    FENK_SetFrameBuffer(0); // binds frame buffer 0's own picture
     FENK_BindTexture(red);
     FENK_DrawQuad(32, 0, 8, 8, 0, 0, 1, 1);
     EXPECT_EQ(pixel(36, 4), kRed);
@@ -281,7 +289,8 @@ TEST_F(VideoTest, BindCacheNeverHidesADirectBind) {
     FENK_DeleteTexture(green);
 }
 
-TEST_F(VideoTest, PlainOpenGLWithoutTextureUnitsOrFrameBufferObjects) {
+TEST_F(VideoTest, PlainOpenGLWithoutTextureUnitsOrFrameBufferObjects)
+{
     // An OpenGL 1.1 driver offers neither: creation falls back to emulated frame buffers
     // and presentation still shows the frame.
     const auto active_texture = __glewActiveTexture;
@@ -311,7 +320,8 @@ TEST_F(VideoTest, PlainOpenGLWithoutTextureUnitsOrFrameBufferObjects) {
     EXPECT_EQ(unit, GL_TEXTURE0);
 }
 
-TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation) {
+TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation)
+{
     // Without frame buffer objects drawing lands in the window and presentation copies
     // it into the current frame buffer's texture before showing it.
     FENK_framebuffers_enabled = 0;
@@ -331,7 +341,7 @@ TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation) {
     glBindTexture(GL_TEXTURE_2D, FENK_GetFrameBufferTexture(0));
     std::vector<uint32_t> texels(64 * 48);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    corner = texels[47 * 64];  // top-left on screen is the texture's last row
+    corner = texels[47 * 64]; // top-left on screen is the texture's last row
     EXPECT_EQ(corner, kGreen);
     EXPECT_EQ(FENK_framebufferdata[0].pixels[47 * 64 * 4 + 1], 255);
 }

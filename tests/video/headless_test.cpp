@@ -8,10 +8,11 @@
 #include "sound/coresound.h"
 #include "video_fixture.h"
 
-TEST_F(VideoTest, HeadlessClockNeverLeavesASpinStuck) {
+TEST_F(VideoTest, HeadlessClockNeverLeavesASpinStuck)
+{
     fenk_headless_setclock(500);
     for (int i = 0; i < FENK_HEADLESS_SPINREADS; ++i) EXPECT_EQ(FENK_GetMillis(), 500u);
-    EXPECT_EQ(FENK_GetMillis(), 501u);  // one read too many moves it by a millisecond
+    EXPECT_EQ(FENK_GetMillis(), 501u); // one read too many moves it by a millisecond
     EXPECT_EQ(FENK_GetMillis(), 501u);
 
     // Each frame presented in frame mode moves the clock by exactly 1000 / fps ms.
@@ -29,7 +30,7 @@ TEST_F(VideoTest, HeadlessClockNeverLeavesASpinStuck) {
     EXPECT_EQ(f2.millis, 33u);
     EXPECT_EQ(fenk_headless_clock(), 50u);
     for (int i = 3; i < 60; ++i) present();
-    EXPECT_EQ(fenk_headless_clock(), 1000u);  // no rounding piles up
+    EXPECT_EQ(fenk_headless_clock(), 1000u); // no rounding piles up
     EXPECT_EQ(fenk_headless_audioframes(), 44100u);
     EXPECT_EQ(fenk_headless_framecount(), first + 60);
 
@@ -50,7 +51,8 @@ TEST_F(VideoTest, HeadlessClockNeverLeavesASpinStuck) {
     fenk_headless_setframerate(0);
 }
 
-TEST_F(VideoTest, HeadlessInputIsEmptyUntilScripted) {
+TEST_F(VideoTest, HeadlessInputIsEmptyUntilScripted)
+{
     int unused = 0;
     FENK_joykey = 0x1234;
     fenk_getkeys(&unused, &unused);
@@ -83,7 +85,7 @@ TEST_F(VideoTest, HeadlessInputIsEmptyUntilScripted) {
     EXPECT_EQ(y, 34);
     EXPECT_EQ(buttons, FENK_MOUSE_RIGHT);
     fenk_setmouse(5, 6);
-    fenk_input_mouse_mode = 2;  // no known mode: the position is left alone
+    fenk_input_mouse_mode = 2; // no known mode: the position is left alone
     fenk_getmouse(&x, &y, &buttons);
     EXPECT_EQ(x, 12);
     EXPECT_EQ(fenk_mouse_x, 12);
@@ -104,7 +106,8 @@ TEST_F(VideoTest, HeadlessInputIsEmptyUntilScripted) {
     EXPECT_EQ(r, 0);
 }
 
-TEST_F(VideoTest, HeadlessSoundDevicePlaysInStepWithTheClock) {
+TEST_F(VideoTest, HeadlessSoundDevicePlaysInStepWithTheClock)
+{
     // The clock has already run before the device opens: that time is not played.
     fenk_headless_setframerate(0);
     fenk_headless_setclock(12345);
@@ -142,12 +145,13 @@ TEST_F(VideoTest, HeadlessSoundDevicePlaysInStepWithTheClock) {
     Soundsystem_CloseAudio();
 }
 
-TEST_F(VideoTest, HeadlessFramesBeforeDrawFromRunButAreNotDrawn) {
+TEST_F(VideoTest, HeadlessFramesBeforeDrawFromRunButAreNotDrawn)
+{
     const uint64_t first = fenk_headless_framecount() + 2;
     fenk_headless_drawfrom(first);
     for (int i = 0; i < 2; ++i) {
         FENK_ClearFrameBuffer(kRed);
-        EXPECT_EQ(pixel(5, 5), kBlack);  // clipped away
+        EXPECT_EQ(pixel(5, 5), kBlack); // clipped away
         EXPECT_TRUE(present().picture.pixels.empty());
     }
     FENK_ClearFrameBuffer(kGreen);

@@ -2,12 +2,13 @@
 // wrap and the frame-rate window.
 #include "video_fixture.h"
 
-TEST_F(VideoTest, RefreshRatesGivePeriods) {
+TEST_F(VideoTest, RefreshRatesGivePeriods)
+{
     const struct {
         int rate;
         int period;
-    } cases[] = {{60, 15}, {50, 18}, {30, 30}, {100, 9}, {144, 6}, {-20, 20}, {1000, 1}, {909, 1},
-                 {1, 909}, {-1, 1}};
+    } cases[] = {{60, 15},  {50, 18},  {30, 30}, {100, 9}, {144, 6},
+                 {-20, 20}, {1000, 1}, {909, 1}, {1, 909}, {-1, 1}};
     for (const auto &c : cases) {
         FENK_SetRefreshRate(c.rate);
         EXPECT_EQ(FENK_video_updatespeed, c.period) << c.rate;
@@ -24,7 +25,8 @@ TEST_F(VideoTest, RefreshRatesGivePeriods) {
     EXPECT_EQ(FENK_video_time, 12345u);
 }
 
-TEST_F(VideoTest, WaitRefreshHoldsThePeriodAndDoesNotCarryLateness) {
+TEST_F(VideoTest, WaitRefreshHoldsThePeriodAndDoesNotCarryLateness)
+{
     fenk_headless_setclock(1000);
     FENK_SetRefreshRate(60);
     const int frames = FENK_video_numframes;
@@ -50,7 +52,8 @@ TEST_F(VideoTest, WaitRefreshHoldsThePeriodAndDoesNotCarryLateness) {
     EXPECT_EQ(FENK_video_time, 1075u);
 }
 
-TEST_F(VideoTest, WaitRefreshAcrossTheClockWrap) {
+TEST_F(VideoTest, WaitRefreshAcrossTheClockWrap)
+{
     // The 32-bit clock wraps inside the period; the wait still ends one period later.
     fenk_headless_setclock(0xFFFFFFF8u);
     FENK_SetRefreshRate(-10);
@@ -61,19 +64,20 @@ TEST_F(VideoTest, WaitRefreshAcrossTheClockWrap) {
     EXPECT_EQ(FENK_video_time, 12u);
 }
 
-TEST_F(VideoTest, FrameRateWindowOfAtLeastOneSecond) {
-    FENK_video_oldtime = 0;  // as at start
+TEST_F(VideoTest, FrameRateWindowOfAtLeastOneSecond)
+{
+    FENK_video_oldtime = 0; // as at start
     fenk_headless_setclock(50000);
     FENK_SetRefreshRate(-100);
-    FENK_GetFPS();  // the first call takes a sample at once: the window starts here
+    FENK_GetFPS(); // the first call takes a sample at once: the window starts here
     EXPECT_EQ(FENK_video_oldtime, 50000u);
     EXPECT_EQ(FENK_video_numframes, 0);
 
     for (int i = 0; i < 9; ++i) FENK_WaitRefresh();
     const int first = FENK_GetFPS();
-    EXPECT_EQ(FENK_GetFPS(), first);  // 900 ms: no new sample
+    EXPECT_EQ(FENK_GetFPS(), first); // 900 ms: no new sample
     FENK_WaitRefresh();
-    EXPECT_EQ(FENK_GetFPS(), 10);  // 1000 ms, 10 frames
+    EXPECT_EQ(FENK_GetFPS(), 10); // 1000 ms, 10 frames
     EXPECT_EQ(FENK_video_numframes, 0);
     for (int i = 0; i < 5; ++i) FENK_WaitRefresh();
     EXPECT_EQ(FENK_GetFPS(), 10);

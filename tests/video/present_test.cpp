@@ -6,7 +6,8 @@
 
 namespace {
 
-GLint bound_fbo() {
+GLint bound_fbo()
+{
     GLint fbo = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &fbo);
     return fbo;
@@ -14,9 +15,10 @@ GLint bound_fbo() {
 
 int channel(uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
 
-}  // namespace
+} // namespace
 
-TEST_F(VideoTest, PresentationShowsTheFrameBufferUprightAndResetsTheFrame) {
+TEST_F(VideoTest, PresentationShowsTheFrameBufferUprightAndResetsTheFrame)
+{
     FENK_DrawColorQuad(0, 0, 32, 24, 1, 0, 0, 1);
     FENK_DrawColorQuad(32, 24, 32, 24, 0, 0, 1, 1);
     FENK_DrawLineRGB(0, 40.5f, 64, 40.5f, 0, 1, 0, 1);
@@ -49,7 +51,8 @@ TEST_F(VideoTest, PresentationShowsTheFrameBufferUprightAndResetsTheFrame) {
     FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
 }
 
-TEST_F(VideoTest, PresentationStretchesAnySizeOverTheVideo) {
+TEST_F(VideoTest, PresentationStretchesAnySizeOverTheVideo)
+{
     // Smaller: 16 x 12, nearest filtering, four quadrants.
     const int small = FENK_CreateFrameBuffer(16, 12, 0);
     FENK_SetFrameBuffer(small);
@@ -83,7 +86,8 @@ TEST_F(VideoTest, PresentationStretchesAnySizeOverTheVideo) {
     EXPECT_EQ(big.picture.at(0, 47), kBlue);
 }
 
-TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade) {
+TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade)
+{
     testing::internal::CaptureStdout();
     const int post = FENK_InitDefaultPostShader();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
@@ -104,8 +108,7 @@ TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade) {
     const PresentedFrame &lines = present();
     for (int y = 0; y < kVideoHeight; ++y) {
         const int row_from_bottom = kVideoHeight - 1 - y;
-        EXPECT_EQ(lines.picture.at(5, y), row_from_bottom % 2 ? rgba(0, 0, 0, 0) : rgba(200, 100, 50))
-            << y;
+        EXPECT_EQ(lines.picture.at(5, y), row_from_bottom % 2 ? rgba(0, 0, 0, 0) : rgba(200, 100, 50)) << y;
     }
 
     // Half scan lines and half fade.
@@ -122,7 +125,8 @@ TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade) {
     FENK_SetPostShader(-1);
 }
 
-TEST_F(VideoTest, PlainPresentationLeavesTheFrameAlone) {
+TEST_F(VideoTest, PlainPresentationLeavesTheFrameAlone)
+{
     const PresentedFrame &first = present();
     const int count = first.count;
     FENK_DrawColorQuad(0, 0, 4, 4, 1, 1, 1, 1);
@@ -137,7 +141,8 @@ TEST_F(VideoTest, PlainPresentationLeavesTheFrameAlone) {
     EXPECT_EQ(bound_fbo(), static_cast<GLint>(FENK_framebufferdata[0].fbo));
 }
 
-TEST_F(VideoTest, VideoReopensAtAnotherSize) {
+TEST_F(VideoTest, VideoReopensAtAnotherSize)
+{
     FENK_SetPostShader(5);
     FENK_CloseVideo();
     EXPECT_FALSE(fenk_headless_windowopen());

@@ -10,18 +10,21 @@ namespace {
 void (*host_hook)(unsigned int);
 std::vector<unsigned int> sources;
 
-void spy(unsigned int fbo) {
+void spy(unsigned int fbo)
+{
     sources.push_back(fbo);
     host_hook(fbo);
 }
 
-int post_shader() {
+int post_shader()
+{
     static const int id = FENK_InitDefaultPostShader();
     return id;
 }
 
 // A picture with every kind of texel the copy must keep: colours, half and no alpha.
-void draw_pattern() {
+void draw_pattern()
+{
     FENK_ClearFrameBuffer(rgba(10, 20, 30, 0));
     FENK_DrawColorQuad(0, 0, 20, 48, 1, 0.5f, 0.25f, 1);
     FENK_DrawColorQuad(20, 8, 30, 20, 0.2f, 0.9f, 0.4f, 0.5f);
@@ -36,7 +39,8 @@ struct BothWays {
     std::vector<unsigned int> direct_sources;
 };
 
-BothWays present_both(const PresentedFrame &(*present)(), void (*state)()) {
+BothWays present_both(const PresentedFrame &(*present)(), void (*state)())
+{
     BothWays out;
     host_hook = fenk_presentfrom;
     fenk_presentfrom = spy;
@@ -53,14 +57,15 @@ BothWays present_both(const PresentedFrame &(*present)(), void (*state)()) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 class ReadbackTest : public VideoTest {
-  protected:
+protected:
     static const PresentedFrame &show() { return present(); }
 };
 
-TEST_F(ReadbackTest, DirectReadGivesThePixelsOfThePresentationPass) {
+TEST_F(ReadbackTest, DirectReadGivesThePixelsOfThePresentationPass)
+{
     ASSERT_NE(fenk_presentfrom, nullptr);
     const unsigned int fbo0 = FENK_framebufferdata[0].fbo;
 
@@ -73,7 +78,7 @@ TEST_F(ReadbackTest, DirectReadGivesThePixelsOfThePresentationPass) {
     // A linearly filtered frame buffer of the video's size reads the same.
     const int linear = FENK_CreateFrameBuffer(kVideoWidth, kVideoHeight, FENK_FRAMEBUFFER_LINEAR);
     FENK_SetFrameBuffer(linear);
-    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);  // not the frame buffer's own picture
+    glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id); // not the frame buffer's own picture
     BothWays filtered = present_both(show, [] {});
     EXPECT_EQ(filtered.direct_sources, std::vector<unsigned int>{FENK_framebufferdata[linear].fbo});
     EXPECT_EQ(filtered.direct.pixels, filtered.window.pixels);
@@ -110,7 +115,8 @@ TEST_F(ReadbackTest, DirectReadGivesThePixelsOfThePresentationPass) {
     }
 }
 
-TEST_F(ReadbackTest, DeferredFramesArriveOnceInOrderWithTheirOwnClock) {
+TEST_F(ReadbackTest, DeferredFramesArriveOnceInOrderWithTheirOwnClock)
+{
     fenk_headless_setframerate(60);
     std::vector<Picture> immediate;
     const uint32_t colours[3] = {kRed, kGreen, kBlue};
@@ -123,11 +129,11 @@ TEST_F(ReadbackTest, DeferredFramesArriveOnceInOrderWithTheirOwnClock) {
     const int count = presented.count;
     const uint64_t start = fenk_headless_framecount();
     std::vector<uint32_t> clocks;
-    fenk_headless_drawfrom(start + 1);  // the first deferred frame is not drawn
+    fenk_headless_drawfrom(start + 1); // the first deferred frame is not drawn
     FENK_ClearFrameBuffer(kWhite);
     clocks.push_back(static_cast<uint32_t>(fenk_headless_clock()));
     present();
-    EXPECT_EQ(presented.count, count);  // nothing yet
+    EXPECT_EQ(presented.count, count); // nothing yet
     for (int i = 0; i < 3; ++i) {
         FENK_ClearFrameBuffer(colours[i]);
         clocks.push_back(static_cast<uint32_t>(fenk_headless_clock()));

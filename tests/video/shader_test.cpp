@@ -8,9 +8,8 @@
 
 namespace {
 
-const char *kVertex =
-    "#version 120\n"
-    "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; }\n";
+const char *kVertex = "#version 120\n"
+                      "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; }\n";
 
 const char *kUniforms =
     "#version 120\n"
@@ -25,43 +24,46 @@ const char *kUniforms =
     "    gl_FragColor = colour + vec4(step(1000.0, float(count) * level * pair.x * triple.x * w));\n"
     "}\n";
 
-std::string capture_init(const char *v, const char *f, int *id) {
+std::string capture_init(const char *v, const char *f, int *id)
+{
     testing::internal::CaptureStdout();
     *id = FENK_InitShader(v, f);
     return testing::internal::GetCapturedStdout();
 }
 
-std::vector<float> uniform(int id, const char *name, int n) {
+std::vector<float> uniform(int id, const char *name, int n)
+{
     std::vector<float> v(4);
-    glGetUniformfv(FENK_shader[id].program, glGetUniformLocation(FENK_shader[id].program, name),
-                   v.data());
+    glGetUniformfv(FENK_shader[id].program, glGetUniformLocation(FENK_shader[id].program, name), v.data());
     v.resize(n);
     return v;
 }
 
-GLint current_program() {
+GLint current_program()
+{
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     return program;
 }
 
-std::filesystem::path write_file(const char *name, const std::string &text) {
+std::filesystem::path write_file(const char *name, const std::string &text)
+{
     const auto path = std::filesystem::temp_directory_path() / name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
 
-}  // namespace
+} // namespace
 
-TEST_F(VideoTest, ShaderIdsAndMissingSources) {
+TEST_F(VideoTest, ShaderIdsAndMissingSources)
+{
     int id = -2;
     const int next = FENK_numshaders;
     EXPECT_EQ(capture_init(kVertex, kUniforms, &id), "");
     EXPECT_EQ(id, next);
 
     // A missing source uses no id: the next success takes the one it would have had.
-    EXPECT_EQ(capture_init(kVertex, nullptr, &id),
-              "Either vertex shader or fragment shader file not found.");
+    EXPECT_EQ(capture_init(kVertex, nullptr, &id), "Either vertex shader or fragment shader file not found.");
     EXPECT_EQ(id, -1);
     EXPECT_EQ(FENK_numshaders, next + 1);
 
@@ -90,7 +92,8 @@ TEST_F(VideoTest, ShaderIdsAndMissingSources) {
     FENK_numshaders = saved;
 }
 
-TEST_F(VideoTest, CompileAndLinkErrorsAreReportedAndTheIdKept) {
+TEST_F(VideoTest, CompileAndLinkErrorsAreReportedAndTheIdKept)
+{
     int id = -2;
     const int next = FENK_numshaders;
     const std::string broken = capture_init(kVertex, "#version 120\nvoid main() { gl_FragColor = ; }\n", &id);
@@ -102,7 +105,7 @@ TEST_F(VideoTest, CompileAndLinkErrorsAreReportedAndTheIdKept) {
               std::string::npos)
         << broken;
     EXPECT_EQ(broken.find("vertexshader"), std::string::npos);
-    FENK_BindShader(id);  // GL rejects the broken program; nothing else happens
+    FENK_BindShader(id); // GL rejects the broken program; nothing else happens
     glGetError();
 
     // Both stages compile, but the fragment stage reads a varying nobody writes.
@@ -110,15 +113,15 @@ TEST_F(VideoTest, CompileAndLinkErrorsAreReportedAndTheIdKept) {
         kVertex, "#version 120\nvarying vec4 missing;\nvoid main() { gl_FragColor = missing; }\n", &id);
     EXPECT_EQ(id, next + 1);
     EXPECT_EQ(unlinked.find("compiler error"), std::string::npos) << unlinked;
-    EXPECT_EQ(unlinked.rfind("Program " + std::to_string(FENK_shader[id].program) + ",link error: ", 0),
-              0u)
+    EXPECT_EQ(unlinked.rfind("Program " + std::to_string(FENK_shader[id].program) + ",link error: ", 0), 0u)
         << unlinked;
     EXPECT_NE(unlinked.find("Error validating shader " + std::to_string(FENK_shader[id].program) + "\n"),
               std::string::npos)
         << unlinked;
 }
 
-TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram) {
+TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram)
+{
     int id = -1;
     ASSERT_EQ(capture_init(kVertex, kUniforms, &id), "");
     FENK_UnbindShader();
@@ -127,8 +130,7 @@ TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram) {
     FENK_SetShaderUniform1i(id, "count", 7);
     EXPECT_EQ(current_program(), static_cast<GLint>(FENK_shader[id].program));
     GLint count = 0;
-    glGetUniformiv(FENK_shader[id].program, glGetUniformLocation(FENK_shader[id].program, "count"),
-                   &count);
+    glGetUniformiv(FENK_shader[id].program, glGetUniformLocation(FENK_shader[id].program, "count"), &count);
     EXPECT_EQ(count, 7);
     FENK_SetShaderUniform1f(id, "level", 0.5f);
     FENK_SetShaderUniform2f(id, "pair", 1, 2);
@@ -183,7 +185,8 @@ TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram) {
     FENK_UnbindShader();
 }
 
-TEST_F(VideoTest, WithoutShadingLanguageShaderCallsDoNothing) {
+TEST_F(VideoTest, WithoutShadingLanguageShaderCallsDoNothing)
+{
     int id = -1;
     ASSERT_EQ(capture_init(kVertex, kUniforms, &id), "");
     FENK_UnbindShader();

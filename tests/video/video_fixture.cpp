@@ -6,8 +6,8 @@ PresentedFrame VideoTest::presented;
 
 namespace {
 
-void sink(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t millis,
-          void *user) {
+void sink(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t millis, void *user)
+{
     auto *out = static_cast<PresentedFrame *>(user);
     out->picture.width = width;
     out->picture.height = height;
@@ -15,15 +15,16 @@ void sink(int width, int height, const unsigned char *rgba, uint64_t frame, uint
         out->picture.pixels.assign(reinterpret_cast<const uint32_t *>(rgba),
                                    reinterpret_cast<const uint32_t *>(rgba) + width * height);
     else
-        out->picture.pixels.clear();  // a frame that was not drawn
+        out->picture.pixels.clear(); // a frame that was not drawn
     out->frame = frame;
     out->millis = millis;
     out->count += 1;
 }
 
 class VideoEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
+public:
+    void SetUp() override
+    {
         testing::internal::CaptureStdout();
         FENK_InitVideo(kVideoWidth, kVideoHeight, 0);
         startup_output = testing::internal::GetCapturedStdout();
@@ -33,9 +34,10 @@ class VideoEnvironment : public ::testing::Environment {
 
 const auto *environment = testing::AddGlobalTestEnvironment(new VideoEnvironment);
 
-}  // namespace
+} // namespace
 
-void VideoTest::SetUp() {
+void VideoTest::SetUp()
+{
     fenk_headless_setframerate(0);
     fenk_headless_setframesink(sink, &presented);
     FENK_framebuffers_enabled = 1;
@@ -57,7 +59,8 @@ void VideoTest::SetUp() {
 
 void VideoTest::TearDown() { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
 
-Picture VideoTest::read_target() {
+Picture VideoTest::read_target()
+{
     Picture p;
     p.width = FENK_GetFrameBufferWidth();
     p.height = FENK_GetFrameBufferHeight();
@@ -72,19 +75,22 @@ Picture VideoTest::read_target() {
     return p;
 }
 
-uint32_t VideoTest::pixel(int x, int y) {
+uint32_t VideoTest::pixel(int x, int y)
+{
     uint32_t value = 0;
     glReadPixels(x, FENK_GetFrameBufferHeight() - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
     return value;
 }
 
-int VideoTest::make_texture(int w, int h, const std::vector<uint32_t> &texels) {
+int VideoTest::make_texture(int w, int h, const std::vector<uint32_t> &texels)
+{
     const int t = FENK_CreateTexture(w, h, texels.data(), 0);
     FENK_SetTextureOptions(t, GL_NEAREST, GL_NEAREST, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
     return t;
 }
 
-const PresentedFrame &VideoTest::present() {
+const PresentedFrame &VideoTest::present()
+{
     FENK_SwapBuffers();
     return presented;
 }

@@ -22,7 +22,8 @@ extern std::string startup_output;
 extern int startup_framebuffers;
 
 // Pixel words hold the bytes red, green, blue, alpha from the low byte up.
-constexpr uint32_t rgba(uint32_t r, uint32_t g, uint32_t b, uint32_t a = 255) {
+constexpr uint32_t rgba(uint32_t r, uint32_t g, uint32_t b, uint32_t a = 255)
+{
     return r | g << 8 | b << 16 | a << 24;
 }
 constexpr uint32_t kBlack = rgba(0, 0, 0);
@@ -34,7 +35,7 @@ constexpr uint32_t kWhite = rgba(255, 255, 255);
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> pixels;  // top row first
+    std::vector<uint32_t> pixels; // top row first
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
@@ -46,7 +47,7 @@ struct PresentedFrame {
 };
 
 class VideoTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -33,8 +33,7 @@ bool write_font(const std::string &path)
     for (int c = font_first_char; c <= font_last_char; ++c) {
         glyphs.push_back(set_text(face, pixel_size, std::string(1, char(c))));
         const TextMask &t = glyphs.back();
-        if (t.mask.width == 0)
-            return false;
+        if (t.mask.width == 0) return false;
         if (c != ' ') {
             above = std::max(above, t.baseline);
             below = std::max(below, t.mask.height - t.baseline);
@@ -70,8 +69,7 @@ bool write_font(const std::string &path)
             for (int x = 0; x < fill.width; ++x) {
                 float f = fill.get(x, y), o = ring.get(x, y);
                 float s = ring.get(x - shadow, y - shadow);
-                if (std::max(o, s) < 0.5f)
-                    continue;
+                if (std::max(o, s) < 0.5f) continue;
                 // Warm white fading to gold towards the baseline, over a dark outline;
                 // the shadow is darker still.
                 float t01 = saturate(float(y - pad_top) / float(above + below));

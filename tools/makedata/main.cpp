@@ -86,8 +86,8 @@ bool write_picture(const std::string &dir, const Job &job)
     case Kind::rgb32: {
         // Opaque alpha: the show blends the rotation pictures by it.
         std::vector<uint8_t> rgba = to_rgba8(p);
-        return write_tga_rgb(path, p.width, p.height, rgba.data(), job.kind == Kind::rgb32 ? 32 : 24,
-                             job.rle, job.origin);
+        return write_tga_rgb(path, p.width, p.height, rgba.data(), job.kind == Kind::rgb32 ? 32 : 24, job.rle,
+                             job.origin);
     }
     }
     return false;
@@ -134,8 +134,7 @@ int main(int argc, char **argv)
     // MAKEDATA_ONLY=<file name> makes just that file (for working on one scene).
     if (const char *only = std::getenv("MAKEDATA_ONLY"))
         for (size_t i = 0; i < jobs.size(); ++i)
-            if (names[i] != only)
-                jobs[i] = [] { return true; };
+            if (names[i] != only) jobs[i] = [] { return true; };
 
     // Workers take jobs in order; each job writes its own file, so the bytes never
     // depend on which thread ran it.
@@ -152,8 +151,7 @@ int main(int argc, char **argv)
                 seconds[i] = thread_seconds() - t0;
             }
         });
-    for (std::thread &t : workers)
-        t.join();
+    for (std::thread &t : workers) t.join();
 
     int failed = 0;
     for (size_t i = 0; i < jobs.size(); ++i)

@@ -10,8 +10,8 @@ namespace makedata {
 
 namespace {
 
-constexpr int beat = music_bar / 4;       // 25 000 frames: 105.84 beats per minute
-constexpr int step = music_bar / 16;      // a sixteenth, 6 250 frames
+constexpr int beat = music_bar / 4;  // 25 000 frames: 105.84 beats per minute
+constexpr int step = music_bar / 16; // a sixteenth, 6 250 frames
 constexpr float pi = 3.14159265358979f;
 constexpr float sr = float(music_rate);
 
@@ -92,10 +92,8 @@ struct Svf {
         float v2 = ic2 + a2 * ic1 + a3 * v3;
         ic1 = 2 * v1 - ic1;
         ic2 = 2 * v2 - ic2;
-        if (band)
-            *band = v1;
-        if (high)
-            *high = v0 - k * v1 - v2;
+        if (band) *band = v1;
+        if (high) *high = v0 - k * v1 - v2;
         return v2;
     }
 };
@@ -109,8 +107,7 @@ void put(Bus &b, int i, float v, Pan p)
 }
 void send(std::vector<float> &s, int i, float v)
 {
-    if (i >= 0 && i < music_frames)
-        s[i] += v;
+    if (i >= 0 && i < music_frames) s[i] += v;
 }
 
 // ---- Drums ---------------------------------------------------------------------------
@@ -140,8 +137,8 @@ void snare(Mix &m, int at, float vel, uint32_t seed)
         float t = i / sr;
         float band;
         f.run(n.next(), &band);
-        float v = 0.45f * std::sin(2 * pi * 190.0f * t) * std::exp(-t * 30.0f) +
-                  1.1f * band * std::exp(-t * 14.0f);
+        float v =
+            0.45f * std::sin(2 * pi * 190.0f * t) * std::exp(-t * 30.0f) + 1.1f * band * std::exp(-t * 14.0f);
         put(m.drums, at + i, 0.5f * vel * v, pan(-0.05f));
         send(m.reverb_send, at + i, 0.12f * vel * v);
     }
@@ -195,8 +192,7 @@ void bass(Mix &m, int at, int len, int note, float vel, float bright)
     int tail = int(0.02f * sr);
     for (int i = 0; i < len + tail; ++i) {
         float t = i / sr;
-        if (i % 16 == 0)
-            f.set(120.0f + bright * 1800.0f * std::exp(-t * 9.0f), 1.6f);
+        if (i % 16 == 0) f.set(120.0f + bright * 1800.0f * std::exp(-t * 9.0f), 1.6f);
         float v = 0.5f * (saw(p1, dt) + saw(p2, dt * 1.004f));
         float env = std::min(1.0f, t * 400.0f) * (i < len ? 1.0f : 1.0f - float(i - len) / tail);
         float out = f.run(v) + 0.6f * std::sin(2 * pi * sub);
@@ -226,8 +222,7 @@ void pad_note(Mix &m, int at, int len, int note, float vel, float bright, float 
         Pan p = pan(spread[v]);
         for (int i = 0; i < len + release; ++i) {
             float env = std::min(1.0f, float(i) / att);
-            if (i >= len)
-                env *= std::exp(-float(i - len) / (0.15f * sr));
+            if (i >= len) env *= std::exp(-float(i - len) / (0.15f * sr));
             float s = f.run(saw(ph, dt));
             put(m.harmony, at + i, 0.055f * vel * s * env, p);
             send(m.reverb_send, at + i, 0.03f * vel * s * env);
@@ -245,14 +240,13 @@ void lead(Mix &m, int at, int len, int note, float vel)
     int release = int(0.12f * sr);
     for (int i = 0; i < len + release; ++i) {
         float t = i / sr;
-        float vib = 1.0f + 0.004f * std::sin(2 * pi * 5.2f * t) * std::min(1.0f, t * 4.0f); // vibrato sets in after the attack
+        float vib = 1.0f + 0.004f * std::sin(2 * pi * 5.2f * t) *
+                               std::min(1.0f, t * 4.0f); // vibrato sets in after the attack
         float dt = hz * vib / sr;
-        if (i % 16 == 0)
-            f.set(900.0f + 3800.0f * std::exp(-t * 5.0f), 1.1f);
+        if (i % 16 == 0) f.set(900.0f + 3800.0f * std::exp(-t * 5.0f), 1.1f);
         float s = 0.55f * saw(ph, dt) + 0.45f * pulse(ph2, dt * 1.003f, 0.4f);
         float env = std::min(1.0f, t * 150.0f) * (0.75f + 0.25f * std::exp(-t * 6.0f));
-        if (i >= len)
-            env *= 1.0f - float(i - len) / release;
+        if (i >= len) env *= 1.0f - float(i - len) / release;
         float out = f.run(s) * env * vel * 0.2f;
         put(m.lead, at + i, out, pan(0.0f));
         send(m.delay_send, at + i, 0.45f * out);
@@ -271,8 +265,7 @@ void pluck(Mix &m, int at, int note, float vel, float where)
     int len = int(0.3f * sr);
     for (int i = 0; i < len; ++i) {
         float t = i / sr;
-        if (i % 16 == 0)
-            f.set(400.0f + 5000.0f * std::exp(-t * 22.0f), 1.3f);
+        if (i % 16 == 0) f.set(400.0f + 5000.0f * std::exp(-t * 22.0f), 1.3f);
         float s = f.run(saw(ph, dt)) * std::exp(-t * 9.0f) * vel * 0.09f;
         put(m.harmony, at + i, s, pan(where));
         send(m.delay_send, at + i, 0.3f * s);
@@ -310,8 +303,8 @@ struct Chord {
     int root;     // bass note
     int tones[3]; // pad voicing
 };
-const Chord Am{45, {57, 60, 64}}, F{41, {57, 60, 65}}, C{48, {55, 60, 64}},
-    G{43, {55, 59, 62}}, Em{40, {55, 59, 64}}, E{40, {56, 59, 64}}, Dm{38, {57, 62, 65}};
+const Chord Am{45, {57, 60, 64}}, F{41, {57, 60, 65}}, C{48, {55, 60, 64}}, G{43, {55, 59, 62}},
+    Em{40, {55, 59, 64}}, E{40, {56, 59, 64}}, Dm{38, {57, 62, 65}};
 
 // One chord per bar.
 const Chord *chord_of(int bar)
@@ -319,14 +312,10 @@ const Chord *chord_of(int bar)
     static const Chord *a[4] = {&Am, &F, &C, &G};
     static const Chord *b[8] = {&F, &G, &Em, &Am, &F, &G, &E, &E};
     static const Chord *brk[4] = {&F, &G, &Dm, &E};
-    if (bar >= 14 && bar < 22)
-        return b[bar - 14];
-    if (bar >= 30 && bar < 34)
-        return brk[bar - 30];
-    if (bar == 5)
-        return &G;
-    if (bar >= 48)
-        return &Am;
+    if (bar >= 14 && bar < 22) return b[bar - 14];
+    if (bar >= 30 && bar < 34) return brk[bar - 30];
+    if (bar == 5) return &G;
+    if (bar >= 48) return &Am;
     return a[bar % 4];
 }
 
@@ -348,20 +337,16 @@ bool play_line(Mix &m, int bar, const char *line, int transpose, float vel)
     int pos = 0;
     const char *p = line;
     while (*p) {
-        while (*p == ' ')
-            ++p;
-        if (!*p)
-            break;
+        while (*p == ' ') ++p;
+        if (!*p) break;
         int note = -1;
         if (*p == '-')
             ++p;
         else
             note = int(std::strtol(p, const_cast<char **>(&p), 10));
-        if (*p++ != ':')
-            return false;
+        if (*p++ != ':') return false;
         int len = int(std::strtol(p, const_cast<char **>(&p), 10));
-        if (note >= 0)
-            lead(m, bar * music_bar + pos * step, len * step - step / 4, note + transpose, vel);
+        if (note >= 0) lead(m, bar * music_bar + pos * step, len * step - step / 4, note + transpose, vel);
         pos += len;
     }
     return pos == 16;
@@ -372,14 +357,12 @@ void drum_bar(Mix &m, int bar, bool kicks, bool snares, bool hats, bool fill)
     int b0 = bar * music_bar;
     uint32_t seed = uint32_t(bar * 977 + 13);
     if (kicks)
-        for (int s : {0, 6, 8, 11})
-            kick(m, b0 + s * step, s == 0 || s == 8 ? 1.0f : 0.8f);
+        for (int s : {0, 6, 8, 11}) kick(m, b0 + s * step, s == 0 || s == 8 ? 1.0f : 0.8f);
     if (snares) {
         snare(m, b0 + 4 * step, 1.0f, seed + 1);
         snare(m, b0 + 12 * step, 1.0f, seed + 2);
         if (fill)
-            for (int s = 13; s < 16; ++s)
-                snare(m, b0 + s * step, 0.45f + 0.15f * (s - 12), seed + 3 + s);
+            for (int s = 13; s < 16; ++s) snare(m, b0 + s * step, 0.45f + 0.15f * (s - 12), seed + 3 + s);
     }
     if (hats)
         for (int s = 0; s < 16; s += 2)
@@ -415,8 +398,7 @@ bool compose(Mix &m)
         }
 
         // Bass: long filtered notes in the intro and break, driving eighths elsewhere.
-        if (bar >= 2 && (intro || brk) && bar != 5)
-            bass(m, b0, music_bar - step, c->root, 0.8f, 0.15f);
+        if (bar >= 2 && (intro || brk) && bar != 5) bass(m, b0, music_bar - step, c->root, 0.8f, 0.15f);
         if (full || (outro && bar < 48))
             for (int s = 0; s < 16; s += 2) {
                 int note = c->root + (s == 6 || s == 14 ? 12 : 0);
@@ -429,36 +411,27 @@ bool compose(Mix &m)
             for (int s = 2; s < 16; s += 4)
                 hat(m, b0 + s * step, 0.5f + 0.2f * (bar - 2), false, uint32_t(bar * 31 + s));
         if (bar == 4) {
-            for (int s = 0; s < 12; s += 2)
-                hat(m, b0 + s * step, 0.8f, false, uint32_t(bar * 31 + s));
+            for (int s = 0; s < 12; s += 2) hat(m, b0 + s * step, 0.8f, false, uint32_t(bar * 31 + s));
             riser(m, b0, 480000 - b0, 0.7f, 5);
         }
-        if (full)
-            drum_bar(m, bar, true, true, true, bar % 8 == 5 || bar == 41);
-        if (outro && bar < 46)
-            drum_bar(m, bar, true, false, true, false);
-        if (outro && bar >= 46 && bar < 48)
-            drum_bar(m, bar, false, false, true, false);
+        if (full) drum_bar(m, bar, true, true, true, bar % 8 == 5 || bar == 41);
+        if (outro && bar < 46) drum_bar(m, bar, true, false, true, false);
+        if (outro && bar >= 46 && bar < 48) drum_bar(m, bar, false, false, true, false);
         if (bar == 32)
-            for (int s = 0; s < 16; s += 2)
-                hat(m, b0 + s * step, 0.5f, false, uint32_t(bar * 31 + s));
+            for (int s = 0; s < 16; s += 2) hat(m, b0 + s * step, 0.5f, false, uint32_t(bar * 31 + s));
         if (bar == 33) {
-            for (int s = 0; s < 16; ++s)
-                snare(m, b0 + s * step, 0.15f + 0.05f * s, uint32_t(3300 + s));
+            for (int s = 0; s < 16; ++s) snare(m, b0 + s * step, 0.15f + 0.05f * s, uint32_t(3300 + s));
             riser(m, b0, music_bar, 0.9f, 33);
         }
 
         // Leads and arpeggios.
-        if (bar >= 6 && bar < 14)
-            ok = ok && play_line(m, bar, melody_a[bar - 6], 0, 0.85f);
-        if (bar >= 14 && bar < 22)
-            ok = ok && play_line(m, bar, melody_b[bar - 14], 0, 0.9f);
+        if (bar >= 6 && bar < 14) ok = ok && play_line(m, bar, melody_a[bar - 6], 0, 0.85f);
+        if (bar >= 14 && bar < 22) ok = ok && play_line(m, bar, melody_b[bar - 14], 0, 0.9f);
         if (bar >= 22 && bar < 30) {
             ok = ok && play_line(m, bar, melody_a[bar - 22], 0, 0.9f);
             arp_bar(m, bar, 0.7f);
         }
-        if (brk)
-            arp_bar(m, bar, bar == 30 ? 0.5f : 0.8f);
+        if (brk) arp_bar(m, bar, bar == 30 ? 0.5f : 0.8f);
         if (bar >= 34 && bar < 42) {
             ok = ok && play_line(m, bar, melody_a[bar - 34], 12, 0.7f);
             ok = ok && play_line(m, bar, melody_a[bar - 34], 0, 0.55f);
@@ -533,8 +506,7 @@ void reverb(const std::vector<float> &in, Bus &out)
                 float y = buf[idx];
                 store = y * 0.7f + store * 0.3f;
                 buf[idx] = in[i] + store * 0.84f;
-                if (++idx == n)
-                    idx = 0;
+                if (++idx == n) idx = 0;
                 wet[i] += y;
             }
         }
@@ -546,14 +518,12 @@ void reverb(const std::vector<float> &in, Bus &out)
                 float b = buf[idx];
                 float y = -wet[i] + b;
                 buf[idx] = wet[i] + b * 0.5f;
-                if (++idx == n)
-                    idx = 0;
+                if (++idx == n) idx = 0;
                 wet[i] = y;
             }
         }
         std::vector<float> &o = ch ? out.r : out.l;
-        for (int i = 0; i < music_frames; ++i)
-            o[i] += 0.06f * wet[i];
+        for (int i = 0; i < music_frames; ++i) o[i] += 0.06f * wet[i];
     }
 }
 
@@ -562,8 +532,7 @@ void reverb(const std::vector<float> &in, Bus &out)
 std::vector<int16_t> render_music()
 {
     Mix m;
-    if (!compose(m))
-        return {};
+    if (!compose(m)) return {};
 
     // The harmony pumps under every kick.
     std::vector<float> duck(music_frames, 1.0f);
@@ -595,13 +564,11 @@ std::vector<int16_t> render_music()
     return out;
 }
 
-bool write_wav(const std::string &path, const std::vector<int16_t> &samples, int channels,
-               int rate)
+bool write_wav(const std::string &path, const std::vector<int16_t> &samples, int channels, int rate)
 {
     std::vector<uint8_t> out;
     auto u32 = [&](uint32_t v) {
-        for (int k = 0; k < 4; ++k)
-            out.push_back(uint8_t(v >> (8 * k)));
+        for (int k = 0; k < 4; ++k) out.push_back(uint8_t(v >> (8 * k)));
     };
     auto u16 = [&](uint32_t v) {
         out.push_back(uint8_t(v));
@@ -620,8 +587,7 @@ bool write_wav(const std::string &path, const std::vector<int16_t> &samples, int
     u16(16);
     out.insert(out.end(), {'d', 'a', 't', 'a'});
     u32(data);
-    for (int16_t s : samples)
-        u16(uint16_t(s));
+    for (int16_t s : samples) u16(uint16_t(s));
     return write_file(path, out);
 }
 

@@ -16,7 +16,6 @@ constexpr int music_frames = music_bar * music_bars;
 // Interleaved left/right 16-bit samples, music_frames frames.
 std::vector<int16_t> render_music();
 
-bool write_wav(const std::string &path, const std::vector<int16_t> &samples, int channels,
-               int rate);
+bool write_wav(const std::string &path, const std::vector<int16_t> &samples, int channels, int rate);
 
 } // namespace makedata

@@ -71,7 +71,8 @@ std::vector<uint8_t> to_grey8(const Picture &p)
         for (int x = 0; x < p.width; ++x) {
             const Vec3 &c = p.at(x, y);
             float l = 0.299f * c.x + 0.587f * c.y + 0.114f * c.z;
-            out[size_t(y) * p.width + x] = uint8_t(std::min(255.0f, std::floor(saturate(l) * 255.0f + bayer4(x, y))));
+            out[size_t(y) * p.width + x] =
+                uint8_t(std::min(255.0f, std::floor(saturate(l) * 255.0f + bayer4(x, y))));
         }
     return out;
 }
@@ -84,15 +85,12 @@ static Mask box_pass(const Mask &m, int r, bool horizontal)
     for (int l = 0; l < lines; ++l) {
         auto idx = [&](int i) { return horizontal ? size_t(l) * m.width + i : size_t(i) * m.width + l; };
         float sum = 0;
-        for (int i = -r; i <= r; ++i)
-            sum += (i >= 0 && i < n) ? m.a[idx(i)] : 0.0f;
+        for (int i = -r; i <= r; ++i) sum += (i >= 0 && i < n) ? m.a[idx(i)] : 0.0f;
         for (int i = 0; i < n; ++i) {
             out.a[idx(i)] = sum * inv;
             int add = i + r + 1, sub = i - r;
-            if (add < n)
-                sum += m.a[idx(add)];
-            if (sub >= 0)
-                sum -= m.a[idx(sub)];
+            if (add < n) sum += m.a[idx(add)];
+            if (sub >= 0) sum -= m.a[idx(sub)];
         }
     }
     return out;
@@ -100,11 +98,9 @@ static Mask box_pass(const Mask &m, int r, bool horizontal)
 
 Mask blur(const Mask &m, int radius)
 {
-    if (radius <= 0)
-        return m;
+    if (radius <= 0) return m;
     Mask r = m;
-    for (int k = 0; k < 3; ++k)
-        r = box_pass(box_pass(r, radius, true), radius, false);
+    for (int k = 0; k < 3; ++k) r = box_pass(box_pass(r, radius, true), radius, false);
     return r;
 }
 
@@ -119,8 +115,7 @@ Mask dilate(const Mask &m, float radius)
                 for (int i = -r; i <= r; ++i) {
                     // Soft disc edge keeps the outline antialiased.
                     float w = saturate(radius + 0.5f - std::sqrt(float(i * i + j * j)));
-                    if (w > 0)
-                        best = std::max(best, w * m.get(x + i, y + j));
+                    if (w > 0) best = std::max(best, w * m.get(x + i, y + j));
                 }
             out.a[size_t(y) * m.width + x] = best;
         }
@@ -177,17 +172,14 @@ void quantize(const Picture &p, int entries, std::vector<uint8_t> &index, std::v
 {
     std::vector<uint32_t> hist(32768, 0);
     for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x)
-            ++hist[key_of(p.at(x, y), bayer4(x, y))];
+        for (int x = 0; x < p.width; ++x) ++hist[key_of(p.at(x, y), bayer4(x, y))];
     std::vector<Bin> bins;
     for (uint32_t k = 0; k < 32768; ++k)
-        if (hist[k])
-            bins.push_back({k, hist[k]});
+        if (hist[k]) bins.push_back({k, hist[k]});
 
     // Split the heaviest box along its widest channel at the median, until full.
     std::vector<Box> boxes{{0, bins.size(), 0}};
-    for (const Bin &b : bins)
-        boxes[0].weight += b.count;
+    for (const Bin &b : bins) boxes[0].weight += b.count;
     while (int(boxes.size()) < entries) {
         int pick = -1;
         uint64_t heaviest = 0;
@@ -196,8 +188,7 @@ void quantize(const Picture &p, int entries, std::vector<uint8_t> &index, std::v
                 heaviest = boxes[i].weight;
                 pick = int(i);
             }
-        if (pick < 0)
-            break;
+        if (pick < 0) break;
         Box box = boxes[size_t(pick)];
         int lo[3] = {31, 31, 31}, hi[3] = {0, 0, 0};
         for (size_t i = box.begin; i < box.end; ++i)
@@ -207,8 +198,7 @@ void quantize(const Picture &p, int entries, std::vector<uint8_t> &index, std::v
             }
         int axis = 0;
         for (int c = 1; c < 3; ++c)
-            if (hi[c] - lo[c] > hi[axis] - lo[axis])
-                axis = c;
+            if (hi[c] - lo[c] > hi[axis] - lo[axis]) axis = c;
         std::stable_sort(bins.begin() + long(box.begin), bins.begin() + long(box.end),
                          [axis](const Bin &a, const Bin &b) {
                              int ca = channel(a.key, axis), cb = channel(b.key, axis);
@@ -216,8 +206,7 @@ void quantize(const Picture &p, int entries, std::vector<uint8_t> &index, std::v
                          });
         uint64_t half = 0, target = box.weight / 2;
         size_t cut = box.begin;
-        while (cut < box.end - 1 && half + bins[cut].count <= target)
-            half += bins[cut++].count;
+        while (cut < box.end - 1 && half + bins[cut].count <= target) half += bins[cut++].count;
         if (cut == box.begin) {
             half += bins[cut++].count;
         }
@@ -231,8 +220,7 @@ void quantize(const Picture &p, int entries, std::vector<uint8_t> &index, std::v
         double s[3] = {0, 0, 0};
         uint64_t n = 0;
         for (size_t b = boxes[i].begin; b < boxes[i].end; ++b) {
-            for (int c = 0; c < 3; ++c)
-                s[c] += double(channel(bins[b].key, c)) * bins[b].count;
+            for (int c = 0; c < 3; ++c) s[c] += double(channel(bins[b].key, c)) * bins[b].count;
             n += bins[b].count;
         }
         Vec3 c = v3(float(s[0] / n / 31.0), float(s[1] / n / 31.0), float(s[2] / n / 31.0));

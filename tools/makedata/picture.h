@@ -89,8 +89,8 @@ struct Mask {
     }
 };
 
-Mask blur(const Mask &m, int radius);            // three box passes, near-Gaussian
-Mask dilate(const Mask &m, float radius);        // round structuring element
+Mask blur(const Mask &m, int radius);     // three box passes, near-Gaussian
+Mask dilate(const Mask &m, float radius); // round structuring element
 Mask pad(const Mask &m, int border);
 
 // Paints colour over p where the mask covers, the mask's top-left at (x, y).
@@ -102,8 +102,7 @@ template <class F> void paint_with(Picture &p, const Mask &m, int x0, int y0, F 
         for (int x = 0; x < m.width; ++x) {
             int px = x0 + x, py = y0 + y;
             float a = m.a[size_t(y) * m.width + x];
-            if (a <= 0 || px < 0 || py < 0 || px >= p.width || py >= p.height)
-                continue;
+            if (a <= 0 || px < 0 || py < 0 || px >= p.width || py >= p.height) continue;
             p.at(px, py) = mix(p.at(px, py), colour(px, py), a);
         }
 }

@@ -19,7 +19,8 @@ float ridge_height(float x, int layer)
 {
     // Sharper peaks from folded noise, softer far away.
     float n = fbm(x * (2.0f + layer * 0.8f), layer * 3.7f, 5, 100 + layer);
-    float sharp = 1.0f - std::fabs(2.0f * fbm(x * (1.2f + layer * 0.5f), layer * 1.3f, 4, 200 + layer) - 1.0f);
+    float sharp =
+        1.0f - std::fabs(2.0f * fbm(x * (1.2f + layer * 0.5f), layer * 1.3f, 4, 200 + layer) - 1.0f);
     return mixf(n, sharp, 0.5f);
 }
 
@@ -31,8 +32,7 @@ float stars(float u, float v, float density, int seed)
     for (int j = -1; j <= 1; ++j)
         for (int i = -1; i <= 1; ++i) {
             float r = hash2(cx + i, cy + j, seed);
-            if (r > density)
-                continue;
+            if (r > density) continue;
             float sx = (cx + i + hash2(cx + i, cy + j, seed + 1)) / scale;
             float sy = (cy + j + hash2(cx + i, cy + j, seed + 2)) / scale;
             float d = length(v3((u - sx) * scale, (v - sy) * scale, 0));
@@ -87,7 +87,8 @@ Picture scene_ridges(int w, int h)
                 Vec3 rock = mix(v3(0.08f, 0.06f, 0.14f), v3(0.65f, 0.42f, 0.48f), haze * 0.85f);
                 // The low sun catches the crests, strongest near it.
                 float near_sun = std::exp(-std::fabs(u - sun.x) * 2.5f);
-                rock += v3(0.5f, 0.28f, 0.16f) * std::exp(-(v - top) * 70.0f) * (0.35f + 0.65f * near_sun) * (1 - haze * 0.5f);
+                rock += v3(0.5f, 0.28f, 0.16f) * std::exp(-(v - top) * 70.0f) * (0.35f + 0.65f * near_sun) *
+                        (1 - haze * 0.5f);
                 rock = mix(rock, v3(0.85f, 0.5f, 0.45f), saturate((v - top) * 2.0f) * haze * 0.3f);
                 c = rock;
                 hit = true;
@@ -108,7 +109,8 @@ Picture scene_ridges(int w, int h)
         Vec3 l = land(u + ripple, mv, hit);
         Vec3 c = hit ? l : sky(u + ripple, mv);
         c = c * (0.75f - 0.4f * saturate(dv * 3.0f)) + v3(0.02f, 0.03f, 0.08f);
-        float glint = std::exp(-std::fabs(u - sun.x) * 40.0f) * smoothstep(0.55f, 0.8f, fbm(u * 50, dv * 200, 2, 5));
+        float glint =
+            std::exp(-std::fabs(u - sun.x) * 40.0f) * smoothstep(0.55f, 0.8f, fbm(u * 50, dv * 200, 2, 5));
         return c + v3(1.0f, 0.8f, 0.5f) * glint * 0.6f;
     });
     return p;
@@ -153,7 +155,8 @@ Picture scene_aurora(int w, int h)
     shade(p, 2, [&](float u, float v) {
         if (v < horizon) {
             if (v > hills(u))
-                return v3(0.01f, 0.015f, 0.03f) + v3(0.02f, 0.06f, 0.05f) * (1 - saturate((v - hills(u)) * 20.0f));
+                return v3(0.01f, 0.015f, 0.03f) +
+                       v3(0.02f, 0.06f, 0.05f) * (1 - saturate((v - hills(u)) * 20.0f));
             return sky(u, v);
         }
         float dv = v - horizon;
@@ -182,8 +185,9 @@ Picture scene_planet(int w, int h)
         float xr = x * std::cos(slant) + y * std::sin(slant), yr = -x * std::sin(slant) + y * std::cos(slant);
         r = std::sqrt(xr * xr + (yr / tilt) * (yr / tilt));
         float bands = 0.55f + 0.45f * std::sin(r * 420.0f) * std::sin(r * 97.0f);
-        float a = smoothstep(0.36f, 0.37f, r) * smoothstep(0.60f, 0.58f, r) * (r > 0.47f && r < 0.485f ? 0.2f : 1.0f);
-        c = mix(v3(0.85f, 0.75f, 0.6f), v3(0.6f, 0.5f, 0.45f), bands) ;
+        float a = smoothstep(0.36f, 0.37f, r) * smoothstep(0.60f, 0.58f, r) *
+                  (r > 0.47f && r < 0.485f ? 0.2f : 1.0f);
+        c = mix(v3(0.85f, 0.75f, 0.6f), v3(0.6f, 0.5f, 0.45f), bands);
         return a * bands;
     };
     shade(p, 2, [&](float u, float v) {
@@ -200,15 +204,14 @@ Picture scene_planet(int w, int h)
         float yr = -(u - centre.x) * std::sin(slant) + (v - centre.y) * std::cos(slant);
         bool ring_front = yr > 0;
         (void)xr;
-        if (ra > 0 && !ring_front)
-            c = mix(c, rc * 0.8f, ra * 0.9f);
+        if (ra > 0 && !ring_front) c = mix(c, rc * 0.8f, ra * 0.9f);
         if (rr < 1.0f) {
             float z = std::sqrt(1 - rr);
             Vec3 n = v3(x, -y, z);
             float lat = y + 0.15f * x;
             float swirl = fbm(x * 3.0f, lat * 12.0f + 2.0f * fbm(x * 2, lat * 4, 3, 14), 5, 15);
-            Vec3 band = cosine_palette(lat * 2.2f + swirl * 0.5f, v3(0.7f, 0.55f, 0.4f), v3(0.25f, 0.2f, 0.15f),
-                                       v3(1, 1, 1), v3(0.0f, 0.1f, 0.2f));
+            Vec3 band = cosine_palette(lat * 2.2f + swirl * 0.5f, v3(0.7f, 0.55f, 0.4f),
+                                       v3(0.25f, 0.2f, 0.15f), v3(1, 1, 1), v3(0.0f, 0.1f, 0.2f));
             // A storm eye.
             float eye = length(v3(x - 0.35f, y - 0.3f, 0) * v3(1.0f, 2.2f, 0));
             band = mix(band, v3(0.8f, 0.35f, 0.2f), smoothstep(0.14f, 0.08f, eye) * 0.8f);
@@ -223,7 +226,8 @@ Picture scene_planet(int w, int h)
         }
         if (ra > 0 && ring_front) {
             // The planet's shadow on the ring behind it to the lower right.
-            float sx = (u - centre.x) / radius - light.x * 0.9f, sy = (v - centre.y) / radius + light.y * 0.9f;
+            float sx = (u - centre.x) / radius - light.x * 0.9f,
+                  sy = (v - centre.y) / radius + light.y * 0.9f;
             float in_shadow = sx * sx + sy * sy < 1.0f ? 0.25f : 1.0f;
             c = mix(c, rc * in_shadow, ra * 0.9f);
         }
@@ -255,12 +259,12 @@ Picture scene_sunset(int w, int h)
                 float k = saturate((v - 0.33f) / 0.32f);
                 bool gap = k > 0 && fract((v - 0.33f) * 40.0f) < k * 0.7f;
                 Vec3 sun = mix(v3(1.0f, 0.95f, 0.35f), v3(1.0f, 0.25f, 0.45f), saturate((v - 0.23f) / 0.4f));
-                if (!gap)
-                    c = mix(c, sun, smoothstep(0.22f, 0.215f, r));
+                if (!gap) c = mix(c, sun, smoothstep(0.22f, 0.215f, r));
             }
             c += v3(1.0f, 0.3f, 0.5f) * std::exp(-std::fabs(r - 0.22f) * 18.0f) * 0.25f;
             // Mountains in silhouette with a neon edge.
-            float m = horizon - 0.13f * std::pow(fbm(u * 4.0f, 1.0f, 5, 22), 1.5f) * (0.5f + std::fabs(u - 0.5f) * 2.0f);
+            float m = horizon - 0.13f * std::pow(fbm(u * 4.0f, 1.0f, 5, 22), 1.5f) *
+                                    (0.5f + std::fabs(u - 0.5f) * 2.0f);
             if (v > m) {
                 c = v3(0.07f, 0.02f, 0.12f);
                 c += v3(0.1f, 0.9f, 1.0f) * std::exp(-(v - m) * 300.0f) * 0.7f;
@@ -272,7 +276,8 @@ Picture scene_sunset(int w, int h)
         float z = 0.06f / dv, x = (u - 0.5f) * z * 6.0f;
         float gx = std::fabs(fract(x) - 0.5f), gz = std::fabs(fract(z * 2.0f) - 0.5f);
         float width = 0.02f * z;
-        float line = std::max(smoothstep(width + 0.03f, width, 0.5f - gx), smoothstep(width + 0.03f, width, 0.5f - gz));
+        float line = std::max(smoothstep(width + 0.03f, width, 0.5f - gx),
+                              smoothstep(width + 0.03f, width, 0.5f - gz));
         Vec3 c = v3(0.05f, 0.0f, 0.1f) + v3(0.15f, 0.02f, 0.2f) * std::exp(-dv * 8.0f);
         c = mix(c, v3(1.0f, 0.3f, 0.8f), line * saturate(1.2f - z * 0.05f));
         c += v3(1.0f, 0.4f, 0.5f) * std::exp(-dv * 30.0f) * 0.5f;
@@ -296,8 +301,7 @@ Picture scene_mandelbrot(int w, int h)
             x = xt;
             ++i;
         }
-        if (i == limit)
-            return v3(0.0f, 0.0f, 0.02f);
+        if (i == limit) return v3(0.0f, 0.0f, 0.02f);
         float smooth = float(i) - std::log2(std::log2(float(x * x + y * y))) + 4.0f;
         float t = std::sqrt(smooth) * 0.32f;
         return cosine_palette(t, v3(0.5f, 0.45f, 0.5f), v3(0.5f, 0.45f, 0.5f), v3(1.0f, 1.0f, 1.0f),
@@ -317,8 +321,7 @@ Picture scene_julia(int w, int h)
             dz = 2.0 * z * dz;
             z = z * z + c;
         }
-        if (i == 300)
-            return v3(0.02f);
+        if (i == 300) return v3(0.02f);
         // Distance estimate: bright close to the set, a slow glow outside.
         double r = std::abs(z), dr = std::abs(dz);
         float d = float(0.5 * r * std::log(r) / dr);
@@ -334,19 +337,21 @@ Picture scene_plasma(int w, int h)
     Picture p(w, h);
     auto height = [](float x, float y) {
         // Four waves, two of them rings around their own centres, beating against each other.
-        float v = std::sin(x * 17.0f) + std::sin(y * 13.0f + 1.3f) + std::sin((x + y) * 11.0f + 0.5f) +
-                  std::sin(std::sqrt((x - 0.3f) * (x - 0.3f) * 600.0f + (y - 0.6f) * (y - 0.6f) * 600.0f + 1.0f)) +
-                  std::sin(std::sqrt((x - 0.8f) * (x - 0.8f) * 400.0f + (y - 0.2f) * (y - 0.2f) * 400.0f));
+        float v =
+            std::sin(x * 17.0f) + std::sin(y * 13.0f + 1.3f) + std::sin((x + y) * 11.0f + 0.5f) +
+            std::sin(std::sqrt((x - 0.3f) * (x - 0.3f) * 600.0f + (y - 0.6f) * (y - 0.6f) * 600.0f + 1.0f)) +
+            std::sin(std::sqrt((x - 0.8f) * (x - 0.8f) * 400.0f + (y - 0.2f) * (y - 0.2f) * 400.0f));
         return v * 0.2f;
     };
     const Vec3 light = normalize(v3(-0.5f, -0.6f, 0.7f));
     shade(p, 2, [&](float u, float v) {
         float hgt = height(u, v);
         float e = 0.002f;
-        float hx = (height(u + e, v) - height(u - e, v)) / (2 * e), hy = (height(u, v + e) - height(u, v - e)) / (2 * e);
+        float hx = (height(u + e, v) - height(u - e, v)) / (2 * e),
+              hy = (height(u, v + e) - height(u, v - e)) / (2 * e);
         Vec3 n = normalize(v3(-hx * 0.05f, -hy * 0.05f, 1.0f));
-        Vec3 base = cosine_palette(hgt * 2.2f + 0.1f, v3(0.5f, 0.5f, 0.5f), v3(0.5f, 0.5f, 0.5f), v3(1.0f, 1.0f, 1.0f),
-                                   v3(0.05f, 0.25f, 0.55f));
+        Vec3 base = cosine_palette(hgt * 2.2f + 0.1f, v3(0.5f, 0.5f, 0.5f), v3(0.5f, 0.5f, 0.5f),
+                                   v3(1.0f, 1.0f, 1.0f), v3(0.05f, 0.25f, 0.55f));
         float dif = saturate(dot(n, light));
         float shine = std::pow(saturate(dot(reflect(v3(0, 0, -1), n), light)), 40.0f);
         float vig = 1.0f - 0.5f * std::pow(length(v3(u - 0.5f, v - 0.5f, 0)) * 1.3f, 3.0f);
@@ -372,7 +377,8 @@ Picture scene_tunnel(int w, int h)
         float rib = smoothstep(0.42f, 0.5f, std::fabs(fract(tv * 0.25f) - 0.5f));
         float panel = 0.5f + 0.5f * hash2(int(std::floor(tu)) & 15, int(std::floor(tv)), 3);
         Vec3 base = mix(v3(0.10f, 0.12f, 0.2f), v3(0.2f, 0.22f, 0.35f), panel);
-        Vec3 c = base * (0.4f + 0.6f * (1 - 2 * su)) + v3(0.1f, 0.8f, 1.0f) * seam * 0.9f + v3(1.0f, 0.3f, 0.8f) * rib * 0.8f;
+        Vec3 c = base * (0.4f + 0.6f * (1 - 2 * su)) + v3(0.1f, 0.8f, 1.0f) * seam * 0.9f +
+                 v3(1.0f, 0.3f, 0.8f) * rib * 0.8f;
         // Light in the distance, darkness near the lens.
         float fog = std::exp(-depth * 0.16f);
         c = c * fog * 1.3f + v3(1.0f, 0.85f, 0.7f) * std::exp(-r * 14.0f) * 1.2f;
@@ -392,8 +398,7 @@ Picture scene_rosette(int w, int h)
         // Fold the angle into one mirrored wedge: every wedge repeats it.
         float wedge = tau / folds;
         float fa = std::fmod(a + tau, wedge);
-        if (fa > wedge * 0.5f)
-            fa = wedge - fa;
+        if (fa > wedge * 0.5f) fa = wedge - fa;
         float px = r * std::cos(fa), py = r * std::sin(fa);
         // Voronoi cells in the wedge: nearest and second-nearest seeds give the lead lines.
         float best = 1e9f, second = 1e9f;
@@ -436,8 +441,7 @@ Picture scene_rosette(int w, int h)
         c = mix(c, v3(0.05f, 0.04f, 0.04f), saturate(lead + spoke));
         Vec3 stone = v3(0.42f, 0.38f, 0.33f) * (0.6f + 0.4f * fbm(u * 30, v * 30, 3, 9));
         c = mix(c, stone, saturate(frame));
-        if (r > 0.46f)
-            c = v3(0.16f, 0.13f, 0.12f) * (0.5f + 0.5f * fbm(u * 18, v * 18, 4, 10)) * (1.2f - r);
+        if (r > 0.46f) c = v3(0.16f, 0.13f, 0.12f) * (0.5f + 0.5f * fbm(u * 18, v * 18, 4, 10)) * (1.2f - r);
         return c;
     });
     return p;

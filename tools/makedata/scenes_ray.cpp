@@ -58,8 +58,7 @@ bool hit_ball(const Ball &b, Vec3 o, Vec3 d, float &t)
 {
     Vec3 oc = o - b.c;
     float bq = dot(oc, d), c = dot(oc, oc) - b.r * b.r, disc = bq * bq - c;
-    if (disc < 0)
-        return false;
+    if (disc < 0) return false;
     t = -bq - std::sqrt(disc);
     return t > 1e-3f;
 }
@@ -70,8 +69,7 @@ float sphere_shadow(Vec3 p)
     for (const Ball &b : balls) {
         Vec3 oc = b.c - p;
         float t = dot(oc, sun_dir);
-        if (t <= 0)
-            continue;
+        if (t <= 0) continue;
         float dist = std::sqrt(std::max(0.0f, dot(oc, oc) - t * t)) - b.r;
         s = std::min(s, saturate(8.0f * dist / t + 0.5f));
     }
@@ -90,8 +88,7 @@ Vec3 trace_balls(Vec3 o, Vec3 d, int depth)
         }
     }
     float tf = d.y < 0 ? -o.y / d.y : 1e9f;
-    if (which < 0 && tf >= 1e9f)
-        return sky(d);
+    if (which < 0 && tf >= 1e9f) return sky(d);
     Vec3 p, n, albedo;
     float mirror;
     if (which >= 0 && best < tf) {
@@ -113,8 +110,7 @@ Vec3 trace_balls(Vec3 o, Vec3 d, int depth)
     for (const Ball &b : balls) {
         Vec3 e = b.c - p;
         float dd = dot(e, e);
-        if (dd > b.r * b.r * 1.0001f)
-            ao *= 1.0f - saturate(dot(n, e) / std::sqrt(dd)) * b.r * b.r / dd;
+        if (dd > b.r * b.r * 1.0001f) ao *= 1.0f - saturate(dot(n, e) / std::sqrt(dd)) * b.r * b.r / dd;
     }
     Vec3 ambient = mix(v3(0.35f, 0.3f, 0.28f), v3(0.3f, 0.45f, 0.75f), 0.5f + 0.5f * n.y);
     Vec3 c = albedo * (v3(1.3f, 1.15f, 0.95f) * diff + ambient * (0.55f * ao));
@@ -148,8 +144,7 @@ template <class SDF> float march(SDF f, Vec3 o, Vec3 d, float far, int steps, fl
     float t = 0;
     for (int i = 0; i < steps && t < far; ++i) {
         float h = f(o + d * t);
-        if (h < 1e-3f * (1 + t))
-            return t;
+        if (h < 1e-3f * (1 + t)) return t;
         t += h * scale;
     }
     return -1;
@@ -160,8 +155,7 @@ template <class SDF> float soft_shadow(SDF f, Vec3 p, Vec3 l, float k, int steps
     float s = 1, t = 0.02f;
     for (int i = 0; i < steps && t < 8; ++i) {
         float h = f(p + l * t);
-        if (h < 1e-4f)
-            return 0;
+        if (h < 1e-4f) return 0;
         s = std::min(s, k * h / t);
         t += clampf(h, 0.02f, 0.4f);
     }
@@ -208,16 +202,15 @@ float ring_scene(Vec3 p)
 
 // ---- Blobs --------------------------------------------------------------------------
 
-const Vec3 blob_at[] = {{0.0f, 0.0f, 0.0f},   {0.9f, 0.5f, 0.2f},  {-0.8f, 0.6f, -0.3f},
-                        {0.3f, -0.8f, 0.4f},  {-0.5f, -0.6f, -0.5f}, {1.1f, -0.4f, -0.6f},
+const Vec3 blob_at[] = {{0.0f, 0.0f, 0.0f},  {0.9f, 0.5f, 0.2f},    {-0.8f, 0.6f, -0.3f},
+                        {0.3f, -0.8f, 0.4f}, {-0.5f, -0.6f, -0.5f}, {1.1f, -0.4f, -0.6f},
                         {-1.2f, -0.1f, 0.5f}};
 const float blob_r[] = {0.75f, 0.5f, 0.45f, 0.5f, 0.4f, 0.35f, 0.38f};
 
 float blob_sdf(Vec3 p)
 {
     float d = length(p - blob_at[0]) - blob_r[0];
-    for (int i = 1; i < 7; ++i)
-        d = smin(d, length(p - blob_at[i]) - blob_r[i], 0.35f);
+    for (int i = 1; i < 7; ++i) d = smin(d, length(p - blob_at[i]) - blob_r[i], 0.35f);
     return d;
 }
 
@@ -276,8 +269,7 @@ Picture scene_torus(int w, int h)
         Vec3 d = cam.ray(u, v);
         Vec3 bg = mix(v3(0.02f, 0.02f, 0.05f), v3(0.1f, 0.25f, 0.35f), saturate(0.3f + d.y * 1.5f));
         float t = march(ring_scene, cam.eye, d, 30.0f, 140, 0.7f);
-        if (t < 0)
-            return tone(bg);
+        if (t < 0) return tone(bg);
         Vec3 pos = cam.eye + d * t;
         Vec3 n = sdf_normal(ring_scene, pos);
         bool floor = pos.y < 2e-3f;
@@ -293,7 +285,9 @@ Picture scene_torus(int w, int h)
             col = mix(col, bg, saturate((t - 6.0f) / 14.0f));
         } else {
             bool ball = length(pos - v3(0, 1.75f, 0)) < 0.52f;
-            Vec3 alb = ball ? v3(0.1f, 0.75f, 0.85f) : mix(v3(0.95f, 0.35f, 0.1f), v3(0.85f, 0.1f, 0.45f), saturate(0.5f + 0.5f * n.y));
+            Vec3 alb = ball
+                           ? v3(0.1f, 0.75f, 0.85f)
+                           : mix(v3(0.95f, 0.35f, 0.1f), v3(0.85f, 0.1f, 0.45f), saturate(0.5f + 0.5f * n.y));
             Vec3 r = reflect(d, n);
             float shine = std::pow(std::max(0.0f, dot(r, key)), 60.0f) * sh;
             float rim = std::pow(1 - std::max(0.0f, -dot(d, n)), 3.0f);
@@ -312,7 +306,8 @@ Picture scene_blobs(int w, int h)
     shade(p, 1, [&](float u, float v) {
         Vec3 d = cam.ray(u, v);
         // Haze with soft out-of-focus lights behind.
-        Vec3 bg = mix(v3(0.18f, 0.05f, 0.25f), v3(0.02f, 0.01f, 0.06f), saturate(length(v3(u - 0.5f, v - 0.5f, 0)) * 1.6f));
+        Vec3 bg = mix(v3(0.18f, 0.05f, 0.25f), v3(0.02f, 0.01f, 0.06f),
+                      saturate(length(v3(u - 0.5f, v - 0.5f, 0)) * 1.6f));
         for (int i = 0; i < 14; ++i) {
             float bx = hash2(i, 1, 7), by = hash2(i, 2, 7), br = 0.03f + 0.06f * hash2(i, 3, 7);
             float dd = length(v3(u - bx, v - by, 0));
@@ -320,21 +315,24 @@ Picture scene_blobs(int w, int h)
             bg += bc * (0.25f * smoothstep(br, br * 0.85f, dd));
         }
         float t = march(blob_sdf, cam.eye, d, 10.0f, 90, 0.9f);
-        if (t < 0)
-            return tone(bg);
+        if (t < 0) return tone(bg);
         Vec3 pos = cam.eye + d * t;
         Vec3 n = sdf_normal(blob_sdf, pos);
         float ao = occlusion(blob_sdf, pos, n);
         float fr = 1 - std::max(0.0f, -dot(d, n));
         // Thin-film colours shift with the viewing angle.
         float ph = 2.0f * fr + 0.6f * n.y;
-        Vec3 film = v3(0.5f + 0.5f * std::cos(6.28f * (ph + 0.0f)), 0.5f + 0.5f * std::cos(6.28f * (ph + 0.33f)),
-                       0.5f + 0.5f * std::cos(6.28f * (ph + 0.67f)));
+        Vec3 film =
+            v3(0.5f + 0.5f * std::cos(6.28f * (ph + 0.0f)), 0.5f + 0.5f * std::cos(6.28f * (ph + 0.33f)),
+               0.5f + 0.5f * std::cos(6.28f * (ph + 0.67f)));
         Vec3 base = mix(v3(0.95f, 0.9f, 0.95f), film, 0.55f);
         float d1 = std::max(0.0f, dot(n, l1)), d2 = std::max(0.0f, dot(n, l2));
         Vec3 r = reflect(d, n);
-        float s1 = std::pow(std::max(0.0f, dot(r, l1)), 50.0f), s2 = std::pow(std::max(0.0f, dot(r, l2)), 20.0f);
-        Vec3 col = base * (v3(0.9f, 0.85f, 1.0f) * d1 + v3(0.6f, 0.2f, 0.7f) * d2 * 0.7f + v3(0.08f, 0.04f, 0.12f)) * ao;
+        float s1 = std::pow(std::max(0.0f, dot(r, l1)), 50.0f),
+              s2 = std::pow(std::max(0.0f, dot(r, l2)), 20.0f);
+        Vec3 col = base *
+                   (v3(0.9f, 0.85f, 1.0f) * d1 + v3(0.6f, 0.2f, 0.7f) * d2 * 0.7f + v3(0.08f, 0.04f, 0.12f)) *
+                   ao;
         col += v3(s1 * 1.4f) + v3(0.8f, 0.4f, 1.0f) * s2 * 0.4f + film * (fr * fr * 0.5f);
         return tone(col);
     });
@@ -350,8 +348,7 @@ Picture scene_sponge(int w, int h)
         Vec3 d = cam.ray(u, v);
         Vec3 bg = v3(0.75f, 0.72f, 0.68f) * (0.6f + 0.4f * saturate(d.y + 0.5f));
         float t = march(sponge_scene, cam.eye, d, 20.0f, 110, 1.0f);
-        if (t < 0)
-            return bg;
+        if (t < 0) return bg;
         Vec3 pos = cam.eye + d * t;
         Vec3 n = sdf_normal(sponge_scene, pos);
         float sh = soft_shadow(sponge_scene, pos + n * 2e-3f, key, 12.0f, 40);

@@ -14,21 +14,19 @@ const char *serif_bold = "DejaVuSerif-Bold.ttf";
 
 // Sets a line centred on cx with its baseline at y: a soft shadow, a dark outline,
 // then the letters coloured by fill(x, y).
-template <class F>
-void line(Picture &p, const char *face, int size, const std::string &text, int cx, int baseline,
-          F fill, float outline = 0.0f, float shadow = 0.6f, int tracking = 0)
+template <class F> void line(Picture &p, const char *face, int size, const std::string &text, int cx,
+                             int baseline, F fill, float outline = 0.0f, float shadow = 0.6f,
+                             int tracking = 0)
 {
     int border = int(outline) + 12;
     TextMask t = set_text(font_path(face), size, text, tracking, border);
-    if (t.mask.width == 0)
-        return;
+    if (t.mask.width == 0) return;
     int x0 = cx - t.advance / 2 - t.origin, y0 = baseline - t.baseline;
     if (shadow > 0) {
         Mask s = blur(outline > 0 ? dilate(t.mask, outline) : t.mask, std::max(2, size / 24));
         paint(p, s, x0 + size / 18, y0 + size / 14, v3(0.0f), shadow);
     }
-    if (outline > 0)
-        paint(p, dilate(t.mask, outline), x0, y0, v3(0.02f, 0.02f, 0.05f));
+    if (outline > 0) paint(p, dilate(t.mask, outline), x0, y0, v3(0.02f, 0.02f, 0.05f));
     paint_with(p, t.mask, x0, y0, fill);
 }
 
@@ -40,8 +38,7 @@ void backdrop(Picture &p, Vec3 top, Vec3 bottom, int seed, float star_amount)
             Vec3 c = mix(top, bottom, v);
             float vig = 1.0f - 0.6f * std::pow(length(v3(u - 0.5f, v - 0.5f, 0)) * 1.35f, 2.5f);
             c = c * vig;
-            if (star_amount > 0 && hash2(x, y, seed) > 0.9985f)
-                c += v3(star_amount * hash2(x, y, seed + 1));
+            if (star_amount > 0 && hash2(x, y, seed) > 0.9985f) c += v3(star_amount * hash2(x, y, seed + 1));
             p.at(x, y) = c;
         }
 }
@@ -63,16 +60,21 @@ Picture scene_title(int w, int h)
     auto chrome = [&](int top, int size) {
         return [=](int, int y) {
             float t = float(y - top) / size;
-            if (t < 0.55f)
-                return mix(v3(0.45f, 0.7f, 1.0f), v3(0.97f, 0.98f, 1.0f), saturate(t / 0.55f));
+            if (t < 0.55f) return mix(v3(0.45f, 0.7f, 1.0f), v3(0.97f, 0.98f, 1.0f), saturate(t / 0.55f));
             return mix(v3(0.25f, 0.1f, 0.3f), v3(1.0f, 0.7f, 0.35f), saturate((t - 0.55f) / 0.45f));
         };
     };
     line(p, sans_bold, 168, "Gravolt", cx, int(h * 0.47f), chrome(int(h * 0.47f) - 125, 125), 5.0f, 0.8f);
-    line(p, sans_bold, 64, "-", cx, int(h * 0.56f), [](int, int) { return v3(1.0f, 0.75f, 0.4f); }, 2.0f, 0.5f);
-    line(p, serif_bold, 84, "Zoppeldraai", cx, int(h * 0.70f),
-         [&](int, int y) { return mix(v3(1.0f, 0.92f, 0.6f), v3(1.0f, 0.55f, 0.25f), saturate((y - h * 0.62f) / (h * 0.09f))); },
-         3.0f, 0.7f, 2);
+    line(
+        p, sans_bold, 64, "-", cx, int(h * 0.56f), [](int, int) { return v3(1.0f, 0.75f, 0.4f); }, 2.0f,
+        0.5f);
+    line(
+        p, serif_bold, 84, "Zoppeldraai", cx, int(h * 0.70f),
+        [&](int, int y) {
+            return mix(v3(1.0f, 0.92f, 0.6f), v3(1.0f, 0.55f, 0.25f),
+                       saturate((y - h * 0.62f) / (h * 0.09f)));
+        },
+        3.0f, 0.7f, 2);
     return p;
 }
 
@@ -88,7 +90,10 @@ Picture scene_credits(int w, int h)
         const char *what, *who;
     };
     const Role roles[] = {
-        {"code", "Bitsnoeper"}, {"graphics", "Kleurkwast"}, {"music", "Zaagtand"}, {"engine", "Rekenlat"},
+        {"code", "Bitsnoeper"},
+        {"graphics", "Kleurkwast"},
+        {"music", "Zaagtand"},
+        {"engine", "Rekenlat"},
     };
     int y = 240;
     for (const Role &r : roles) {
@@ -106,12 +111,14 @@ static Picture greetings_card(int w, int h, const char *heading, const char *con
     Picture p(w, h);
     backdrop(p, top, bottom, 90, 0.5f);
     const int cx = w / 2;
-    line(p, sans_bold, 62, heading, cx, 105, [&](int, int) { return accent; }, 3.0f, 0.7f, 4);
+    line(
+        p, sans_bold, 62, heading, cx, 105, [&](int, int) { return accent; }, 3.0f, 0.7f, 4);
     int y = 190;
     for (int i = 0; i < count; ++i) {
-        line(p, sans_bold, 44, names[i], cx, y,
-             [&](int, int yy) { return mix(v3(1.0f), accent, saturate(float(yy - y + 34) / 60.0f) * 0.5f); },
-             2.5f, 0.6f);
+        line(
+            p, sans_bold, 44, names[i], cx, y,
+            [&](int, int yy) { return mix(v3(1.0f), accent, saturate(float(yy - y + 34) / 60.0f) * 0.5f); },
+            2.5f, 0.6f);
         y += 66;
     }
     return p;
@@ -119,16 +126,16 @@ static Picture greetings_card(int w, int h, const char *heading, const char *con
 
 Picture scene_greetings(int w, int h)
 {
-    static const char *const names[] = {"Pixelpolder", "Kabeljauw Krew", "Nulpunkt", "Vectorvla",
-                                        "Schuimspaan", "Bliksembende", "Koperdraad", "Tegeltjeswijsheid"};
+    static const char *const names[] = {"Pixelpolder", "Kabeljauw Krew", "Nulpunkt",   "Vectorvla",
+                                        "Schuimspaan", "Bliksembende",   "Koperdraad", "Tegeltjeswijsheid"};
     return greetings_card(w, h, "GREETINGS", names, 8, v3(0.02f, 0.1f, 0.16f), v3(0.0f, 0.3f, 0.35f),
                           v3(0.3f, 1.0f, 0.85f));
 }
 
 Picture scene_greetings2(int w, int h)
 {
-    static const char *const names[] = {"Drempelwaarde", "Ruisfabriek", "Hoekpunt", "Sinusvis",
-                                        "Datadijk", "Bitmolen", "Stroopwafel Scene", "and you!"};
+    static const char *const names[] = {"Drempelwaarde", "Ruisfabriek", "Hoekpunt",          "Sinusvis",
+                                        "Datadijk",      "Bitmolen",    "Stroopwafel Scene", "and you!"};
     return greetings_card(w, h, "AND ALSO", names, 8, v3(0.12f, 0.03f, 0.1f), v3(0.4f, 0.08f, 0.15f),
                           v3(1.0f, 0.7f, 0.3f));
 }
@@ -158,8 +165,7 @@ Picture scene_letters(int w, int h)
     };
     for (const Word &wd : words) {
         TextMask t = set_text(font_path(sans_bold), wd.size, wd.text, -4, 0);
-        if (t.mask.width == 0)
-            continue;
+        if (t.mask.width == 0) continue;
         int x0 = w / 2 - t.mask.width / 2, y0 = wd.baseline - t.baseline;
         // The extrusion: every pixel the letters pass over when slid 40 pixels down and
         // right, darker the further it runs.
@@ -167,16 +173,13 @@ Picture scene_letters(int w, int h)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 int k = 0;
-                while (k < 40 && t.mask.get(x - k - x0, y - k - y0) < 0.5f)
-                    ++k;
-                if (k < 40)
-                    depth.a[size_t(y) * w + x] = 1.0f - k / 80.0f;
+                while (k < 40 && t.mask.get(x - k - x0, y - k - y0) < 0.5f) ++k;
+                if (k < 40) depth.a[size_t(y) * w + x] = 1.0f - k / 80.0f;
             }
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 float d = depth.a[size_t(y) * w + x];
-                if (d > 0)
-                    p.at(x, y) = wd.side * (0.6f + 0.4f * d);
+                if (d > 0) p.at(x, y) = wd.side * (0.6f + 0.4f * d);
             }
         paint_with(p, t.mask, x0, y0, [&](int, int yy) {
             float g = saturate(float(yy - y0) / t.mask.height);
@@ -189,7 +192,8 @@ Picture scene_letters(int w, int h)
 Picture scene_background(int w, int h)
 {
     Picture p(w, h);
-    const float fx0 = picture_x, fy0 = picture_y, fx1 = picture_x + picture_size, fy1 = picture_y + picture_size;
+    const float fx0 = picture_x, fy0 = picture_y, fx1 = picture_x + picture_size,
+                fy1 = picture_y + picture_size;
     const float horizon = h * 0.66f;
     auto floor_colour = [](float u, float dv) {
         dv = std::max(dv, 1e-4f);
@@ -208,8 +212,7 @@ Picture scene_background(int w, int h)
             if (y < horizon) {
                 float t = y / horizon;
                 c = mix(v3(0.01f, 0.01f, 0.05f), v3(0.3f, 0.06f, 0.3f), t * t);
-                if (hash2(x, y, 5) > 0.9992f)
-                    c += v3(0.5f + 0.5f * hash2(x, y, 6)) * (1 - t);
+                if (hash2(x, y, 5) > 0.9992f) c += v3(0.5f + 0.5f * hash2(x, y, 6)) * (1 - t);
                 c += v3(0.6f, 0.2f, 0.5f) * std::exp(-(horizon - y) / (h * 0.05f)) * 0.5f;
             } else {
                 // A grid floor running away to the horizon, 4 x 4 samples a pixel: its lines
@@ -228,12 +231,10 @@ Picture scene_background(int w, int h)
             if (out > -1 && out < 22) {
                 // Brushed metal, lit from the top left.
                 float lit = (x < fx0 || y < fy0) ? 1.0f : 0.55f;
-                if (x >= fx1 || y >= fy1)
-                    lit = 0.4f;
+                if (x >= fx1 || y >= fy1) lit = 0.4f;
                 float brushed = 0.8f + 0.2f * value_noise(x * 0.02f, y * 2.0f, 7);
                 c = v3(0.5f, 0.5f, 0.58f) * lit * brushed;
-                if (out > 19)
-                    c = c * 0.4f;
+                if (out > 19) c = c * 0.4f;
             } else if (out <= -1) {
                 // The empty screen: dark glass with a soft sheen.
                 float s = std::exp(-((x - fx0) * (x - fx0) + (y - fy0) * (y - fy0)) / 120000.0f);

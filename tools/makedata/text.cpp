@@ -12,13 +12,12 @@ std::string font_dir;
 
 std::string font_path(const char *file_name) { return font_dir + "/" + file_name; }
 
-TextMask set_text(const std::string &font_file, int pixel_size, const std::string &text,
-                  int tracking, int border)
+TextMask set_text(const std::string &font_file, int pixel_size, const std::string &text, int tracking,
+                  int border)
 {
     TextMask out;
     FT_Library lib;
-    if (FT_Init_FreeType(&lib))
-        return out;
+    if (FT_Init_FreeType(&lib)) return out;
     FT_Face face;
     if (FT_New_Face(lib, font_file.c_str(), 0, &face)) {
         FT_Done_FreeType(lib);

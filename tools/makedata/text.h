@@ -16,8 +16,8 @@ struct TextMask {
 
 // Sets one line of text in the font file at a pixel height, with extra tracking in
 // pixels between letters. An empty mask means the font could not be used.
-TextMask set_text(const std::string &font_file, int pixel_size, const std::string &text,
-                  int tracking = 0, int border = 0);
+TextMask set_text(const std::string &font_file, int pixel_size, const std::string &text, int tracking = 0,
+                  int border = 0);
 
 // Where the font files live; set once at start-up from the command line or the build.
 extern std::string font_dir;

@@ -7,15 +7,13 @@ namespace makedata {
 
 void avoid_key(uint8_t &r, uint8_t &g, uint8_t &b)
 {
-    if (r > 240 && g < 16 && b > 240)
-        g = 16;
+    if (r > 240 && g < 16 && b > 240) g = 16;
 }
 
 bool write_file(const std::string &path, const std::vector<uint8_t> &bytes)
 {
     FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
@@ -28,24 +26,22 @@ void put16(std::vector<uint8_t> &out, int v)
     out.push_back(uint8_t((v >> 8) & 255));
 }
 
-std::vector<uint8_t> header(int type, int width, int height, int depth, Origin origin,
-                            int map_entries)
+std::vector<uint8_t> header(int type, int width, int height, int depth, Origin origin, int map_entries)
 {
     std::vector<uint8_t> h;
-    h.push_back(0);                       // no identification field
+    h.push_back(0); // no identification field
     h.push_back(map_entries ? 1 : 0);
     h.push_back(uint8_t(type));
-    put16(h, 0);                          // first map index
+    put16(h, 0); // first map index
     put16(h, map_entries);
     h.push_back(map_entries ? 24 : 0);
-    put16(h, 0);                          // x origin
-    put16(h, 0);                          // y origin
+    put16(h, 0); // x origin
+    put16(h, 0); // y origin
     put16(h, width);
     put16(h, height);
     h.push_back(uint8_t(depth));
     uint8_t descriptor = origin == Origin::top_left ? 0x20 : 0;
-    if (depth == 32)
-        descriptor |= 8;                  // eight attribute (alpha) bits
+    if (depth == 32) descriptor |= 8; // eight attribute (alpha) bits
     h.push_back(descriptor);
     return h;
 }
@@ -62,8 +58,7 @@ void encode_row(std::vector<uint8_t> &out, const uint8_t *row, int width, int bp
     int i = 0;
     while (i < width) {
         int run = 1;
-        while (i + run < width && run < 128 && same(i, i + run))
-            ++run;
+        while (i + run < width && run < 128 && same(i, i + run)) ++run;
         if (run >= 2) {
             out.push_back(uint8_t(0x80 | (run - 1)));
             out.insert(out.end(), row + i * bpp, row + (i + 1) * bpp);
@@ -72,8 +67,7 @@ void encode_row(std::vector<uint8_t> &out, const uint8_t *row, int width, int bp
         }
         // A raw packet lasts until two equal neighbours start a run.
         int n = 1;
-        while (i + n < width && n < 128 && !(i + n + 1 < width && same(i + n, i + n + 1)))
-            ++n;
+        while (i + n < width && n < 128 && !(i + n + 1 < width && same(i + n, i + n + 1))) ++n;
         out.push_back(uint8_t(n - 1));
         out.insert(out.end(), row + i * bpp, row + (i + n) * bpp);
         i += n;
@@ -81,8 +75,8 @@ void encode_row(std::vector<uint8_t> &out, const uint8_t *row, int width, int bp
 }
 
 // Encodes rows given top-down in `pixels` into the file's row order.
-void encode_rows(std::vector<uint8_t> &out, const std::vector<uint8_t> &pixels, int width,
-                 int height, int bpp, bool rle, Origin origin)
+void encode_rows(std::vector<uint8_t> &out, const std::vector<uint8_t> &pixels, int width, int height,
+                 int bpp, bool rle, Origin origin)
 {
     for (int k = 0; k < height; ++k) {
         int y = origin == Origin::top_left ? k : height - 1 - k;
@@ -97,11 +91,10 @@ bool valid_size(int width, int height)
 
 } // namespace
 
-bool write_tga_rgb(const std::string &path, int width, int height, const uint8_t *rgba,
-                   int depth, bool rle, Origin origin)
+bool write_tga_rgb(const std::string &path, int width, int height, const uint8_t *rgba, int depth, bool rle,
+                   Origin origin)
 {
-    if (!valid_size(width, height) || (depth != 16 && depth != 24 && depth != 32))
-        return false;
+    if (!valid_size(width, height) || (depth != 16 && depth != 24 && depth != 32)) return false;
     int bpp = depth / 8;
     size_t count = size_t(width) * height;
     std::vector<uint8_t> px(count * bpp);
@@ -110,7 +103,7 @@ bool write_tga_rgb(const std::string &path, int width, int height, const uint8_t
         uint8_t *o = &px[i * bpp];
         if (depth == 16) {
             int r5 = r >> 3, g5 = g >> 3, b5 = b >> 3;
-            if (r5 == 31 && g5 < 2 && b5 == 31)    // decodes to 248, <16, 248: the key
+            if (r5 == 31 && g5 < 2 && b5 == 31) // decodes to 248, <16, 248: the key
                 g5 = 2;
             int w = 0x8000 | (r5 << 10) | (g5 << 5) | b5;
             o[0] = uint8_t(w & 255);
@@ -120,8 +113,7 @@ bool write_tga_rgb(const std::string &path, int width, int height, const uint8_t
             o[0] = b;
             o[1] = g;
             o[2] = r;
-            if (depth == 32)
-                o[3] = a;
+            if (depth == 32) o[3] = a;
         }
     }
     std::vector<uint8_t> out = header(rle ? 10 : 2, width, height, depth, origin, 0);
@@ -129,11 +121,10 @@ bool write_tga_rgb(const std::string &path, int width, int height, const uint8_t
     return write_file(path, out);
 }
 
-bool write_tga_grey(const std::string &path, int width, int height, const uint8_t *grey,
-                    bool rle, Origin origin)
+bool write_tga_grey(const std::string &path, int width, int height, const uint8_t *grey, bool rle,
+                    Origin origin)
 {
-    if (!valid_size(width, height))
-        return false;
+    if (!valid_size(width, height)) return false;
     std::vector<uint8_t> px(grey, grey + size_t(width) * height);
     std::vector<uint8_t> out = header(rle ? 11 : 3, width, height, 8, origin, 0);
     encode_rows(out, px, width, height, 1, rle, origin);
@@ -143,8 +134,7 @@ bool write_tga_grey(const std::string &path, int width, int height, const uint8_
 bool write_tga_mapped(const std::string &path, int width, int height, const uint8_t *index,
                       const uint8_t *palette, int entries, bool rle, Origin origin)
 {
-    if (!valid_size(width, height) || entries < 1 || entries > 256)
-        return false;
+    if (!valid_size(width, height) || entries < 1 || entries > 256) return false;
     std::vector<uint8_t> out = header(rle ? 9 : 1, width, height, 8, origin, entries);
     for (int i = 0; i < entries; ++i) {
         uint8_t r = palette[i * 3], g = palette[i * 3 + 1], b = palette[i * 3 + 2];

@@ -13,12 +13,12 @@ enum class Origin { bottom_left, top_left };
 
 // True-colour picture: rgba holds width * height pixels, 4 bytes each (R, G, B, A),
 // rows from the top. depth is 16, 24 or 32.
-bool write_tga_rgb(const std::string &path, int width, int height, const uint8_t *rgba,
-                   int depth, bool rle, Origin origin);
+bool write_tga_rgb(const std::string &path, int width, int height, const uint8_t *rgba, int depth, bool rle,
+                   Origin origin);
 
 // Grey picture: one byte per pixel, rows from the top.
-bool write_tga_grey(const std::string &path, int width, int height, const uint8_t *grey,
-                    bool rle, Origin origin);
+bool write_tga_grey(const std::string &path, int width, int height, const uint8_t *grey, bool rle,
+                    Origin origin);
 
 // Colour-mapped picture: one palette index per pixel, rows from the top; palette holds
 // entries * 3 bytes (R, G, B), at most 256 entries.
