@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
+#   format   every C and C++ source against .clang-format
 #   linux    the Linux build, every test label (sdl tests get a virtual X display)
 #   asan     the `unit` tests again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan     the `unit` tests again with ThreadSanitizer (the sound tests run a real concurrent mixer)
@@ -17,7 +18,7 @@ fuzz_seconds=30
 for arg in "$@"; do
   if [[ "$arg" =~ ^[0-9]+$ ]]; then fuzz_seconds=$arg; else stages+=("$arg"); fi
 done
-[ ${#stages[@]} -gt 0 ] || stages=(linux asan tsan windows fuzz)
+[ ${#stages[@]} -gt 0 ] || stages=(format linux asan tsan windows fuzz)
 
 fenk_install_packages || exit 1
 jobs=$(nproc)
@@ -65,6 +66,15 @@ build() {
 
 for stage in "${stages[@]}"; do
   case "$stage" in
+    format)
+      # The project's own sources: everything but the fuzz corpus and the fetched GLEW.
+      mapfile -t sources < <(find engine show tools tests bench examples \
+        -path tests/fuzz/corpus -prune -o -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print | sort)
+      if clang-format --dry-run --Werror "${sources[@]}"; then
+        passed=$((passed + 1)); report+=("format: ${#sources[@]} files formatted")
+      else
+        failed=$((failed + 1)); report+=("format: sources differ from .clang-format (clang-format -i FILE)")
+      fi ;;
     linux)
       build linux && run_ctest linux xvfb-run -a -s "-screen 0 1920x1080x24 -br" \
         ctest --preset linux -j "$jobs" ;;
@@ -93,7 +103,7 @@ for stage in "${stages[@]}"; do
         passed=$((passed + p)); failed=$((failed + f))
         report+=("fuzz: $p passed, $f failed, 0 skipped")
       fi ;;
-    *) echo "unknown stage: $stage (linux, asan, tsan, windows, fuzz)"; exit 2 ;;
+    *) echo "unknown stage: $stage (format, linux, asan, tsan, windows, fuzz)"; exit 2 ;;
   esac
 done
 

@@ -6,7 +6,7 @@ FENK_PACKAGES=(
   libfreetype-dev fonts-dejavu-core
   googletest libgtest-dev libbenchmark-dev libstb-dev zlib1g-dev
   xvfb xauth mingw-w64 wine64 ffmpeg
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 # Installs whichever of FENK_PACKAGES is missing (as root, or through sudo).
