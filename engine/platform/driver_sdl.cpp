@@ -12,7 +12,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
-extern "C" void fenk_startglew(void);
+#include "video/video_opengl_extended.h"
 
 static SDL_Window *window;
 static SDL_GLContext context;

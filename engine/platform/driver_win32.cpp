@@ -10,7 +10,7 @@
 #include <stdio.h>
 #include <string.h>
 
-extern "C" void fenk_startglew(void);
+#include "video/video_opengl_extended.h"
 
 HWND winhandle;
 HANDLE fenkthread;

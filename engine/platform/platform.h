@@ -1,6 +1,23 @@
 // The platform contract: what the engine calls below itself. Each host backend
-// (driver_win32, driver_sdl, driver_headless) defines every call here; the engine
-// never asks which one it is linked with.
+// defines every call here; the engine never asks which one it is linked with.
+//
+// A backend is a host unit in engine/platform, an audio driver unit in engine/sound,
+// and engine/platform/<name>.cmake, which lists its files and makes its library
+// fenk_<name> (alias fenk::<name>): the engine's units, that host and that driver in
+// one archive. A program links exactly one of them and defines coremain.
+//   sdl       driver_sdl.cpp, audiodriver_sdl.cpp                       fenk::sdl
+//   win32     driver_win32.cpp, audiodriver_win32.cpp                   fenk::win32
+//   headless  driver_headless.cpp, driver_headless_run.cpp,
+//             audiodriver_headless.cpp                                  fenk::headless
+//
+// A new backend defines:
+//   - the program's way in (main, WinMain, or a call such as fenk_headless_run): it
+//     runs coremain with the split command line and returns coremain's result;
+//   - every call declared below but coremain and CommandLineToArgvA (rawinput.cpp
+//     gives the raw input tables and the splitter), and fenk_initwindow calls
+//     fenk_startglew once its GL context is current;
+//   - the audio driver calls of sound/audiodriver.h (audiodriver_init, _close,
+//     _getbuffer, _submitbuffer), calling the mixer once per consumed buffer.
 #ifndef FENK_PLATFORM_PLATFORM_H
 #define FENK_PLATFORM_PLATFORM_H
 
