@@ -5,6 +5,7 @@
 #include "platform/driver_sdl.h"
 
 #include "platform/rawinput.h"
+#include "platform/sdl_requests.h"
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
@@ -16,20 +17,11 @@
 
 static SDL_Window *window;
 static SDL_GLContext context;
-static SDL_threadID mainthread;
 static SDL_Thread *showthread;
 
 // The show thread's result and whether it has returned (read by the pump).
 static int showresult;
 static int showdone;
-
-// One request at a time from any thread but main; tickets keep callers apart.
-static SDL_mutex *requestlock;
-static SDL_cond *requestcond;
-static void (*requestfn)(void *);
-static void *requestarg;
-static unsigned requestsposted;
-static unsigned requestsdone;
 
 // Key state kept by the pump for fenk_getkeys, indexed by virtual-key code:
 // SDL's own keyboard state may only be read on the main thread.
@@ -87,9 +79,7 @@ int main(int argc, char **argv)
         printf("Window creation failed: %s\n", SDL_GetError());
         return 1;
     }
-    mainthread = SDL_ThreadID();
-    requestlock = SDL_CreateMutex();
-    requestcond = SDL_CreateCond();
+    sdl_requests_start();
 
     // The pixel format the Windows host asks for: RGB 8:8:8, double buffered,
     // with a depth buffer (24 bits is what GL drivers give for a request of 32).
@@ -132,22 +122,7 @@ int main(int argc, char **argv)
 SDL_Window *fenk_sdl_window(void) { return window; }
 
 // ---------------------------------------------------------------------------
-// Work posted to the main thread
-
-void fenk_sdl_runonmain(void (*fn)(void *), void *arg)
-{
-    if (SDL_ThreadID() == mainthread) {
-        fn(arg);
-        return;
-    }
-    SDL_LockMutex(requestlock);
-    while (requestfn) SDL_CondWait(requestcond, requestlock);
-    requestfn = fn;
-    requestarg = arg;
-    unsigned ticket = ++requestsposted;
-    while (requestsdone < ticket) SDL_CondWait(requestcond, requestlock);
-    SDL_UnlockMutex(requestlock);
-}
+// The pump
 
 static void handleevent(const SDL_Event *event);
 
@@ -162,30 +137,14 @@ static int drainevents(void)
     return handled;
 }
 
-static int runrequest(void)
-{
-    SDL_LockMutex(requestlock);
-    void (*fn)(void *) = requestfn;
-    void *arg = requestarg;
-    SDL_UnlockMutex(requestlock);
-    if (!fn) return 0;
-    // Whatever the caller queued before posting is handled before its request.
-    drainevents();
-    fn(arg);
-    SDL_LockMutex(requestlock);
-    requestfn = NULL;
-    requestsdone++;
-    SDL_CondBroadcast(requestcond);
-    SDL_UnlockMutex(requestlock);
-    return 1;
-}
+static void drainfirst(void) { drainevents(); }
 
 // Polls, never blocks: 1 ms of sleep when there was nothing to do.
 static void pump(void)
 {
     while (!__atomic_load_n(&showdone, __ATOMIC_ACQUIRE)) {
         int busy = drainevents();
-        busy |= runrequest();
+        busy |= sdl_requests_run(drainfirst);
         if (!busy) SDL_Delay(1);
     }
 }

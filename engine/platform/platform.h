@@ -5,7 +5,7 @@
 // and engine/platform/<name>.cmake, which lists its files and makes its library
 // fenk_<name> (alias fenk::<name>): the engine's units, that host and that driver in
 // one archive. A program links exactly one of them and defines coremain.
-//   sdl       driver_sdl.cpp, audiodriver_sdl.cpp                       fenk::sdl
+//   sdl       driver_sdl.cpp, sdl_requests.cpp, audiodriver_sdl.cpp     fenk::sdl
 //   win32     driver_win32.cpp, audiodriver_win32.cpp                   fenk::win32
 //   headless  driver_headless.cpp, driver_headless_run.cpp,
 //             audiodriver_headless.cpp                                  fenk::headless
