@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/rawinput.h"
+#include "platform/shared_word.h"
 
 s_controller FENK_controller[FENK_MAXCONTROLLERS];
 int FENK_controllerkeys[FENK_MAXCONTROLLERS][FENK_CONTROLLERKEYS];
@@ -17,9 +18,7 @@ int fenk_input_prevkey;
 namespace {
 
 // The main thread writes the key states and the key-code word while we read them:
-// relaxed atomic access keeps each word whole, as the platform layer does.
-template <typename T> T get(const T &word) { return __atomic_load_n(&word, __ATOMIC_RELAXED); }
-template <typename T> void put(T &word, T value) { __atomic_store_n(&word, value, __ATOMIC_RELAXED); }
+// each is read and written whole (shared_word.h), as the platform layer does.
 
 // Bit set by each key table slot. Slot 14 is never read, and 0x0400 comes before
 // 0x0200: programs written for these tables expect exactly this order.
@@ -59,7 +58,7 @@ bool key_held(int code)
     else if (code >= engine_codes)
         vk = fenk_untranslatekeycode(code);
     if (vk < 0 || vk >= FENK_NUMKEYS) return false;
-    return get(FENK_keys[vk]) != 0;
+    return word_load(FENK_keys[vk]) != 0;
 }
 
 // The bits of controller n's key table and the axes they give. Later slots override
@@ -256,8 +255,8 @@ void FENK_GetKeycode(int *code, int *changed)
 {
     int c = fenk_getkeycode();
     if (code) *code = c;
-    if (changed) *changed = c != get(fenk_input_prevkeycode) ? 1 : 0;
-    put(fenk_input_prevkeycode, c);
+    if (changed) *changed = c != word_load(fenk_input_prevkeycode) ? 1 : 0;
+    word_store(fenk_input_prevkeycode, c);
 }
 
 void FENK_GetKeys(int *keys, int *pressed)
@@ -293,4 +292,4 @@ void FENK_ShowMouse(void) { fenk_showmouse(); }
 
 void FENK_HideMouse(void) { fenk_hidemouse(); }
 
-void FENK_SetMouseMode(int mode) { put(fenk_input_mouse_mode, mode); }
+void FENK_SetMouseMode(int mode) { word_store(fenk_input_mouse_mode, mode); }

@@ -6,6 +6,7 @@
 
 #include "platform/rawinput.h"
 #include "platform/sdl_requests.h"
+#include "platform/shared_word.h"
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
@@ -49,9 +50,6 @@ typedef struct s_joyslot {
 static s_joyslot joysticks[FENK_SDL_MAXJOYSTICKS];
 static SDL_Joystick *joydevices[FENK_SDL_MAXJOYSTICKS];
 
-static inline int load(const int *word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
-static inline void store(int *word, int value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
-
 static void pump(void);
 static void leave(void);
 
@@ -64,8 +62,8 @@ static int showentry(void *unused)
 {
     (void)unused;
     int result = coremain(argcount, argvector);
-    store(&showresult, result);
-    __atomic_store_n(&showdone, 1, __ATOMIC_RELEASE);
+    word_store(showresult, result);
+    word_store_release(showdone, 1);
     return result;
 }
 
@@ -116,7 +114,7 @@ int main(int argc, char **argv)
     SDL_WaitThread(showthread, NULL);
     SDL_DestroyWindow(window);
     SDL_Quit();
-    return load(&showresult);
+    return word_load(showresult);
 }
 
 SDL_Window *fenk_sdl_window(void) { return window; }
@@ -142,7 +140,7 @@ static void drainfirst(void) { drainevents(); }
 // Polls, never blocks: 1 ms of sleep when there was nothing to do.
 static void pump(void)
 {
-    while (!__atomic_load_n(&showdone, __ATOMIC_ACQUIRE)) {
+    while (!word_load_acquire(showdone)) {
         int busy = drainevents();
         busy |= sdl_requests_run(drainfirst);
         if (!busy) SDL_Delay(1);
@@ -235,10 +233,10 @@ static void keyevent(const SDL_KeyboardEvent *key)
     int vk = fenk_sdl_virtualkey(key->keysym.sym);
     if (!vk) return;
     int down = key->type == SDL_KEYDOWN;
-    store(&keyheld[vk], down);
+    word_store(keyheld[vk], down);
     // Alt, F10 and keys struck while Alt is held are system keys on Windows:
     // they never reach the window procedure's key table or key code.
-    int alt = load(&keyheld[0xA4]) || load(&keyheld[0xA5]) || vk == 0xA4 || vk == 0xA5;
+    int alt = word_load(keyheld[0xA4]) || word_load(keyheld[0xA5]) || vk == 0xA4 || vk == 0xA5;
     if (alt || vk == 0x79) return;
     if (down)
         fenk_rawinput_keydown(sidelesskey(vk));
@@ -288,15 +286,15 @@ static void readjoystick(int slot)
     s_joyslot *shared = &joysticks[slot];
     int axes = SDL_JoystickNumAxes(joystick);
     for (int i = 0; i < 4; i++)
-        store(&shared->axis[i], i < axes ? rawaxis(SDL_JoystickGetAxis(joystick, i)) : 32767);
-    store(&shared->pov, SDL_JoystickNumHats(joystick) > 0 ? hatangle(SDL_JoystickGetHat(joystick, 0))
-                                                          : FENK_JOYSTICK_POV_CENTERED);
+        word_store(shared->axis[i], i < axes ? rawaxis(SDL_JoystickGetAxis(joystick, i)) : 32767);
+    word_store(shared->pov, SDL_JoystickNumHats(joystick) > 0 ? hatangle(SDL_JoystickGetHat(joystick, 0))
+                                                              : FENK_JOYSTICK_POV_CENTERED);
     int buttons = 0;
     int count = SDL_JoystickNumButtons(joystick);
     for (int i = 0; i < count && i < 32; i++)
         if (SDL_JoystickGetButton(joystick, i)) buttons |= 1 << i;
-    store(&shared->buttons, buttons);
-    store(&shared->numbuttons, count);
+    word_store(shared->buttons, buttons);
+    word_store(shared->numbuttons, count);
 }
 
 static void joystickadded(int device)
@@ -306,7 +304,7 @@ static void joystickadded(int device)
         joydevices[i] = SDL_JoystickOpen(device);
         if (!joydevices[i]) return;
         readjoystick(i);
-        store(&joysticks[i].connected, 1);
+        word_store(joysticks[i].connected, 1);
         return;
     }
 }
@@ -315,7 +313,7 @@ static void joystickremoved(SDL_JoystickID instance)
 {
     int slot = joyslot(instance);
     if (slot < 0) return;
-    store(&joysticks[slot].connected, 0);
+    word_store(joysticks[slot].connected, 0);
     SDL_JoystickClose(joydevices[slot]);
     joydevices[slot] = NULL;
 }
@@ -327,20 +325,20 @@ static void handleevent(const SDL_Event *event)
     case SDL_WINDOWEVENT:
         if (event->window.event == SDL_WINDOWEVENT_CLOSE) leave();
         if (event->window.event == SDL_WINDOWEVENT_MOVED) {
-            store(&clientx, event->window.data1);
-            store(&clienty, event->window.data2);
+            word_store(clientx, event->window.data1);
+            word_store(clienty, event->window.data2);
         }
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: keyevent(&event->key); break;
     case SDL_MOUSEMOTION:
-        store(&pointerx, event->motion.x);
-        store(&pointery, event->motion.y);
+        word_store(pointerx, event->motion.x);
+        word_store(pointery, event->motion.y);
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-        store(&pointerx, event->button.x);
-        store(&pointery, event->button.y);
+        word_store(pointerx, event->button.x);
+        word_store(pointery, event->button.y);
         if (buttonbit(event->button.button))
             fenk_rawinput_button(buttonbit(event->button.button), event->type == SDL_MOUSEBUTTONDOWN);
         break;
@@ -374,7 +372,7 @@ typedef struct s_windowsetup {
 
 static void applycursor(void)
 {
-    int hidden = __atomic_load_n(&fenk_mouse_windowhide, __ATOMIC_RELAXED);
+    int hidden = word_load(fenk_mouse_windowhide);
     SDL_ShowCursor(cursorcount >= 0 && !hidden ? SDL_ENABLE : SDL_DISABLE);
 }
 
@@ -415,14 +413,14 @@ static void setupwindow(void *arg)
     if (setup->fullscreen && switchfullscreen(setup->width, setup->height)) {
         fullscreen = 1;
         cursorcount--;
-        __atomic_store_n(&fenk_mouse_windowhide, 1, __ATOMIC_RELAXED);
+        word_store(fenk_mouse_windowhide, 1);
         applycursor();
     }
     SDL_RaiseWindow(window);
     int x, y;
     SDL_GetWindowPosition(window, &x, &y);
-    store(&clientx, x);
-    store(&clienty, y);
+    word_store(clientx, x);
+    word_store(clienty, y);
 }
 
 void fenk_initwindow(int width, int height, int flags)
@@ -477,36 +475,36 @@ void fenk_getkeys(int *unused1, int *unused2)
     (void)unused1;
     (void)unused2;
     int held[256];
-    for (int code = 0; code < 256; code++) held[code] = load(&keyheld[code]);
+    for (int code = 0; code < 256; code++) held[code] = word_load(keyheld[code]);
     for (int side = 0xA0; side <= 0xA5; side++)
         if (held[side]) held[sidelesskey(side)] = 1;
-    for (int code = 0; code < 256; code++) store(&FENK_keys[code], held[code] ? 0x8000 : 0);
-    store(&FENK_joykey, fenk_keymask(FENK_keys));
+    for (int code = 0; code < 256; code++) word_store(FENK_keys[code], held[code] ? 0x8000 : 0);
+    word_store(FENK_joykey, fenk_keymask(FENK_keys));
 }
 
 void fenk_getmouse(int *x, int *y, int *buttons)
 {
-    int mode = load(&fenk_input_mouse_mode);
+    int mode = word_load(fenk_input_mouse_mode);
     if (mode == 0 || mode == 1) {
-        int px = load(&pointerx), py = load(&pointery);
+        int px = word_load(pointerx), py = word_load(pointery);
         if (mode == 1) {
-            px += load(&clientx);
-            py += load(&clienty);
+            px += word_load(clientx);
+            py += word_load(clienty);
         }
-        store(&fenk_mouse_x, px);
-        store(&fenk_mouse_y, py);
+        word_store(fenk_mouse_x, px);
+        word_store(fenk_mouse_y, py);
         *x = px;
         *y = py;
     }
-    *buttons = load(&fenk_mouse_buttons);
+    *buttons = word_load(fenk_mouse_buttons);
 }
 
 static void warp(void *arg)
 {
     const int *point = (const int *)arg;
     SDL_WarpMouseInWindow(window, point[0], point[1]);
-    store(&pointerx, point[0]);
-    store(&pointery, point[1]);
+    word_store(pointerx, point[0]);
+    word_store(pointery, point[1]);
 }
 
 void fenk_setmouse(int x, int y)
@@ -541,23 +539,23 @@ int fenk_getnumjoysticks(void) { return FENK_SDL_MAXJOYSTICKS; }
 int fenk_joystickconnected(int id)
 {
     if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS) return 1;
-    return load(&joysticks[id].connected);
+    return word_load(joysticks[id].connected);
 }
 
 int fenk_initjoystick(int id) { return id; }
 
 int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
 {
-    if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS || !load(&joysticks[id].connected)) {
+    if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS || !word_load(joysticks[id].connected)) {
         *x = *y = *z = *r = *buttons = 0;
         return 0;
     }
     const s_joyslot *slot = &joysticks[id];
-    int layout = fenk_joysticklayout(load(&slot->numbuttons));
-    *x = fenk_joystickaxis((unsigned)load(&slot->axis[0]));
-    *y = fenk_joystickaxis((unsigned)load(&slot->axis[1]));
-    *z = fenk_joystickaxis((unsigned)load(&slot->axis[2]));
-    *r = fenk_joystickaxis((unsigned)load(&slot->axis[3]));
-    *buttons = fenk_joystickbits(layout, (unsigned)load(&slot->pov), (unsigned)load(&slot->buttons));
+    int layout = fenk_joysticklayout(word_load(slot->numbuttons));
+    *x = fenk_joystickaxis((unsigned)word_load(slot->axis[0]));
+    *y = fenk_joystickaxis((unsigned)word_load(slot->axis[1]));
+    *z = fenk_joystickaxis((unsigned)word_load(slot->axis[2]));
+    *r = fenk_joystickaxis((unsigned)word_load(slot->axis[3]));
+    *buttons = fenk_joystickbits(layout, (unsigned)word_load(slot->pov), (unsigned)word_load(slot->buttons));
     return 1;
 }

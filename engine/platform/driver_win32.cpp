@@ -4,6 +4,7 @@
 #include "platform/driver_win32.h"
 
 #include "platform/rawinput.h"
+#include "platform/shared_word.h"
 
 #include <GL/glew.h>
 #include <mmsystem.h>
@@ -21,9 +22,6 @@ HGLRC hrc;
 // Set by the main thread when the pump has stopped; the watchdog below then gives
 // the process a bounded time to end.
 static HANDLE quitting;
-
-static inline int load(const int *word) { return __atomic_load_n(word, __ATOMIC_RELAXED); }
-static inline void store(int *word, int value) { __atomic_store_n(word, value, __ATOMIC_RELAXED); }
 
 // CreateThread wants its own routine type; win32_main keeps the show's signature.
 static DWORD WINAPI showthread(LPVOID unused)
@@ -126,7 +124,7 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
     case WM_KEYDOWN: fenk_rawinput_keydown((unsigned int)wparam); return 0;
     case WM_KEYUP: fenk_rawinput_keyup((unsigned int)wparam); return 0;
     case WM_SETCURSOR:
-        if (__atomic_load_n(&fenk_mouse_windowhide, __ATOMIC_RELAXED) && LOWORD(lparam) == HTCLIENT) {
+        if (word_load(fenk_mouse_windowhide) && LOWORD(lparam) == HTCLIENT) {
             SetCursor(NULL);
             return TRUE;
         }
@@ -186,7 +184,7 @@ void fenk_initwindow(int width, int height, int flags)
             SetWindowPos(winhandle, NULL, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOZORDER);
             SetCursor(NULL);
             ShowCursor(FALSE);
-            __atomic_store_n(&fenk_mouse_windowhide, 1, __ATOMIC_RELAXED);
+            word_store(fenk_mouse_windowhide, 1);
         }
     }
 
@@ -251,23 +249,23 @@ void fenk_getkeys(int *unused1, int *unused2)
 {
     (void)unused1;
     (void)unused2;
-    for (int code = 0; code < 256; code++) store(&FENK_keys[code], GetAsyncKeyState(code) & 0x8000);
-    store(&FENK_joykey, fenk_keymask(FENK_keys));
+    for (int code = 0; code < 256; code++) word_store(FENK_keys[code], GetAsyncKeyState(code) & 0x8000);
+    word_store(FENK_joykey, fenk_keymask(FENK_keys));
 }
 
 void fenk_getmouse(int *x, int *y, int *buttons)
 {
-    int mode = load(&fenk_input_mouse_mode);
+    int mode = word_load(fenk_input_mouse_mode);
     POINT point;
     GetCursorPos(&point);
     if (mode == 0) ScreenToClient(winhandle, &point);
     if (mode == 0 || mode == 1) {
-        store(&fenk_mouse_x, point.x);
-        store(&fenk_mouse_y, point.y);
+        word_store(fenk_mouse_x, point.x);
+        word_store(fenk_mouse_y, point.y);
         *x = point.x;
         *y = point.y;
     }
-    *buttons = load(&fenk_mouse_buttons);
+    *buttons = word_load(fenk_mouse_buttons);
 }
 
 void fenk_setmouse(int x, int y)

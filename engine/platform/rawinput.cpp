@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/shared_word.h"
+
 int FENK_keys[FENK_NUMKEYS];
 int FENK_joykey;
 int fenk_keycode;
@@ -17,10 +19,7 @@ unsigned char fenk_mouse_windowhide;
 
 namespace {
 
-// The main thread writes these words while the show thread reads them. Relaxed atomic
-// access keeps each read and write whole without adding any ordering.
-template <typename T> void put(T &word, T value) { __atomic_store_n(&word, value, __ATOMIC_RELAXED); }
-template <typename T> T get(const T &word) { return __atomic_load_n(&word, __ATOMIC_RELAXED); }
+// The main thread writes these words while the show thread reads them (shared_word.h).
 
 struct MaskKey {
     int bit;
@@ -84,55 +83,55 @@ int fenk_untranslatekeycode(int code)
 void fenk_rawinput_keydown(unsigned int wparam)
 {
     int k = wparam & 0xFF;
-    put(FENK_keys[k], 1);
-    put(fenk_keycode, k);
+    word_store(FENK_keys[k], 1);
+    word_store(fenk_keycode, k);
 }
 
 void fenk_rawinput_keyup(unsigned int wparam)
 {
-    put(FENK_keys[wparam & 0xFF], 0);
-    if (wparam == static_cast<unsigned int>(get(fenk_keycode))) {
-        put(fenk_input_prevkeycode, 0);
-        put(fenk_keycode, 0);
+    word_store(FENK_keys[wparam & 0xFF], 0);
+    if (wparam == static_cast<unsigned int>(word_load(fenk_keycode))) {
+        word_store(fenk_input_prevkeycode, 0);
+        word_store(fenk_keycode, 0);
     }
 }
 
 // One step per message, whatever the size of the delta.
 void fenk_rawinput_wheel(int delta)
 {
-    put(fenk_mouse_zdir, 0);
+    word_store(fenk_mouse_zdir, 0);
     if (delta < 0) {
-        put(fenk_mouse_zdir, -1);
-        put(fenk_mouse_z, get(fenk_mouse_z) - 1);
+        word_store(fenk_mouse_zdir, -1);
+        word_store(fenk_mouse_z, word_load(fenk_mouse_z) - 1);
     } else if (delta > 0) {
-        put(fenk_mouse_zdir, 1);
-        put(fenk_mouse_z, get(fenk_mouse_z) + 1);
+        word_store(fenk_mouse_zdir, 1);
+        word_store(fenk_mouse_z, word_load(fenk_mouse_z) + 1);
     }
 }
 
 void fenk_rawinput_button(int bit, int down)
 {
-    int buttons = get(fenk_mouse_buttons);
-    put(fenk_mouse_buttons, down ? buttons | bit : buttons & ~bit);
+    int buttons = word_load(fenk_mouse_buttons);
+    word_store(fenk_mouse_buttons, down ? buttons | bit : buttons & ~bit);
 }
 
 void fenk_rawinput_resetmouse(void)
 {
-    put(fenk_mouse_x, 0);
-    put(fenk_mouse_y, 0);
-    put(fenk_mouse_z, 0);
-    put(fenk_mouse_zdir, 0);
-    put(fenk_mouse_buttons, 0);
+    word_store(fenk_mouse_x, 0);
+    word_store(fenk_mouse_y, 0);
+    word_store(fenk_mouse_z, 0);
+    word_store(fenk_mouse_zdir, 0);
+    word_store(fenk_mouse_buttons, 0);
 }
 
 // Every host reads the key code and the wheel the same way.
-int fenk_getkeycode(void) { return fenk_translatekeycode(get(fenk_keycode)); }
+int fenk_getkeycode(void) { return fenk_translatekeycode(word_load(fenk_keycode)); }
 
 void fenk_getmousewheel(int *z, int *direction)
 {
-    *z = get(fenk_mouse_z);
-    *direction = get(fenk_mouse_zdir);
-    put(fenk_mouse_zdir, 0);
+    *z = word_load(fenk_mouse_z);
+    *direction = word_load(fenk_mouse_zdir);
+    word_store(fenk_mouse_zdir, 0);
 }
 
 // 0..65535 becomes -128..128 around 0; the shift of a negative value is arithmetic.

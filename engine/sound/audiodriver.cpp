@@ -3,11 +3,11 @@
 // pass holds the sound system's lock from start to end.
 #include "sound/audiodriver.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/shared_word.h"
 #include "sound/coresound.h"
 
 namespace {
@@ -62,7 +62,7 @@ void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
         position += step;
         if (position < end) continue;
         if (s->callback) {
-            std::atomic_ref<uint64_t>(s->position).store(position, std::memory_order_relaxed);
+            word_store(s->position, position);
             s->callback(s->data, s->size);
             // The callback may have stopped, paused, deleted or moved the stream.
             position = s->position;
@@ -72,7 +72,7 @@ void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
             if (!data || !end) return;
             if (position >= end) {
                 position %= end;
-                std::atomic_ref<uint64_t>(s->position).store(position, std::memory_order_relaxed);
+                word_store(s->position, position);
             }
             if (!s->playing) return;
         } else if (s->loop) {
@@ -84,7 +84,7 @@ void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
             return;
         }
     }
-    std::atomic_ref<uint64_t>(s->position).store(position, std::memory_order_relaxed);
+    word_store(s->position, position);
 }
 
 template <bool eight> void mixsource(s_sound *s, int32_t *acc, uint32_t frames, gains g, bool stereoout)

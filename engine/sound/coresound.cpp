@@ -5,7 +5,6 @@
 // always stored as whole atomic values.
 #include "sound/coresound.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/shared_word.h"
 #include "sound/audiodriver.h"
 #include "sound/loadwav.h"
 
@@ -28,15 +28,9 @@ void soundsystem_lock(void) { soundlock.lock(); }
 
 void soundsystem_unlock(void) { soundlock.unlock(); }
 
-static void setposition(s_sound *s, uint64_t position)
-{
-    std::atomic_ref<uint64_t>(s->position).store(position, std::memory_order_relaxed);
-}
+static void setposition(s_sound *s, uint64_t position) { word_store(s->position, position); }
 
-static void setplaying(s_sound *s, uint16_t playing)
-{
-    std::atomic_ref<uint16_t>(s->playing).store(playing, std::memory_order_relaxed);
-}
+static void setplaying(s_sound *s, uint16_t playing) { word_store(s->playing, playing); }
 
 static uint8_t clampvolume(int volume) { return (uint8_t)(volume < 0 ? 0 : volume > 255 ? 255 : volume); }
 
@@ -359,8 +353,7 @@ uint64_t Soundsystem_GetSoundOffset(s_sound s)
 uint64_t Soundsystem_ReadSoundOffset(const s_sound *s)
 {
     if (!s || !hassamples(s)) return 0;
-    uint64_t position =
-        std::atomic_ref<uint64_t>(const_cast<s_sound *>(s)->position).load(std::memory_order_relaxed);
+    uint64_t position = word_load(s->position);
     return (position >> 8) / s->channels;
 }
 

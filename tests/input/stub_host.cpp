@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/rawinput.h"
+#include "platform/shared_word.h"
 
 StubHost stub_host;
 
@@ -32,7 +33,7 @@ void stub_joystick(int id, int numbuttons)
 void fenk_getkeys(int *, int *)
 {
     int keys[FENK_NUMKEYS];
-    for (int i = 0; i < FENK_NUMKEYS; i++) keys[i] = __atomic_load_n(&FENK_keys[i], __ATOMIC_RELAXED);
+    for (int i = 0; i < FENK_NUMKEYS; i++) keys[i] = word_load(FENK_keys[i]);
     FENK_joykey = fenk_keymask(keys);
 }
 
