@@ -67,7 +67,7 @@ int newbitmap(int width, int height, s_bitmap *bitmap, int forprogram)
     return 1;
 }
 
-struct tgaheader {
+struct TgaHeader {
     int idlength;
     int maptype;
     int imagetype;
@@ -81,12 +81,12 @@ struct tgaheader {
 };
 
 // The first thing found wrong with a file; later faults are mostly its echoes.
-struct tgaproblem {
+struct TgaProblem {
     int found;
     char text[128];
 };
 
-void note(tgaproblem *problem, const char *format, ...)
+void note(TgaProblem *problem, const char *format, ...)
 {
     if (problem->found) return;
     problem->found = 1;
@@ -98,9 +98,9 @@ void note(tgaproblem *problem, const char *format, ...)
 
 int word16(const unsigned char *p) { return p[0] | p[1] << 8; }
 
-tgaheader readheader(const unsigned char *data)
+TgaHeader readheader(const unsigned char *data)
 {
-    tgaheader h;
+    TgaHeader h;
     h.idlength = data[0];
     h.maptype = data[1];
     h.imagetype = data[2];
@@ -117,7 +117,7 @@ tgaheader readheader(const unsigned char *data)
 // A picture no file of this size could describe is refused before its memory is
 // asked for. The densest coding, a run packet of 128 pixels in 2 bytes, gives
 // 64 pixels per byte; a file cut short may still fill a fraction of its picture.
-int refused(const tgaheader &h, int size, tgaproblem *problem)
+int refused(const TgaHeader &h, int size, TgaProblem *problem)
 {
     int type = h.imagetype;
     if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)
@@ -140,7 +140,7 @@ int refused(const tgaheader &h, int size, tgaproblem *problem)
 // Pixel decoders: how many bytes one value takes, the stored word it gives and
 // whether that word can be the transparent key. The key is applied to whole
 // stored spans afterwards, a loop simple enough to run on vector registers.
-struct grey8 {
+struct Grey8 {
     static constexpr int bytes = 1;
     static constexpr bool keys = false;
     uint32_t operator()(const unsigned char *p) const { return 0xFF000000u | p[0] * 0x010101u; }
@@ -149,7 +149,7 @@ struct grey8 {
 // Palette entries are keyed when the map is read. Indices the colour map did
 // not set read as transparent black; the first one met is remembered for the
 // message.
-struct mapped8 {
+struct Mapped8 {
     static constexpr int bytes = 1;
     static constexpr bool keys = false;
     const uint32_t *palette;
@@ -162,7 +162,7 @@ struct mapped8 {
     }
 };
 
-struct rgb16 {
+struct Rgb16 {
     static constexpr int bytes = 2;
     static constexpr bool keys = true;
     uint32_t operator()(const unsigned char *p) const
@@ -172,7 +172,7 @@ struct rgb16 {
     }
 };
 
-struct bgr24 {
+struct Bgr24 {
     static constexpr int bytes = 3;
     static constexpr bool keys = true;
     uint32_t operator()(const unsigned char *p) const
@@ -181,7 +181,7 @@ struct bgr24 {
     }
 };
 
-struct bgra32 {
+struct Bgra32 {
     static constexpr int bytes = 4;
     static constexpr bool keys = true;
     uint32_t operator()(const unsigned char *p) const
@@ -202,7 +202,7 @@ inline void keyspan(uint32_t *out, int count)
 
 // Where the pixels go: file rows run up from the bottom unless descriptor bit 5
 // is set, and right to left when bit 4 is set.
-struct placement {
+struct Placement {
     uint32_t *pixels;
     int width;
     int height;
@@ -241,8 +241,8 @@ inline void fillrow(uint32_t value, uint32_t *line, int width, int column, int c
 // p + N, p + 2N and so on, counted from the origin, so each row is read once.
 // Rows the file lacks are still written, as transparent black.
 template <bool RightToLeft, class Decode> void decoderaw(Decode decode, const unsigned char *at,
-                                                         const unsigned char *end, const placement &to,
-                                                         int passes, tgaproblem *problem)
+                                                         const unsigned char *end, const Placement &to,
+                                                         int passes, TgaProblem *problem)
 {
     for (int pass = 0; pass < passes; pass++) {
         for (int filerow = pass; filerow < to.height; filerow += passes) {
@@ -262,8 +262,8 @@ template <bool RightToLeft, class Decode> void decoderaw(Decode decode, const un
 // Packets run on across row ends. Whatever the file lacks is written as one
 // transparent black run to the end of the picture.
 template <bool RightToLeft, class Decode> void decoderle(Decode decode, const unsigned char *at,
-                                                         const unsigned char *end, const placement &to,
-                                                         tgaproblem *problem)
+                                                         const unsigned char *end, const Placement &to,
+                                                         TgaProblem *problem)
 {
     int left = to.width * to.height;
     int filerow = 0, column = 0;
@@ -317,10 +317,10 @@ template <bool RightToLeft, class Decode> void decoderle(Decode decode, const un
     }
 }
 
-template <class Decode> void decodepixels(Decode decode, const tgaheader &h, const unsigned char *at,
-                                          const unsigned char *end, uint32_t *pixels, tgaproblem *problem)
+template <class Decode> void decodepixels(Decode decode, const TgaHeader &h, const unsigned char *at,
+                                          const unsigned char *end, uint32_t *pixels, TgaProblem *problem)
 {
-    placement to = {pixels, h.width, h.height, !(h.descriptor & 0x20)};
+    Placement to = {pixels, h.width, h.height, !(h.descriptor & 0x20)};
     bool righttoleft = h.descriptor & 0x10;
     if (h.imagetype >= 8) {
         if (righttoleft)
@@ -339,17 +339,17 @@ template <class Decode> void decodepixels(Decode decode, const tgaheader &h, con
 uint32_t mapentry(int bits, const unsigned char *p)
 {
     switch (bits) {
-    case 24: return decodekeyed(bgr24(), p);
-    case 32: return decodekeyed(bgra32(), p);
-    default: return decodekeyed(rgb16(), p);
+    case 24: return decodekeyed(Bgr24(), p);
+    case 32: return decodekeyed(Bgra32(), p);
+    default: return decodekeyed(Rgb16(), p);
     }
 }
 
 // Everything after the header: identification field, colour map, pixels. The
 // read position never passes end; every pixel of width x height is written
 // once, what the file lacks as transparent black.
-void decodebody(const tgaheader &h, const unsigned char *data, int size, uint32_t *pixels,
-                tgaproblem *problem)
+void decodebody(const TgaHeader &h, const unsigned char *data, int size, uint32_t *pixels,
+                TgaProblem *problem)
 {
     const unsigned char *end = data + size;
     const unsigned char *at = data + FENK_TGA_HEADERSIZE;
@@ -383,14 +383,14 @@ void decodebody(const tgaheader &h, const unsigned char *data, int size, uint32_
     switch (h.depth) {
     case 8:
         if (h.imagetype == 3 || h.imagetype == 11)
-            decodepixels(grey8(), h, at, end, pixels, problem);
+            decodepixels(Grey8(), h, at, end, pixels, problem);
         else
-            decodepixels(mapped8{palette, known, &unknown}, h, at, end, pixels, problem);
+            decodepixels(Mapped8{palette, known, &unknown}, h, at, end, pixels, problem);
         break;
     case 15:
-    case 16: decodepixels(rgb16(), h, at, end, pixels, problem); break;
-    case 24: decodepixels(bgr24(), h, at, end, pixels, problem); break;
-    default: decodepixels(bgra32(), h, at, end, pixels, problem); break;
+    case 16: decodepixels(Rgb16(), h, at, end, pixels, problem); break;
+    case 24: decodepixels(Bgr24(), h, at, end, pixels, problem); break;
+    default: decodepixels(Bgra32(), h, at, end, pixels, problem); break;
     }
     if (unknown >= 0) note(problem, "colour-map index %d outside the map", unknown);
 }
@@ -565,13 +565,13 @@ void DecodeImageTGA(const char *name, const unsigned char *data, int size, s_bit
 {
     if (!bitmap) return;
     if (!name) name = "";
-    tgaproblem problem = {};
+    TgaProblem problem = {};
     if (!data || size < FENK_TGA_HEADERSIZE) {
         printf("- ERROR: TGA %s: file shorter than its %d-byte header\n", name, FENK_TGA_HEADERSIZE);
         bitmap->pixels = nullptr;
         return;
     }
-    tgaheader h = readheader(data);
+    TgaHeader h = readheader(data);
     printf("width: %d, height: %d, bpp: %d\n", h.width, h.height, h.depth);
     if (refused(h, size, &problem)) {
         printf("- ERROR: TGA %s: %s\n", name, problem.text);

@@ -14,7 +14,7 @@ namespace {
 
 // A marker leaves at most this many glyphs behind it: later markers only move
 // the start of the last glyph.
-constexpr int kMarkerGlyphs = FENK_MAXGLYPHS - 2;
+constexpr int marker_glyphs = FENK_MAXGLYPHS - 2;
 
 // Widths are 8-bit. A cell outside 0..255 only comes from a broken picture (a
 // marker in column 0, a glyph over 255 wide, a picture that did not load);
@@ -84,7 +84,7 @@ void FENK_LoadFont(const char *name, s_font *font)
         int at = x < 1 ? 1 : x;
         font->widths[count] = width8(at - previous);
         starts[count] = previous;
-        if (count <= kMarkerGlyphs) count++;
+        if (count <= marker_glyphs) count++;
         previous = at;
     }
     starts[count] = previous;

@@ -26,7 +26,7 @@ static int showdone;
 
 // Key state kept by the pump for fenk_getkeys, indexed by virtual-key code:
 // SDL's own keyboard state may only be read on the main thread.
-static int keyheld[256];
+static int key_held[256];
 
 // Pointer in client coordinates and the client area's screen position, kept by
 // the pump; fenk_getmouse reads them from the show thread.
@@ -40,14 +40,14 @@ static int fullscreen;
 
 // Joystick slots: the devices are opened and read on the main thread; the
 // values the show thread polls are words of `joysticks`.
-typedef struct s_joyslot {
+struct JoySlot {
     int connected;
     int numbuttons;
     int axis[4]; // 0..65535, centre 32767 or 32768
     int pov;     // hundredths of a degree, 65535 centred
     int buttons; // bit n: button n held
-} s_joyslot;
-static s_joyslot joysticks[FENK_SDL_MAXJOYSTICKS];
+};
+static JoySlot joysticks[FENK_SDL_MAXJOYSTICKS];
 static SDL_Joystick *joydevices[FENK_SDL_MAXJOYSTICKS];
 
 static void pump(void);
@@ -233,10 +233,10 @@ static void keyevent(const SDL_KeyboardEvent *key)
     int vk = fenk_sdl_virtualkey(key->keysym.sym);
     if (!vk) return;
     int down = key->type == SDL_KEYDOWN;
-    word_store(keyheld[vk], down);
+    word_store(key_held[vk], down);
     // Alt, F10 and keys struck while Alt is held are system keys on Windows:
     // they never reach the window procedure's key table or key code.
-    int alt = word_load(keyheld[0xA4]) || word_load(keyheld[0xA5]) || vk == 0xA4 || vk == 0xA5;
+    int alt = word_load(key_held[0xA4]) || word_load(key_held[0xA5]) || vk == 0xA4 || vk == 0xA5;
     if (alt || vk == 0x79) return;
     if (down)
         fenk_rawinput_keydown(sidelesskey(vk));
@@ -283,7 +283,7 @@ static int rawaxis(Sint16 value) { return (int)value + 32768; }
 static void readjoystick(int slot)
 {
     SDL_Joystick *joystick = joydevices[slot];
-    s_joyslot *shared = &joysticks[slot];
+    JoySlot *shared = &joysticks[slot];
     int axes = SDL_JoystickNumAxes(joystick);
     for (int i = 0; i < 4; i++)
         word_store(shared->axis[i], i < axes ? rawaxis(SDL_JoystickGetAxis(joystick, i)) : 32767);
@@ -366,9 +366,9 @@ static void handleevent(const SDL_Event *event)
 // ---------------------------------------------------------------------------
 // Window and GL context (show thread)
 
-typedef struct s_windowsetup {
+struct WindowSetup {
     int width, height, fullscreen;
-} s_windowsetup;
+};
 
 static void applycursor(void)
 {
@@ -403,7 +403,7 @@ static int switchfullscreen(int width, int height)
 
 static void setupwindow(void *arg)
 {
-    const s_windowsetup *setup = (const s_windowsetup *)arg;
+    const WindowSetup *setup = (const WindowSetup *)arg;
     SDL_SetWindowSize(window, setup->width, setup->height);
     // The window's outer corner at (10, 10), where the frame is known.
     int top = 0, left = 0;
@@ -425,7 +425,7 @@ static void setupwindow(void *arg)
 
 void fenk_initwindow(int width, int height, int flags)
 {
-    s_windowsetup setup = {width, height, flags & 1};
+    WindowSetup setup = {width, height, flags & 1};
     fenk_sdl_runonmain(setupwindow, &setup);
 
     context = SDL_GL_CreateContext(window);
@@ -475,7 +475,7 @@ void fenk_getkeys(int *unused1, int *unused2)
     (void)unused1;
     (void)unused2;
     int held[256];
-    for (int code = 0; code < 256; code++) held[code] = word_load(keyheld[code]);
+    for (int code = 0; code < 256; code++) held[code] = word_load(key_held[code]);
     for (int side = 0xA0; side <= 0xA5; side++)
         if (held[side]) held[sidelesskey(side)] = 1;
     for (int code = 0; code < 256; code++) word_store(FENK_keys[code], held[code] ? 0x8000 : 0);
@@ -550,7 +550,7 @@ int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
         *x = *y = *z = *r = *buttons = 0;
         return 0;
     }
-    const s_joyslot *slot = &joysticks[id];
+    const JoySlot *slot = &joysticks[id];
     int layout = fenk_joysticklayout(word_load(slot->numbuttons));
     *x = fenk_joystickaxis((unsigned)word_load(slot->axis[0]));
     *y = fenk_joystickaxis((unsigned)word_load(slot->axis[1]));

@@ -12,7 +12,7 @@
 
 namespace {
 
-struct gains {
+struct Gains {
     int32_t left, right, mono;
 };
 
@@ -31,7 +31,7 @@ template <bool eight> inline int32_t sample(const void *data, uint32_t index)
 // Mixes `frames` frames of s into acc. Returns when the frames are done or s has
 // stopped being mixed (ended, or changed by its stream callback).
 template <bool eight, bool stereosource, bool stereoout>
-void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
+void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, Gains g)
 {
     const void *data = s->data;
     uint32_t length = s->length;
@@ -87,7 +87,7 @@ void mixvoice(s_sound *s, int32_t *acc, uint32_t frames, gains g)
     word_store(s->position, position);
 }
 
-template <bool eight> void mixsource(s_sound *s, int32_t *acc, uint32_t frames, gains g, bool stereoout)
+template <bool eight> void mixsource(s_sound *s, int32_t *acc, uint32_t frames, Gains g, bool stereoout)
 {
     bool stereosource = s->channels == 2;
     if (stereosource && stereoout)
@@ -130,7 +130,7 @@ void audiodriver_mixbuffers(void *buffer, int bytes, int)
             if (s->playing && s->data && s->length) {
                 uint32_t group = (s->music == 1 ? soundsystem.music_volume : soundsystem.effect_volume) *
                                  (uint32_t)soundsystem.master_volume;
-                gains g = {(int32_t)((s->volume_left * group) >> 16),
+                Gains g = {(int32_t)((s->volume_left * group) >> 16),
                            (int32_t)((s->volume_right * group) >> 16), (int32_t)((s->volume * group) >> 16)};
                 if (s->bits == 8)
                     mixsource<true>(s, acc, frames, g, stereo);

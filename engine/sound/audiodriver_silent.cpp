@@ -1,5 +1,5 @@
 // The silent device: a thread of its own that mixes one buffer each time a buffer's
-// play time has gone by on the steady clock. Buffer n is due (n + 1) buffer times
+// play time has gone by on the Steady clock. Buffer n is due (n + 1) buffer times
 // after the start, worked out from that one point, so sleeping late never adds up
 // to drift.
 #include "sound/audiodriver_silent.h"
@@ -16,34 +16,34 @@
 
 namespace {
 
-using steady = std::chrono::steady_clock;
+using Steady = std::chrono::steady_clock;
 
 // On the heap, and left there when the program ends with the device running (the
 // show never closes its driver): a joinable std::thread destroyed among the
 // program's statics would abort it.
-struct silentdevice {
+struct SilentDevice {
     std::mutex lock;
     std::condition_variable wake;
     bool stopping = false;
     std::thread thread;
 };
 
-silentdevice *g_device;
+SilentDevice *running_device;
 
 // Time of `buffers` buffers of 2048 frames at `rate`, exact to the nanosecond.
-steady::duration playtime(uint64_t buffers, unsigned rate)
+Steady::duration playtime(uint64_t buffers, unsigned rate)
 {
-    return std::chrono::duration_cast<steady::duration>(
+    return std::chrono::duration_cast<Steady::duration>(
         std::chrono::nanoseconds(buffers * SOUNDSYSTEM_BUFFERLENGTH * 1000000000ull / rate));
 }
 
-void play(silentdevice *device, void *buffer, int bytes, unsigned rate)
+void play(SilentDevice *device, void *buffer, int bytes, unsigned rate)
 {
-    steady::time_point start = steady::now();
+    Steady::time_point start = Steady::now();
     uint64_t played = 0;
     std::unique_lock<std::mutex> hold(device->lock);
     for (;;) {
-        const steady::time_point due = start + playtime(played + 1, rate);
+        const Steady::time_point due = start + playtime(played + 1, rate);
         if (device->wake.wait_until(hold, due, [device] { return device->stopping; })) return;
         hold.unlock();
         audiodriver_mixbuffers(buffer, bytes, 0);
@@ -57,7 +57,7 @@ void play(silentdevice *device, void *buffer, int bytes, unsigned rate)
         }
         // Held up longer than the ring lasts (the process was stopped, or starved):
         // a sound card would have run dry and play on from now, not race to catch up.
-        const steady::time_point now = steady::now();
+        const Steady::time_point now = Steady::now();
         if (now - due > playtime(AUDIODRIVER_NUMBUFFERS, rate)) start = now - playtime(played, rate);
     }
 }
@@ -68,7 +68,7 @@ int audiodriver_silent_start(void *buffer, int bytes, unsigned rate)
 {
     audiodriver_silent_stop();
     if (!buffer || bytes <= 0 || rate == 0) return 0;
-    silentdevice *device = new (std::nothrow) silentdevice;
+    SilentDevice *device = new (std::nothrow) SilentDevice;
     if (!device) return 0;
     try {
         device->thread = std::thread(play, device, buffer, bytes, rate);
@@ -76,14 +76,14 @@ int audiodriver_silent_start(void *buffer, int bytes, unsigned rate)
         delete device;
         return 0;
     }
-    g_device = device;
+    running_device = device;
     puts(AUDIODRIVER_SILENT_MESSAGE);
     return 1;
 }
 
 void audiodriver_silent_stop(void)
 {
-    silentdevice *device = g_device;
+    SilentDevice *device = running_device;
     if (!device) return;
     {
         std::lock_guard<std::mutex> hold(device->lock);
@@ -91,8 +91,8 @@ void audiodriver_silent_stop(void)
     }
     device->wake.notify_all();
     device->thread.join();
-    g_device = nullptr;
+    running_device = nullptr;
     delete device;
 }
 
-int audiodriver_silent_running(void) { return g_device != nullptr; }
+int audiodriver_silent_running(void) { return running_device != nullptr; }
