@@ -1,4 +1,4 @@
-// The Linux host on SDL2: the same contract as the Windows host. The main thread
+// The Linux host on SDL2: the same contract as the Windows  The main thread
 // creates the hidden window, starts the show thread and pumps events; the show
 // thread runs coremain and owns the GL context. Window calls made by the show
 // thread are posted to the main thread, which runs them between two event polls.
@@ -16,27 +16,7 @@
 
 #include "video/video_opengl_extended.h"
 
-static SDL_Window *window;
-static SDL_GLContext context;
-static SDL_Thread *showthread;
-
-// The show thread's result and whether it has returned (read by the pump).
-static int showresult;
-static int showdone;
-
-// Key state kept by the pump for fenk_getkeys, indexed by virtual-key code:
-// SDL's own keyboard state may only be read on the main thread.
-static int key_held[256];
-
-// Pointer in client coordinates and the client area's screen position, kept by
-// the pump; fenk_getmouse reads them from the show thread.
-static int pointerx, pointery;
-static int clientx, clienty;
-
-// Main thread only: the cursor count as the Windows cursor keeps it, and
-// whether the screen went full screen (to give the desktop mode back at exit).
-static int cursorcount;
-static int fullscreen;
+namespace {
 
 // Joystick slots: the devices are opened and read on the main thread; the
 // values the show thread polls are words of `joysticks`.
@@ -47,23 +27,54 @@ struct JoySlot {
     int pov;     // hundredths of a degree, 65535 centred
     int buttons; // bit n: button n held
 };
-static JoySlot joysticks[FENK_SDL_MAXJOYSTICKS];
-static SDL_Joystick *joydevices[FENK_SDL_MAXJOYSTICKS];
+
+// The host's whole state. The main thread owns the window and the event state; the
+// show thread reads the words the pump keeps for it (shared_word.h).
+struct SdlHost {
+    SDL_Window *window;
+    SDL_GLContext context;
+    SDL_Thread *showthread;
+
+    // Passing argv through: a Linux program gets its arguments already split, and
+    // joining them into one line to split again would lose the quoting.
+    int argcount;
+    char **argvector;
+
+    // The show thread's result and whether it has returned (read by the pump).
+    int showresult;
+    int showdone;
+
+    // Key state kept by the pump for fenk_getkeys, indexed by virtual-key code:
+    // SDL's own keyboard state may only be read on the main thread.
+    int key_held[256];
+
+    // Pointer in client coordinates and the client area's screen position, kept by
+    // the pump; fenk_getmouse reads them from the show thread.
+    int pointerx, pointery;
+    int clientx, clienty;
+
+    // Main thread only: the cursor count as the Windows cursor keeps it, and
+    // whether the screen went full screen (to give the desktop mode back at exit).
+    int cursorcount;
+    int fullscreen;
+
+    JoySlot joysticks[FENK_SDL_MAXJOYSTICKS];
+    SDL_Joystick *joydevices[FENK_SDL_MAXJOYSTICKS];
+};
+
+SdlHost host;
+
+} // namespace
 
 static void pump(void);
 static void leave(void);
 
-// Passing argv through: a Linux program gets its arguments already split, and
-// joining them into one line to split again would lose the quoting.
-static int argcount;
-static char **argvector;
-
 static int showentry(void *unused)
 {
     (void)unused;
-    int result = coremain(argcount, argvector);
-    word_store(showresult, result);
-    word_store_release(showdone, 1);
+    int result = coremain(host.argcount, host.argvector);
+    word_store(host.showresult, result);
+    word_store_release(host.showdone, 1);
     return result;
 }
 
@@ -87,8 +98,8 @@ int main(int argc, char **argv)
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
-    window = SDL_CreateWindow("FENK Application", 0, 0, 10, 10, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) {
+    host.window = SDL_CreateWindow("FENK Application", 0, 0, 10, 10, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!host.window) {
         // Nothing can be shown without the window: stop here rather than run a
         // show that draws nowhere.
         printf("Window creation failed: %s\n", SDL_GetError());
@@ -98,12 +109,12 @@ int main(int argc, char **argv)
 
     fenk_rawinput_resetmouse();
 
-    argcount = argc;
-    argvector = argv;
-    showthread = SDL_CreateThread(showentry, "fenk show", NULL);
-    if (!showthread) {
+    host.argcount = argc;
+    host.argvector = argv;
+    host.showthread = SDL_CreateThread(showentry, "fenk show", NULL);
+    if (!host.showthread) {
         printf("Show thread not started: %s\n", SDL_GetError());
-        SDL_DestroyWindow(window);
+        SDL_DestroyWindow(host.window);
         SDL_Quit();
         return 1;
     }
@@ -111,13 +122,13 @@ int main(int argc, char **argv)
     pump();
 
     // The show returned: its thread is at its end, so joining it is immediate.
-    SDL_WaitThread(showthread, NULL);
-    SDL_DestroyWindow(window);
+    SDL_WaitThread(host.showthread, NULL);
+    SDL_DestroyWindow(host.window);
     SDL_Quit();
-    return word_load(showresult);
+    return word_load(host.showresult);
 }
 
-SDL_Window *fenk_sdl_window(void) { return window; }
+SDL_Window *fenk_sdl_window(void) { return host.window; }
 
 // ---------------------------------------------------------------------------
 // The pump
@@ -140,7 +151,7 @@ static void drainfirst(void) { drainevents(); }
 // Polls, never blocks: 1 ms of sleep when there was nothing to do.
 static void pump(void)
 {
-    while (!word_load_acquire(showdone)) {
+    while (!word_load_acquire(host.showdone)) {
         int busy = drainevents();
         busy |= sdl_requests_run(drainfirst);
         if (!busy) SDL_Delay(1);
@@ -152,7 +163,7 @@ static void pump(void)
 // given back first, since an X server keeps a mode change after its client is gone.
 static void leave(void)
 {
-    if (fullscreen) SDL_SetWindowFullscreen(window, 0);
+    if (host.fullscreen) SDL_SetWindowFullscreen(host.window, 0);
     fflush(stdout);
     fflush(stderr);
     _exit(0);
@@ -233,10 +244,10 @@ static void keyevent(const SDL_KeyboardEvent *key)
     int vk = fenk_sdl_virtualkey(key->keysym.sym);
     if (!vk) return;
     int down = key->type == SDL_KEYDOWN;
-    word_store(key_held[vk], down);
+    word_store(host.key_held[vk], down);
     // Alt, F10 and keys struck while Alt is held are system keys on Windows:
     // they never reach the window procedure's key table or key code.
-    int alt = word_load(key_held[0xA4]) || word_load(key_held[0xA5]) || vk == 0xA4 || vk == 0xA5;
+    int alt = word_load(host.key_held[0xA4]) || word_load(host.key_held[0xA5]) || vk == 0xA4 || vk == 0xA5;
     if (alt || vk == 0x79) return;
     if (down)
         fenk_rawinput_keydown(sidelesskey(vk));
@@ -257,7 +268,7 @@ static int buttonbit(int button)
 static int joyslot(SDL_JoystickID instance)
 {
     for (int i = 0; i < FENK_SDL_MAXJOYSTICKS; i++)
-        if (joydevices[i] && SDL_JoystickInstanceID(joydevices[i]) == instance) return i;
+        if (host.joydevices[i] && SDL_JoystickInstanceID(host.joydevices[i]) == instance) return i;
     return -1;
 }
 
@@ -282,8 +293,8 @@ static int rawaxis(Sint16 value) { return (int)value + 32768; }
 
 static void readjoystick(int slot)
 {
-    SDL_Joystick *joystick = joydevices[slot];
-    JoySlot *shared = &joysticks[slot];
+    SDL_Joystick *joystick = host.joydevices[slot];
+    JoySlot *shared = &host.joysticks[slot];
     int axes = SDL_JoystickNumAxes(joystick);
     for (int i = 0; i < 4; i++)
         word_store(shared->axis[i], i < axes ? rawaxis(SDL_JoystickGetAxis(joystick, i)) : 32767);
@@ -300,11 +311,11 @@ static void readjoystick(int slot)
 static void joystickadded(int device)
 {
     for (int i = 0; i < FENK_SDL_MAXJOYSTICKS; i++) {
-        if (joydevices[i]) continue;
-        joydevices[i] = SDL_JoystickOpen(device);
-        if (!joydevices[i]) return;
+        if (host.joydevices[i]) continue;
+        host.joydevices[i] = SDL_JoystickOpen(device);
+        if (!host.joydevices[i]) return;
         readjoystick(i);
-        word_store(joysticks[i].connected, 1);
+        word_store(host.joysticks[i].connected, 1);
         return;
     }
 }
@@ -313,9 +324,9 @@ static void joystickremoved(SDL_JoystickID instance)
 {
     int slot = joyslot(instance);
     if (slot < 0) return;
-    word_store(joysticks[slot].connected, 0);
-    SDL_JoystickClose(joydevices[slot]);
-    joydevices[slot] = NULL;
+    word_store(host.joysticks[slot].connected, 0);
+    SDL_JoystickClose(host.joydevices[slot]);
+    host.joydevices[slot] = NULL;
 }
 
 static void handleevent(const SDL_Event *event)
@@ -325,20 +336,20 @@ static void handleevent(const SDL_Event *event)
     case SDL_WINDOWEVENT:
         if (event->window.event == SDL_WINDOWEVENT_CLOSE) leave();
         if (event->window.event == SDL_WINDOWEVENT_MOVED) {
-            word_store(clientx, event->window.data1);
-            word_store(clienty, event->window.data2);
+            word_store(host.clientx, event->window.data1);
+            word_store(host.clienty, event->window.data2);
         }
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: keyevent(&event->key); break;
     case SDL_MOUSEMOTION:
-        word_store(pointerx, event->motion.x);
-        word_store(pointery, event->motion.y);
+        word_store(host.pointerx, event->motion.x);
+        word_store(host.pointery, event->motion.y);
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-        word_store(pointerx, event->button.x);
-        word_store(pointery, event->button.y);
+        word_store(host.pointerx, event->button.x);
+        word_store(host.pointery, event->button.y);
         if (buttonbit(event->button.button))
             fenk_rawinput_button(buttonbit(event->button.button), event->type == SDL_MOUSEBUTTONDOWN);
         break;
@@ -373,14 +384,14 @@ struct WindowSetup {
 static void applycursor(void)
 {
     int hidden = word_load(fenk_mouse_windowhide);
-    SDL_ShowCursor(cursorcount >= 0 && !hidden ? SDL_ENABLE : SDL_DISABLE);
+    SDL_ShowCursor(host.cursorcount >= 0 && !hidden ? SDL_ENABLE : SDL_DISABLE);
 }
 
 // Full screen only in a display mode of exactly the asked size: a larger mode
 // would stretch the picture, which Windows would refuse as well.
 static int switchfullscreen(int width, int height)
 {
-    int display = SDL_GetWindowDisplayIndex(window);
+    int display = SDL_GetWindowDisplayIndex(host.window);
     if (display < 0) return 0;
     SDL_DisplayMode chosen;
     int found = 0;
@@ -393,9 +404,9 @@ static int switchfullscreen(int width, int height)
             found = 1;
         }
     }
-    if (!found || SDL_SetWindowDisplayMode(window, &chosen) != 0) return 0;
-    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
-        SDL_SetWindowFullscreen(window, 0);
+    if (!found || SDL_SetWindowDisplayMode(host.window, &chosen) != 0) return 0;
+    if (SDL_SetWindowFullscreen(host.window, SDL_WINDOW_FULLSCREEN) != 0) {
+        SDL_SetWindowFullscreen(host.window, 0);
         return 0;
     }
     return 1;
@@ -404,23 +415,23 @@ static int switchfullscreen(int width, int height)
 static void setupwindow(void *arg)
 {
     const WindowSetup *setup = (const WindowSetup *)arg;
-    SDL_SetWindowSize(window, setup->width, setup->height);
+    SDL_SetWindowSize(host.window, setup->width, setup->height);
     // The window's outer corner at (10, 10), where the frame is known.
     int top = 0, left = 0;
-    if (SDL_GetWindowBordersSize(window, &top, &left, NULL, NULL) != 0) top = left = 0;
-    SDL_SetWindowPosition(window, 10 + left, 10 + top);
-    SDL_ShowWindow(window);
+    if (SDL_GetWindowBordersSize(host.window, &top, &left, NULL, NULL) != 0) top = left = 0;
+    SDL_SetWindowPosition(host.window, 10 + left, 10 + top);
+    SDL_ShowWindow(host.window);
     if (setup->fullscreen && switchfullscreen(setup->width, setup->height)) {
-        fullscreen = 1;
-        cursorcount--;
+        host.fullscreen = 1;
+        host.cursorcount--;
         word_store(fenk_mouse_windowhide, 1);
         applycursor();
     }
-    SDL_RaiseWindow(window);
+    SDL_RaiseWindow(host.window);
     int x, y;
-    SDL_GetWindowPosition(window, &x, &y);
-    word_store(clientx, x);
-    word_store(clienty, y);
+    SDL_GetWindowPosition(host.window, &x, &y);
+    word_store(host.clientx, x);
+    word_store(host.clienty, y);
 }
 
 void fenk_initwindow(int width, int height, int flags)
@@ -428,22 +439,22 @@ void fenk_initwindow(int width, int height, int flags)
     WindowSetup setup = {width, height, flags & 1};
     fenk_sdl_runonmain(setupwindow, &setup);
 
-    context = SDL_GL_CreateContext(window);
-    if (context) SDL_GL_MakeCurrent(window, context);
+    host.context = SDL_GL_CreateContext(host.window);
+    if (host.context) SDL_GL_MakeCurrent(host.window, host.context);
 
     fenk_startglew();
 }
 
 void fenk_closewindow(void)
 {
-    SDL_GL_MakeCurrent(window, NULL);
-    if (context) SDL_GL_DeleteContext(context);
-    context = NULL;
+    SDL_GL_MakeCurrent(host.window, NULL);
+    if (host.context) SDL_GL_DeleteContext(host.context);
+    host.context = NULL;
 }
 
-void fenk_swapbuffers(void) { SDL_GL_SwapWindow(window); }
+void fenk_swapbuffers(void) { SDL_GL_SwapWindow(host.window); }
 
-static void settitle(void *text) { SDL_SetWindowTitle(window, (const char *)text); }
+static void settitle(void *text) { SDL_SetWindowTitle(host.window, (const char *)text); }
 
 void FENK_SetTitle(const char *text) { fenk_sdl_runonmain(settitle, (void *)(text ? text : "")); }
 
@@ -475,7 +486,7 @@ void fenk_getkeys(int *unused1, int *unused2)
     (void)unused1;
     (void)unused2;
     int held[256];
-    for (int code = 0; code < 256; code++) held[code] = word_load(key_held[code]);
+    for (int code = 0; code < 256; code++) held[code] = word_load(host.key_held[code]);
     for (int side = 0xA0; side <= 0xA5; side++)
         if (held[side]) held[sidelesskey(side)] = 1;
     for (int code = 0; code < 256; code++) word_store(FENK_keys[code], held[code] ? 0x8000 : 0);
@@ -486,10 +497,10 @@ void fenk_getmouse(int *x, int *y, int *buttons)
 {
     int mode = word_load(fenk_input_mouse_mode);
     if (mode == 0 || mode == 1) {
-        int px = word_load(pointerx), py = word_load(pointery);
+        int px = word_load(host.pointerx), py = word_load(host.pointery);
         if (mode == 1) {
-            px += word_load(clientx);
-            py += word_load(clienty);
+            px += word_load(host.clientx);
+            py += word_load(host.clienty);
         }
         word_store(fenk_mouse_x, px);
         word_store(fenk_mouse_y, py);
@@ -502,9 +513,9 @@ void fenk_getmouse(int *x, int *y, int *buttons)
 static void warp(void *arg)
 {
     const int *point = (const int *)arg;
-    SDL_WarpMouseInWindow(window, point[0], point[1]);
-    word_store(pointerx, point[0]);
-    word_store(pointery, point[1]);
+    SDL_WarpMouseInWindow(host.window, point[0], point[1]);
+    word_store(host.pointerx, point[0]);
+    word_store(host.pointery, point[1]);
 }
 
 void fenk_setmouse(int x, int y)
@@ -515,7 +526,7 @@ void fenk_setmouse(int x, int y)
 
 static void showcursor(void *arg)
 {
-    cursorcount += *(const int *)arg;
+    host.cursorcount += *(const int *)arg;
     applycursor();
 }
 
@@ -539,18 +550,18 @@ int fenk_getnumjoysticks(void) { return FENK_SDL_MAXJOYSTICKS; }
 int fenk_joystickconnected(int id)
 {
     if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS) return 1;
-    return word_load(joysticks[id].connected);
+    return word_load(host.joysticks[id].connected);
 }
 
 int fenk_initjoystick(int id) { return id; }
 
 int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
 {
-    if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS || !word_load(joysticks[id].connected)) {
+    if (id < 0 || id >= FENK_SDL_MAXJOYSTICKS || !word_load(host.joysticks[id].connected)) {
         *x = *y = *z = *r = *buttons = 0;
         return 0;
     }
-    const JoySlot *slot = &joysticks[id];
+    const JoySlot *slot = &host.joysticks[id];
     int layout = fenk_joysticklayout(word_load(slot->numbuttons));
     *x = fenk_joystickaxis((unsigned)word_load(slot->axis[0]));
     *y = fenk_joystickaxis((unsigned)word_load(slot->axis[1]));

@@ -14,51 +14,58 @@
 #include "sound/coresound.h"
 #include "sound/loadwav.h"
 
-static std::mutex g_lock;
-static int g_sample_size;
-static int g_buffer_size;
-static uint8_t *g_audio_buffer;
-static int32_t g_cur_buf;
-static uint32_t g_cur_played; // frames of buffer g_cur_buf already played
-static uint32_t g_rate;
-static uint16_t g_bits;
-static uint16_t g_channels;
-static std::atomic<uint64_t> g_played;
+namespace {
 
-// The recording: its format is the device's when its first frame is written.
-static FILE *g_record;
-static int g_record_failed;
-static uint64_t g_record_bytes;
-static int g_record_format;
-static uint32_t g_record_rate;
-static uint16_t g_record_bits;
-static uint16_t g_record_channels;
+// The device's whole state.
+struct HeadlessAudio {
+    std::mutex lock;
+    int sample_size;
+    int buffer_size;
+    uint8_t *audio_buffer;
+    int32_t cur_buf;
+    uint32_t cur_played; // frames of buffer cur_buf already played
+    uint32_t rate;
+    uint16_t bits;
+    uint16_t channels;
+    std::atomic<uint64_t> played;
+
+    // The recording: its format is the device's when its first frame is written.
+    FILE *record;
+    int record_failed;
+    uint64_t record_bytes;
+    int record_format;
+    uint32_t record_rate;
+    uint16_t record_bits;
+    uint16_t record_channels;
+} audio;
+
+} // namespace
 
 static void closedevice(void)
 {
-    free(g_audio_buffer);
-    g_audio_buffer = nullptr;
-    g_cur_buf = 0;
-    g_cur_played = 0;
+    free(audio.audio_buffer);
+    audio.audio_buffer = nullptr;
+    audio.cur_buf = 0;
+    audio.cur_played = 0;
 }
 
 int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 {
     (void)frames;
     if (rate == 0) return 1;
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(audio.lock);
     closedevice();
-    g_played = 0;
+    audio.played = 0;
 
     const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
-    g_audio_buffer = audiodriver_makering(bits, flags, &g_sample_size, &g_buffer_size);
-    if (!g_audio_buffer) return 0;
-    g_rate = rate;
-    g_bits = (uint16_t)bits;
-    g_channels = channels;
+    audio.audio_buffer = audiodriver_makering(bits, flags, &audio.sample_size, &audio.buffer_size);
+    if (!audio.audio_buffer) return 0;
+    audio.rate = rate;
+    audio.bits = (uint16_t)bits;
+    audio.channels = channels;
 
     soundsystem_lock();
-    soundsystem.bufferlength = (uint32_t)(g_buffer_size / g_sample_size);
+    soundsystem.bufferlength = (uint32_t)(audio.buffer_size / audio.sample_size);
     soundsystem_unlock();
     puts("audiodriver inited");
     return 1;
@@ -66,15 +73,17 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 
 void audiodriver_close(void)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(audio.lock);
     closedevice();
 }
 
 int audiodriver_getbuffer(void **buffer, unsigned *size)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
-    if (buffer) *buffer = g_audio_buffer ? g_audio_buffer + (size_t)g_cur_buf * g_buffer_size : nullptr;
-    if (size) *size = (unsigned)g_buffer_size;
+    std::lock_guard<std::mutex> hold(audio.lock);
+    if (buffer)
+        *buffer =
+            audio.audio_buffer ? audio.audio_buffer + (size_t)audio.cur_buf * audio.buffer_size : nullptr;
+    if (size) *size = (unsigned)audio.buffer_size;
     return 1;
 }
 
@@ -84,66 +93,68 @@ void audiodriver_submitbuffer(void) {}
 
 static void recordframes(const uint8_t *frames, size_t bytes)
 {
-    if (!g_record_format) {
-        g_record_format = 1;
-        g_record_rate = g_rate;
-        g_record_bits = g_bits;
-        g_record_channels = g_channels;
+    if (!audio.record_format) {
+        audio.record_format = 1;
+        audio.record_rate = audio.rate;
+        audio.record_bits = audio.bits;
+        audio.record_channels = audio.channels;
     }
-    if (fwrite(frames, 1, bytes, g_record) != bytes) g_record_failed = 1;
-    g_record_bytes += bytes;
+    if (fwrite(frames, 1, bytes, audio.record) != bytes) audio.record_failed = 1;
+    audio.record_bytes += bytes;
 }
 
 void audiodriver_headless_advance(uint64_t frames_played)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
-    uint64_t played = g_played.load(std::memory_order_relaxed);
-    if (!g_audio_buffer || frames_played <= played) return;
+    std::lock_guard<std::mutex> hold(audio.lock);
+    uint64_t played = audio.played.load(std::memory_order_relaxed);
+    if (!audio.audio_buffer || frames_played <= played) return;
     uint64_t todo = frames_played - played;
     while (todo) {
-        uint32_t left = SOUNDSYSTEM_BUFFERLENGTH - g_cur_played;
+        uint32_t left = SOUNDSYSTEM_BUFFERLENGTH - audio.cur_played;
         uint32_t count = todo < left ? (uint32_t)todo : left;
-        uint8_t *buffer = g_audio_buffer + (size_t)g_cur_buf * g_buffer_size;
-        if (g_record)
-            recordframes(buffer + (size_t)g_cur_played * g_sample_size, (size_t)count * g_sample_size);
-        g_cur_played += count;
+        uint8_t *buffer = audio.audio_buffer + (size_t)audio.cur_buf * audio.buffer_size;
+        if (audio.record)
+            recordframes(buffer + (size_t)audio.cur_played * audio.sample_size,
+                         (size_t)count * audio.sample_size);
+        audio.cur_played += count;
         played += count;
         todo -= count;
-        g_played.store(played, std::memory_order_relaxed);
-        if (g_cur_played == SOUNDSYSTEM_BUFFERLENGTH) {
-            audiodriver_mixbuffers(buffer, g_buffer_size, 0);
-            g_cur_buf = (g_cur_buf + 1) % AUDIODRIVER_NUMBUFFERS;
-            g_cur_played = 0;
+        audio.played.store(played, std::memory_order_relaxed);
+        if (audio.cur_played == SOUNDSYSTEM_BUFFERLENGTH) {
+            audiodriver_mixbuffers(buffer, audio.buffer_size, 0);
+            audio.cur_buf = (audio.cur_buf + 1) % AUDIODRIVER_NUMBUFFERS;
+            audio.cur_played = 0;
         }
     }
 }
 
-uint64_t audiodriver_headless_played(void) { return g_played.load(std::memory_order_relaxed); }
+uint64_t audiodriver_headless_played(void) { return audio.played.load(std::memory_order_relaxed); }
 
 static int finishrecord(void)
 {
-    if (!g_record) return 0;
-    if (!g_record_format) {
-        g_record_rate = g_audio_buffer ? g_rate : SOUNDSYSTEM_DEVICERATE;
-        g_record_bits = g_audio_buffer ? g_bits : 16;
-        g_record_channels = g_audio_buffer ? g_channels : 2;
+    if (!audio.record) return 0;
+    if (!audio.record_format) {
+        audio.record_rate = audio.audio_buffer ? audio.rate : SOUNDSYSTEM_DEVICERATE;
+        audio.record_bits = audio.audio_buffer ? audio.bits : 16;
+        audio.record_channels = audio.audio_buffer ? audio.channels : 2;
     }
     // Past 4 GiB the header's 32-bit sizes cannot describe the data.
-    int ok = !g_record_failed && g_record_bytes <= 0xFFFFFFFFu - 36;
-    uint32_t bytes = ok ? (uint32_t)g_record_bytes : 0xFFFFFFFFu - 36;
+    int ok = !audio.record_failed && audio.record_bytes <= 0xFFFFFFFFu - 36;
+    uint32_t bytes = ok ? (uint32_t)audio.record_bytes : 0xFFFFFFFFu - 36;
 
     uint8_t header[SOUNDSYSTEM_WAVHEADER];
-    Soundsystem_WAVHeader(header, bytes, g_record_channels, g_record_rate, g_record_bits);
-    if (fseek(g_record, 0, SEEK_SET) != 0 || fwrite(header, 1, sizeof header, g_record) != sizeof header)
+    Soundsystem_WAVHeader(header, bytes, audio.record_channels, audio.record_rate, audio.record_bits);
+    if (fseek(audio.record, 0, SEEK_SET) != 0 ||
+        fwrite(header, 1, sizeof header, audio.record) != sizeof header)
         ok = 0;
-    if (fclose(g_record) != 0) ok = 0;
-    g_record = nullptr;
+    if (fclose(audio.record) != 0) ok = 0;
+    audio.record = nullptr;
     return ok;
 }
 
 int audiodriver_headless_record(const char *path)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(audio.lock);
     finishrecord();
     FILE *file = path ? fopen(path, "wb") : nullptr;
     if (!file) {
@@ -152,15 +163,15 @@ int audiodriver_headless_record(const char *path)
     }
     // The header is written in full at the end; until then it only holds the place.
     static const uint8_t blank[44] = {0};
-    g_record = file;
-    g_record_failed = fwrite(blank, 1, sizeof blank, file) != sizeof blank;
-    g_record_bytes = 0;
-    g_record_format = 0;
+    audio.record = file;
+    audio.record_failed = fwrite(blank, 1, sizeof blank, file) != sizeof blank;
+    audio.record_bytes = 0;
+    audio.record_format = 0;
     return 1;
 }
 
 int audiodriver_headless_stoprecord(void)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(audio.lock);
     return finishrecord();
 }

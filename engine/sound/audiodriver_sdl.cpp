@@ -14,28 +14,35 @@
 #include "sound/audiodriver_silent.h"
 #include "sound/coresound.h"
 
-static int g_sample_size;
-static int g_buffer_size;
-static uint8_t *g_audio_buffer;
-static int32_t g_cur_buf;
-static int32_t g_cur_taken; // bytes of buffer g_cur_buf already handed to SDL
-static int g_subsystem;     // 1 while this driver holds SDL's audio subsystem
-static SDL_AudioDeviceID g_device;
+namespace {
+
+// The driver's whole state, the ring laid out as the waveOut driver lays out its own.
+struct SdlAudio {
+    int sample_size;
+    int buffer_size;
+    uint8_t *audio_buffer;
+    int32_t cur_buf;
+    int32_t cur_taken; // bytes of buffer cur_buf already handed to SDL
+    int subsystem;     // 1 while this driver holds SDL's audio subsystem
+    SDL_AudioDeviceID device;
+} audio;
+
+} // namespace
 
 static void SDLCALL fillaudio(void *, Uint8 *stream, int len)
 {
     while (len > 0) {
-        uint8_t *buffer = g_audio_buffer + (size_t)g_cur_buf * g_buffer_size;
-        int count = g_buffer_size - g_cur_taken;
+        uint8_t *buffer = audio.audio_buffer + (size_t)audio.cur_buf * audio.buffer_size;
+        int count = audio.buffer_size - audio.cur_taken;
         if (count > len) count = len;
-        memcpy(stream, buffer + g_cur_taken, (size_t)count);
+        memcpy(stream, buffer + audio.cur_taken, (size_t)count);
         stream += count;
         len -= count;
-        g_cur_taken += count;
-        if (g_cur_taken == g_buffer_size) {
-            audiodriver_mixbuffers(buffer, g_buffer_size, 0);
-            g_cur_buf = (g_cur_buf + 1) % AUDIODRIVER_NUMBUFFERS;
-            g_cur_taken = 0;
+        audio.cur_taken += count;
+        if (audio.cur_taken == audio.buffer_size) {
+            audiodriver_mixbuffers(buffer, audio.buffer_size, 0);
+            audio.cur_buf = (audio.cur_buf + 1) % AUDIODRIVER_NUMBUFFERS;
+            audio.cur_taken = 0;
         }
     }
 }
@@ -47,15 +54,15 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     audiodriver_close();
 
     const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
-    g_audio_buffer = audiodriver_makering(bits, flags, &g_sample_size, &g_buffer_size);
-    if (!g_audio_buffer) return 0;
-    g_cur_buf = 0;
-    g_cur_taken = 0;
+    audio.audio_buffer = audiodriver_makering(bits, flags, &audio.sample_size, &audio.buffer_size);
+    if (!audio.audio_buffer) return 0;
+    audio.cur_buf = 0;
+    audio.cur_taken = 0;
 
     // The host may or may not have started SDL; the subsystem is counted, so this
     // driver's own start and stop leave the host's as they were.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-        g_subsystem = 1;
+        audio.subsystem = 1;
         SDL_AudioSpec want, have;
         SDL_zero(want);
         want.freq = (int)rate;
@@ -65,19 +72,19 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         want.callback = fillaudio;
         // No changes allowed: SDL converts for a device that differs, and the callback
         // is always asked for whole buffers in this format.
-        g_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        audio.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     }
-    if (!g_device) {
+    if (!audio.device) {
         puts("AUDIO: error opening audio buffer");
-        if (g_subsystem) {
+        if (audio.subsystem) {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            g_subsystem = 0;
+            audio.subsystem = 0;
         }
         // The sound's positions are a program's clock (the show's only one): they go
         // on at the real pace, into one buffer of the ring that nobody hears.
-        if (audiodriver_silent_start(g_audio_buffer, g_buffer_size, rate)) {
+        if (audiodriver_silent_start(audio.audio_buffer, audio.buffer_size, rate)) {
             soundsystem_lock();
-            soundsystem.bufferlength = (uint32_t)(g_buffer_size / g_sample_size);
+            soundsystem.bufferlength = (uint32_t)(audio.buffer_size / audio.sample_size);
             soundsystem_unlock();
         } else {
             audiodriver_close();
@@ -87,9 +94,9 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     puts("AUDIO: opening audio device succesful!");
 
     soundsystem_lock();
-    soundsystem.bufferlength = (uint32_t)(g_buffer_size / g_sample_size);
+    soundsystem.bufferlength = (uint32_t)(audio.buffer_size / audio.sample_size);
     soundsystem_unlock();
-    SDL_PauseAudioDevice(g_device, 0);
+    SDL_PauseAudioDevice(audio.device, 0);
     puts("audiodriver inited");
     return 1;
 }
@@ -98,26 +105,28 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 void audiodriver_close(void)
 {
     audiodriver_silent_stop();
-    if (g_device) {
-        SDL_CloseAudioDevice(g_device);
-        g_device = 0;
+    if (audio.device) {
+        SDL_CloseAudioDevice(audio.device);
+        audio.device = 0;
     }
-    if (g_subsystem) {
+    if (audio.subsystem) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        g_subsystem = 0;
+        audio.subsystem = 0;
     }
-    free(g_audio_buffer);
-    g_audio_buffer = nullptr;
-    g_cur_buf = 0;
-    g_cur_taken = 0;
+    free(audio.audio_buffer);
+    audio.audio_buffer = nullptr;
+    audio.cur_buf = 0;
+    audio.cur_taken = 0;
 }
 
 int audiodriver_getbuffer(void **buffer, unsigned *size)
 {
-    if (g_device) SDL_LockAudioDevice(g_device);
-    if (buffer) *buffer = g_audio_buffer ? g_audio_buffer + (size_t)g_cur_buf * g_buffer_size : nullptr;
-    if (size) *size = (unsigned)g_buffer_size;
-    if (g_device) SDL_UnlockAudioDevice(g_device);
+    if (audio.device) SDL_LockAudioDevice(audio.device);
+    if (buffer)
+        *buffer =
+            audio.audio_buffer ? audio.audio_buffer + (size_t)audio.cur_buf * audio.buffer_size : nullptr;
+    if (size) *size = (unsigned)audio.buffer_size;
+    if (audio.device) SDL_UnlockAudioDevice(audio.device);
     return 1;
 }
 
