@@ -146,6 +146,7 @@ static int drainevents(void)
     return handled;
 }
 
+// Events queued before a request are handled before it: callers use it as a barrier.
 static void drainfirst(void) { drainevents(); }
 
 // Polls, never blocks: 1 ms of sleep when there was nothing to do.
