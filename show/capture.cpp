@@ -44,26 +44,27 @@ struct Capture {
     bool encoding;
     uint64_t last_written;
     uint64_t device_start; // sound frames the clock had run when the device opened
-} capture;
+};
 
-uint64_t show_frame_of(uint64_t frame)
+uint64_t show_frame_of(const Capture &capture, uint64_t frame)
 {
     return Capture_ShowFrameAt(frame, capture.options->fps, capture.options->rate);
 }
 
 // The host draws only the show frames that are written (all with --draw-all): the one
 // on screen at the next video frame's time is the next one drawn.
-void draw_next()
+void draw_next(const Capture &capture)
 {
     if (capture.options->drawall) return;
     // Video frame 0 is the black screen before the show's first frame: nothing to draw.
     const uint64_t frame = capture.next > 0 ? capture.next : 1;
     uint64_t next = UINT64_MAX;
-    if (frame < capture.progress.end) next = show_frame_of(frame) - 1; // show frame s is presented s - 1th
+    if (frame < capture.progress.end)
+        next = show_frame_of(capture, frame) - 1; // show frame s is presented s - 1th
     fenk_headless_drawfrom(next);
 }
 
-void emit(uint64_t frame, int width, int height, const unsigned char *rgba)
+void emit(Capture &capture, uint64_t frame, int width, int height, const unsigned char *rgba)
 {
     if (capture.progress.failed) return;
     bool ok;
@@ -85,8 +86,9 @@ void emit(uint64_t frame, int width, int height, const unsigned char *rgba)
     capture.last_written = frame;
 }
 
-void sink(int width, int height, const unsigned char *rgba, uint64_t presented, uint32_t, void *)
+void sink(int width, int height, const unsigned char *rgba, uint64_t presented, uint32_t, void *user)
 {
+    Capture &capture = *static_cast<Capture *>(user);
     const s_captureoptions *options = capture.options;
     if (presented == 0) {
         capture.device_start = fenk_headless_audioframes() - audiodriver_headless_played();
@@ -97,25 +99,26 @@ void sink(int width, int height, const unsigned char *rgba, uint64_t presented, 
             // The screen before the show's first frame.
             std::vector<unsigned char> black(static_cast<size_t>(width) * height * 4, 0);
             for (size_t i = 3; i < black.size(); i += 4) black[i] = 255;
-            emit(0, width, height, black.data());
+            emit(capture, 0, width, height, black.data());
             capture.next = 1;
         }
     }
     capture.progress.shown = presented + 1;
-    if (capture.next < capture.progress.end && capture.progress.shown == show_frame_of(capture.next)) {
+    if (capture.next < capture.progress.end &&
+        capture.progress.shown == show_frame_of(capture, capture.next)) {
         if (capture.next == (capture.progress.first > 0 ? capture.progress.first : 1)) {
             // Drawn frames cost far more than the skipped ones: the estimate starts here.
             capture_restart_speed(&capture.progress, now());
         }
         if (rgba) {
-            emit(capture.next, width, height, rgba);
+            emit(capture, capture.next, width, height, rgba);
         } else {
             fprintf(stderr, "\nshow_capture: the show's frame %llu was not drawn\n",
                     static_cast<unsigned long long>(capture.progress.shown));
             capture.progress.failed = true;
         }
         capture.next += 1;
-        draw_next();
+        draw_next(capture);
     }
     capture_report_progress(&capture.progress, now(), 0);
     if (capture.progress.shown >= capture.last_show || capture.progress.failed) gameactive = 0;
@@ -128,7 +131,7 @@ void remove_quietly(const std::string &path)
 }
 
 // The sound track for the frames written, cut from the device's recording.
-bool write_sound(const std::string &recording, const std::string &path)
+bool write_sound(const Capture &capture, const std::string &recording, const std::string &path)
 {
     FILE *file = fopen(recording.c_str(), "rb");
     std::vector<int16_t> recorded;
@@ -158,7 +161,7 @@ bool write_sound(const std::string &recording, const std::string &path)
 
 // Makes the place for the frames, starts the recording and the encoder; false, with a
 // message, when any of them cannot be.
-bool open_outputs(const char *ffmpeg, std::string *recording)
+bool open_outputs(Capture &capture, const char *ffmpeg, std::string *recording)
 {
     const s_captureoptions *options = capture.options;
     if (ffmpeg) {
@@ -198,7 +201,7 @@ bool open_outputs(const char *ffmpeg, std::string *recording)
 }
 
 // Whether a run that has ended left something to write; says why not.
-bool run_succeeded(int result, bool recorded, const std::string &recording)
+bool run_succeeded(const Capture &capture, int result, bool recorded, const std::string &recording)
 {
     if (capture.progress.failed) return false;
     if (result != 0) {
@@ -223,7 +226,7 @@ bool run_succeeded(int result, bool recorded, const std::string &recording)
 
 int Capture_Run(const s_captureoptions *options, const char *program)
 {
-    capture = Capture{};
+    Capture capture{};
     capture.options = options;
     capture.progress.rate = options->rate;
     Capture_FrameRange(options, &capture.progress.first, &capture.progress.end);
@@ -235,7 +238,7 @@ int Capture_Run(const s_captureoptions *options, const char *program)
 
     const char *ffmpeg = options->frames ? nullptr : Capture_FindFFmpeg();
     std::string recording;
-    if (!open_outputs(ffmpeg, &recording)) {
+    if (!open_outputs(capture, ffmpeg, &recording)) {
         remove_quietly(recording);
         return 1;
     }
@@ -245,25 +248,26 @@ int Capture_Run(const s_captureoptions *options, const char *program)
     show_videoflags = options->flags;
     fenk_headless_setframerate(options->rate);
     fenk_headless_drawfrom(0);
-    draw_next();
-    fenk_headless_setframesink(sink, nullptr);
+    draw_next(capture);
+    fenk_headless_setframesink(sink, &capture);
     capture_start_progress(&capture.progress, now());
 
     char *argv[] = {const_cast<char *>(program), nullptr};
     const int result = fenk_headless_run(1, argv);
+    fenk_headless_setframesink(nullptr, nullptr); // it points at this call's record
     fflush(stdout);
     capture_report_progress(&capture.progress, now(), 1);
     const bool recorded = audiodriver_headless_stoprecord();
     const bool encoded = !capture.encoding || Capture_FinishVideo(&capture.encoder);
-    bool ok = run_succeeded(result, recorded, recording) && encoded;
+    bool ok = run_succeeded(capture, result, recorded, recording) && encoded;
 
     if (ok && capture.encoding) {
         const std::string sound = std::string(options->out) + ".sound.wav";
-        ok = write_sound(recording, sound) &&
+        ok = write_sound(capture, recording, sound) &&
              Capture_Mux(ffmpeg, capture.video.c_str(), sound.c_str(), options->out);
         remove_quietly(sound);
     } else if (ok) {
-        ok = write_sound(recording, capture.folder + "/sound.wav");
+        ok = write_sound(capture, recording, capture.folder + "/sound.wav");
     }
     remove_quietly(recording);
     if (capture.encoding) remove_quietly(capture.video);
