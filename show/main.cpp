@@ -13,19 +13,10 @@
 #include "platform/platform.h"
 #include "video/fenk.h"
 
-#ifndef SHOW_VIDEO_WIDTH
-#define SHOW_VIDEO_WIDTH 1920
-#endif
-#ifndef SHOW_VIDEO_HEIGHT
-#define SHOW_VIDEO_HEIGHT 1080
-#endif
-#ifndef SHOW_VIDEO_FLAGS
-#define SHOW_VIDEO_FLAGS 0
-#endif
-
-int show_videowidth = SHOW_VIDEO_WIDTH;
-int show_videoheight = SHOW_VIDEO_HEIGHT;
-int show_videoflags = SHOW_VIDEO_FLAGS;
+// 1920 x 1080 in a window unless the program asks for another mode first.
+int show_videowidth = 1920;
+int show_videoheight = 1080;
+int show_videoflags = 0;
 
 s_bitmap bmp_background;
 s_bitmap bmp_title;

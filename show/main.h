@@ -27,9 +27,8 @@ extern "C" {
 #define SHOW_ROTATION_PICTURES 16
 #define SHOW_CAPTION_LINES 18
 
-/* The video mode coremain asks for: width, height and FENK_InitVideo flags. Each
- * build sets it when compiled (SHOW_VIDEO_WIDTH, SHOW_VIDEO_HEIGHT, SHOW_VIDEO_FLAGS);
- * a host program may change it before coremain runs. */
+/* The video mode coremain asks for: width, height and FENK_InitVideo flags, 1920 x
+ * 1080 in a window unless the program sets another before coremain runs. */
 extern int show_videowidth;
 extern int show_videoheight;
 extern int show_videoflags;

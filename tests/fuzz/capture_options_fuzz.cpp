@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "show/capture.h"
+#include "show/capture_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

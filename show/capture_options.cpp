@@ -1,0 +1,266 @@
+// show_capture's options, the frame arithmetic they imply, and the progress line.
+#include "show/capture_options.h"
+
+#include <errno.h>
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "sound/coresound.h"
+
+const char *const capture_usage =
+    "Usage: show_capture [options]\n"
+    "Renders the show frame by frame with its sound, on a machine without a screen or a\n"
+    "sound card. Run it from a folder that holds the show's data folder.\n"
+    "  --fps N       video frames per second, 1 up to the show's rate (default 60): the\n"
+    "                video gets the show's frame on screen at each of its times, so any\n"
+    "                rate shows the same show (the frames between are worked out but not\n"
+    "                drawn)\n"
+    "  --rate R      the show's own frames per second, 1 to 66, as on a display that\n"
+    "                refreshes R times a second (default 60)\n"
+    "  --mode M      1080, 720 or full: the video mode of the show's builds (default 1080)\n"
+    "  --out FILE    the MP4 to write, H.264 video and AAC sound through ffmpeg (default\n"
+    "                show.mp4); without ffmpeg, the frames and sound go to the folder FILE\n"
+    "                less its extension, as with --frames\n"
+    "  --preset P    x264's preset, ultrafast to placebo: faster or smaller (default\n"
+    "                veryfast)\n"
+    "  --frames DIR  PNG frames (frame000000.png on, frame n at n / fps seconds) and\n"
+    "                sound.wav in DIR, instead of an MP4\n"
+    "  --from S      write from S seconds of the show on (earlier frames are worked out\n"
+    "                but not drawn)\n"
+    "  --to S        stop before S seconds of the show\n"
+    "  --draw-all    draw every frame of the show, also those before --from and those\n"
+    "                between the frames written: slower, but what earlier frames leave\n"
+    "                outside the picture tube is then there as well (see README)\n"
+    "  --help        this text\n"
+    "Progress goes to standard error; the show's own lines to standard output.\n";
+
+// ---- Options ----
+
+static bool parse_number(const char *text, double *value)
+{
+    if (!text || !*text) return false;
+    char *end = nullptr;
+    errno = 0;
+    *value = strtod(text, &end);
+    return errno == 0 && *end == '\0' && isfinite(*value);
+}
+
+// x264's presets, fastest first.
+static const char *const x264_presets[] = {"ultrafast", "superfast", "veryfast", "faster",   "fast",
+                                           "medium",    "slow",      "slower",   "veryslow", "placebo"};
+
+static bool parse_whole(const char *text, int low, int high, int *value)
+{
+    double number = 0;
+    if (!parse_number(text, &number) || number != floor(number) || number < low || number > high)
+        return false;
+    *value = static_cast<int>(number);
+    return true;
+}
+
+int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char *message, size_t size)
+{
+    *options = s_captureoptions{60, CAPTURE_DEFAULTRATE, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0,
+                                0,  "veryfast"};
+    for (int i = 1; i < argc; i++) {
+        std::string name = argv[i];
+        const char *value = nullptr;
+        const size_t equals = name.find('=');
+        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = argv[i] + equals + 1;
+            name.resize(equals);
+        }
+        if (name == "--help" || name == "-h") return CAPTURE_HELP;
+        if (name == "--draw-all") {
+            options->drawall = 1;
+            continue;
+        }
+        const bool known = name == "--fps" || name == "--rate" || name == "--mode" || name == "--out" ||
+                           name == "--frames" || name == "--from" || name == "--to" || name == "--preset";
+        if (!known) {
+            snprintf(message, size, "unknown option %s", name.c_str());
+            return CAPTURE_BADOPTION;
+        }
+        if (!value) {
+            if (i + 1 >= argc) {
+                snprintf(message, size, "%s needs a value", name.c_str());
+                return CAPTURE_BADOPTION;
+            }
+            value = argv[++i];
+        }
+        if (name == "--fps") {
+            if (!parse_whole(value, 1, CAPTURE_MAXRATE, &options->fps)) {
+                snprintf(message, size, "--fps takes a whole number from 1 to the show's rate, not %s",
+                         value);
+                return CAPTURE_BADOPTION;
+            }
+        } else if (name == "--rate") {
+            if (!parse_whole(value, 1, CAPTURE_MAXRATE, &options->rate)) {
+                snprintf(
+                    message, size,
+                    "--rate takes a whole number from 1 to %d (the show draws at most every 15 ms), not %s",
+                    CAPTURE_MAXRATE, value);
+                return CAPTURE_BADOPTION;
+            }
+        } else if (name == "--mode") {
+            const std::string mode = value;
+            if (mode == "1080" || mode == "full") {
+                options->width = 1920;
+                options->height = 1080;
+                options->flags = mode == "full";
+            } else if (mode == "720") {
+                options->width = 1280;
+                options->height = 720;
+                options->flags = 0;
+            } else {
+                snprintf(message, size, "--mode takes 1080, 720 or full, not %s", value);
+                return CAPTURE_BADOPTION;
+            }
+        } else if (name == "--preset") {
+            const char *const *known_preset = nullptr;
+            for (const char *const &preset : x264_presets)
+                if (strcmp(preset, value) == 0) known_preset = &preset;
+            if (!known_preset) {
+                snprintf(message, size,
+                         "--preset takes one of x264's presets, ultrafast, superfast, veryfast, faster, "
+                         "fast, medium, slow, slower, veryslow or placebo, not %s",
+                         value);
+                return CAPTURE_BADOPTION;
+            }
+            options->preset = *known_preset;
+        } else if (name == "--out" || name == "--frames") {
+            if (!*value) {
+                snprintf(message, size, "%s needs a file name", name.c_str());
+                return CAPTURE_BADOPTION;
+            }
+            (name == "--out" ? options->out : options->frames) = value;
+        } else {
+            double number = 0;
+            if (!parse_number(value, &number) || number < 0 || number > CAPTURE_MAXSECONDS) {
+                snprintf(message, size,
+                         "%s takes seconds from 0 to %.0f (the longest the show can last), not %s",
+                         name.c_str(), CAPTURE_MAXSECONDS, value);
+                return CAPTURE_BADOPTION;
+            }
+            (name == "--from" ? options->from : options->to) = number;
+        }
+    }
+    if (options->fps > options->rate) {
+        // Every video frame is a frame of the show: a faster video would only repeat them.
+        snprintf(message, size,
+                 "--fps %d is above the show's rate of %d frames a second; ask for at most %d, or a "
+                 "higher --rate",
+                 options->fps, options->rate, options->rate);
+        return CAPTURE_BADOPTION;
+    }
+    if (options->to >= 0 && options->to <= options->from) {
+        snprintf(message, size, "--to (%g s) must lie after --from (%g s)", options->to, options->from);
+        return CAPTURE_BADOPTION;
+    }
+    uint64_t first = 0, end = 0;
+    Capture_FrameRange(options, &first, &end);
+    if (first >= end) {
+        snprintf(message, size,
+                 "--from %.10g --to %.10g holds no video frame at %d fps (they come every %.4g s)",
+                 options->from, options->to, options->fps, 1.0 / options->fps);
+        return CAPTURE_BADOPTION;
+    }
+    return CAPTURE_RUN;
+}
+
+// A frame at a time a hair past a whole frame (from decimal seconds) still counts as
+// that frame. Times are at most CAPTURE_MAXSECONDS, so the product fits.
+static uint64_t frame_at(double seconds, int fps)
+{
+    const double frame = ceil(seconds * fps - 1e-6);
+    return frame > 0 ? static_cast<uint64_t>(frame) : 0;
+}
+
+void Capture_FrameRange(const s_captureoptions *options, uint64_t *first, uint64_t *end)
+{
+    *first = frame_at(options->from, options->fps);
+    *end = options->to < 0 ? UINT64_MAX : frame_at(options->to, options->fps);
+}
+
+uint64_t Capture_SoundFrameAt(uint64_t frame, int fps)
+{
+    return frame * SOUNDSYSTEM_DEVICERATE / static_cast<uint64_t>(fps);
+}
+
+uint64_t Capture_ShowFrameAt(uint64_t frame, int fps, int rate)
+{
+    return frame * static_cast<uint64_t>(rate) / static_cast<uint64_t>(fps);
+}
+
+uint64_t Capture_LastShowFrame(uint64_t end, int fps, int rate)
+{
+    if (end == 0) return 0;
+    const uint64_t product = end * static_cast<uint64_t>(rate);
+    return (product + static_cast<uint64_t>(fps) - 1) / static_cast<uint64_t>(fps) - 1;
+}
+
+// ---- Progress ----
+
+static std::string minutes(double seconds)
+{
+    char text[32];
+    const int whole = static_cast<int>(seconds);
+    snprintf(text, sizeof text, "%d:%02d", whole / 60, whole % 60);
+    return text;
+}
+
+void capture_start_progress(CaptureProgress *progress, double now)
+{
+    progress->started = progress->printed = progress->speed_time = now;
+}
+
+void capture_restart_speed(CaptureProgress *progress, double now)
+{
+    progress->speed = 0;
+    progress->speed_time = now;
+    progress->speed_frames = progress->written;
+}
+
+void capture_progress_line(CaptureProgress *progress, double now, int done, char *line, size_t size)
+{
+    const double window = now - progress->speed_time;
+    if (window >= 1.0 && progress->written > 0) {
+        const double lately = (progress->written - progress->speed_frames) / window;
+        progress->speed = progress->speed > 0 ? 0.5 * progress->speed + 0.5 * lately : lately;
+        progress->speed_time = now;
+        progress->speed_frames = progress->written;
+    }
+    const uint64_t end = progress->end < progress->estimate ? progress->end : progress->estimate;
+    uint64_t total = end > progress->first ? end - progress->first : 0;
+    // To the end of the show, the estimate from the music's length gives way to what came.
+    if (done && progress->end == UINT64_MAX && !progress->failed) total = progress->written;
+    const uint64_t written = progress->written < total ? progress->written : total;
+    const double part = total ? static_cast<double>(written) / total : 1.0;
+    char bar[31];
+    for (int i = 0; i < 30; i++) bar[i] = i < static_cast<int>(part * 30) ? '#' : '-';
+    bar[30] = '\0';
+    const double show = static_cast<double>(progress->shown) / progress->rate;
+    std::string left = "--:--";
+    if (done)
+        left = minutes(now - progress->started) + " in all";
+    else if (progress->speed > 0)
+        left = minutes((total - written) / progress->speed) + " left";
+    snprintf(line, size, "%s[%s] %llu/%llu frames  show %s.%d  %s   %s", progress->terminal ? "\r" : "", bar,
+             static_cast<unsigned long long>(progress->written), static_cast<unsigned long long>(total),
+             minutes(show).c_str(), static_cast<int>(show * 10) % 10, left.c_str(),
+             progress->terminal && !done ? "" : "\n");
+}
+
+void capture_report_progress(CaptureProgress *progress, double now, int done)
+{
+    if (!done && now - progress->printed < (progress->terminal ? 0.25 : 5.0)) return;
+    progress->printed = now;
+    char line[256];
+    capture_progress_line(progress, now, done, line, sizeof line);
+    fputs(line, stderr);
+    fflush(stderr);
+}

@@ -1,0 +1,91 @@
+/* show_capture's command line, the frame arithmetic it implies, and the progress line
+ * the capture writes while it runs. Nothing here touches the show or the host, so the
+ * parser can be fed any command line on its own. */
+#ifndef FENK_SHOW_CAPTURE_OPTIONS_H
+#define FENK_SHOW_CAPTURE_OPTIONS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The show paces itself at most every 15 ms: a faster display would not get a frame
+ * per refresh. */
+#define CAPTURE_MAXRATE 66
+#define CAPTURE_DEFAULTRATE 60
+/* The longest the show could last, in seconds: its music is a WAV, which holds at most
+ * 4 GiB, played at 173 frames a second or more (a slower one the mixer cannot step),
+ * one byte a frame at the least. Times past it are refused, so every frame number fits
+ * an integer with room to spare. */
+#define CAPTURE_MAXSECONDS 25000000.0
+
+typedef struct s_captureoptions {
+    int fps;  /* video frames a second, at most `rate` */
+    int rate; /* the show's own frames a second */
+    int width;
+    int height;
+    int flags;
+    const char *out;    /* the MP4, when ffmpeg is there */
+    const char *frames; /* a folder for PNG frames and the WAV, or NULL */
+    double from;        /* seconds of the show */
+    double to;          /* seconds; negative for the end of the show */
+    int drawall;        /* draw every frame of the show, also those not written */
+    const char *preset; /* x264's preset */
+} s_captureoptions;
+
+enum { CAPTURE_RUN, CAPTURE_HELP, CAPTURE_BADOPTION };
+
+/* Reads the command line into `options` (defaults first). CAPTURE_BADOPTION comes with
+ * the reason in `message`. */
+int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char *message, size_t size);
+extern const char *const capture_usage;
+
+/* The video frames that lie in [from, to): the first, and one past the last (UINT64_MAX
+ * for the end of the show). */
+void Capture_FrameRange(const s_captureoptions *options, uint64_t *first, uint64_t *end);
+/* The sound frames (44 100 Hz) from the start of the device to video frame n's time. */
+uint64_t Capture_SoundFrameAt(uint64_t frame, int fps);
+/* The show's frame on screen at video frame n's time. */
+uint64_t Capture_ShowFrameAt(uint64_t frame, int fps, int rate);
+/* The first show frame whose end reaches past the end of the video frames before `end`:
+ * the show runs up to it so that the sound device has played their whole sound. */
+uint64_t Capture_LastShowFrame(uint64_t end, int fps, int rate);
+
+/* The progress line: a bar, the frames written of those to write, the show's time and
+ * the time left (or, when done, the time taken). The run keeps the counts up to date;
+ * the rest is the line's own. Times are seconds on a steady clock. */
+typedef struct CaptureProgress {
+    uint64_t first;    /* the first video frame to write */
+    uint64_t end;      /* one past the last; UINT64_MAX for the end of the show */
+    uint64_t estimate; /* video frames the show will have, from its music's length */
+    uint64_t written;  /* video frames written */
+    uint64_t shown;    /* the show's frame on screen now */
+    int rate;          /* the show's frames a second */
+    int failed;
+    int terminal; /* standard error is a terminal: one line redrawn in place */
+    double started;
+    double printed;
+    double speed_time;     /* the start of the span the speed is measured over */
+    uint64_t speed_frames; /* frames written by then */
+    double speed;          /* video frames written a second, lately; 0 before it is known */
+} CaptureProgress;
+
+/* Starts the line's clock. */
+void capture_start_progress(CaptureProgress *progress, double now);
+/* Measures the speed afresh from now on: drawn frames cost far more than skipped ones. */
+void capture_restart_speed(CaptureProgress *progress, double now);
+/* Writes the line to standard error when one is due (four a second on a terminal,
+ * else one every 5 s), and always when the capture is done. */
+void capture_report_progress(CaptureProgress *progress, double now, int done);
+/* The line itself, as capture_report_progress writes it, with the speed brought up to
+ * date; for a terminal it starts with a carriage return and ends without a newline
+ * until done. */
+void capture_progress_line(CaptureProgress *progress, double now, int done, char *line, size_t size);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
