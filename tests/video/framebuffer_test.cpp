@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "video_fixture.h"
+#include "stdout_capture.h"
 
 namespace {
 
@@ -60,11 +61,10 @@ TEST_F(VideoTest, StartUpMessagesAndState)
 TEST_F(VideoTest, CreateFrameBufferIdsSizesAndObjects)
 {
     const int expected_id = FENK_numframebuffers;
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     const int plain = FENK_CreateFrameBuffer(20, 10, 0);
     const int deep = FENK_CreateFrameBuffer(8, 6, FENK_FRAMEBUFFER_DEPTH | FENK_FRAMEBUFFER_LINEAR);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "[FENK] Init Framebuffer: 20,10\n[FENK] Init Framebuffer: 8,6\n");
+    EXPECT_EQ(capture.finish(), "[FENK] Init Framebuffer: 20,10\n[FENK] Init Framebuffer: 8,6\n");
     EXPECT_EQ(plain, expected_id);
     EXPECT_EQ(deep, expected_id + 1);
     EXPECT_EQ(FENK_framebuffers_enabled, 1);
@@ -112,10 +112,9 @@ TEST_F(VideoTest, FullTableAndForeignIdsAreRefused)
 {
     const int saved = FENK_numframebuffers;
     FENK_numframebuffers = FENK_MAXFRAMEBUFFERS;
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     EXPECT_EQ(FENK_CreateFrameBuffer(4, 4, 0), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "- ERROR: Framebuffer 4x4 not created, all 16 in use.\n");
+    EXPECT_EQ(capture.finish(), "- ERROR: Framebuffer 4x4 not created, all 16 in use.\n");
     EXPECT_EQ(FENK_numframebuffers, FENK_MAXFRAMEBUFFERS);
     FENK_numframebuffers = saved;
 
@@ -299,9 +298,9 @@ TEST_F(VideoTest, PlainOpenGLWithoutTextureUnitsOrFrameBufferObjects)
     __glewGenFramebuffersEXT = nullptr;
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     const int next = FENK_numframebuffers;
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     const int id = FENK_CreateFrameBuffer(64, 48, 0);
-    testing::internal::GetCapturedStdout();
+    capture.finish();
     EXPECT_EQ(id, next);
     EXPECT_EQ(FENK_framebuffers_enabled, 0);
     EXPECT_EQ(FENK_framebufferdata[id].fbo, 0u);

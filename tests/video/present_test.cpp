@@ -3,6 +3,7 @@
 #include <EGL/egl.h>
 
 #include "video_fixture.h"
+#include "stdout_capture.h"
 
 namespace {
 
@@ -88,9 +89,9 @@ TEST_F(VideoTest, PresentationStretchesAnySizeOverTheVideo)
 
 TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade)
 {
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     const int post = FENK_InitDefaultPostShader();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(capture.finish(), "");
     ASSERT_GE(post, 0);
     FENK_ClearFrameBuffer(rgba(200, 100, 50));
     FENK_SetPostShader(post);
@@ -148,9 +149,7 @@ TEST_F(VideoTest, VideoReopensAtAnotherSize)
     EXPECT_FALSE(fenk_headless_windowopen());
 
     // A second start-up begins again from frame buffer 0 at the new size.
-    testing::internal::CaptureStdout();
-    FENK_InitVideo(32, 24, 0);
-    testing::internal::GetCapturedStdout();
+    printed([] { FENK_InitVideo(32, 24, 0); });
     EXPECT_EQ(FENK_numframebuffers, 1);
     EXPECT_EQ(FENK_postshader_id, -1);
     EXPECT_EQ(FENK_video.width, 32);
@@ -167,9 +166,7 @@ TEST_F(VideoTest, VideoReopensAtAnotherSize)
     const EGLDisplay display = eglGetCurrentDisplay();
     const EGLContext old_context = eglGetCurrentContext();
     const EGLSurface old_surface = eglGetCurrentSurface(EGL_DRAW);
-    testing::internal::CaptureStdout();
-    FENK_InitVideo(kVideoWidth, kVideoHeight, 0);
-    testing::internal::GetCapturedStdout();
+    printed([] { FENK_InitVideo(kVideoWidth, kVideoHeight, 0); });
     EGLint value = 0;
     EXPECT_FALSE(eglQueryContext(display, old_context, EGL_CONFIG_ID, &value));
     EXPECT_FALSE(eglQuerySurface(display, old_surface, EGL_WIDTH, &value));

@@ -1,4 +1,5 @@
 #include "video_fixture.h"
+#include "stdout_capture.h"
 
 std::string startup_output;
 int startup_framebuffers;
@@ -25,9 +26,9 @@ class VideoEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        testing::internal::CaptureStdout();
+        StdoutCapture capture;
         FENK_InitVideo(kVideoWidth, kVideoHeight, 0);
-        startup_output = testing::internal::GetCapturedStdout();
+        startup_output = capture.finish();
         startup_framebuffers = FENK_numframebuffers;
     }
 };
