@@ -5,6 +5,8 @@
 #include <fstream>
 
 #include "video_fixture.h"
+#include "stdout_capture.h"
+#include "scratch.h"
 
 namespace {
 
@@ -26,9 +28,9 @@ const char *kUniforms =
 
 std::string capture_init(const char *v, const char *f, int *id)
 {
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     *id = FENK_InitShader(v, f);
-    return testing::internal::GetCapturedStdout();
+    return capture.finish();
 }
 
 std::vector<float> uniform(int id, const char *name, int n)
@@ -46,9 +48,9 @@ GLint current_program()
     return program;
 }
 
-std::filesystem::path write_file(const char *name, const std::string &text)
+std::filesystem::path write_file(const ScratchFolder &folder, const char *name, const std::string &text)
 {
-    const auto path = std::filesystem::temp_directory_path() / name;
+    const auto path = folder / name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
@@ -67,21 +69,18 @@ TEST_F(VideoTest, ShaderIdsAndMissingSources)
     EXPECT_EQ(id, -1);
     EXPECT_EQ(FENK_numshaders, next + 1);
 
-    const auto vpath = write_file("fenk_video_test.vert", kVertex);
-    const auto fpath = write_file("fenk_video_test.frag", kUniforms);
-    const auto empty = write_file("fenk_video_test.empty", "");
+    const ScratchFolder scratch(current_test_tag());
+    const auto vpath = write_file(scratch, "fenk_video_test.vert", kVertex);
+    const auto fpath = write_file(scratch, "fenk_video_test.frag", kUniforms);
+    const auto empty = write_file(scratch, "fenk_video_test.empty", "");
     for (const char *missing : {"/nonexistent/fenk.frag", empty.c_str()}) {
-        testing::internal::CaptureStdout();
+        StdoutCapture capture;
         EXPECT_EQ(FENK_LoadShader(vpath.c_str(), missing), -1);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "Either vertex shader or fragment shader file not found.");
+        EXPECT_EQ(capture.finish(), "Either vertex shader or fragment shader file not found.");
     }
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     EXPECT_EQ(FENK_LoadShader(vpath.c_str(), fpath.c_str()), next + 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    std::filesystem::remove(vpath);
-    std::filesystem::remove(fpath);
-    std::filesystem::remove(empty);
+    EXPECT_EQ(capture.finish(), "");
 
     // The table never overruns: the 65th program is refused.
     const int saved = FENK_numshaders;
@@ -145,9 +144,9 @@ TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram)
     EXPECT_EQ(uniform(id, "weights[2]", 1), std::vector<float>({0.75f}));
 
     // A name the program does not use changes nothing and says nothing.
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     FENK_SetShaderUniform1f(id, "nothing", 3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(capture.finish(), "");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     // The program draws with its uniform colour and stays current until unbound.
