@@ -52,20 +52,20 @@ double best(const std::vector<double> &v) { return v.empty() ? 0 : *std::min_ele
 
 // Show frames before anything is timed: the driver compiles its shaders and lays out
 // the frame buffers' storage on first use.
-constexpr int kWarmupFrames = 30;
-constexpr int kRawWarmupFrames = 10;
+constexpr int warmup_frames = 30;
+constexpr int raw_warmup_frames = 10;
 // Pairs of a show frame and a raw frame timed where the show draws neither pictures
 // nor captions, the frame the raw one copies.
-constexpr int kPairs = 160;
+constexpr int pair_count = 160;
 // Raw frames whose passes are each finished on their own, for the breakdown.
-constexpr int kSplitFrames = 10;
+constexpr int split_frames = 10;
 // Then pairs in the main section, for what the pictures and captions add: step 6 of
 // the music shows a rotation picture with the alpha draw and the first caption line.
-constexpr uint64_t kMainSectionPos = 620000;
-constexpr uint64_t kMainSectionEnd = 700000;
-constexpr int kMainPairs = 50;
-constexpr int kStartupRuns = 5;
-constexpr int kMixPasses = 200;
+constexpr uint64_t main_section_pos = 620000;
+constexpr uint64_t main_section_end = 700000;
+constexpr int main_pair_count = 50;
+constexpr int startup_runs = 5;
+constexpr int mix_pass_count = 200;
 
 // ---- The hand-written frame: OpenGL 1.1 with frame buffer objects and GLSL 1.20 ----
 
@@ -83,9 +83,9 @@ struct RawFrame {
     std::vector<unsigned char> readback, topdown;
 };
 
-enum Pass { kScenePass, kTubePass, kPresentPass, kReadBack, kSwap, kPasses };
-const char *const pass_names[kPasses] = {"background into the scene buffer", "tube pass", "presentation quad",
-                                         "read-back", "swap"};
+enum Pass { scene_pass, tube_pass, present_pass, read_back_pass, swap_pass, pass_count };
+const char *const pass_names[pass_count] = {"background into the scene buffer", "tube pass",
+                                            "presentation quad", "read-back", "swap"};
 
 // Filtered, mirrored at the edges, as the show's frame buffers are.
 GLuint render_target(int width, int height, GLuint *texture)
@@ -228,7 +228,7 @@ void raw_frame(RawFrame &r, int frame, float fade, double *split)
     glBindTexture(GL_TEXTURE_2D, r.background);
     draw_quad(0, 0, static_cast<float>(r.background_width), static_cast<float>(r.background_height), r.u0,
               r.v0, r.u1, r.v1);
-    lap(kScenePass);
+    lap(scene_pass);
 
     int rect[4];
     camera(frame, rect);
@@ -244,26 +244,26 @@ void raw_frame(RawFrame &r, int frame, float fade, double *split)
               static_cast<float>(rect[3]), 0, 1, 1, 0);
     glDisable(GL_ALPHA_TEST);
     glUseProgram(0);
-    lap(kTubePass);
+    lap(tube_pass);
 
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     pixel_projection(r.window_width, r.window_height);
     glBindTexture(GL_TEXTURE_2D, r.screen_texture);
     draw_quad(0, 0, static_cast<float>(r.window_width), static_cast<float>(r.window_height), 0, 1, 1, 0);
-    lap(kPresentPass);
+    lap(present_pass);
 
     read_back(r);
-    lap(kReadBack);
+    lap(read_back_pass);
     eglSwapBuffers(r.display, r.surface);
-    lap(kSwap);
+    lap(swap_pass);
 }
 
 // ---- One run of the show, timed from its frame sink ----
 
 float current_fade() { return fade < 0 ? 0 : fade > 1 ? 1 : fade; }
 
-enum Phase { kWarmingUp, kPlain, kJumping, kMainSection, kEnding };
+enum Phase { warming_up_phase, plain_phase, jumping_phase, main_section_phase, ending_phase };
 
 // Show frames and the raw frame timed right after each.
 struct Pairs {
@@ -272,12 +272,12 @@ struct Pairs {
 };
 
 struct ShowRun {
-    Phase phase = kWarmingUp;
+    Phase phase = warming_up_phase;
     Clock::time_point last_exit;
     RawFrame raw{};
     Pairs plain; // show frames without pictures or caption
     Pairs main;  // show frames with a picture and a caption
-    std::vector<double> split[kPasses];
+    std::vector<double> split[pass_count];
     double same_pixels = -1;
     std::string renderer;
     std::string failure;
@@ -314,7 +314,7 @@ void time_pair(ShowRun &run, Pairs &pairs, double interval, int shown)
 void end_show(ShowRun &run)
 {
     fenk_headless_key(0x1B, 1); // Escape: the show ends after its next frame
-    run.phase = kEnding;
+    run.phase = ending_phase;
 }
 
 // Called at each presented frame, after the host has read it back and before its swap.
@@ -337,44 +337,45 @@ void on_frame(int width, int height, const unsigned char *rgba, uint64_t frame, 
     const int shown = cameraframe - 1;
 
     switch (run.phase) {
-    case kWarmingUp:
-        if (frame + 1 >= kWarmupFrames) {
+    case warming_up_phase:
+        if (frame + 1 >= warmup_frames) {
             run.failure = raw_setup(run.raw);
             if (!run.failure.empty()) {
                 end_show(run);
                 break;
             }
             run.renderer = reinterpret_cast<const char *>(glGetString(GL_RENDERER));
-            for (int i = 0; i < kRawWarmupFrames; i++) raw_frame(run.raw, shown, current_fade(), nullptr);
+            for (int i = 0; i < raw_warmup_frames; i++) raw_frame(run.raw, shown, current_fade(), nullptr);
             // The only frames without pictures or captions are those of the fade-in,
             // nearly black at first. At full brightness, as the show is from its
             // seventeenth second on, they cost the same (the alpha test keeps the same
             // fragments at any fade above 0), and the picture check sees every pixel.
             fade = 1.0f;
-            run.phase = kPlain;
+            run.phase = plain_phase;
         }
         break;
-    case kPlain:
+    case plain_phase:
         // Once the title is up, every later frame draws a picture: on with what was timed.
         if (!drawn && !captions) time_pair(run, run.plain, interval, shown);
-        if (static_cast<int>(run.plain.engine.size()) < kPairs && !drawn && !captions) break;
+        if (static_cast<int>(run.plain.engine.size()) < pair_count && !drawn && !captions) break;
         run.same_pixels = same_picture(run, rgba, width, height, shown);
-        for (int i = 0; i < kSplitFrames; i++) {
-            double split[kPasses];
+        for (int i = 0; i < split_frames; i++) {
+            double split[pass_count];
             raw_frame(run.raw, shown, current_fade(), split);
-            for (int p = 0; p < kPasses; p++) run.split[p].push_back(split[p]);
+            for (int p = 0; p < pass_count; p++) run.split[p].push_back(split[p]);
         }
         // On to the main section: the sound device mixes the time skipped here, and
         // the next frame, which catches up on the pacing, is not taken.
-        if (pos < kMainSectionPos) fenk_headless_advanceclock((kMainSectionPos - pos) * 1000 / 44100);
-        run.phase = kJumping;
+        if (pos < main_section_pos) fenk_headless_advanceclock((main_section_pos - pos) * 1000 / 44100);
+        run.phase = jumping_phase;
         break;
-    case kJumping: run.phase = kMainSection; break;
-    case kMainSection:
+    case jumping_phase: run.phase = main_section_phase; break;
+    case main_section_phase:
         if (drawn && captions) time_pair(run, run.main, interval, shown);
-        if (static_cast<int>(run.main.engine.size()) >= kMainPairs || pos > kMainSectionEnd) end_show(run);
+        if (static_cast<int>(run.main.engine.size()) >= main_pair_count || pos > main_section_end)
+            end_show(run);
         break;
-    case kEnding: break;
+    case ending_phase: break;
     }
     run.last_exit = Clock::now();
 }
@@ -444,7 +445,7 @@ void BM_ShowStartup(benchmark::State &state)
     bool ok = true;
     for (auto _ : state) {
         startups.clear();
-        for (int i = 0; i < kStartupRuns && ok; i++) {
+        for (int i = 0; i < startup_runs && ok; i++) {
             const double ms = startup_in_child();
             if (ms < 0)
                 ok = false;
@@ -494,7 +495,7 @@ void BM_ShowFrame(benchmark::State &state)
         // device, as the clock moves on after each presented frame. The music is still
         // in the play table after the show, so these passes mix what the show mixed.
         std::vector<unsigned char> buffer(2048 * 4);
-        for (int i = 0; i < kMixPasses && show_run.failure.empty(); i++) {
+        for (int i = 0; i < mix_pass_count && show_run.failure.empty(); i++) {
             const Clock::time_point start = Clock::now();
             audiodriver_mixbuffers(buffer.data(), static_cast<int>(buffer.size()), 0);
             mix_passes.push_back(ms_between(start, Clock::now()));
@@ -546,8 +547,8 @@ void print_summary()
     print_pairs("engine frame (the show's loop, no picture or caption)", run.plain);
     printf("  the raw frame draws the show's picture again: %.2f %% of pixels within one level\n",
            100 * run.same_pixels);
-    printf("  raw frame by pass, each finished on its own (median of %d):\n   ", kSplitFrames);
-    for (int p = 0; p < kPasses; p++)
+    printf("  raw frame by pass, each finished on its own (median of %d):\n   ", split_frames);
+    for (int p = 0; p < pass_count; p++)
         printf("%s %s %.2f ms", p ? "," : "", pass_names[p], median(run.split[p]));
     printf("\n");
     const double pass = median(mix_passes);

@@ -101,7 +101,7 @@ protected:
     {
         static int id = FENK_CreateFrameBuffer(1920, 1080, 0);
         FENK_SetFrameBuffer(id);
-        FENK_ClearFrameBuffer(kBlack);
+        FENK_ClearFrameBuffer(opaque_black);
     }
 
     std::unique_ptr<ScratchFolder> scratch_;

@@ -27,7 +27,7 @@ public:
     void SetUp() override
     {
         StdoutCapture capture;
-        FENK_InitVideo(kVideoWidth, kVideoHeight, 0);
+        FENK_InitVideo(video_width, video_height, 0);
         startup_output = capture.finish();
         startup_framebuffers = FENK_numframebuffers;
     }
@@ -55,7 +55,7 @@ void VideoTest::SetUp()
     FENK_SetFrameBuffer(0);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
     FENK_lasttextureid = -1;
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
 }
 
 void VideoTest::TearDown() { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
