@@ -20,6 +20,7 @@
 #include "files/core.h"
 #include "sound/audiodriver.h"
 #include "sound/coresound.h"
+#include "scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -83,10 +84,10 @@ BENCHMARK(BM_MixPass)
 
 // A 20 MB 16-bit stereo WAV in a scratch data image.
 struct WavFile {
-    fs::path root, previous;
+    ScratchFolder scratch{"sound-bench"};
+    fs::path root = scratch.path(), previous;
     WavFile()
     {
-        root = fs::temp_directory_path() / ("fenk-sound-bench-" + std::to_string(getpid()));
         fs::create_directories(root / "data");
         previous = fs::current_path();
         fs::current_path(root);
@@ -121,8 +122,6 @@ struct WavFile {
     {
         corefile_closeimage();
         fs::current_path(previous);
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
     }
 };
 

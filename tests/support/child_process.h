@@ -30,6 +30,8 @@ public:
     bool started() const { return started_; }
     // Waits up to `seconds` (at least one look); true once the child has ended.
     bool wait(double seconds);
+    // Waits for the child to end, however long it takes; true once it has.
+    bool join();
     // Ends the child at once (SIGKILL, or TerminateProcess with code 0xFFFF) and
     // waits for it.
     void stop();
@@ -38,12 +40,16 @@ public:
     // The POSIX wait status, or the Windows exit code; -1 while it runs.
     int status() const { return status_; }
     long id() const { return id_; }
+    // Processor seconds the ended child used, user and system, with the children it
+    // waited for (POSIX); -1 while it runs.
+    double cpu_seconds() const { return cpu_seconds_; }
 
 private:
     bool started_ = false;
     bool ended_ = false;
     int status_ = -1;
     long id_ = -1;
+    double cpu_seconds_ = -1;
     void *handle_ = nullptr;
 };
 

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,15 +28,21 @@ namespace {
 
 // Waits up to `seconds` (at least one look) for the child to end; returns its wait
 // status, or -1 while it still runs.
-int wait_for(pid_t pid, double seconds)
+int wait_for(pid_t pid, double seconds, rusage *usage = nullptr)
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     int status = 0;
     do {
-        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        if (wait4(pid, &status, WNOHANG, usage) == pid) return status;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     } while (std::chrono::steady_clock::now() < until);
     return -1;
+}
+
+double seconds_of(const rusage &usage)
+{
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 } // namespace
@@ -75,9 +82,24 @@ bool ChildProcess::wait(double seconds)
 {
     if (!started_) return false;
     if (ended_) return true;
-    const int status = wait_for(static_cast<pid_t>(id_), seconds);
+    rusage usage{};
+    const int status = wait_for(static_cast<pid_t>(id_), seconds, &usage);
     if (status == -1) return false;
     status_ = status;
+    cpu_seconds_ = seconds_of(usage);
+    ended_ = true;
+    return true;
+}
+
+bool ChildProcess::join()
+{
+    if (!started_) return false;
+    if (ended_) return true;
+    int status = 0;
+    rusage usage{};
+    if (wait4(static_cast<pid_t>(id_), &status, 0, &usage) != id_) return false;
+    status_ = status;
+    cpu_seconds_ = seconds_of(usage);
     ended_ = true;
     return true;
 }
@@ -87,7 +109,11 @@ void ChildProcess::stop()
     if (!started_ || ended_) return;
     kill(static_cast<pid_t>(id_), SIGKILL);
     int status = 0;
-    if (waitpid(static_cast<pid_t>(id_), &status, 0) == id_) status_ = status;
+    rusage usage{};
+    if (wait4(static_cast<pid_t>(id_), &status, 0, &usage) == id_) {
+        status_ = status;
+        cpu_seconds_ = seconds_of(usage);
+    }
     ended_ = true;
 }
 

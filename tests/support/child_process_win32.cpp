@@ -72,8 +72,22 @@ bool ChildProcess::wait(double seconds)
     DWORD code = 0xFFFF;
     GetExitCodeProcess(static_cast<HANDLE>(handle_), &code);
     status_ = static_cast<int>(code);
+    FILETIME created, exited, kernel, user;
+    if (GetProcessTimes(static_cast<HANDLE>(handle_), &created, &exited, &kernel, &user)) {
+        const auto ticks = [](FILETIME t) {
+            return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
+        cpu_seconds_ = (ticks(kernel) + ticks(user)) / 1e7;
+    }
     ended_ = true;
     return true;
+}
+
+bool ChildProcess::join()
+{
+    while (started_ && !ended_)
+        if (wait(60)) return true;
+    return ended_;
 }
 
 void ChildProcess::stop()
