@@ -28,21 +28,35 @@ failed=0
 skipped=0
 declare -a report=()
 
-# ctest prints "NN% tests passed, F tests failed out of T" and lists skipped tests
-# as "(Skipped)"; a run that ends without that line (a crash of ctest) counts as failed.
+# Each stage's ctest writes its results as JUnit XML (--output-junit), one <testcase>
+# per test with its status: run, fail, disabled, or notrun with the reason in a
+# <skipped> element. A test skipped on purpose (SKIP_RETURN_CODE, a skip message)
+# counts as skipped, as does a disabled one; one that could not start (notrun for
+# another reason) counts as failed, as ctest itself reports it. A ctest that ends
+# without a complete file (a crash) counts as failed.
+junit_dir=$(mktemp -d)
+trap 'rm -rf "$junit_dir"' EXIT
+junit_file() { echo "$junit_dir/$1.xml"; }
+
 run_ctest() {
   local stage=$1; shift
-  local log; log=$(mktemp)
-  "$@" 2>&1 | tee "$log"
-  local rc=${PIPESTATUS[0]}
-  local line p f t s
-  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-  s=$(grep -cE '^[[:space:]]+[0-9]+ - .* \(Skipped\)$' "$log")
-  rm -f "$log"
-  if [ -n "$line" ]; then
-    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-    t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
-    p=$((t - f - s))
+  local junit; junit=$(junit_file "$stage")
+  rm -f "$junit"
+  "$@" 2>&1
+  local rc=$?
+  local p f s
+  if [ -f "$junit" ] && grep -q '</testsuite>' "$junit"; then
+    read -r p f s < <(awk '
+      /<testcase / { status = ""; reason = ""
+                     if (match($0, /status="[a-z]*"/)) status = substr($0, RSTART + 8, RLENGTH - 9) }
+      /<skipped message=/ { reason = $0 }
+      /<\/testcase>/ {
+        if (status == "run") p++
+        else if (status == "disabled") s++
+        else if (status == "notrun" && reason ~ /message="SKIP_/) s++
+        else f++
+      }
+      END { print p + 0, f + 0, s + 0 }' "$junit")
   elif [ "$rc" -ne 0 ]; then
     p=0; f=1; s=0
   else
@@ -77,11 +91,11 @@ for stage in "${stages[@]}"; do
       fi ;;
     linux)
       build linux && run_ctest linux xvfb-run -a -s "-screen 0 1920x1080x24 -br" \
-        ctest --preset linux -j "$jobs" ;;
+        ctest --preset linux -j "$jobs" --output-junit "$(junit_file linux)" ;;
     asan)
-      build asan && run_ctest asan ctest --preset asan -j "$jobs" ;;
+      build asan && run_ctest asan ctest --preset asan -j "$jobs" --output-junit "$(junit_file asan)" ;;
     tsan)
-      build tsan && run_ctest tsan ctest --preset tsan -j "$jobs" ;;
+      build tsan && run_ctest tsan ctest --preset tsan -j "$jobs" --output-junit "$(junit_file tsan)" ;;
     windows)
       cmake/fetch-glew.sh || { failed=$((failed + 1)); report+=("windows: no GLEW source"); continue; }
       # The Windows show runs on the Linux build's data, watched by its X window test.
@@ -90,8 +104,8 @@ for stage in "${stages[@]}"; do
         { failed=$((failed + 1)); report+=("windows: Linux data build failed"); continue; }
       # Wine, its server and its services all start inside the virtual display.
       build windows && run_ctest windows xvfb-run -a -s "-screen 0 1920x1080x24 -br" bash -c \
-        'source cmake/setup.sh; fenk_wine_prefix; ctest --preset windows -j "$1"; rc=$?; fenk_wine_stop; exit $rc' \
-        _ "$jobs" ;;
+        'source cmake/setup.sh; fenk_wine_prefix; ctest --preset windows -j "$1" --output-junit "$2"; rc=$?; fenk_wine_stop; exit $rc' \
+        _ "$jobs" "$(junit_file windows)" ;;
     fuzz)
       # One "passed" per target that ran its time without a finding.
       if build fuzz; then

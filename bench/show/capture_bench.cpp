@@ -5,12 +5,8 @@
 // rate is that of the frames the long span adds. The two ways must give the same bytes.
 //
 //   capture_bench [--mode 1080|720] [--from S] [--seconds S] [--fps N]
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,7 +17,8 @@
 #include <string>
 #include <vector>
 
-extern char **environ;
+#include "child_process.h"
+#include "scratch.h"
 
 namespace {
 
@@ -57,36 +54,23 @@ Took capture(const Options &o, bool old_way, double to, const std::string &out)
                                      std::to_string(to),
                                      "--out",
                                      out};
-    std::vector<char *> argv;
-    for (std::string &a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env_store;
-    for (char **e = environ; *e; ++e)
-        if (strncmp(*e, "FENK_HEADLESS_READBACK=", 23) != 0) env_store.push_back(*e);
-    if (old_way) env_store.push_back("FENK_HEADLESS_READBACK=window");
-    std::vector<char *> envp;
-    for (std::string &e : env_store) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // The child takes this process's environment; the bench runs one capture at a time.
+    if (old_way)
+        setenv("FENK_HEADLESS_READBACK", "window", 1);
+    else
+        unsetenv("FENK_HEADLESS_READBACK");
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, SHOW_CAPTURE, &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (error) {
-        fprintf(stderr, "capture_bench: cannot run %s: %s\n", SHOW_CAPTURE, strerror(error));
+    ChildProcess child;
+    if (!child.start(args, "/dev/null")) {
+        fprintf(stderr, "capture_bench: cannot run %s\n", SHOW_CAPTURE);
         return {};
     }
-    int status = 0;
-    struct rusage usage {};
-    wait4(pid, &status, 0, &usage); // counts the children show_capture waited for too
+    child.join();
+    const int status = child.status();
     Took took;
     took.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    took.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    // Counts the children show_capture waited for too.
+    took.cpu = child.cpu_seconds();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         fprintf(stderr, "capture_bench: show_capture failed (status %d)\n", status);
         return {};
@@ -127,11 +111,8 @@ int main(int argc, char **argv)
         fprintf(stderr, "capture_bench: cannot enter %s\n", DATA_PARENT);
         return 1;
     }
-    char folder[] = "/tmp/capture_bench.XXXXXX";
-    if (!mkdtemp(folder)) {
-        perror("capture_bench: mkdtemp");
-        return 1;
-    }
+    const ScratchFolder scratch("capture-bench");
+    const std::string folder = scratch.path().string();
     const double short_span = 0.5;
     const int frames = static_cast<int>((o.seconds - short_span) * o.fps + 0.5);
     printf("show_capture --mode %s --fps %d from %g s: the %d frames from %g s to %g s\n", o.mode.c_str(),
@@ -143,7 +124,7 @@ int main(int argc, char **argv)
     std::string bytes[2];
     for (int way = 0; way < 2; ++way) {
         const bool old_way = way == 0;
-        const std::string base = std::string(folder) + (old_way ? "/old" : "/new");
+        const std::string base = folder + (old_way ? "/old" : "/new");
         const Took head = capture(o, old_way, o.from + short_span, base + "_short.mp4");
         const Took whole = capture(o, old_way, o.from + o.seconds, base + ".mp4");
         if (head.wall < 0 || whole.wall < 0) return 1;
@@ -157,7 +138,5 @@ int main(int argc, char **argv)
     }
     printf("  speed-up %.2fx (wall), %.2fx (processor); same bytes: %s\n", rate[1] / rate[0], cpu[0] / cpu[1],
            !bytes[0].empty() && bytes[0] == bytes[1] ? "yes" : "NO");
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
     return bytes[0] == bytes[1] ? 0 : 1;
 }

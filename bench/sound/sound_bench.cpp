@@ -20,14 +20,15 @@
 #include "files/core.h"
 #include "sound/audiodriver.h"
 #include "sound/coresound.h"
+#include "scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kFrames = SOUNDSYSTEM_BUFFERLENGTH;
-constexpr double kPassSeconds = kFrames / 44100.0;
-constexpr uint32_t kWavBytes = 20u << 20;
+constexpr int pass_frames = SOUNDSYSTEM_BUFFERLENGTH;
+constexpr double pass_seconds = pass_frames / 44100.0;
+constexpr uint32_t wav_bytes = 20u << 20;
 
 const char *formatname(int bits, int channels)
 {
@@ -64,7 +65,7 @@ void BM_MixPass(benchmark::State &state)
         Soundsystem_SetFrequency(s, (int)frequency);
         Soundsystem_PlaySound(s, 1);
     }
-    std::vector<int16_t> out(kFrames * 2);
+    std::vector<int16_t> out(pass_frames * 2);
     for (auto _ : state) {
         audiodriver_mixbuffers(out.data(), (int)(out.size() * 2), 0);
         benchmark::DoNotOptimize(out.data());
@@ -73,7 +74,7 @@ void BM_MixPass(benchmark::State &state)
     state.SetLabel(formatname(bits, channels));
     // Frame-voices per second, inverted: the time per output frame per voice.
     state.counters["per_frame_voice"] =
-        benchmark::Counter((double)kFrames * voices,
+        benchmark::Counter((double)pass_frames * voices,
                            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_MixPass)
@@ -83,14 +84,14 @@ BENCHMARK(BM_MixPass)
 
 // A 20 MB 16-bit stereo WAV in a scratch data image.
 struct WavFile {
-    fs::path root, previous;
+    ScratchFolder scratch{"sound-bench"};
+    fs::path root = scratch.path(), previous;
     WavFile()
     {
-        root = fs::temp_directory_path() / ("fenk-sound-bench-" + std::to_string(getpid()));
         fs::create_directories(root / "data");
         previous = fs::current_path();
         fs::current_path(root);
-        std::vector<uint8_t> bytes(44 + kWavBytes, 0);
+        std::vector<uint8_t> bytes(44 + wav_bytes, 0);
         auto u16 = [&](size_t at, uint32_t v) {
             bytes[at] = (uint8_t)v;
             bytes[at + 1] = (uint8_t)(v >> 8);
@@ -100,7 +101,7 @@ struct WavFile {
             u16(at + 2, v >> 16);
         };
         memcpy(&bytes[0], "RIFF", 4);
-        u32(4, kWavBytes + 36);
+        u32(4, wav_bytes + 36);
         memcpy(&bytes[8], "WAVEfmt ", 8);
         u32(16, 16);
         u16(20, 1);
@@ -110,7 +111,7 @@ struct WavFile {
         u16(32, 4);
         u16(34, 16);
         memcpy(&bytes[36], "data", 4);
-        u32(40, kWavBytes);
+        u32(40, wav_bytes);
         for (size_t i = 44; i < bytes.size(); i++) bytes[i] = (uint8_t)(i * 7);
         FILE *f = fopen("data/big.wav", "wb");
         fwrite(bytes.data(), 1, bytes.size(), f);
@@ -121,8 +122,6 @@ struct WavFile {
     {
         corefile_closeimage();
         fs::current_path(previous);
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
     }
 };
 
@@ -133,11 +132,11 @@ void BM_LoadWav(benchmark::State &state)
     for (auto _ : state) {
         s_sound s;
         Soundsystem_LoadSound("big.wav", &s);
-        if (s.size != kWavBytes) state.SkipWithError("the WAV did not load");
+        if (s.size != wav_bytes) state.SkipWithError("the WAV did not load");
         benchmark::DoNotOptimize(s.data);
         Soundsystem_DeleteSound(&s);
     }
-    state.SetBytesProcessed((int64_t)state.iterations() * (44 + kWavBytes));
+    state.SetBytesProcessed((int64_t)state.iterations() * (44 + wav_bytes));
 }
 BENCHMARK(BM_LoadWav)->Unit(benchmark::kMillisecond)->Repetitions(7);
 
@@ -146,14 +145,14 @@ void BM_PlainRead(benchmark::State &state)
 {
     for (auto _ : state) {
         FILE *f = fopen("data/big.wav", "rb");
-        void *data = malloc(44 + kWavBytes);
-        size_t got = fread(data, 1, 44 + kWavBytes, f);
+        void *data = malloc(44 + wav_bytes);
+        size_t got = fread(data, 1, 44 + wav_bytes, f);
         fclose(f);
-        if (got != 44 + kWavBytes) state.SkipWithError("short read");
+        if (got != 44 + wav_bytes) state.SkipWithError("short read");
         benchmark::DoNotOptimize(data);
         free(data);
     }
-    state.SetBytesProcessed((int64_t)state.iterations() * (44 + kWavBytes));
+    state.SetBytesProcessed((int64_t)state.iterations() * (44 + wav_bytes));
 }
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond)->Repetitions(7);
 
@@ -203,8 +202,8 @@ int main(int argc, char **argv)
     if (worst > 0)
         fprintf(out,
                 "  16-voice pass: worst %.1f us = %.3f %% of its %.1f ms play time (target under 1 %%): %s\n",
-                worst * 1e6, 100 * worst / kPassSeconds, kPassSeconds * 1e3,
-                worst < 0.01 * kPassSeconds ? "met" : "NOT met");
+                worst * 1e6, 100 * worst / pass_seconds, pass_seconds * 1e3,
+                worst < 0.01 * pass_seconds ? "met" : "NOT met");
     auto load = collector.seconds.find("BM_LoadWav");
     auto plain = collector.seconds.find("BM_PlainRead");
     if (load != collector.seconds.end() && plain != collector.seconds.end())

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "data_files.h"
+#include "scratch.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ namespace fs = std::filesystem;
 
 TEST(Generator, SecondRunGivesIdenticalBytes)
 {
-    fs::path dir = fs::temp_directory_path() / ("makedata_test_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
+    const ScratchFolder scratch(current_test_tag());
+    const fs::path dir = scratch / "data";
     std::string command = std::string("\"") + MAKEDATA_PROGRAM + "\" \"" + dir.string() + "\" > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
 
@@ -36,7 +36,6 @@ TEST(Generator, SecondRunGivesIdenticalBytes)
     }
     EXPECT_EQ(made, compared);
     EXPECT_EQ(made, 21u);
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "data_files.h"
 #include "graphics2d/corebitmap.h"
 #include "tga.h"
+#include "scratch.h"
 
 namespace {
 
@@ -45,8 +46,6 @@ std::vector<uint8_t> test_rgba()
 
 class TgaWriter : public testing::Test {
 protected:
-    void TearDown() override { std::remove(path.c_str()); }
-
     // Decodes the written file with the engine's reader into 0xAARRGGBB words.
     std::vector<uint32_t> read_back()
     {
@@ -63,9 +62,8 @@ protected:
         return out;
     }
 
-    std::string path =
-        (std::filesystem::temp_directory_path() / ("tga_writer_" + std::to_string(::getpid()) + ".tga"))
-            .string();
+    const ScratchFolder scratch{current_test_tag()};
+    const std::string path = (scratch / "written.tga").string();
 };
 
 TEST_F(TgaWriter, TrueColourComesBackAsWrittenWithTheKeyNudgedOff)

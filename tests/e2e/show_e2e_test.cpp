@@ -8,8 +8,7 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
-#include <signal.h>
-#include <unistd.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -17,10 +16,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
+#include "scratch.h"
 #include "show/main.h"
 #include "show/tube_model.h"
 
@@ -87,22 +88,23 @@ struct Capture {
 
 std::string quoted(const std::string &text) { return "'" + text + "'"; }
 
+// The folders this test's captures wrote, removed after it when it passed.
+std::vector<std::unique_ptr<ScratchFolder>> written;
+
 // A folder of this run's own: other runs of these tests (another build, another
 // checkout) may be going on at the same time.
 fs::path own_folder(const std::string &name)
 {
-    return fs::temp_directory_path() / ("fenk_e2e_" + name + "_" + std::to_string(getpid()));
+    written.push_back(std::make_unique<ScratchFolder>("e2e-" + name));
+    return written.back()->path();
 }
-
-// The folders this test's captures wrote, removed after it when it passed.
-std::vector<fs::path> written;
 
 class ShowCapture : public testing::Test {
 protected:
     void TearDown() override
     {
-        if (!HasFailure())
-            for (const fs::path &dir : written) fs::remove_all(dir);
+        if (HasFailure())
+            for (const auto &folder : written) folder->keep();
         written.clear();
     }
 };
@@ -114,21 +116,16 @@ Capture capture(const std::string &args, const std::string &suffix = "", const s
 {
     Capture run;
     run.dir = own_folder(testing::UnitTest::GetInstance()->current_test_info()->name() + suffix);
-    fs::remove_all(run.dir);
-    fs::create_directories(run.dir);
-    written.push_back(run.dir);
     const std::string options = frames ? "--frames " + quoted(run.dir.string()) + " " + args : args;
     // exec: the child is the capture itself, so a capture past its time can be stopped.
     const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env +
                                " exec " + quoted(SHOW_CAPTURE) + " " + options + " 2>" +
                                quoted((run.dir / "stderr.txt").string());
-    const pid_t pid = spawn_logged(script, run.dir / "stdout.txt");
-    const int status = pid > 0 ? wait_for(pid, 380) : -1;
-    if (pid > 0 && status < 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    run.exit_code = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ChildProcess process;
+    const bool ended = process.start_shell(script, run.dir / "stdout.txt") && process.wait(380);
+    if (!ended) process.stop();
+    const int status = process.status();
+    run.exit_code = ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = slurp(run.dir / "stdout.txt");
     run.err = slurp(run.dir / "stderr.txt");
     return run;
@@ -519,8 +516,6 @@ TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime)
 {
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg here";
     const fs::path dir = own_folder("mp4");
-    fs::remove_all(dir);
-    fs::create_directories(dir);
     for (const std::string name : {"one", "two"}) {
         const Capture run =
             capture("--out " + quoted((dir / (name + ".mp4")).string()) + " --from 11 --to 11.25", name);
@@ -543,14 +538,11 @@ TEST_F(ShowCapture, Mp4WithItsSoundThroughFfmpegTheSameEachTime)
     int files = 0;
     for (const auto &entry : fs::directory_iterator(dir)) files += entry.path().extension() != ".txt";
     EXPECT_EQ(files, 2);
-    fs::remove_all(dir);
 }
 
 TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile)
 {
     const fs::path dir = own_folder("unwritable");
-    fs::remove_all(dir);
-    fs::create_directories(dir);
 
     // A folder that does not exist.
     const Capture missing = capture("--out " + quoted((dir / "no/such/show.mp4").string()) + " --to 0.1");
@@ -569,5 +561,4 @@ TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile)
     int files = 0;
     for (const auto &entry : fs::directory_iterator(dir)) files += entry.is_regular_file();
     EXPECT_EQ(files, 0) << "left behind in " << dir;
-    fs::remove_all(dir);
 }

@@ -3,26 +3,26 @@
 // It runs on a virtual display of its own.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <unistd.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
 
-#include "../child_process.h"
+#include "child_process.h"
+#include "scratch.h"
 
 TEST(FirstExample, WindowedRunDrawsUntilAskedToQuit)
 {
     PrivateDisplay display;
     ASSERT_TRUE(display.ok()) << display.error();
     display.use();
-    const auto log =
-        std::filesystem::temp_directory_path() / ("fenk_first_sdl_test" + std::to_string(getpid()) + ".log");
+    const ScratchFolder scratch(current_test_tag());
+    const auto log = scratch / "first.log";
     // Line-buffered output, so the start-up lines show while it runs.
-    const pid_t pid = spawn_logged("exec stdbuf -oL '" FIRST_SDL "'", log);
-    ASSERT_GT(pid, 0);
+    ChildProcess process;
+    ASSERT_TRUE(process.start({"stdbuf", "-oL", FIRST_SDL}, log));
 
     // Up means the frame buffer exists; then it must still be running a moment later.
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -30,17 +30,15 @@ TEST(FirstExample, WindowedRunDrawsUntilAskedToQuit)
            std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_EQ(wait_for(pid, 0), -1) << "ended on its own:\n" << slurp(log);
+    EXPECT_FALSE(process.wait(0)) << "ended on its own:\n" << slurp(log);
 
-    kill(pid, SIGTERM);
-    int status = wait_for(pid, 10);
-    if (status == -1) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
+    process.terminate();
+    if (!process.wait(10)) {
+        process.stop();
         FAIL() << "still running 10 s after the quit request:\n" << slurp(log);
     }
+    const int status = process.status();
     EXPECT_TRUE(WIFEXITED(status)) << slurp(log);
     EXPECT_EQ(WEXITSTATUS(status), 0) << slurp(log);
     EXPECT_NE(slurp(log).find("[FENK] Init Framebuffer"), std::string::npos) << slurp(log);
-    std::filesystem::remove(log);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
+
 namespace {
 
 struct Ppm {
@@ -40,8 +42,8 @@ Ppm read_ppm(const std::filesystem::path &path)
 
 TEST(FirstExample, HeadlessRunWritesItsFramesAndStopsOnEscape)
 {
-    const auto folder = std::filesystem::temp_directory_path() / "fenk_first_example_test";
-    std::filesystem::remove_all(folder);
+    const ScratchFolder scratch(current_test_tag());
+    const auto folder = scratch / "frames";
     const std::string command =
         std::string(FIRST_HEADLESS) + " " + folder.string() + " 5 > " + (folder.string() + ".log");
     ASSERT_EQ(std::system(command.c_str()), 0);
@@ -70,6 +72,4 @@ TEST(FirstExample, HeadlessRunWritesItsFramesAndStopsOnEscape)
     ASSERT_EQ(last.width, 640);
     EXPECT_EQ(last.rgbat(41, 80), 0x102040u);
     EXPECT_EQ(last.rgbat(57, 80), 0xFF0000u);
-    std::filesystem::remove_all(folder);
-    std::filesystem::remove(folder.string() + ".log");
 }

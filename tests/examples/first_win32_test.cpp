@@ -5,17 +5,17 @@
 
 #include <string>
 
+#include "child_process.h"
+
 TEST(FirstExample, WindowedRunEndsWhenItsWindowCloses)
 {
     // The example sits at examples/first/ of the build, this test at tests/examples/.
     char path[MAX_PATH];
     std::string command(path, GetModuleFileNameA(NULL, path, MAX_PATH));
     command.resize(command.find_last_of("\\/") + 1);
-    command = "\"" + command + "..\\..\\examples\\first\\" FIRST_WIN32 "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process));
+    command += "..\\..\\examples\\first\\" FIRST_WIN32;
+    ChildProcess process;
+    ASSERT_TRUE(process.start({command}, {}));
 
     HWND window = NULL;
     const DWORD start = GetTickCount();
@@ -25,8 +25,7 @@ TEST(FirstExample, WindowedRunEndsWhenItsWindowCloses)
     }
     if (window) {
         Sleep(500);
-        EXPECT_EQ(WaitForSingleObject(process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
-            << "ended on its own";
+        EXPECT_FALSE(process.wait(0)) << "ended on its own";
         EXPECT_TRUE(IsWindowVisible(window));
         RECT client;
         GetClientRect(window, &client);
@@ -38,13 +37,9 @@ TEST(FirstExample, WindowedRunEndsWhenItsWindowCloses)
     }
 
     DWORD code = 0xFFFF;
-    if (WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(process.hProcess, &code);
-    } else {
-        TerminateProcess(process.hProcess, 0xFFFF);
-        WaitForSingleObject(process.hProcess, 5000);
-    }
+    if (process.wait(15))
+        code = static_cast<DWORD>(process.status());
+    else
+        process.stop();
     EXPECT_EQ(code, 0u);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
 }

@@ -24,9 +24,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kMaxDepth = 48;
-constexpr size_t kMaxPath = 3000; // below the system's own limit, whatever the names
-constexpr int kMaxListed = 64;    // folders listed per input
+constexpr int max_depth = 48;
+constexpr size_t max_path = 3000; // below the system's own limit, whatever the names
+constexpr int max_listed = 64;    // folders listed per input
 
 struct reader {
     const uint8_t *at, *end;
@@ -70,7 +70,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
         case 0: { // a folder, entered
             std::string n = name(in, step & 8);
             std::string path = dir + n;
-            if ((int)stack.size() >= kMaxDepth || root.size() + path.size() > kMaxPath) break;
+            if ((int)stack.size() >= max_depth || root.size() + path.size() > max_path) break;
             if (mkdir((root + "/" + path).c_str(), 0700) == 0 || errno == EEXIST) {
                 struct stat st;
                 if (lstat((root + "/" + path).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
@@ -85,7 +85,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
         case 3: { // an empty file
             std::string n = name(in, step & 8);
             std::string path = dir + n;
-            if (root.size() + path.size() > kMaxPath) break;
+            if (root.size() + path.size() > max_path) break;
             size_t size = (step & 7) == 2 ? (size_t)in.byte() * 8 + (step >> 4) : 0;
             writefile(root + "/" + path, size, step);
             files.push_back(path);
@@ -98,13 +98,13 @@ std::vector<std::string> build(reader &in, const std::string &root)
                 target = files[in.byte() % files.size()];
                 for (size_t i = 0; i < stack.size(); i++) target = "../" + target;
             }
-            if (root.size() + dir.size() + n.size() <= kMaxPath)
+            if (root.size() + dir.size() + n.size() <= max_path)
                 (void)!symlink(target.c_str(), (root + "/" + dir + n).c_str());
             break;
         }
         case 5: { // a link to a folder above it, or out of the tree
             std::string n = name(in, step & 8);
-            if (root.size() + dir.size() + n.size() > kMaxPath) break;
+            if (root.size() + dir.size() + n.size() > max_path) break;
             std::string target = step & 16 ? "/" : ".";
             if (!(step & 16))
                 for (int up = (step >> 5) % (stack.size() + 1); up > 0; up--) target += "/..";
@@ -114,7 +114,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
         case 6: { // a FIFO, named like a member a program loads
             static const char *const kinds[] = {".tga", ".wav", ".dat", ""};
             std::string n = name(in, false) + kinds[(step >> 3) % 4];
-            if (root.size() + dir.size() + n.size() <= kMaxPath) mkfifo((root + "/" + dir + n).c_str(), 0600);
+            if (root.size() + dir.size() + n.size() <= max_path) mkfifo((root + "/" + dir + n).c_str(), 0600);
             break;
         }
         case 7: // a name in capitals: the layer opens by lower-cased name
@@ -122,7 +122,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
             std::string n = name(in, step & 8);
             for (char &c : n)
                 if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
-            if (root.size() + dir.size() + n.size() <= kMaxPath)
+            if (root.size() + dir.size() + n.size() <= max_path)
                 writefile(root + "/" + dir + n, step >> 3, step);
             break;
         }
@@ -134,7 +134,7 @@ std::vector<std::string> build(reader &in, const std::string &root)
 // Lists the current folder, reads each file it shows and goes into each folder.
 void walk(int depth, int *listed)
 {
-    if (depth > kMaxDepth + 2 || ++*listed > kMaxListed) return;
+    if (depth > max_depth + 2 || ++*listed > max_listed) return;
     corefile_readdir("*");
     std::vector<std::string> dirs, names;
     for (int i = 0; i < corefile_numfiles; i++) {

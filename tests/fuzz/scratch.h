@@ -4,12 +4,10 @@
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 
+#include "../support/scratch.h"
 #include "files/core.h"
 
 namespace fuzz {
@@ -18,21 +16,9 @@ namespace fuzz {
 // leaves); an absolute path, since the file layer's walk moves the working directory.
 inline const std::string &scratch()
 {
-    // Never destroyed: the exit handler below still needs it.
-    static const std::string &folder = *new std::string([] {
-        const char *tmp = getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/fenk-fuzz-XXXXXX";
-        if (!mkdtemp(pattern.data())) {
-            perror("mkdtemp");
-            abort();
-        }
-        atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(scratch(), ignored);
-        });
-        return pattern;
-    }());
-    return folder;
+    static const ScratchFolder folder("fuzz");
+    static const std::string path = folder.path().string();
+    return path;
 }
 
 inline void put(const std::string &path, const uint8_t *data, size_t size)

@@ -27,7 +27,7 @@ void expectdrawn(const Picture &got, int x0, int y0, int w, int h, int scale)
         for (int x = 0; x < got.width; x++) {
             int px = x - x0, py = y - y0;
             bool inside = px >= 0 && py >= 0 && px < w * scale && py < h * scale;
-            uint32_t want = inside ? stored(colourat(px / scale, py / scale)) : kBlack;
+            uint32_t want = inside ? stored(colourat(px / scale, py / scale)) : opaque_black;
             ASSERT_EQ(got.at(x, y), want) << "at " << x << "," << y;
         }
     }
@@ -40,24 +40,24 @@ TEST_F(Graphics2D, BitmapsAreDrawnAtTheirPlaceAndZoomAndClipped)
     s_bitmap *b = picture(4, 3, colours(4, 3));
     FENK_DrawBitmap(10, 5, *b);
     expectdrawn(read_target(), 10, 5, 4, 3, 1);
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawZoomedBitmap(20, 10, 200, *b);
     expectdrawn(read_target(), 20, 10, 4, 3, 2);
 
     // Past the top-left and bottom-right edges only the part inside shows.
     for (auto [x, y] : {std::pair{-2, -1}, {62, 46}}) {
-        FENK_ClearFrameBuffer(kBlack);
+        FENK_ClearFrameBuffer(opaque_black);
         FENK_DrawBitmap(x, y, *b);
         expectdrawn(read_target(), x, y, 4, 3, 1);
     }
 
     // Half the size: an 8 x 6 white bitmap covers 4 x 3 pixels.
     s_bitmap *white = picture(8, 6, std::vector<uint32_t>(48, 0xFFFFFFFFu));
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawZoomedBitmap(30, 30, 50, *white);
     Picture half = read_target();
-    EXPECT_EQ(std::count(half.pixels.begin(), half.pixels.end(), kWhite), 12);
-    EXPECT_EQ(half.at(33, 32), kWhite);
+    EXPECT_EQ(std::count(half.pixels.begin(), half.pixels.end(), opaque_white), 12);
+    EXPECT_EQ(half.at(33, 32), opaque_white);
 }
 
 TEST_F(Graphics2D, TheTransparentKeyShowsOnlyThroughAlphaDraws)
@@ -72,18 +72,18 @@ TEST_F(Graphics2D, TheTransparentKeyShowsOnlyThroughAlphaDraws)
 
     // The plain draw switches the alpha test off: the key pixel is written as
     // transparent black.
-    FENK_ClearFrameBuffer(kBlue);
+    FENK_ClearFrameBuffer(opaque_blue);
     FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
     FENK_DrawBitmap(4, 4, *b);
     EXPECT_EQ(pixel(4, 4), 0u);
-    EXPECT_EQ(pixel(5, 4), kRed);
+    EXPECT_EQ(pixel(5, 4), opaque_red);
 
-    FENK_ClearFrameBuffer(kBlue);
+    FENK_ClearFrameBuffer(opaque_blue);
     FENK_DrawAlphaBitmap(4, 4, *b, 1.0f);
     FENK_DrawAlphaBitmap(10, 4, *b, 0.0f);
-    EXPECT_EQ(pixel(4, 4), kBlue);
-    EXPECT_EQ(pixel(5, 4), kRed);
-    EXPECT_EQ(pixel(11, 4), kBlue);
+    EXPECT_EQ(pixel(4, 4), opaque_blue);
+    EXPECT_EQ(pixel(5, 4), opaque_red);
+    EXPECT_EQ(pixel(11, 4), opaque_blue);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
 }
 
@@ -94,7 +94,7 @@ TEST_F(Graphics2D, TheTextureFollowsThePixelMemory)
     FENK_CreateBitmap(2, 2, a);
     ASSERT_NE(a->pixels, nullptr);
     EXPECT_EQ(fenk_numbitmaps, 1);
-    FENK_ClearFrameBuffer(kWhite);
+    FENK_ClearFrameBuffer(opaque_white);
     FENK_DrawBitmap(0, 0, *a);
     EXPECT_EQ(pixel(1, 1), 0u);
 
@@ -104,7 +104,7 @@ TEST_F(Graphics2D, TheTextureFollowsThePixelMemory)
     EXPECT_EQ(pixel(1, 1), 0u);
     FENK_UpdateBitmap(*a);
     FENK_DrawBitmap(0, 0, *a);
-    EXPECT_EQ(pixel(1, 1), kRed);
+    EXPECT_EQ(pixel(1, 1), opaque_red);
 
     // The clear colour is a stored word: 0xFF0000FF is opaque red.
     FENK_ClearBitmapWithColor(*a, (int)0xFF0000FFu);
@@ -115,14 +115,14 @@ TEST_F(Graphics2D, TheTextureFollowsThePixelMemory)
 
     // Making or updating another bitmap binds its texture behind the bind
     // cache; the next draw of the first must still show the first.
-    FENK_ClearBitmapWithColor(*a, (int)kGreen);
+    FENK_ClearBitmapWithColor(*a, (int)opaque_green);
     FENK_DrawBitmap(0, 0, *a);
     s_bitmap *b = picture(2, 2, std::vector<uint32_t>(4, 0xFF0000FFu));
     FENK_DrawBitmap(0, 0, *a);
     FENK_UpdateBitmap(*b);
     FENK_DrawBitmap(4, 0, *a);
-    EXPECT_EQ(pixel(0, 0), kGreen);
-    EXPECT_EQ(pixel(4, 0), kGreen);
+    EXPECT_EQ(pixel(0, 0), opaque_green);
+    EXPECT_EQ(pixel(4, 0), opaque_green);
 
     // A delete releases the texture once; the registry keeps the entry.
     int texture = a->texture;

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kGlyphRows = 3;
+constexpr int glyph_rows = 3;
 
 // Each glyph's cells in its own opaque colour; the space is transparent, as
 // in a real font picture.
@@ -31,8 +31,8 @@ std::string fontpicture(const std::vector<int> &widths)
         column += widths[i];
     }
     std::vector<uint32_t> pixels = top;
-    for (int r = 0; r < kGlyphRows; r++) pixels.insert(pixels.end(), cells.begin(), cells.end());
-    return tga32(total, kGlyphRows + 1, pixels);
+    for (int r = 0; r < glyph_rows; r++) pixels.insert(pixels.end(), cells.begin(), cells.end());
+    return tga32(total, glyph_rows + 1, pixels);
 }
 
 // Glyph g is 2 + g % 4 wide, the space 3: "A" (glyph 34) is 4, "B" 5.
@@ -86,13 +86,13 @@ TEST_F(Fonts, MarkersCutTheGlyphCells)
         << output;
     ASSERT_EQ(f->numletters, 4);
     EXPECT_EQ(f->picture, &fenk_fontbmp[0]);
-    EXPECT_EQ(f->height, kGlyphRows);
+    EXPECT_EQ(f->height, glyph_rows);
     EXPECT_EQ(f->spacing, 0);
     const int widths[] = {1, 5, 6, 8}, starts[] = {0, 1, 6, 12};
     for (int g = 0; g < 4; g++) {
         EXPECT_EQ(f->widths[g], widths[g]) << g;
         EXPECT_EQ(f->glyphs[g].width, widths[g]) << g;
-        EXPECT_EQ(f->glyphs[g].height, kGlyphRows) << g;
+        EXPECT_EQ(f->glyphs[g].height, glyph_rows) << g;
         EXPECT_EQ(f->glyphs[g].u0, starts[g] / 20.0f) << g;
         EXPECT_EQ(f->glyphs[g].u1, (starts[g] + widths[g]) / 20.0f) << g;
         EXPECT_EQ(f->glyphs[g].v0, 1 / 4.0f) << g;
@@ -151,15 +151,15 @@ TEST_F(Fonts, PenAdvancesByWidthAndSpacingButNotAfterSpaces)
 
     FENK_DrawText(5, 10, *f, "A B");
     EXPECT_EQ(glyphsat(row(10)), (Glyphs{{5, 34}, {5 + 4 + 2 + 3, 35}}));
-    EXPECT_EQ(glyphsat(row(10 + kGlyphRows)), Glyphs{});
+    EXPECT_EQ(glyphsat(row(10 + glyph_rows)), Glyphs{});
 
     // "~" and "}" are past the last glyph, control and high codes before the
     // first: none is drawn or moves the pen. Glyph 0 (code 0x1F) moves it by
     // its width and the spacing and is never drawn. "|" is the last glyph.
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawText(5, 20, *f, "A~}\x01\xA0\xFF%c", 'B');
     EXPECT_EQ(glyphsat(row(20)), (Glyphs{{5, 34}, {5 + 4 + 2, 35}}));
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawText(5, 20, *f, "\x1F|A");
     EXPECT_EQ(glyphsat(row(20)), (Glyphs{{5 + 1 + 2, 93}, {5 + 1 + 2 + 3 + 2, 34}}));
 }
@@ -181,7 +181,7 @@ TEST_F(Fonts, CentredLinesMeasureSpacesWithTheirSpacing)
     // Spacing -1: "A B" measures 3 + 2 + 4 = 9. The centred line skips the
     // space's spacing when drawing, the span line does not.
     FENK_SetFontSpacing(-1, f);
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawCenteredText(10, *f, "A B");
     FENK_DrawCenteredTextXW(100, 20, 300, *f, "A B");
     EXPECT_EQ(glyphsat(row(10)), (Glyphs{{956, 34}, {956 + 3 + 3, 35}}));
@@ -190,7 +190,7 @@ TEST_F(Fonts, CentredLinesMeasureSpacesWithTheirSpacing)
     // A negative total halves towards minus infinity: -11 >> 1 is -6, and
     // "B" lands left of "A".
     FENK_SetFontSpacing(-10, f);
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawCenteredText(30, *f, "AB");
     EXPECT_EQ(glyphsat(row(30)), (Glyphs{{960, 35}, {966, 34}}));
 }
@@ -202,7 +202,7 @@ TEST_F(Fonts, FormattedTextIsCutAt255Characters)
     FENK_DrawText(0, 0, *f, "%s", std::string(300, 'A').c_str());
     std::vector<uint32_t> line = row(0);
     EXPECT_EQ(line[255 * 4 - 1], stored(glyphcolour(34)));
-    EXPECT_EQ(line[255 * 4], kBlack);
+    EXPECT_EQ(line[255 * 4], opaque_black);
 }
 
 #ifdef FENK_DATA_DIR
@@ -237,7 +237,7 @@ TEST_F(Graphics2D, TheShowFontCentresACaptionLine)
     for (int y = 960; y < 960 + f.height; y++) {
         std::vector<uint32_t> line = row(y);
         for (int x = 0; x < 1920; x++)
-            if (line[x] != kBlack) {
+            if (line[x] != opaque_black) {
                 left = std::min(left, x);
                 right = std::max(right, x);
             }

@@ -4,12 +4,11 @@
 // texture and pixel buffer it made.
 #pragma once
 
-#include <chrono>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,8 @@
 #include "graphics2d/corefont.h"
 #include "graphics2d/coresprite.h"
 #include "tga_writer.h"
+#include "scratch.h"
+#include "stdout_capture.h"
 
 // A loadable TGA file of 32-bit colours 0xAARRGGBB, top row first.
 inline std::string tga32(int w, int h, const std::vector<uint32_t> &colours)
@@ -47,21 +48,11 @@ protected:
     {
         printed([] { FENK_FlushGraphics(); });
         FENK_SetFrameBuffer(0);
-        if (!root_.empty()) {
+        if (scratch_) {
             printed([] { corefile_closeimage(); });
-            std::error_code ignored;
-            fs::remove_all(root_, ignored);
+            scratch_.reset();
         }
         VideoTest::TearDown();
-    }
-
-    template <typename F> static std::string printed(F &&call)
-    {
-        fflush(stdout);
-        testing::internal::CaptureStdout();
-        call();
-        fflush(stdout);
-        return testing::internal::GetCapturedStdout();
     }
 
     s_bitmap *bitmap() { return &bitmaps_.emplace_back(); }
@@ -81,19 +72,16 @@ protected:
     // Writes the files under a scratch data folder and mounts it.
     void mount(const std::vector<std::pair<std::string, std::string>> &files)
     {
-        if (root_.empty()) {
-            auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-            root_ = fs::temp_directory_path() /
-                    ("fenk-gfx-" + std::to_string(stamp) + "-" + std::to_string(std::random_device()()));
-        }
+        if (!scratch_) scratch_ = std::make_unique<ScratchFolder>(current_test_tag());
+        const fs::path &root = scratch_->path();
         for (const auto &[name, bytes] : files) {
-            fs::path path = root_ / "data" / name;
+            fs::path path = root / "data" / name;
             fs::create_directories(path.parent_path());
             std::ofstream(path, std::ios::binary) << bytes;
         }
         int mounted = 0;
         printed([&] {
-            mounted = corefile_mountimage((root_ / "data").string().c_str(), COREFILE_MOUNT_DIRECTORY);
+            mounted = corefile_mountimage((root / "data").string().c_str(), COREFILE_MOUNT_DIRECTORY);
         });
         ASSERT_EQ(mounted, 1);
     }
@@ -113,10 +101,10 @@ protected:
     {
         static int id = FENK_CreateFrameBuffer(1920, 1080, 0);
         FENK_SetFrameBuffer(id);
-        FENK_ClearFrameBuffer(kBlack);
+        FENK_ClearFrameBuffer(opaque_black);
     }
 
-    fs::path root_;
+    std::unique_ptr<ScratchFolder> scratch_;
     std::deque<s_bitmap> bitmaps_;
     std::deque<s_sprite> sprites_;
     std::deque<s_font> fonts_;

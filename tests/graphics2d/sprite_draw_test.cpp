@@ -6,25 +6,25 @@ namespace {
 
 // A 4 x 2 sheet, 0xAARRGGBB, top row first; texel (1, 0) fully transparent
 // and texel (2, 1) half.
-const std::vector<uint32_t> kSheet = {
+const std::vector<uint32_t> sheet_texels = {
     0xFFFF0000u, 0x00FFFFFFu, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFF00FFFFu, 0x80FF8000u, 0xFFFFFFFFu,
 };
 
-uint32_t texel(int x, int y) { return stored(kSheet[(size_t)(y * 4 + x)]); }
+uint32_t texel(int x, int y) { return stored(sheet_texels[(size_t)(y * 4 + x)]); }
 
 class SpriteDraws : public Graphics2D {
 protected:
     void SetUp() override
     {
         Graphics2D::SetUp();
-        mount({{"sheet.tga", tga32(4, 2, kSheet)}});
+        mount({{"sheet.tga", tga32(4, 2, sheet_texels)}});
         printed([&] { FENK_LoadSprite("sheet.tga", &whole); });
         ASSERT_NE(whole.texture, 0);
-        FENK_ClearFrameBuffer(kBlue);
+        FENK_ClearFrameBuffer(opaque_blue);
     }
 
     // The sheet's texel as drawn over blue: the transparent one is not drawn.
-    static uint32_t over_blue(int x, int y) { return x == 1 && y == 0 ? kBlue : texel(x, y); }
+    static uint32_t over_blue(int x, int y) { return x == 1 && y == 0 ? opaque_blue : texel(x, y); }
 
     s_sprite whole = {};
 };
@@ -57,7 +57,7 @@ TEST_F(SpriteDraws, TransparentTexelsAreNotDrawnAndCellsLandInPlace)
     }
     EXPECT_EQ(got.at(8, 20), texel(2, 0));
     EXPECT_EQ(got.at(9, 21), texel(3, 1));
-    EXPECT_EQ(got.at(10, 20), kBlue);
-    EXPECT_EQ(got.at(12, 8), kBlue);
-    EXPECT_EQ(got.at(8, 10), kBlue);
+    EXPECT_EQ(got.at(10, 20), opaque_blue);
+    EXPECT_EQ(got.at(12, 8), opaque_blue);
+    EXPECT_EQ(got.at(8, 10), opaque_blue);
 }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "input_fixture.h"
+#include "stdout_capture.h"
 
 namespace {
 
@@ -32,9 +33,9 @@ const int slot_bit[16] = {0x0001, 0x0002, 0x0004, 0x0008, 0x0010, 0x0020, 0x0040
 
 std::string init_output()
 {
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     FENK_InitControllers();
-    return testing::internal::GetCapturedStdout();
+    return capture.finish();
 }
 
 int keys_of(int n, int *pressed = nullptr, int *x = nullptr, int *y = nullptr)
@@ -222,9 +223,9 @@ TEST_F(InputKeyTable, AppendCopiesTheTableUntilTheTableIsFull)
     EXPECT_EQ(FENK_AddKeyController(keys), 6);
     EXPECT_EQ(FENK_AddKeyController(keys), 7);
     s_controller last = FENK_controller[7];
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     EXPECT_EQ(FENK_AddKeyController(keys), -1);
-    EXPECT_NE(testing::internal::GetCapturedStdout(), "");
+    EXPECT_NE(capture.finish(), "");
     EXPECT_EQ(FENK_numcontrollers, 8);
     EXPECT_EQ(memcmp(&last, &FENK_controller[7], sizeof last), 0);
     EXPECT_EQ(FENK_AddKeyController(nullptr), -1);
@@ -325,9 +326,9 @@ TEST_F(InputPoll, SilentJoystickIsDroppedForGood)
     j.x = 0;
     EXPECT_EQ(combined(), 0x0014);
     j.answers = 0;
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     EXPECT_EQ(combined(), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(capture.finish(), "");
     EXPECT_EQ(FENK_controller[0].active, 0);
     int polls = j.polls;
     j.answers = 1;

@@ -14,16 +14,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "../child_process.h"
+#include "child_process.h"
 #include "platform/driver_sdl.h"
+#include "scratch.h"
+#include "stdout_capture.h"
 
 extern "C" int FENK_shaders_enabled;
-extern char **environ;
 
 extern "C" int coremain(int argc, char **argv)
 {
@@ -124,9 +124,9 @@ class Window : public testing::Test {
 protected:
     std::string open(int width, int height, int flags)
     {
-        testing::internal::CaptureStdout();
+        StdoutCapture capture;
         fenk_initwindow(width, height, flags);
-        return testing::internal::GetCapturedStdout();
+        return capture.finish();
     }
 
     void TearDown() override { fenk_closewindow(); }
@@ -432,34 +432,17 @@ struct Child {
 Child runchild(const char *how)
 {
     Child child;
-    char output[] = "/tmp/fenk_sdl_child_XXXXXX";
-    int fd = mkstemp(output);
-    if (fd < 0) return child;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fd, 1);
-    char program[] = FENK_SDL_CHILD;
-    char *argv[] = {program, (char *)how, (char *)"two words", nullptr};
+    const ScratchFolder scratch(current_test_tag());
+    const std::filesystem::path output = scratch / "output";
+    ChildProcess process;
     auto start = std::chrono::steady_clock::now();
-    pid_t pid;
-    if (posix_spawn(&pid, program, &actions, nullptr, argv, environ) == 0) {
+    if (process.start({FENK_SDL_CHILD, how, "two words"}, output, false)) {
         // A child that hangs fails the test instead of stopping it.
-        while (waitpid(pid, &child.status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(20)) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &child.status, 0);
-                break;
-            }
-            SDL_Delay(5);
-        }
+        if (!process.wait(20)) process.stop();
+        child.status = process.status();
     }
     child.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    char buffer[4096];
-    ssize_t n = pread(fd, buffer, sizeof buffer, 0);
-    if (n > 0) child.output.assign(buffer, (size_t)n);
-    close(fd);
-    unlink(output);
+    child.output = slurp(output).substr(0, 4096);
     return child;
 }
 

@@ -9,10 +9,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/driver_win32.h"
+#include "child_process.h"
+#include "scratch.h"
+#include "stdout_capture.h"
 
 extern "C" int FENK_shaders_enabled;
 
@@ -65,9 +70,9 @@ protected:
 
     static std::string open(int width, int height, int flags)
     {
-        testing::internal::CaptureStdout();
+        StdoutCapture capture;
         fenk_initwindow(width, height, flags);
-        return testing::internal::GetCapturedStdout();
+        return capture.finish();
     }
 
     // The windowed form: client area width x height, outer corner at (10, 10).
@@ -293,61 +298,42 @@ struct Child {
 
 // `watch` sees the output so far each time the pipe is looked at, while the child
 // runs; it may act on the child from there.
-Child runchild(const std::string &arguments, const std::function<void(const std::string &)> &watch = {})
+Child runchild(const std::vector<std::string> &arguments,
+               const std::function<void(const std::string &)> &watch = {})
 {
     Child child;
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
     std::string dir(path, n);
     dir.resize(dir.find_last_of("\\/") + 1);
-    std::string command = "\"" + dir + "platform_win32_child.exe\" " + arguments;
+    std::vector<std::string> command = {dir + "platform_win32_child.exe"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
 
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    HANDLE reader, writer;
-    if (!CreatePipe(&reader, &writer, &inherit, 0)) return child;
-    SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writer;
-    startup.hStdError = writer;
-    PROCESS_INFORMATION process = {};
+    const ScratchFolder scratch(current_test_tag());
+    const std::filesystem::path log = scratch / "output";
+    ChildProcess process;
     DWORD start = GetTickCount();
-    BOOL started = CreateProcessA(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
-    CloseHandle(writer);
-    if (started) {
-        // Polls the pipe so that a child that hangs fails the test instead of
+    if (process.start(command, log)) {
+        // Looks at the output so that a child that hangs fails the test instead of
         // stopping it: after 20 s it is killed and reported with code 0xFFFF.
-        char buffer[512];
-        DWORD got, ready, status = WAIT_TIMEOUT;
-        while (GetTickCount() - start < 20000) {
-            status = WaitForSingleObject(process.hProcess, 10);
-            while (PeekNamedPipe(reader, NULL, 0, NULL, &ready, NULL) && ready &&
-                   ReadFile(reader, buffer, sizeof buffer, &got, NULL) && got)
-                child.output.append(buffer, got);
-            if (status == WAIT_OBJECT_0) break;
-            if (watch) watch(child.output);
+        bool ended = false;
+        while (!ended && GetTickCount() - start < 20000) {
+            ended = process.wait(0.01);
+            if (!ended && watch) watch(slurp(log));
         }
         child.millis = GetTickCount() - start;
+        if (!ended) process.stop();
+        child.code = static_cast<DWORD>(process.status());
+        child.output = slurp(log);
         // The child's C library writes text mode: line ends come as CR LF.
         child.output.erase(std::remove(child.output.begin(), child.output.end(), '\r'), child.output.end());
-        if (status == WAIT_OBJECT_0) {
-            GetExitCodeProcess(process.hProcess, &child.code);
-        } else {
-            TerminateProcess(process.hProcess, 0xFFFF);
-            WaitForSingleObject(process.hProcess, 5000);
-        }
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
     }
-    CloseHandle(reader);
     return child;
 }
 
 TEST(Lifetime, TheShowReturnsThroughTheCloseMessage)
 {
-    Child child = runchild("return \"two words\"");
+    Child child = runchild({"return", "two words"});
     EXPECT_EQ(child.code, 0u) << child.output;
     EXPECT_NE(child.output.find("argc 3 return|two words\n"), std::string::npos) << child.output;
     EXPECT_NE(child.output.find("title child title\n"), std::string::npos) << child.output;
@@ -356,7 +342,7 @@ TEST(Lifetime, TheShowReturnsThroughTheCloseMessage)
 
 TEST(Lifetime, ClosingTheWindowCutsTheShowOff)
 {
-    Child child = runchild("close");
+    Child child = runchild({"close"});
     EXPECT_EQ(child.code, 0u) << child.output;
     EXPECT_NE(child.output.find("closing"), std::string::npos) << child.output;
     // The show thread would say so after fifteen seconds; a loaded machine may take
@@ -374,7 +360,7 @@ TEST(Lifetime, ClosingTheWindowMidFrameEndsTheProgramEveryTime)
     const std::string title = "FENK close test " + std::to_string(GetCurrentProcessId());
     for (int run = 0; run < 5; run++) {
         DWORD posted = 0;
-        Child child = runchild("draw \"" + title + "\"", [&](const std::string &output) {
+        Child child = runchild({"draw", title}, [&](const std::string &output) {
             if (posted || output.find("drawing") == std::string::npos) return;
             if (HWND window = FindWindowA("FENK", title.c_str())) {
                 PostMessageA(window, WM_CLOSE, 0, 0);
@@ -401,7 +387,7 @@ bool nodevice()
 TEST(Lifetime, WithoutASoundDeviceTheMusicKeepsRealTime)
 {
     if (!nodevice()) GTEST_SKIP() << "needs the configuration without a device (FENK_SOUND_NODEVICE)";
-    Child child = runchild("music");
+    Child child = runchild({"music"});
     EXPECT_EQ(child.code, 0u) << child.output;
     EXPECT_NE(child.output.find("AUDIO: error opening audio buffer\n"
                                 "AUDIO: no sound device, playing silently in real time\n"),

@@ -13,6 +13,7 @@
 
 #include "show/capture.h"
 #include "show/capture_output.h"
+#include "scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -35,18 +36,6 @@ std::vector<std::string> lines_of(const fs::path &path)
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-fs::path scratch()
-{
-    // The process in the name: other runs of these tests may be going on at once.
-    const fs::path dir =
-        fs::temp_directory_path() /
-        ("fenk_capture_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-         std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
 }
 
 } // namespace
@@ -165,7 +154,8 @@ TEST(CaptureTimes, VideoFramesPickTheShowsFrameOnScreenAtTheirTime)
 
 TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays)
 {
-    const fs::path dir = scratch();
+    const ScratchFolder scratch(current_test_tag());
+    const fs::path &dir = scratch.path();
     const unsigned char rgba[] = {255, 0, 0, 255, 0,   255, 0,  0,   10, 20, 30,  255,
                                   1,   2, 3, 4,   200, 100, 50, 255, 0,  0,  255, 255};
     const std::string path = (dir / "a.png").string();
@@ -185,12 +175,12 @@ TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(Capture_WritePNG(nowhere.c_str(), 3, 2, rgba));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
-    fs::remove_all(dir);
 }
 
 TEST(CaptureFiles, WavHasTheCanonicalHeaderAndTheSamples)
 {
-    const fs::path dir = scratch();
+    const ScratchFolder scratch(current_test_tag());
+    const fs::path &dir = scratch.path();
     const int16_t samples[] = {0, 1, -1, 32767, -32768, 5};
     const std::string path = (dir / "s.wav").string();
     ASSERT_TRUE(Capture_WriteWAV(path.c_str(), samples, 3, 2, 44100));
@@ -201,13 +191,13 @@ TEST(CaptureFiles, WavHasTheCanonicalHeaderAndTheSamples)
     EXPECT_EQ(bytes.compare(8, 8, "WAVEfmt "), 0);
     EXPECT_EQ(bytes.compare(36, 4, "data"), 0);
     EXPECT_EQ(memcmp(bytes.data() + 44, samples, sizeof samples), 0);
-    fs::remove_all(dir);
 }
 
 TEST(CaptureFiles, FfmpegGetsEveryFileNameAsAPlainFile)
 {
     // Names ffmpeg would read as an option, a protocol or its own file: prefix.
-    const fs::path dir = scratch();
+    const ScratchFolder scratch(current_test_tag());
+    const fs::path &dir = scratch.path();
     const fs::path log = dir / "args.txt";
     const fs::path fake = dir / "ffmpeg";
     std::ofstream(fake) << "#!/bin/sh\nfor a; do printf '%s\\n' \"$a\"; last=$a; done >>'" << log.string()
@@ -238,5 +228,4 @@ TEST(CaptureFiles, FfmpegGetsEveryFileNameAsAPlainFile)
     EXPECT_TRUE(fs::exists(dir / "file:y.mp4"));
     EXPECT_FALSE(fs::exists(dir / "file:y.mp4.part"));
     EXPECT_FALSE(fs::exists(dir / "y.mp4.part"));
-    fs::remove_all(dir);
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "show/main.h"
 #include "tga.h"
 #include "tube_model.h"
+#include "scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -37,6 +39,7 @@ constexpr unsigned char flat[3] = {200, 100, 50};
 
 class ShowRun : public testing::Test {
 protected:
+    std::unique_ptr<ScratchFolder> scratch;
     fs::path folder;
     std::vector<Frame> frames; // every presented frame, kept while keep_frames
     bool keep_frames = true;
@@ -46,14 +49,15 @@ protected:
 
     void SetUp() override
     {
-        folder = fs::temp_directory_path() /
-                 ("fenk_show_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
+        scratch = std::make_unique<ScratchFolder>(current_test_tag());
+        folder = scratch->path();
         fs::create_directories(folder / "data");
     }
     void TearDown() override
     {
-        if (!HasFailure()) fs::remove_all(folder);
+        // A failed test leaves its folder to be looked at.
+        if (HasFailure()) scratch->keep();
+        scratch.reset();
     }
 
     void write_flat_background()

@@ -19,7 +19,8 @@
 #include <memory>
 #include <string>
 
-#include "../child_process.h"
+#include "child_process.h"
+#include "scratch.h"
 
 namespace {
 
@@ -104,33 +105,31 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape)
         XCloseDisplay(display);
         FAIL() << "the X server has no XTEST extension";
     }
-    const auto log = std::filesystem::temp_directory_path() /
-                     ("fenk_show_window_test" + std::to_string(getpid()) + ".log");
+    const ScratchFolder scratch(current_test_tag());
+    const auto log = scratch / "show.log";
     // From the folder that holds data.
     const std::string directory = std::filesystem::path(DATA_DIR).parent_path().string();
-    const pid_t pid = spawn_logged("cd '" + directory + "' && exec " + (program ? program : SHOW_1080), log);
-    ASSERT_GT(pid, 0);
+    ChildProcess process;
+    ASSERT_TRUE(
+        process.start_shell("cd '" + directory + "' && exec " + (program ? program : SHOW_1080), log));
 
     // Up, loaded and drawing once the background fading in from black lights the window.
     Window window = 0;
     XWindowAttributes attributes{};
     long lit = 0;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(40);
-    while (lit < 10000 && std::chrono::steady_clock::now() < until && wait_for(pid, 0.1) == -1) {
+    while (lit < 10000 && std::chrono::steady_clock::now() < until && !process.wait(0.1)) {
         if (!window) window = find_window(display, DefaultRootWindow(display), "Gravolt - Zoppeldraai");
         if (window && XGetWindowAttributes(display, window, &attributes))
             lit = lit_pixels(display, window, attributes.width, attributes.height);
     }
-    const int early = wait_for(pid, 0);
-    if (!window || lit < 10000 || early != -1) {
-        if (early == -1) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
+    const bool early = process.wait(0);
+    if (!window || lit < 10000 || early) {
+        if (!early) process.stop();
         XCloseDisplay(display);
-        FAIL() << (!window       ? "no window titled \"Gravolt - Zoppeldraai\""
-                   : early != -1 ? "ended on its own"
-                                 : "the window stays black")
+        FAIL() << (!window ? "no window titled \"Gravolt - Zoppeldraai\""
+                   : early ? "ended on its own"
+                           : "the window stays black")
                << ":\n"
                << slurp(log);
     }
@@ -142,20 +141,17 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape)
     // Wine the key state is the Wine server's, shared by every Windows program, and only
     // a window of a running program passes the release on to it.
     focus(display, window, attributes.width, attributes.height);
-    int status = -1;
+    bool ended = false;
     const auto escape_until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (status == -1 && std::chrono::steady_clock::now() < escape_until) {
+    while (!ended && std::chrono::steady_clock::now() < escape_until) {
         press_key(display, XK_Escape, true);
-        status = wait_for(pid, 0.3);
+        ended = process.wait(0.3);
         press_key(display, XK_Escape, false);
-        if (status == -1) status = wait_for(pid, 0.05);
+        if (!ended) ended = process.wait(0.05);
     }
     XCloseDisplay(display);
-    const bool ended = status != -1;
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
+    if (!ended) process.stop();
+    const int status = process.status();
     // The program ends on seeing Escape held, so under Wine the last release reaches no
     // program and Escape stays held in the Wine server for every Windows program after
     // this one: SHOW_AFTER (a fresh server there) lets it go.
@@ -171,5 +167,4 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape)
     if (const char *line = getenv("SHOW_EXPECT_OUTPUT")) {
         EXPECT_NE(slurp(log).find(line), std::string::npos) << "no \"" << line << "\" in:\n" << slurp(log);
     }
-    std::filesystem::remove(log);
 }

@@ -21,15 +21,7 @@
 #include "sound/audiodriver.h"
 #include "sound/coresound.h"
 #include "sound/loadwav.h"
-
-template <typename F> std::string printed(F &&call)
-{
-    fflush(stdout);
-    testing::internal::CaptureStdout();
-    call();
-    fflush(stdout);
-    return testing::internal::GetCapturedStdout();
-}
+#include "stdout_capture.h"
 
 // A canonical 44-byte header followed by the data bytes.
 inline std::string wavimage(uint16_t channels, uint32_t rate, uint16_t bits, const std::string &data,

@@ -23,23 +23,23 @@ TEST_F(VideoTest, QuadsOutsideTheFrameBufferAreCulledAndNotCounted)
     FENK_DrawQuad(0, 48, 10, 10, 0, 0, 1, 1);  // at the bottom edge
     EXPECT_EQ(FENK_stats_numtriangles, 0);
     EXPECT_EQ(FENK_projectionmode, 1); // not even the projection was touched
-    EXPECT_EQ(pixel(0, 0), kBlack);
+    EXPECT_EQ(pixel(0, 0), opaque_black);
 
     FENK_DrawQuad(63, 47, 10, 10, 0, 0, 1, 1);
     EXPECT_EQ(FENK_stats_numtriangles, 2);
-    EXPECT_EQ(pixel(63, 47), kWhite);
+    EXPECT_EQ(pixel(63, 47), opaque_white);
 
     // Negative sizes wind clockwise: counted, then removed by face culling.
     FENK_DrawQuad(20, 20, -10, 10, 0, 0, 1, 1);
     FENK_DrawQuad(30, 30, 10, -10, 0, 0, 1, 1);
     EXPECT_EQ(FENK_stats_numtriangles, 6);
-    EXPECT_EQ(pixel(15, 25), kBlack);
-    EXPECT_EQ(pixel(35, 25), kBlack);
+    EXPECT_EQ(pixel(15, 25), opaque_black);
+    EXPECT_EQ(pixel(35, 25), opaque_black);
 
     // A quad reaching past the edges is drawn clipped.
     FENK_DrawColorQuad(-5, -5, 10, 10, 1, 0, 0, 1);
-    EXPECT_EQ(pixel(4, 4), kRed);
-    EXPECT_EQ(pixel(5, 5), kBlack);
+    EXPECT_EQ(pixel(4, 4), opaque_red);
+    EXPECT_EQ(pixel(5, 5), opaque_black);
 }
 
 TEST_F(VideoTest, RotatedQuadAtAngleZeroEqualsPlainQuad)
@@ -51,7 +51,7 @@ TEST_F(VideoTest, RotatedQuadAtAngleZeroEqualsPlainQuad)
 
     FENK_DrawQuad(10, 6, 32, 24, 0, 0, 1, 1);
     const Picture plain = read_target();
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawRotatedQuad(10, 6, 32, 24, 0, 0, 1, 1, 0);
     const Picture rotated = read_target();
     EXPECT_EQ(plain.pixels, rotated.pixels);
@@ -60,13 +60,13 @@ TEST_F(VideoTest, RotatedQuadAtAngleZeroEqualsPlainQuad)
 
     // Half a turn puts the last texel at the top-left; the turn stays in the model-view
     // matrix until the next draw resets it.
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawRotatedQuad(10, 6, 32, 24, 0, 0, 1, 1, 180);
     EXPECT_EQ(pixel(10, 6), texels[15]);
     EXPECT_EQ(pixel(41, 29), texels[0]);
     EXPECT_NE(matrix(GL_MODELVIEW_MATRIX)[0], 1.0f);
     // A quarter turn clockwise on screen: the top-left texel goes to the top-right.
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawRotatedQuad(16, 8, 32, 32, 0, 0, 1, 1, 90);
     EXPECT_EQ(pixel(47, 8), texels[0]);
     FENK_DrawQuad(0, 0, 1, 1, 0, 0, 1, 1);
@@ -82,30 +82,30 @@ TEST_F(VideoTest, RotatedQuadAtAngleZeroEqualsPlainQuad)
 TEST_F(VideoTest, ColourQuadsAndLines)
 {
     FENK_DrawColorQuad(8, 4, 16, 8, 0, 1, 0, 1);
-    EXPECT_EQ(pixel(8, 4), kGreen);
-    EXPECT_EQ(pixel(23, 11), kGreen);
-    EXPECT_EQ(pixel(24, 11), kBlack);
-    EXPECT_EQ(pixel(8, 12), kBlack);
+    EXPECT_EQ(pixel(8, 4), opaque_green);
+    EXPECT_EQ(pixel(23, 11), opaque_green);
+    EXPECT_EQ(pixel(24, 11), opaque_black);
+    EXPECT_EQ(pixel(8, 12), opaque_black);
     float colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[3], 1.0f);
     EXPECT_EQ(colour[0], 1.0f);
 
     // The bound texture is multiplied in: a red texture under a yellow quad gives red.
-    const int red = make_texture(1, 1, {kRed});
+    const int red = make_texture(1, 1, {opaque_red});
     FENK_DrawColorQuad(30, 4, 4, 4, 1, 1, 0, 1);
-    EXPECT_EQ(pixel(31, 5), kRed);
+    EXPECT_EQ(pixel(31, 5), opaque_red);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
     FENK_DeleteTexture(red);
 
     const int lines = FENK_stats_numlines;
     const int triangles = FENK_stats_numtriangles;
     FENK_DrawLineRGB(0, 20.5f, 64, 20.5f, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(0, 20), kBlue);
-    EXPECT_EQ(pixel(63, 20), kBlue);
-    EXPECT_EQ(pixel(10, 21), kBlack);
+    EXPECT_EQ(pixel(0, 20), opaque_blue);
+    EXPECT_EQ(pixel(63, 20), opaque_blue);
+    EXPECT_EQ(pixel(10, 21), opaque_black);
     FENK_DrawLineRGB(40.5f, 0, 40.5f, 48, 1, 0, 0, 1);
-    EXPECT_EQ(pixel(40, 47), kRed);
+    EXPECT_EQ(pixel(40, 47), opaque_red);
     EXPECT_EQ(FENK_stats_numlines, lines + 2);
     EXPECT_EQ(FENK_stats_numtriangles, triangles);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
@@ -153,7 +153,7 @@ TEST_F(VideoTest, RenderStateBookkeeping)
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     const int clear = make_texture(1, 1, {rgba(255, 255, 255, 0)});
     FENK_DrawQuad(0, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(2, 2), kBlack);
+    EXPECT_EQ(pixel(2, 2), opaque_black);
     // 2D draws switch lighting and depth off directly, keeping the bits.
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_EQ(FENK_renderstate, 10);
@@ -190,7 +190,7 @@ TEST_F(VideoTest, BlendModesAndAlphaBlend)
     FENK_DisableRenderState(FENK_RENDERSTATE_BLEND);
 
     // Alpha blend fades textured draws by the given alpha.
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_EnableAlphaBlend(0.25f);
     float colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
@@ -201,7 +201,7 @@ TEST_F(VideoTest, BlendModesAndAlphaBlend)
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[3], 1.0f);
     FENK_DrawQuad(0, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(1, 1), kWhite);
+    EXPECT_EQ(pixel(1, 1), opaque_white);
 }
 
 TEST_F(VideoTest, ProjectionRebuilds)

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "video_fixture.h"
+#include "stdout_capture.h"
 
 namespace {
 
@@ -60,11 +61,10 @@ TEST_F(VideoTest, StartUpMessagesAndState)
 TEST_F(VideoTest, CreateFrameBufferIdsSizesAndObjects)
 {
     const int expected_id = FENK_numframebuffers;
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     const int plain = FENK_CreateFrameBuffer(20, 10, 0);
     const int deep = FENK_CreateFrameBuffer(8, 6, FENK_FRAMEBUFFER_DEPTH | FENK_FRAMEBUFFER_LINEAR);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "[FENK] Init Framebuffer: 20,10\n[FENK] Init Framebuffer: 8,6\n");
+    EXPECT_EQ(capture.finish(), "[FENK] Init Framebuffer: 20,10\n[FENK] Init Framebuffer: 8,6\n");
     EXPECT_EQ(plain, expected_id);
     EXPECT_EQ(deep, expected_id + 1);
     EXPECT_EQ(FENK_framebuffers_enabled, 1);
@@ -93,29 +93,28 @@ TEST_F(VideoTest, CreateFrameBufferIdsSizesAndObjects)
     EXPECT_EQ(vp[2], 20);
     EXPECT_EQ(vp[3], 10);
     EXPECT_EQ(FENK_projectionmode, 1);
-    FENK_ClearFrameBuffer(kRed);
-    EXPECT_EQ(pixel(19, 9), kRed);
+    FENK_ClearFrameBuffer(opaque_red);
+    EXPECT_EQ(pixel(19, 9), opaque_red);
 
     // Clearing a frame buffer with a depth texture clears its depth too.
     FENK_SetFrameBuffer(deep);
     glClearDepth(0.0);
     glClear(GL_DEPTH_BUFFER_BIT);
     glClearDepth(1.0);
-    FENK_ClearFrameBuffer(kBlue);
+    FENK_ClearFrameBuffer(opaque_blue);
     float depth = 0;
     glReadPixels(3, 3, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
     EXPECT_EQ(depth, 1.0f);
-    EXPECT_EQ(pixel(0, 0), kBlue);
+    EXPECT_EQ(pixel(0, 0), opaque_blue);
 }
 
 TEST_F(VideoTest, FullTableAndForeignIdsAreRefused)
 {
     const int saved = FENK_numframebuffers;
     FENK_numframebuffers = FENK_MAXFRAMEBUFFERS;
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     EXPECT_EQ(FENK_CreateFrameBuffer(4, 4, 0), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "- ERROR: Framebuffer 4x4 not created, all 16 in use.\n");
+    EXPECT_EQ(capture.finish(), "- ERROR: Framebuffer 4x4 not created, all 16 in use.\n");
     EXPECT_EQ(FENK_numframebuffers, FENK_MAXFRAMEBUFFERS);
     FENK_numframebuffers = saved;
 
@@ -143,11 +142,11 @@ TEST_F(VideoTest, DrawFrameBufferStretchesItUprightOverTheRectangle)
     FENK_SetFrameBuffer(0);
     FENK_DrawFrameBuffer(10, 6, 16, 8, scene);
     const Picture p = read_target();
-    for (int y = 0; y < kVideoHeight; ++y)
-        for (int x = 0; x < kVideoWidth; ++x) {
-            uint32_t expected = kBlack;
+    for (int y = 0; y < video_height; ++y)
+        for (int x = 0; x < video_width; ++x) {
+            uint32_t expected = opaque_black;
             if (x >= 10 && x < 26 && y >= 6 && y < 14)
-                expected = (x < 14 && y < 8) ? kBlue : (y < 10 ? kRed : kGreen);
+                expected = (x < 14 && y < 8) ? opaque_blue : (y < 10 ? opaque_red : opaque_green);
             ASSERT_EQ(p.at(x, y), expected) << x << "," << y;
         }
 }
@@ -155,7 +154,7 @@ TEST_F(VideoTest, DrawFrameBufferStretchesItUprightOverTheRectangle)
 TEST_F(VideoTest, ClearColourWordIsRedGreenBlueAlphaFromTheLowByte)
 {
     FENK_ClearFrameBuffer(0xFF0000FFu);
-    EXPECT_EQ(pixel(0, 0), kRed);
+    EXPECT_EQ(pixel(0, 0), opaque_red);
     FENK_ClearFrameBuffer(0);
     EXPECT_EQ(pixel(5, 5), rgba(0, 0, 0, 0));
     FENK_ClearFrameBuffer(0x80402010u);
@@ -168,25 +167,25 @@ TEST_F(VideoTest, ClearColourWordIsRedGreenBlueAlphaFromTheLowByte)
 TEST_F(VideoTest, TexturesKeepTexelBytesAndRows)
 {
     // GL row 0 first: row 0 red, green; row 1 blue, white.
-    const int t = make_texture(2, 2, {kRed, kGreen, kBlue, kWhite});
+    const int t = make_texture(2, 2, {opaque_red, opaque_green, opaque_blue, opaque_white});
     uint32_t back[4] = {};
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back);
-    EXPECT_EQ(back[0], kRed);
-    EXPECT_EQ(back[3], kWhite);
+    EXPECT_EQ(back[0], opaque_red);
+    EXPECT_EQ(back[3], opaque_white);
 
     // (u0, v0) at the top-left corner: texel row 0 comes out on top.
     FENK_BindTexture(t);
     FENK_DrawQuad(0, 0, 64, 48, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(0, 0), kRed);
-    EXPECT_EQ(pixel(63, 0), kGreen);
-    EXPECT_EQ(pixel(0, 47), kBlue);
-    EXPECT_EQ(pixel(63, 47), kWhite);
+    EXPECT_EQ(pixel(0, 0), opaque_red);
+    EXPECT_EQ(pixel(63, 0), opaque_green);
+    EXPECT_EQ(pixel(0, 47), opaque_blue);
+    EXPECT_EQ(pixel(63, 47), opaque_white);
     // Swapped v turns it upside down.
     FENK_DrawQuad(0, 0, 64, 48, 0, 1, 1, 0);
-    EXPECT_EQ(pixel(0, 0), kBlue);
-    EXPECT_EQ(pixel(63, 47), kGreen);
+    EXPECT_EQ(pixel(0, 0), opaque_blue);
+    EXPECT_EQ(pixel(63, 47), opaque_green);
 
-    FENK_UpdateTexture(t, 1, 1, std::vector<uint32_t>{kGreen}.data());
+    FENK_UpdateTexture(t, 1, 1, std::vector<uint32_t>{opaque_green}.data());
     GLint width = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 1);
@@ -249,39 +248,39 @@ TEST_F(VideoTest, BindCacheNeverHidesADirectBind)
 {
     // Each step draws the cached red texture again after a call that bound another
     // texture itself; the red must come out every time.
-    const int red = make_texture(1, 1, {kRed});
+    const int red = make_texture(1, 1, {opaque_red});
     const int side = FENK_CreateFrameBuffer(4, 4, 0);
     FENK_SetFrameBuffer(side);
-    FENK_ClearFrameBuffer(kBlue);
+    FENK_ClearFrameBuffer(opaque_blue);
     FENK_SetFrameBuffer(0);
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
 
     FENK_BindTexture(red);
     FENK_DrawFrameBuffer(0, 0, 8, 8, side);
-    EXPECT_EQ(pixel(4, 4), kBlue);
+    EXPECT_EQ(pixel(4, 4), opaque_blue);
     FENK_BindTexture(red);
     FENK_DrawQuad(8, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(12, 4), kRed);
+    EXPECT_EQ(pixel(12, 4), opaque_red);
 
-    const int green = make_texture(1, 1, {kGreen}); // creation and options bind it
+    const int green = make_texture(1, 1, {opaque_green}); // creation and options bind it
     FENK_BindTexture(red);
     FENK_DrawQuad(16, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(20, 4), kRed);
+    EXPECT_EQ(pixel(20, 4), opaque_red);
 
-    FENK_UpdateTexture(green, 1, 1, std::vector<uint32_t>{kGreen}.data());
+    FENK_UpdateTexture(green, 1, 1, std::vector<uint32_t>{opaque_green}.data());
     FENK_BindTexture(red);
     FENK_DrawQuad(24, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(28, 4), kRed);
+    EXPECT_EQ(pixel(28, 4), opaque_red);
 
     FENK_SetFrameBuffer(0); // binds frame buffer 0's own picture
     FENK_BindTexture(red);
     FENK_DrawQuad(32, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(36, 4), kRed);
+    EXPECT_EQ(pixel(36, 4), opaque_red);
 
     FENK_BindTextureChannel(green, 0);
     FENK_BindTexture(red);
     FENK_DrawQuad(40, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(44, 4), kRed);
+    EXPECT_EQ(pixel(44, 4), opaque_red);
 
     // Deleting the cached texture empties the cache too.
     FENK_DeleteTexture(red);
@@ -299,22 +298,22 @@ TEST_F(VideoTest, PlainOpenGLWithoutTextureUnitsOrFrameBufferObjects)
     __glewGenFramebuffersEXT = nullptr;
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     const int next = FENK_numframebuffers;
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     const int id = FENK_CreateFrameBuffer(64, 48, 0);
-    testing::internal::GetCapturedStdout();
+    capture.finish();
     EXPECT_EQ(id, next);
     EXPECT_EQ(FENK_framebuffers_enabled, 0);
     EXPECT_EQ(FENK_framebufferdata[id].fbo, 0u);
     FENK_BindTextureChannel(fenk_whitetexture_id, 1);
     FENK_SetFrameBuffer(id);
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
     FENK_DrawColorQuad(0, 0, 8, 8, 1, 0, 0, 1);
     const PresentedFrame &frame = present();
     __glewActiveTexture = active_texture;
     __glewGenFramebuffersEXT = gen_framebuffers;
-    EXPECT_EQ(frame.picture.at(7, 7), kRed);
-    EXPECT_EQ(frame.picture.at(8, 8), kBlack);
+    EXPECT_EQ(frame.picture.at(7, 7), opaque_red);
+    EXPECT_EQ(frame.picture.at(8, 8), opaque_black);
     GLint unit = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
     EXPECT_EQ(unit, GL_TEXTURE0);
@@ -328,13 +327,13 @@ TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation)
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     FENK_SetFrameBuffer(0);
     EXPECT_EQ(bound_fbo(), 0);
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
     FENK_DrawColorQuad(0, 0, 16, 8, 0, 1, 0, 1);
     const PresentedFrame &frame = present();
-    EXPECT_EQ(frame.picture.at(0, 0), kGreen);
-    EXPECT_EQ(frame.picture.at(15, 7), kGreen);
-    EXPECT_EQ(frame.picture.at(16, 8), kBlack);
+    EXPECT_EQ(frame.picture.at(0, 0), opaque_green);
+    EXPECT_EQ(frame.picture.at(15, 7), opaque_green);
+    EXPECT_EQ(frame.picture.at(16, 8), opaque_black);
     EXPECT_EQ(bound_fbo(), 0);
 
     uint32_t corner = 0;
@@ -342,6 +341,6 @@ TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation)
     std::vector<uint32_t> texels(64 * 48);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     corner = texels[47 * 64]; // top-left on screen is the texture's last row
-    EXPECT_EQ(corner, kGreen);
+    EXPECT_EQ(corner, opaque_green);
     EXPECT_EQ(FENK_framebufferdata[0].pixels[47 * 64 * 4 + 1], 255);
 }

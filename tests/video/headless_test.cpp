@@ -150,14 +150,14 @@ TEST_F(VideoTest, HeadlessFramesBeforeDrawFromRunButAreNotDrawn)
     const uint64_t first = fenk_headless_framecount() + 2;
     fenk_headless_drawfrom(first);
     for (int i = 0; i < 2; ++i) {
-        FENK_ClearFrameBuffer(kRed);
-        EXPECT_EQ(pixel(5, 5), kBlack); // clipped away
+        FENK_ClearFrameBuffer(opaque_red);
+        EXPECT_EQ(pixel(5, 5), opaque_black); // clipped away
         EXPECT_TRUE(present().picture.pixels.empty());
     }
-    FENK_ClearFrameBuffer(kGreen);
+    FENK_ClearFrameBuffer(opaque_green);
     const PresentedFrame &shown = present();
     EXPECT_EQ(shown.frame, first);
     ASSERT_FALSE(shown.picture.pixels.empty());
-    EXPECT_EQ(shown.picture.at(5, 5), kGreen);
+    EXPECT_EQ(shown.picture.at(5, 5), opaque_green);
     fenk_headless_drawfrom(0);
 }

@@ -3,6 +3,7 @@
 #include <EGL/egl.h>
 
 #include "video_fixture.h"
+#include "stdout_capture.h"
 
 namespace {
 
@@ -33,11 +34,11 @@ TEST_F(VideoTest, PresentationShowsTheFrameBufferUprightAndResetsTheFrame)
     const uint64_t before = fenk_headless_framecount();
     const PresentedFrame &frame = present();
     EXPECT_EQ(frame.frame, before);
-    EXPECT_EQ(frame.picture.width, kVideoWidth);
-    EXPECT_EQ(frame.picture.height, kVideoHeight);
+    EXPECT_EQ(frame.picture.width, video_width);
+    EXPECT_EQ(frame.picture.height, video_height);
     EXPECT_EQ(frame.picture.pixels, drawn.pixels);
-    EXPECT_EQ(frame.picture.at(0, 0), kRed);
-    EXPECT_EQ(frame.picture.at(63, 47), kBlue);
+    EXPECT_EQ(frame.picture.at(0, 0), opaque_red);
+    EXPECT_EQ(frame.picture.at(63, 47), opaque_blue);
 
     // Drawing goes on into the same frame buffer, with the frame's bookkeeping reset.
     EXPECT_EQ(bound_fbo(), static_cast<GLint>(FENK_framebufferdata[0].fbo));
@@ -57,14 +58,16 @@ TEST_F(VideoTest, PresentationStretchesAnySizeOverTheVideo)
     const int small = FENK_CreateFrameBuffer(16, 12, 0);
     FENK_SetFrameBuffer(small);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawColorQuad(0, 0, 8, 6, 1, 0, 0, 1);
     FENK_DrawColorQuad(8, 6, 8, 6, 0, 1, 0, 1);
     const PresentedFrame &frame = present();
-    ASSERT_EQ(frame.picture.width, kVideoWidth);
-    for (int y = 0; y < kVideoHeight; ++y)
-        for (int x = 0; x < kVideoWidth; ++x) {
-            const uint32_t expected = (x < 32 && y < 24) ? kRed : (x >= 32 && y >= 24) ? kGreen : kBlack;
+    ASSERT_EQ(frame.picture.width, video_width);
+    for (int y = 0; y < video_height; ++y)
+        for (int x = 0; x < video_width; ++x) {
+            const uint32_t expected = (x < 32 && y < 24)     ? opaque_red
+                                      : (x >= 32 && y >= 24) ? opaque_green
+                                                             : opaque_black;
             ASSERT_EQ(frame.picture.at(x, y), expected) << x << "," << y;
         }
     GLint vp[4];
@@ -77,20 +80,20 @@ TEST_F(VideoTest, PresentationStretchesAnySizeOverTheVideo)
     const int large = FENK_CreateFrameBuffer(128, 96, FENK_FRAMEBUFFER_LINEAR);
     FENK_SetFrameBuffer(large);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
-    FENK_ClearFrameBuffer(kBlue);
+    FENK_ClearFrameBuffer(opaque_blue);
     FENK_DrawColorQuad(0, 0, 128, 48, 1, 1, 1, 1);
     const PresentedFrame &big = present();
-    EXPECT_EQ(big.picture.at(0, 0), kWhite);
-    EXPECT_EQ(big.picture.at(63, 22), kWhite);
-    EXPECT_EQ(big.picture.at(63, 25), kBlue);
-    EXPECT_EQ(big.picture.at(0, 47), kBlue);
+    EXPECT_EQ(big.picture.at(0, 0), opaque_white);
+    EXPECT_EQ(big.picture.at(63, 22), opaque_white);
+    EXPECT_EQ(big.picture.at(63, 25), opaque_blue);
+    EXPECT_EQ(big.picture.at(0, 47), opaque_blue);
 }
 
 TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade)
 {
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     const int post = FENK_InitDefaultPostShader();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(capture.finish(), "");
     ASSERT_GE(post, 0);
     FENK_ClearFrameBuffer(rgba(200, 100, 50));
     FENK_SetPostShader(post);
@@ -106,8 +109,8 @@ TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade)
     // Scan lines 1: odd rows counted from the bottom are black, all four channels.
     FENK_SetScanlineValue(1.0f);
     const PresentedFrame &lines = present();
-    for (int y = 0; y < kVideoHeight; ++y) {
-        const int row_from_bottom = kVideoHeight - 1 - y;
+    for (int y = 0; y < video_height; ++y) {
+        const int row_from_bottom = video_height - 1 - y;
         EXPECT_EQ(lines.picture.at(5, y), row_from_bottom % 2 ? rgba(0, 0, 0, 0) : rgba(200, 100, 50)) << y;
     }
 
@@ -115,9 +118,9 @@ TEST_F(VideoTest, DefaultPostShaderScanLinesAndFade)
     FENK_SetScanlineValue(0.5f);
     FENK_SetFadeValue(0.5f);
     const PresentedFrame &faded = present();
-    EXPECT_NEAR(channel(faded.picture.at(3, kVideoHeight - 1)), 100, 1);
-    EXPECT_NEAR(channel(faded.picture.at(3, kVideoHeight - 2)), 50, 1);
-    EXPECT_NEAR(static_cast<int>(faded.picture.at(3, kVideoHeight - 1) >> 24), 128, 1);
+    EXPECT_NEAR(channel(faded.picture.at(3, video_height - 1)), 100, 1);
+    EXPECT_NEAR(channel(faded.picture.at(3, video_height - 2)), 50, 1);
+    EXPECT_NEAR(static_cast<int>(faded.picture.at(3, video_height - 1) >> 24), 128, 1);
 
     FENK_SetFadeValue(0.0f);
     FENK_SetScanlineValue(0.0f);
@@ -148,32 +151,28 @@ TEST_F(VideoTest, VideoReopensAtAnotherSize)
     EXPECT_FALSE(fenk_headless_windowopen());
 
     // A second start-up begins again from frame buffer 0 at the new size.
-    testing::internal::CaptureStdout();
-    FENK_InitVideo(32, 24, 0);
-    testing::internal::GetCapturedStdout();
+    printed([] { FENK_InitVideo(32, 24, 0); });
     EXPECT_EQ(FENK_numframebuffers, 1);
     EXPECT_EQ(FENK_postshader_id, -1);
     EXPECT_EQ(FENK_video.width, 32);
     EXPECT_EQ(FENK_GetFrameBufferWidth(), 32);
     EXPECT_EQ(FENK_GetFrameBufferHeight(), 24);
-    FENK_ClearFrameBuffer(kGreen);
+    FENK_ClearFrameBuffer(opaque_green);
     const PresentedFrame &frame = present();
     EXPECT_EQ(frame.picture.width, 32);
     EXPECT_EQ(frame.picture.height, 24);
-    EXPECT_EQ(frame.picture.at(31, 23), kGreen);
+    EXPECT_EQ(frame.picture.at(31, 23), opaque_green);
 
     // Back to the size every other test expects, this time over the open window: the
     // old context and surface are released, not left behind.
     const EGLDisplay display = eglGetCurrentDisplay();
     const EGLContext old_context = eglGetCurrentContext();
     const EGLSurface old_surface = eglGetCurrentSurface(EGL_DRAW);
-    testing::internal::CaptureStdout();
-    FENK_InitVideo(kVideoWidth, kVideoHeight, 0);
-    testing::internal::GetCapturedStdout();
+    printed([] { FENK_InitVideo(video_width, video_height, 0); });
     EGLint value = 0;
     EXPECT_FALSE(eglQueryContext(display, old_context, EGL_CONFIG_ID, &value));
     EXPECT_FALSE(eglQuerySurface(display, old_surface, EGL_WIDTH, &value));
     EXPECT_TRUE(eglQuerySurface(display, eglGetCurrentSurface(EGL_DRAW), EGL_WIDTH, &value));
-    EXPECT_EQ(value, kVideoWidth);
+    EXPECT_EQ(value, video_width);
     SetUp();
 }

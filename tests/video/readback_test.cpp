@@ -76,7 +76,7 @@ TEST_F(ReadbackTest, DirectReadGivesThePixelsOfThePresentationPass)
     EXPECT_EQ(plain.direct.at(30, 10), rgba(51, 230, 102, 128));
 
     // A linearly filtered frame buffer of the video's size reads the same.
-    const int linear = FENK_CreateFrameBuffer(kVideoWidth, kVideoHeight, FENK_FRAMEBUFFER_LINEAR);
+    const int linear = FENK_CreateFrameBuffer(video_width, video_height, FENK_FRAMEBUFFER_LINEAR);
     FENK_SetFrameBuffer(linear);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id); // not the frame buffer's own picture
     BothWays filtered = present_both(show, [] {});
@@ -119,7 +119,7 @@ TEST_F(ReadbackTest, DeferredFramesArriveOnceInOrderWithTheirOwnClock)
 {
     fenk_headless_setframerate(60);
     std::vector<Picture> immediate;
-    const uint32_t colours[3] = {kRed, kGreen, kBlue};
+    const uint32_t colours[3] = {opaque_red, opaque_green, opaque_blue};
     for (uint32_t colour : colours) {
         FENK_ClearFrameBuffer(colour);
         immediate.push_back(present().picture);
@@ -130,7 +130,7 @@ TEST_F(ReadbackTest, DeferredFramesArriveOnceInOrderWithTheirOwnClock)
     const uint64_t start = fenk_headless_framecount();
     std::vector<uint32_t> clocks;
     fenk_headless_drawfrom(start + 1); // the first deferred frame is not drawn
-    FENK_ClearFrameBuffer(kWhite);
+    FENK_ClearFrameBuffer(opaque_white);
     clocks.push_back(static_cast<uint32_t>(fenk_headless_clock()));
     present();
     EXPECT_EQ(presented.count, count); // nothing yet
@@ -157,7 +157,7 @@ TEST_F(ReadbackTest, DeferredFramesArriveOnceInOrderWithTheirOwnClock)
     EXPECT_EQ(presented.count, count + 4);
 
     // Turning deferral off hands over the frame still waiting.
-    FENK_ClearFrameBuffer(kGreen);
+    FENK_ClearFrameBuffer(opaque_green);
     present();
     EXPECT_EQ(presented.count, count + 4);
     fenk_headless_deferframes(0);

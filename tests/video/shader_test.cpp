@@ -5,13 +5,15 @@
 #include <fstream>
 
 #include "video_fixture.h"
+#include "stdout_capture.h"
+#include "scratch.h"
 
 namespace {
 
-const char *kVertex = "#version 120\n"
-                      "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; }\n";
+const char *vertex_source = "#version 120\n"
+                            "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; }\n";
 
-const char *kUniforms =
+const char *uniforms_source =
     "#version 120\n"
     "uniform int count;\n"
     "uniform float level;\n"
@@ -26,9 +28,9 @@ const char *kUniforms =
 
 std::string capture_init(const char *v, const char *f, int *id)
 {
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     *id = FENK_InitShader(v, f);
-    return testing::internal::GetCapturedStdout();
+    return capture.finish();
 }
 
 std::vector<float> uniform(int id, const char *name, int n)
@@ -46,9 +48,9 @@ GLint current_program()
     return program;
 }
 
-std::filesystem::path write_file(const char *name, const std::string &text)
+std::filesystem::path write_file(const ScratchFolder &folder, const char *name, const std::string &text)
 {
-    const auto path = std::filesystem::temp_directory_path() / name;
+    const auto path = folder / name;
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
@@ -59,34 +61,33 @@ TEST_F(VideoTest, ShaderIdsAndMissingSources)
 {
     int id = -2;
     const int next = FENK_numshaders;
-    EXPECT_EQ(capture_init(kVertex, kUniforms, &id), "");
+    EXPECT_EQ(capture_init(vertex_source, uniforms_source, &id), "");
     EXPECT_EQ(id, next);
 
     // A missing source uses no id: the next success takes the one it would have had.
-    EXPECT_EQ(capture_init(kVertex, nullptr, &id), "Either vertex shader or fragment shader file not found.");
+    EXPECT_EQ(capture_init(vertex_source, nullptr, &id),
+              "Either vertex shader or fragment shader file not found.");
     EXPECT_EQ(id, -1);
     EXPECT_EQ(FENK_numshaders, next + 1);
 
-    const auto vpath = write_file("fenk_video_test.vert", kVertex);
-    const auto fpath = write_file("fenk_video_test.frag", kUniforms);
-    const auto empty = write_file("fenk_video_test.empty", "");
+    const ScratchFolder scratch(current_test_tag());
+    const auto vpath = write_file(scratch, "fenk_video_test.vert", vertex_source);
+    const auto fpath = write_file(scratch, "fenk_video_test.frag", uniforms_source);
+    const auto empty = write_file(scratch, "fenk_video_test.empty", "");
     for (const char *missing : {"/nonexistent/fenk.frag", empty.c_str()}) {
-        testing::internal::CaptureStdout();
+        StdoutCapture capture;
         EXPECT_EQ(FENK_LoadShader(vpath.c_str(), missing), -1);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "Either vertex shader or fragment shader file not found.");
+        EXPECT_EQ(capture.finish(), "Either vertex shader or fragment shader file not found.");
     }
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     EXPECT_EQ(FENK_LoadShader(vpath.c_str(), fpath.c_str()), next + 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    std::filesystem::remove(vpath);
-    std::filesystem::remove(fpath);
-    std::filesystem::remove(empty);
+    EXPECT_EQ(capture.finish(), "");
 
     // The table never overruns: the 65th program is refused.
     const int saved = FENK_numshaders;
     FENK_numshaders = FENK_MAXSHADERS;
-    EXPECT_EQ(capture_init(kVertex, kUniforms, &id), "- ERROR: Shader not created, all 64 in use.\n");
+    EXPECT_EQ(capture_init(vertex_source, uniforms_source, &id),
+              "- ERROR: Shader not created, all 64 in use.\n");
     EXPECT_EQ(id, -1);
     EXPECT_EQ(FENK_numshaders, FENK_MAXSHADERS);
     FENK_numshaders = saved;
@@ -96,7 +97,8 @@ TEST_F(VideoTest, CompileAndLinkErrorsAreReportedAndTheIdKept)
 {
     int id = -2;
     const int next = FENK_numshaders;
-    const std::string broken = capture_init(kVertex, "#version 120\nvoid main() { gl_FragColor = ; }\n", &id);
+    const std::string broken =
+        capture_init(vertex_source, "#version 120\nvoid main() { gl_FragColor = ; }\n", &id);
     EXPECT_EQ(id, next);
     const std::string compiler =
         "Shader " + std::to_string(FENK_shader[id].fragment) + ",fragmentshader,compiler error: ";
@@ -110,7 +112,7 @@ TEST_F(VideoTest, CompileAndLinkErrorsAreReportedAndTheIdKept)
 
     // Both stages compile, but the fragment stage reads a varying nobody writes.
     const std::string unlinked = capture_init(
-        kVertex, "#version 120\nvarying vec4 missing;\nvoid main() { gl_FragColor = missing; }\n", &id);
+        vertex_source, "#version 120\nvarying vec4 missing;\nvoid main() { gl_FragColor = missing; }\n", &id);
     EXPECT_EQ(id, next + 1);
     EXPECT_EQ(unlinked.find("compiler error"), std::string::npos) << unlinked;
     EXPECT_EQ(unlinked.rfind("Program " + std::to_string(FENK_shader[id].program) + ",link error: ", 0), 0u)
@@ -123,7 +125,7 @@ TEST_F(VideoTest, CompileAndLinkErrorsAreReportedAndTheIdKept)
 TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram)
 {
     int id = -1;
-    ASSERT_EQ(capture_init(kVertex, kUniforms, &id), "");
+    ASSERT_EQ(capture_init(vertex_source, uniforms_source, &id), "");
     FENK_UnbindShader();
     EXPECT_EQ(current_program(), 0);
 
@@ -145,17 +147,17 @@ TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram)
     EXPECT_EQ(uniform(id, "weights[2]", 1), std::vector<float>({0.75f}));
 
     // A name the program does not use changes nothing and says nothing.
-    testing::internal::CaptureStdout();
+    StdoutCapture capture;
     FENK_SetShaderUniform1f(id, "nothing", 3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(capture.finish(), "");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     // The program draws with its uniform colour and stays current until unbound.
     FENK_DrawQuad(0, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(4, 4), kGreen);
+    EXPECT_EQ(pixel(4, 4), opaque_green);
     FENK_UnbindShader();
     FENK_DrawQuad(0, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(4, 4), kWhite);
+    EXPECT_EQ(pixel(4, 4), opaque_white);
 
     // Ids outside the table do nothing.
     FENK_BindShader(-1);
@@ -171,7 +173,7 @@ TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram)
 
     // A later program may be given the freed names; the old id must not reach it.
     int later = -1;
-    ASSERT_EQ(capture_init(kVertex, kUniforms, &later), "");
+    ASSERT_EQ(capture_init(vertex_source, uniforms_source, &later), "");
     FENK_UnbindShader();
     FENK_DeleteShader(id);
     FENK_BindShader(id);
@@ -181,14 +183,14 @@ TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram)
     EXPECT_TRUE(glIsProgram(FENK_shader[later].program));
     FENK_SetShaderUniform4f(later, "colour", 0, 0, 1, 1);
     FENK_DrawQuad(0, 0, 8, 8, 0, 0, 1, 1);
-    EXPECT_EQ(pixel(4, 4), kBlue);
+    EXPECT_EQ(pixel(4, 4), opaque_blue);
     FENK_UnbindShader();
 }
 
 TEST_F(VideoTest, WithoutShadingLanguageShaderCallsDoNothing)
 {
     int id = -1;
-    ASSERT_EQ(capture_init(kVertex, kUniforms, &id), "");
+    ASSERT_EQ(capture_init(vertex_source, uniforms_source, &id), "");
     FENK_UnbindShader();
     FENK_shaders_enabled = 0;
 
@@ -201,10 +203,10 @@ TEST_F(VideoTest, WithoutShadingLanguageShaderCallsDoNothing)
     EXPECT_EQ(current_program(), 0);
 
     // Presentation draws the frame buffer plainly even with a post shader set.
-    FENK_ClearFrameBuffer(kBlue);
+    FENK_ClearFrameBuffer(opaque_blue);
     FENK_SetPostShader(id);
     FENK_SetFadeValue(0);
-    EXPECT_EQ(present().picture.at(1, 1), kBlue);
+    EXPECT_EQ(present().picture.at(1, 1), opaque_blue);
     FENK_shaders_enabled = 1;
     FENK_SetPostShader(-1);
 }

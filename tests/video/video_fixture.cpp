@@ -1,4 +1,5 @@
 #include "video_fixture.h"
+#include "stdout_capture.h"
 
 std::string startup_output;
 int startup_framebuffers;
@@ -25,9 +26,9 @@ class VideoEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        testing::internal::CaptureStdout();
-        FENK_InitVideo(kVideoWidth, kVideoHeight, 0);
-        startup_output = testing::internal::GetCapturedStdout();
+        StdoutCapture capture;
+        FENK_InitVideo(video_width, video_height, 0);
+        startup_output = capture.finish();
         startup_framebuffers = FENK_numframebuffers;
     }
 };
@@ -54,7 +55,7 @@ void VideoTest::SetUp()
     FENK_SetFrameBuffer(0);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
     FENK_lasttextureid = -1;
-    FENK_ClearFrameBuffer(kBlack);
+    FENK_ClearFrameBuffer(opaque_black);
 }
 
 void VideoTest::TearDown() { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }

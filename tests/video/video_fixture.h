@@ -14,8 +14,8 @@
 #include "platform/driver_headless.h"
 #include "video/fenk.h"
 
-constexpr int kVideoWidth = 64;
-constexpr int kVideoHeight = 48;
+constexpr int video_width = 64;
+constexpr int video_height = 48;
 
 // What FENK_InitVideo printed, and the frame buffer count right after it.
 extern std::string startup_output;
@@ -26,11 +26,11 @@ constexpr uint32_t rgba(uint32_t r, uint32_t g, uint32_t b, uint32_t a = 255)
 {
     return r | g << 8 | b << 16 | a << 24;
 }
-constexpr uint32_t kBlack = rgba(0, 0, 0);
-constexpr uint32_t kRed = rgba(255, 0, 0);
-constexpr uint32_t kGreen = rgba(0, 255, 0);
-constexpr uint32_t kBlue = rgba(0, 0, 255);
-constexpr uint32_t kWhite = rgba(255, 255, 255);
+constexpr uint32_t opaque_black = rgba(0, 0, 0);
+constexpr uint32_t opaque_red = rgba(255, 0, 0);
+constexpr uint32_t opaque_green = rgba(0, 255, 0);
+constexpr uint32_t opaque_blue = rgba(0, 0, 255);
+constexpr uint32_t opaque_white = rgba(255, 255, 255);
 
 struct Picture {
     int width = 0;

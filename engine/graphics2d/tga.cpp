@@ -1,0 +1,338 @@
+// The TGA decoder: types 1, 2, 3 and their run-length forms 9, 10, 11.
+#include "graphics2d/tga.h"
+
+#include <stdarg.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include "graphics2d/corebitmap.h"
+
+namespace tga {
+
+namespace {
+
+// A stored word after the transparent key rule.
+inline uint32_t keyed(uint32_t word)
+{
+    // Red and blue above 240 carry into bits 8 and 24; green must stay below 16.
+    uint32_t carries = ((word & 0x00FF00FFu) + 0x000F000Fu) & 0x01000100u;
+    uint32_t key = (carries | (word & 0x0000F000u)) == 0x01000100u;
+    return word & (key - 1u);
+}
+
+void note(TgaProblem *problem, const char *format, ...)
+{
+    if (problem->found) return;
+    problem->found = 1;
+    va_list args;
+    va_start(args, format);
+    vsnprintf(problem->text, sizeof problem->text, format, args);
+    va_end(args);
+}
+
+int word16(const unsigned char *p) { return p[0] | p[1] << 8; }
+
+} // namespace
+
+TgaHeader readheader(const unsigned char *data)
+{
+    TgaHeader h;
+    h.idlength = data[0];
+    h.maptype = data[1];
+    h.imagetype = data[2];
+    h.mapfirst = word16(data + 3);
+    h.maplength = word16(data + 5);
+    h.mapbits = data[7];
+    h.width = word16(data + 12);
+    h.height = word16(data + 14);
+    h.depth = data[16];
+    h.descriptor = data[17];
+    return h;
+}
+
+// A picture no file of this size could describe is refused before its memory is
+// asked for. The densest coding, a run packet of 128 pixels in 2 bytes, gives
+// 64 pixels per byte; a file cut short may still fill a fraction of its picture.
+int refused(const TgaHeader &h, int size, TgaProblem *problem)
+{
+    int type = h.imagetype;
+    if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)
+        note(problem, "image type %d not supported", type);
+    else if (h.depth != 8 && h.depth != 15 && h.depth != 16 && h.depth != 24 && h.depth != 32)
+        note(problem, "pixel depth %d not supported", h.depth);
+    else if (h.maptype && h.maplength > 0 && h.mapbits != 15 && h.mapbits != 16 && h.mapbits != 24 &&
+             h.mapbits != 32)
+        note(problem, "colour-map entry size %d not supported", h.mapbits);
+    else if (h.width == 0 || h.height == 0)
+        note(problem, "width or height of 0");
+    else {
+        int64_t pixels = (int64_t)h.width * h.height;
+        if (pixels * 4 > INT32_MAX || pixels > (int64_t)size * 64)
+            note(problem, "%d x %d pixels from a file of %d bytes", h.width, h.height, size);
+    }
+    return problem->found;
+}
+
+namespace {
+
+// Pixel decoders: how many bytes one value takes, the stored word it gives and
+// whether that word can be the transparent key. The key is applied to whole
+// stored spans afterwards, a loop simple enough to run on vector registers.
+struct Grey8 {
+    static constexpr int bytes = 1;
+    static constexpr bool keys = false;
+    uint32_t operator()(const unsigned char *p) const { return 0xFF000000u | p[0] * 0x010101u; }
+};
+
+// Palette entries are keyed when the map is read. Indices the colour map did
+// not set read as transparent black; the first one met is remembered for the
+// message.
+struct Mapped8 {
+    static constexpr int bytes = 1;
+    static constexpr bool keys = false;
+    const uint32_t *palette;
+    const unsigned char *known;
+    int *unknown;
+    uint32_t operator()(const unsigned char *p) const
+    {
+        if (!known[p[0]] && *unknown < 0) *unknown = p[0];
+        return palette[p[0]];
+    }
+};
+
+struct Rgb16 {
+    static constexpr int bytes = 2;
+    static constexpr bool keys = true;
+    uint32_t operator()(const unsigned char *p) const
+    {
+        uint32_t w = (uint32_t)word16(p);
+        return ((w >> 10) & 31) << 3 | ((w >> 5) & 31) << 11 | (w & 31) << 19 | 0xFF000000u;
+    }
+};
+
+struct Bgr24 {
+    static constexpr int bytes = 3;
+    static constexpr bool keys = true;
+    uint32_t operator()(const unsigned char *p) const
+    {
+        return (uint32_t)p[2] | (uint32_t)p[1] << 8 | (uint32_t)p[0] << 16 | 0xFF000000u;
+    }
+};
+
+struct Bgra32 {
+    static constexpr int bytes = 4;
+    static constexpr bool keys = true;
+    uint32_t operator()(const unsigned char *p) const
+    {
+        return (uint32_t)p[2] | (uint32_t)p[1] << 8 | (uint32_t)p[0] << 16 | (uint32_t)p[3] << 24;
+    }
+};
+
+template <class Decode> inline uint32_t decodekeyed(Decode decode, const unsigned char *p)
+{
+    return Decode::keys ? keyed(decode(p)) : decode(p);
+}
+
+inline void keyspan(uint32_t *out, int count)
+{
+    for (int i = 0; i < count; i++) out[i] = keyed(out[i]);
+}
+
+// Where the pixels go: file rows run up from the bottom unless descriptor bit 5
+// is set, and right to left when bit 4 is set.
+struct Placement {
+    uint32_t *pixels;
+    int width;
+    int height;
+    int bottomup;
+
+    uint32_t *row(int filerow) const
+    {
+        int row = bottomup ? height - 1 - filerow : filerow;
+        return pixels + (size_t)row * (size_t)width;
+    }
+};
+
+// Stores count values from the file at file columns column.. of one row.
+template <bool RightToLeft, class Decode>
+inline void storerow(Decode decode, const unsigned char *at, uint32_t *line, int width, int column, int count)
+{
+    uint32_t *out;
+    if (RightToLeft) {
+        out = line + (width - column - count);
+        for (int i = count - 1; i >= 0; i--, at += Decode::bytes) out[i] = decode(at);
+    } else {
+        out = line + column;
+        for (int i = 0; i < count; i++, at += Decode::bytes) out[i] = decode(at);
+    }
+    if (Decode::keys) keyspan(out, count);
+}
+
+template <bool RightToLeft>
+inline void fillrow(uint32_t value, uint32_t *line, int width, int column, int count)
+{
+    uint32_t *out = RightToLeft ? line + (width - column - count) : line + column;
+    for (int i = 0; i < count; i++) out[i] = value;
+}
+
+// Interleaved files hold every Nth row per pass: pass p carries the rows p,
+// p + N, p + 2N and so on, counted from the origin, so each row is read once.
+// Rows the file lacks are still written, as transparent black.
+template <bool RightToLeft, class Decode> void decoderaw(Decode decode, const unsigned char *at,
+                                                         const unsigned char *end, const Placement &to,
+                                                         int passes, TgaProblem *problem)
+{
+    for (int pass = 0; pass < passes; pass++) {
+        for (int filerow = pass; filerow < to.height; filerow += passes) {
+            int available = (int)((end - at) / Decode::bytes);
+            int count = available < to.width ? available : to.width;
+            uint32_t *line = to.row(filerow);
+            storerow<RightToLeft>(decode, at, line, to.width, 0, count);
+            at += (size_t)count * Decode::bytes;
+            if (count < to.width) {
+                note(problem, "pixel data cut short");
+                fillrow<RightToLeft>(0, line, to.width, count, to.width - count);
+            }
+        }
+    }
+}
+
+// Packets run on across row ends. Whatever the file lacks is written as one
+// transparent black run to the end of the picture.
+template <bool RightToLeft, class Decode> void decoderle(Decode decode, const unsigned char *at,
+                                                         const unsigned char *end, const Placement &to,
+                                                         TgaProblem *problem)
+{
+    int left = to.width * to.height;
+    int filerow = 0, column = 0;
+    uint32_t *line = to.row(0);
+
+    while (left > 0) {
+        int count = left, raw = 0;
+        uint32_t value = 0;
+        if (at >= end) {
+            note(problem, "pixel data cut short");
+        } else {
+            int header = *at++;
+            count = (header & 0x7F) + 1;
+            if (count > left) {
+                note(problem, "run-length packet crosses the end of the picture");
+                count = left;
+            }
+            if (header & 0x80) {
+                if (end - at >= Decode::bytes) {
+                    value = decodekeyed(decode, at);
+                    at += Decode::bytes;
+                } else {
+                    note(problem, "pixel data cut short");
+                    count = left;
+                }
+            } else {
+                raw = 1;
+                int available = (int)((end - at) / Decode::bytes);
+                if (available < count) {
+                    count = available;
+                    end = at + (size_t)available * Decode::bytes;
+                }
+            }
+        }
+        left -= count;
+        while (count > 0) {
+            int here = to.width - column < count ? to.width - column : count;
+            if (raw) {
+                storerow<RightToLeft>(decode, at, line, to.width, column, here);
+                at += (size_t)here * Decode::bytes;
+            } else {
+                fillrow<RightToLeft>(value, line, to.width, column, here);
+            }
+            column += here;
+            count -= here;
+            if (column == to.width && (count > 0 || left > 0)) {
+                column = 0;
+                line = to.row(++filerow);
+            }
+        }
+    }
+}
+
+template <class Decode> void decodepixels(Decode decode, const TgaHeader &h, const unsigned char *at,
+                                          const unsigned char *end, uint32_t *pixels, TgaProblem *problem)
+{
+    Placement to = {pixels, h.width, h.height, !(h.descriptor & 0x20)};
+    bool righttoleft = h.descriptor & 0x10;
+    if (h.imagetype >= 8) {
+        if (righttoleft)
+            decoderle<true>(decode, at, end, to, problem);
+        else
+            decoderle<false>(decode, at, end, to, problem);
+        return;
+    }
+    int passes = (h.descriptor & 0x80) ? 4 : (h.descriptor & 0x40) ? 2 : 1;
+    if (righttoleft)
+        decoderaw<true>(decode, at, end, to, passes, problem);
+    else
+        decoderaw<false>(decode, at, end, to, passes, problem);
+}
+
+uint32_t mapentry(int bits, const unsigned char *p)
+{
+    switch (bits) {
+    case 24: return decodekeyed(Bgr24(), p);
+    case 32: return decodekeyed(Bgra32(), p);
+    default: return decodekeyed(Rgb16(), p);
+    }
+}
+
+} // namespace
+
+// Everything after the header: identification field, colour map, pixels. The
+// read position never passes end; every pixel of width x height is written
+// once, what the file lacks as transparent black.
+void decodebody(const TgaHeader &h, const unsigned char *data, int size, uint32_t *pixels,
+                TgaProblem *problem)
+{
+    const unsigned char *end = data + size;
+    const unsigned char *at = data + FENK_TGA_HEADERSIZE;
+    if (h.idlength > end - at) {
+        note(problem, "identification field longer than the file");
+        at = end;
+    } else {
+        at += h.idlength;
+    }
+
+    uint32_t palette[256] = {0};
+    unsigned char known[256] = {0};
+    if (h.maptype && h.maplength > 0) {
+        int entrybytes = (h.mapbits + 7) / 8;
+        int64_t mapbytes = (int64_t)h.maplength * entrybytes;
+        int present = (int)((end - at) / entrybytes);
+        if (present < h.maplength)
+            note(problem, "colour map longer than the file");
+        else
+            present = h.maplength;
+        if (h.mapfirst + h.maplength > 256)
+            note(problem, "colour map runs past index 255 (first %d, length %d)", h.mapfirst, h.maplength);
+        for (int i = 0; i < present && h.mapfirst + i < 256; i++) {
+            palette[h.mapfirst + i] = mapentry(h.mapbits, at + (size_t)i * entrybytes);
+            known[h.mapfirst + i] = 1;
+        }
+        at = mapbytes < end - at ? at + mapbytes : end;
+    }
+
+    int unknown = -1;
+    switch (h.depth) {
+    case 8:
+        if (h.imagetype == 3 || h.imagetype == 11)
+            decodepixels(Grey8(), h, at, end, pixels, problem);
+        else
+            decodepixels(Mapped8{palette, known, &unknown}, h, at, end, pixels, problem);
+        break;
+    case 15:
+    case 16: decodepixels(Rgb16(), h, at, end, pixels, problem); break;
+    case 24: decodepixels(Bgr24(), h, at, end, pixels, problem); break;
+    default: decodepixels(Bgra32(), h, at, end, pixels, problem); break;
+    }
+    if (unknown >= 0) note(problem, "colour-map index %d outside the map", unknown);
+}
+
+} // namespace tga
