@@ -34,13 +34,13 @@ double now()
 }
 
 struct Capture {
-    const s_captureoptions *options;
+    const CaptureOptions *options;
     CaptureProgress progress; // the frames to write and those written, and the progress line
     uint64_t last_show;       // the show frame it runs to (UINT64_MAX: the music's end)
     uint64_t next;            // the next video frame to write
     std::string folder;       // frames mode
     std::string video;        // MP4 mode: the encoder's video-only file
-    s_videoencoder encoder;
+    VideoEncoder encoder;
     bool encoding;
     uint64_t last_written;
     uint64_t device_start; // sound frames the clock had run when the device opened
@@ -48,7 +48,7 @@ struct Capture {
 
 uint64_t show_frame_of(const Capture &capture, uint64_t frame)
 {
-    return Capture_ShowFrameAt(frame, capture.options->fps, capture.options->rate);
+    return capture_show_frame_at(frame, capture.options->fps, capture.options->rate);
 }
 
 // The host draws only the show frames that are written (all with --draw-all): the one
@@ -69,14 +69,14 @@ void emit(Capture &capture, uint64_t frame, int width, int height, const unsigne
     if (capture.progress.failed) return;
     bool ok;
     if (capture.encoding) {
-        ok = Capture_VideoFrame(&capture.encoder, rgba);
+        ok = capture_video_frame(&capture.encoder, rgba);
         if (!ok)
             fprintf(stderr, "\nshow_capture: ffmpeg stopped taking frames at frame %llu\n",
                     static_cast<unsigned long long>(frame));
     } else {
         char name[32];
         snprintf(name, sizeof name, "/frame%06llu.png", static_cast<unsigned long long>(frame));
-        ok = Capture_WritePNG((capture.folder + name).c_str(), width, height, rgba);
+        ok = capture_write_png((capture.folder + name).c_str(), width, height, rgba);
     }
     if (!ok) {
         capture.progress.failed = true;
@@ -89,7 +89,7 @@ void emit(Capture &capture, uint64_t frame, int width, int height, const unsigne
 void sink(int width, int height, const unsigned char *rgba, uint64_t presented, uint32_t, void *user)
 {
     Capture &capture = *static_cast<Capture *>(user);
-    const s_captureoptions *options = capture.options;
+    const CaptureOptions *options = capture.options;
     if (presented == 0) {
         capture.device_start = fenk_headless_audioframes() - audiodriver_headless_played();
         const uint64_t music_frames = demomusic.channels ? demomusic.length / demomusic.channels : 0;
@@ -144,8 +144,8 @@ bool write_sound(const Capture &capture, const std::string &recording, const std
         fclose(file);
     }
     const int fps = capture.options->fps;
-    const uint64_t from = Capture_SoundFrameAt(capture.progress.first, fps);
-    const uint64_t to = Capture_SoundFrameAt(capture.last_written + 1, fps);
+    const uint64_t from = capture_sound_frame_at(capture.progress.first, fps);
+    const uint64_t to = capture_sound_frame_at(capture.last_written + 1, fps);
     std::vector<int16_t> track((to - from) * 2, 0);
     for (uint64_t f = from; f < to; f++) {
         // Before the device opened, and past what it played (never, when the clock
@@ -156,14 +156,14 @@ bool write_sound(const Capture &capture, const std::string &recording, const std
         track[(f - from) * 2] = recorded[at];
         track[(f - from) * 2 + 1] = recorded[at + 1];
     }
-    return Capture_WriteWAV(path.c_str(), track.data(), to - from, 2, SOUNDSYSTEM_DEVICERATE);
+    return capture_write_wav(path.c_str(), track.data(), to - from, 2, SOUNDSYSTEM_DEVICERATE);
 }
 
 // Makes the place for the frames, starts the recording and the encoder; false, with a
 // message, when any of them cannot be.
 bool open_outputs(Capture &capture, const char *ffmpeg, std::string *recording)
 {
-    const s_captureoptions *options = capture.options;
+    const CaptureOptions *options = capture.options;
     if (ffmpeg) {
         capture.video = std::string(options->out) + ".video.part";
         *recording = std::string(options->out) + ".recording.part";
@@ -191,8 +191,8 @@ bool open_outputs(Capture &capture, const char *ffmpeg, std::string *recording)
     }
     fclose(probe);
     if (!audiodriver_headless_record(recording->c_str())) return false;
-    if (ffmpeg && !Capture_StartVideo(&capture.encoder, ffmpeg, capture.video.c_str(), options->width,
-                                      options->height, options->fps, options->preset)) {
+    if (ffmpeg && !capture_start_video(&capture.encoder, ffmpeg, capture.video.c_str(), options->width,
+                                       options->height, options->fps, options->preset)) {
         audiodriver_headless_stoprecord();
         return false;
     }
@@ -224,19 +224,19 @@ bool run_succeeded(const Capture &capture, int result, bool recorded, const std:
 
 } // namespace
 
-int Capture_Run(const s_captureoptions *options, const char *program)
+int capture_run(const CaptureOptions *options, const char *program)
 {
     Capture capture{};
     capture.options = options;
     capture.progress.rate = options->rate;
-    Capture_FrameRange(options, &capture.progress.first, &capture.progress.end);
+    capture_frame_range(options, &capture.progress.first, &capture.progress.end);
     capture.next = capture.progress.first;
     capture.last_show = capture.progress.end == UINT64_MAX
                             ? UINT64_MAX
-                            : Capture_LastShowFrame(capture.progress.end, options->fps, options->rate);
+                            : capture_last_show_frame(capture.progress.end, options->fps, options->rate);
     capture.progress.terminal = isatty(2);
 
-    const char *ffmpeg = options->frames ? nullptr : Capture_FindFFmpeg();
+    const char *ffmpeg = options->frames ? nullptr : capture_find_ffmpeg();
     std::string recording;
     if (!open_outputs(capture, ffmpeg, &recording)) {
         remove_quietly(recording);
@@ -258,13 +258,13 @@ int Capture_Run(const s_captureoptions *options, const char *program)
     fflush(stdout);
     capture_report_progress(&capture.progress, now(), 1);
     const bool recorded = audiodriver_headless_stoprecord();
-    const bool encoded = !capture.encoding || Capture_FinishVideo(&capture.encoder);
+    const bool encoded = !capture.encoding || capture_finish_video(&capture.encoder);
     bool ok = run_succeeded(capture, result, recorded, recording) && encoded;
 
     if (ok && capture.encoding) {
         const std::string sound = std::string(options->out) + ".sound.wav";
         ok = write_sound(capture, recording, sound) &&
-             Capture_Mux(ffmpeg, capture.video.c_str(), sound.c_str(), options->out);
+             capture_mux(ffmpeg, capture.video.c_str(), sound.c_str(), options->out);
         remove_quietly(sound);
     } else if (ok) {
         ok = write_sound(capture, recording, capture.folder + "/sound.wav");

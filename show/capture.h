@@ -19,7 +19,7 @@ extern "C" {
 #endif
 
 /* Runs the capture and returns the program's exit code. */
-int Capture_Run(const s_captureoptions *options, const char *program);
+int capture_run(const CaptureOptions *options, const char *program);
 
 #ifdef __cplusplus
 }

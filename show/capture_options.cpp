@@ -62,10 +62,10 @@ static bool parse_whole(const char *text, int low, int high, int *value)
     return true;
 }
 
-int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char *message, size_t size)
+int capture_parse_options(int argc, char **argv, CaptureOptions *options, char *message, size_t size)
 {
-    *options = s_captureoptions{60, CAPTURE_DEFAULTRATE, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0,
-                                0,  "veryfast"};
+    *options =
+        CaptureOptions{60, CAPTURE_DEFAULTRATE, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0, 0, "veryfast"};
     for (int i = 1; i < argc; i++) {
         std::string name = argv[i];
         const char *value = nullptr;
@@ -162,7 +162,7 @@ int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char 
         return CAPTURE_BADOPTION;
     }
     uint64_t first = 0, end = 0;
-    Capture_FrameRange(options, &first, &end);
+    capture_frame_range(options, &first, &end);
     if (first >= end) {
         snprintf(message, size,
                  "--from %.10g --to %.10g holds no video frame at %d fps (they come every %.4g s)",
@@ -180,23 +180,23 @@ static uint64_t frame_at(double seconds, int fps)
     return frame > 0 ? static_cast<uint64_t>(frame) : 0;
 }
 
-void Capture_FrameRange(const s_captureoptions *options, uint64_t *first, uint64_t *end)
+void capture_frame_range(const CaptureOptions *options, uint64_t *first, uint64_t *end)
 {
     *first = frame_at(options->from, options->fps);
     *end = options->to < 0 ? UINT64_MAX : frame_at(options->to, options->fps);
 }
 
-uint64_t Capture_SoundFrameAt(uint64_t frame, int fps)
+uint64_t capture_sound_frame_at(uint64_t frame, int fps)
 {
     return frame * SOUNDSYSTEM_DEVICERATE / static_cast<uint64_t>(fps);
 }
 
-uint64_t Capture_ShowFrameAt(uint64_t frame, int fps, int rate)
+uint64_t capture_show_frame_at(uint64_t frame, int fps, int rate)
 {
     return frame * static_cast<uint64_t>(rate) / static_cast<uint64_t>(fps);
 }
 
-uint64_t Capture_LastShowFrame(uint64_t end, int fps, int rate)
+uint64_t capture_last_show_frame(uint64_t end, int fps, int rate)
 {
     if (end == 0) return 0;
     const uint64_t product = end * static_cast<uint64_t>(rate);

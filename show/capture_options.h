@@ -21,7 +21,7 @@ extern "C" {
  * an integer with room to spare. */
 #define CAPTURE_MAXSECONDS 25000000.0
 
-typedef struct s_captureoptions {
+typedef struct CaptureOptions {
     int fps;  /* video frames a second, at most `rate` */
     int rate; /* the show's own frames a second */
     int width;
@@ -33,25 +33,25 @@ typedef struct s_captureoptions {
     double to;          /* seconds; negative for the end of the show */
     int drawall;        /* draw every frame of the show, also those not written */
     const char *preset; /* x264's preset */
-} s_captureoptions;
+} CaptureOptions;
 
 enum { CAPTURE_RUN, CAPTURE_HELP, CAPTURE_BADOPTION };
 
 /* Reads the command line into `options` (defaults first). CAPTURE_BADOPTION comes with
  * the reason in `message`. */
-int Capture_ParseOptions(int argc, char **argv, s_captureoptions *options, char *message, size_t size);
+int capture_parse_options(int argc, char **argv, CaptureOptions *options, char *message, size_t size);
 extern const char *const capture_usage;
 
 /* The video frames that lie in [from, to): the first, and one past the last (UINT64_MAX
  * for the end of the show). */
-void Capture_FrameRange(const s_captureoptions *options, uint64_t *first, uint64_t *end);
+void capture_frame_range(const CaptureOptions *options, uint64_t *first, uint64_t *end);
 /* The sound frames (44 100 Hz) from the start of the device to video frame n's time. */
-uint64_t Capture_SoundFrameAt(uint64_t frame, int fps);
+uint64_t capture_sound_frame_at(uint64_t frame, int fps);
 /* The show's frame on screen at video frame n's time. */
-uint64_t Capture_ShowFrameAt(uint64_t frame, int fps, int rate);
+uint64_t capture_show_frame_at(uint64_t frame, int fps, int rate);
 /* The first show frame whose end reaches past the end of the video frames before `end`:
  * the show runs up to it so that the sound device has played their whole sound. */
-uint64_t Capture_LastShowFrame(uint64_t end, int fps, int rate);
+uint64_t capture_last_show_frame(uint64_t end, int fps, int rate);
 
 /* The progress line: a bar, the frames written of those to write, the show's time and
  * the time left (or, when done, the time taken). The run keeps the counts up to date;

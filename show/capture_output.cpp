@@ -107,7 +107,7 @@ const std::vector<std::string> bitexact = {"-fflags", "+bitexact", "-map_metadat
 
 } // namespace
 
-int Capture_WritePNG(const char *path, int width, int height, const unsigned char *rgba)
+int capture_write_png(const char *path, int width, int height, const unsigned char *rgba)
 {
     const size_t stride = static_cast<size_t>(width) * 3 + 1;
     std::vector<unsigned char> raw(stride * static_cast<size_t>(height));
@@ -136,8 +136,8 @@ int Capture_WritePNG(const char *path, int width, int height, const unsigned cha
     return write_whole(path, png.data(), png.size());
 }
 
-int Capture_WriteWAV(const char *path, const int16_t *samples, uint64_t frames, unsigned channels,
-                     uint32_t frequency)
+int capture_write_wav(const char *path, const int16_t *samples, uint64_t frames, unsigned channels,
+                      uint32_t frequency)
 {
     const uint64_t bytes = frames * channels * 2;
     if (bytes > 0xFFFFFFFFu - 36) {
@@ -151,7 +151,7 @@ int Capture_WriteWAV(const char *path, const int16_t *samples, uint64_t frames, 
     return write_whole(path, image.data(), image.size());
 }
 
-const char *Capture_FindFFmpeg(void)
+const char *capture_find_ffmpeg(void)
 {
     static std::string found;
     const char *path = getenv("PATH");
@@ -171,10 +171,10 @@ const char *Capture_FindFFmpeg(void)
     return nullptr;
 }
 
-int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *path, int width, int height,
-                       int fps, const char *preset)
+int capture_start_video(VideoEncoder *encoder, const char *ffmpeg, const char *path, int width, int height,
+                        int fps, const char *preset)
 {
-    *encoder = s_videoencoder{-1, -1, width, height, 0};
+    *encoder = VideoEncoder{-1, -1, width, height, 0};
     int fds[2];
     if (pipe(fds) != 0) {
         fprintf(stderr, "show_capture: no pipe to ffmpeg: %s\n", strerror(errno));
@@ -202,7 +202,7 @@ int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *
     return 1;
 }
 
-int Capture_VideoFrame(s_videoencoder *encoder, const unsigned char *rgba)
+int capture_video_frame(VideoEncoder *encoder, const unsigned char *rgba)
 {
     if (encoder->failed || encoder->pipe < 0) return 0;
     size_t left = static_cast<size_t>(encoder->width) * encoder->height * 4;
@@ -219,7 +219,7 @@ int Capture_VideoFrame(s_videoencoder *encoder, const unsigned char *rgba)
     return 1;
 }
 
-int Capture_FinishVideo(s_videoencoder *encoder)
+int capture_finish_video(VideoEncoder *encoder)
 {
     if (encoder->pipe >= 0) close(encoder->pipe);
     encoder->pipe = -1;
@@ -229,7 +229,7 @@ int Capture_FinishVideo(s_videoencoder *encoder)
     return ok && !encoder->failed;
 }
 
-int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path)
+int capture_mux(const char *ffmpeg, const char *video, const char *wav, const char *path)
 {
     const std::string part = std::string(path) + ".part";
     std::vector<std::string> args = {

@@ -15,34 +15,33 @@ extern "C" {
 
 /* An RGB PNG of width x height pixels from top-down RGBA rows (alpha dropped).
  * 1 on success, 0 with a message. */
-int Capture_WritePNG(const char *path, int width, int height, const unsigned char *rgba);
+int capture_write_png(const char *path, int width, int height, const unsigned char *rgba);
 /* A 16-bit PCM WAV of `frames` frames of interleaved samples. 1 or 0 with a message. */
-int Capture_WriteWAV(const char *path, const int16_t *samples, uint64_t frames, unsigned channels,
-                     uint32_t frequency);
+int capture_write_wav(const char *path, const int16_t *samples, uint64_t frames, unsigned channels,
+                      uint32_t frequency);
 
 /* ffmpeg as found on PATH, or NULL. */
-const char *Capture_FindFFmpeg(void);
+const char *capture_find_ffmpeg(void);
 
 /* An ffmpeg process taking raw RGBA frames on a pipe and writing H.264 video. */
-typedef struct s_videoencoder {
+typedef struct VideoEncoder {
     pid_t pid;
     int pipe;
     int width;
     int height;
     int failed;
-} s_videoencoder;
+} VideoEncoder;
 
 /* Starts ffmpeg writing an MP4 (video only) to `path` with x264's `preset`. 1 or 0
  * with a message. */
-int Capture_StartVideo(s_videoencoder *encoder, const char *ffmpeg, const char *path, int width, int height,
-                       int fps, const char *preset);
+int capture_start_video(VideoEncoder *encoder, const char *ffmpeg, const char *path, int width, int height,
+                        int fps, const char *preset);
 /* Hands one frame to the encoder: 1, or 0 once ffmpeg has stopped taking frames. */
-int Capture_VideoFrame(s_videoencoder *encoder, const unsigned char *rgba);
+int capture_video_frame(VideoEncoder *encoder, const unsigned char *rgba);
 /* Ends the input and waits for ffmpeg: 1 when it finished cleanly. */
-int Capture_FinishVideo(s_videoencoder *encoder);
+int capture_finish_video(VideoEncoder *encoder);
 /* Puts the video of `video` beside `wav` encoded as AAC into the MP4 `path`. */
-int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path);
-int Capture_Mux(const char *ffmpeg, const char *video, const char *wav, const char *path);
+int capture_mux(const char *ffmpeg, const char *video, const char *wav, const char *path);
 
 #ifdef __cplusplus
 }

@@ -5,13 +5,13 @@
 
 int main(int argc, char **argv)
 {
-    s_captureoptions options;
+    CaptureOptions options;
     char message[256];
-    switch (Capture_ParseOptions(argc, argv, &options, message, sizeof message)) {
+    switch (capture_parse_options(argc, argv, &options, message, sizeof message)) {
     case CAPTURE_HELP: fputs(capture_usage, stdout); return 0;
     case CAPTURE_BADOPTION:
         fprintf(stderr, "show_capture: %s\nTry show_capture --help.\n", message);
         return 2;
-    default: return Capture_Run(&options, argv[0]);
+    default: return capture_run(&options, argv[0]);
     }
 }

@@ -88,7 +88,7 @@ const char *const ff_xcopy =
 // π as the camera has always been tuned with.
 static const double crt_pi = 3.141592653;
 
-void CRT_MoveCamera(int frame, int rect[4])
+void crt_move_camera(int frame, int rect[4])
 {
     // A wobble of 280 frames on a steady growth, and two slow sways.
     camerazoom = (float)(0.88 + 0.0001 * frame);
@@ -119,7 +119,7 @@ void CRT_PostProcess(void)
     // Blending is off here; the alpha test drops what the fade took to nothing.
     FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
     int rect[4];
-    CRT_MoveCamera(cameraframe, rect);
+    crt_move_camera(cameraframe, rect);
     FENK_DrawFrameBuffer(rect[0], rect[1], rect[2], rect[3], framebuffer_id);
     cameraframe++;
     FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
@@ -130,7 +130,7 @@ void CRT_PostProcess(void)
 
 static int step_of(uint64_t pos) { return (int)(pos / 100000); }
 
-int Timeline_Pictures(uint64_t pos, s_showpicture pictures[SHOW_MAXPICTURES])
+int timeline_pictures(uint64_t pos, ShowPicture pictures[SHOW_MAXPICTURES])
 {
     int count = 0;
     if (pos > 480000 && pos <= 549999) pictures[count++] = {&bmp_title, 0};
@@ -148,14 +148,14 @@ int Timeline_Pictures(uint64_t pos, s_showpicture pictures[SHOW_MAXPICTURES])
     return count;
 }
 
-float Timeline_Fade(uint64_t pos, float value)
+float timeline_fade(uint64_t pos, float value)
 {
     if (pos <= 999999 && value < 1.0f) value += 0.001f;
     if (pos > 4400000 && value > 0.0f) value -= 0.002f;
     return value;
 }
 
-int Timeline_Captions(uint64_t pos, const char *lines[2])
+int timeline_captions(uint64_t pos, const char *lines[2])
 {
     // Caption line by step; 0 for none.
     static const unsigned char by_step[37] = {0,  0,  0,  0,  0, 0,  1, 2,  3, 2, 3, 0, 4, 0,  5, 6,  7, 8, 9,
@@ -200,21 +200,21 @@ static void draw_frame(void)
     FENK_DrawBitmap(0, 0, bmp_background);
 
     const uint64_t pos = Soundsystem_ReadSoundOffset(&demomusic);
-    s_showpicture pictures[SHOW_MAXPICTURES];
-    const int count = Timeline_Pictures(pos, pictures);
+    ShowPicture pictures[SHOW_MAXPICTURES];
+    const int count = timeline_pictures(pos, pictures);
     for (int i = 0; i < count; i++) {
         if (pictures[i].alpha)
             FENK_DrawAlphaBitmap(SHOW_PICTURE_X, SHOW_PICTURE_Y, *pictures[i].bitmap, 1.0f);
         else
             FENK_DrawBitmap(SHOW_PICTURE_X, SHOW_PICTURE_Y, *pictures[i].bitmap);
     }
-    fade = Timeline_Fade(pos, fade);
+    fade = timeline_fade(pos, fade);
 
     CRT_PostProcess();
 
     // After the tube pass, so the captions stay sharp and straight.
     const char *lines[2];
-    const int shown = Timeline_Captions(pos, lines);
+    const int shown = timeline_captions(pos, lines);
     for (int i = 0; i < shown; i++) FENK_DrawCenteredText(SHOW_CAPTION_Y, myfont, lines[i]);
 }
 

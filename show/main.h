@@ -67,22 +67,22 @@ void CRT_PostProcess(void);
 /* The timeline, a pure function of the music position pos (source sample frames). */
 
 /* One picture over the background: drawn plain, or with the alpha draw. */
-typedef struct s_showpicture {
+typedef struct ShowPicture {
     const s_bitmap *bitmap;
     int alpha;
-} s_showpicture;
+} ShowPicture;
 #define SHOW_MAXPICTURES 6
 
 /* The pictures drawn at pos in drawing order; returns how many (0 to 6). */
-int Timeline_Pictures(uint64_t pos, s_showpicture pictures[SHOW_MAXPICTURES]);
+int timeline_pictures(uint64_t pos, ShowPicture pictures[SHOW_MAXPICTURES]);
 /* The fade after this frame's ramp, from the fade before it. */
-float Timeline_Fade(uint64_t pos, float fade);
+float timeline_fade(uint64_t pos, float fade);
 /* The caption lines drawn at pos, in drawing order; returns how many (0 to 2). */
-int Timeline_Captions(uint64_t pos, const char *lines[2]);
+int timeline_captions(uint64_t pos, const char *lines[2]);
 
 /* The camera of one CRT pass: sets camerazoom, camerax and cameray for `frame` and
  * gives the rectangle the scene is drawn into (x, y, width, height). */
-void CRT_MoveCamera(int frame, int rect[4]);
+void crt_move_camera(int frame, int rect[4]);
 
 #ifdef __cplusplus
 }

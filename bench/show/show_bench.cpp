@@ -189,7 +189,7 @@ void draw_quad(float x, float y, float w, float h, float u0, float v0, float u1,
 void camera(int frame, int rect[4])
 {
     const float x = camerax, y = cameray, zoom = camerazoom;
-    CRT_MoveCamera(frame, rect);
+    crt_move_camera(frame, rect);
     camerax = x;
     cameray = y;
     camerazoom = zoom;
@@ -329,10 +329,10 @@ void on_frame(int width, int height, const unsigned char *rgba, uint64_t frame, 
     // The music position read now is the one the frame was drawn with: nothing moves
     // the clock between the frame's read and its presentation.
     const uint64_t pos = Soundsystem_ReadSoundOffset(&demomusic);
-    s_showpicture pictures[SHOW_MAXPICTURES];
+    ShowPicture pictures[SHOW_MAXPICTURES];
     const char *lines[2];
-    const int drawn = Timeline_Pictures(pos, pictures);
-    const int captions = Timeline_Captions(pos, lines);
+    const int drawn = timeline_pictures(pos, pictures);
+    const int captions = timeline_captions(pos, lines);
     // The frame just drawn used the camera and time of this number.
     const int shown = cameraframe - 1;
 

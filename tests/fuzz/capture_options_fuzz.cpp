@@ -32,9 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // A block of exactly the size promised, so a message that runs past it is seen.
     std::vector<char> message(messagesize ? messagesize : 1);
-    s_captureoptions options;
-    int result = Capture_ParseOptions((int)words.size(), argv.data(), &options,
-                                      messagesize ? message.data() : nullptr, messagesize);
+    CaptureOptions options;
+    int result = capture_parse_options((int)words.size(), argv.data(), &options,
+                                       messagesize ? message.data() : nullptr, messagesize);
     if (result == CAPTURE_BADOPTION && messagesize && !memchr(message.data(), 0, messagesize)) abort();
     if (result != CAPTURE_RUN) return 0;
     if (options.rate < 1 || options.rate > CAPTURE_MAXRATE || options.fps < 1 || options.fps > options.rate ||
@@ -45,13 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Every accepted time has a frame number, and an accepted range holds a frame:
     // times past any show once overflowed 64 bits, and a range a hair long held none.
     uint64_t first = 0, end = 0;
-    Capture_FrameRange(&options, &first, &end);
+    capture_frame_range(&options, &first, &end);
     if (end <= first) abort();
-    Capture_SoundFrameAt(first, options.fps);
-    Capture_ShowFrameAt(first, options.fps, options.rate);
+    capture_sound_frame_at(first, options.fps);
+    capture_show_frame_at(first, options.fps, options.rate);
     if (end != UINT64_MAX) {
-        Capture_SoundFrameAt(end, options.fps);
-        Capture_LastShowFrame(end, options.fps, options.rate);
+        capture_sound_frame_at(end, options.fps);
+        capture_last_show_frame(end, options.fps, options.rate);
     }
     return 0;
 }

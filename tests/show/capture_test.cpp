@@ -19,12 +19,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int parse(std::vector<const char *> args, s_captureoptions *options, std::string *message = nullptr)
+int parse(std::vector<const char *> args, CaptureOptions *options, std::string *message = nullptr)
 {
     args.insert(args.begin(), "show_capture");
     char text[256] = "";
-    const int result = Capture_ParseOptions(static_cast<int>(args.size()), const_cast<char **>(args.data()),
-                                            options, text, sizeof text);
+    const int result = capture_parse_options(static_cast<int>(args.size()), const_cast<char **>(args.data()),
+                                             options, text, sizeof text);
     if (message) *message = text;
     return result;
 }
@@ -42,7 +42,7 @@ std::vector<std::string> lines_of(const fs::path &path)
 
 TEST(CaptureOptions, DefaultsAndEveryOption)
 {
-    s_captureoptions o;
+    CaptureOptions o;
     ASSERT_EQ(parse({}, &o), CAPTURE_RUN);
     EXPECT_EQ(o.fps, 60);
     EXPECT_EQ(o.width, 1920);
@@ -75,7 +75,7 @@ TEST(CaptureOptions, DefaultsAndEveryOption)
 
 TEST(CaptureOptions, MistakesAreNamed)
 {
-    s_captureoptions o;
+    CaptureOptions o;
     std::string message;
     const std::vector<std::vector<const char *>> wrong = {
         {"--fps", "67"},
@@ -113,43 +113,43 @@ TEST(CaptureOptions, MistakesAreNamed)
 
 TEST(CaptureTimes, FramesAndSoundFramesOfARange)
 {
-    s_captureoptions o;
+    CaptureOptions o;
     uint64_t first = 0, end = 0;
     ASSERT_EQ(parse({"--from", "11", "--to", "11.02"}, &o), CAPTURE_RUN);
-    Capture_FrameRange(&o, &first, &end);
+    capture_frame_range(&o, &first, &end);
     EXPECT_EQ(first, 660u); // exactly at 11 s
     EXPECT_EQ(end, 662u);   // 661 starts at 11.0167 s, before 11.02
     ASSERT_EQ(parse({"--fps", "24", "--from", "0.1"}, &o), CAPTURE_RUN);
-    Capture_FrameRange(&o, &first, &end);
+    capture_frame_range(&o, &first, &end);
     EXPECT_EQ(first, 3u);
     EXPECT_EQ(end, UINT64_MAX);
 
-    EXPECT_EQ(Capture_SoundFrameAt(1, 60), 735u);
-    EXPECT_EQ(Capture_SoundFrameAt(60, 60), 44100u);
-    EXPECT_EQ(Capture_SoundFrameAt(7, 24), 12862u); // 12 862.5, the frame's sound starts on its whole frame
+    EXPECT_EQ(capture_sound_frame_at(1, 60), 735u);
+    EXPECT_EQ(capture_sound_frame_at(60, 60), 44100u);
+    EXPECT_EQ(capture_sound_frame_at(7, 24), 12862u); // 12 862.5, the frame's sound starts on its whole frame
     // At the end of the longest show, nothing overflows.
     ASSERT_EQ(parse({"--rate", "66", "--fps", "66", "--from", "24999999", "--to", "25000000"}, &o),
               CAPTURE_RUN);
-    Capture_FrameRange(&o, &first, &end);
+    capture_frame_range(&o, &first, &end);
     EXPECT_EQ(first, 1649999934u);
     EXPECT_EQ(end, 1650000000u);
-    EXPECT_EQ(Capture_SoundFrameAt(end, 66), 1102500000000u);
+    EXPECT_EQ(capture_sound_frame_at(end, 66), 1102500000000u);
 }
 
 TEST(CaptureTimes, VideoFramesPickTheShowsFrameOnScreenAtTheirTime)
 {
     // Video frame n at n / fps s shows the show's frame s on screen from s / rate on.
-    EXPECT_EQ(Capture_ShowFrameAt(7, 60, 60), 7u);
-    EXPECT_EQ(Capture_ShowFrameAt(7, 10, 60), 42u);
-    EXPECT_EQ(Capture_ShowFrameAt(1, 25, 60), 2u); // 0.04 s: frame 2 runs from 0.0333 s to 0.05 s
-    EXPECT_EQ(Capture_ShowFrameAt(5, 25, 60), 12u);
-    EXPECT_EQ(Capture_ShowFrameAt(3, 7, 30), 12u); // 0.4286 s
+    EXPECT_EQ(capture_show_frame_at(7, 60, 60), 7u);
+    EXPECT_EQ(capture_show_frame_at(7, 10, 60), 42u);
+    EXPECT_EQ(capture_show_frame_at(1, 25, 60), 2u); // 0.04 s: frame 2 runs from 0.0333 s to 0.05 s
+    EXPECT_EQ(capture_show_frame_at(5, 25, 60), 12u);
+    EXPECT_EQ(capture_show_frame_at(3, 7, 30), 12u); // 0.4286 s
     // The show runs until its clock has passed the end of the last video frame, so
     // that the sound device has played all of that frame's sound.
-    EXPECT_EQ(Capture_LastShowFrame(15, 60, 60), 14u);
-    EXPECT_EQ(Capture_LastShowFrame(357, 25, 60), 856u); // 14.28 s is 856.8 frames
-    EXPECT_EQ(Capture_LastShowFrame(143, 10, 60), 857u);
-    EXPECT_EQ(Capture_LastShowFrame(1, 1, 66), 65u);
+    EXPECT_EQ(capture_last_show_frame(15, 60, 60), 14u);
+    EXPECT_EQ(capture_last_show_frame(357, 25, 60), 856u); // 14.28 s is 856.8 frames
+    EXPECT_EQ(capture_last_show_frame(143, 10, 60), 857u);
+    EXPECT_EQ(capture_last_show_frame(1, 1, 66), 65u);
 }
 
 TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays)
@@ -159,7 +159,7 @@ TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays)
     const unsigned char rgba[] = {255, 0, 0, 255, 0,   255, 0,  0,   10, 20, 30,  255,
                                   1,   2, 3, 4,   200, 100, 50, 255, 0,  0,  255, 255};
     const std::string path = (dir / "a.png").string();
-    ASSERT_TRUE(Capture_WritePNG(path.c_str(), 3, 2, rgba));
+    ASSERT_TRUE(capture_write_png(path.c_str(), 3, 2, rgba));
     EXPECT_FALSE(fs::exists(path + ".part"));
     int w = 0, h = 0, n = 0;
     unsigned char *rgb = stbi_load(path.c_str(), &w, &h, &n, 3);
@@ -173,7 +173,7 @@ TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays)
 
     const std::string nowhere = (dir / "missing" / "b.png").string();
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(Capture_WritePNG(nowhere.c_str(), 3, 2, rgba));
+    EXPECT_FALSE(capture_write_png(nowhere.c_str(), 3, 2, rgba));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
 }
 
@@ -183,7 +183,7 @@ TEST(CaptureFiles, WavHasTheCanonicalHeaderAndTheSamples)
     const fs::path &dir = scratch.path();
     const int16_t samples[] = {0, 1, -1, 32767, -32768, 5};
     const std::string path = (dir / "s.wav").string();
-    ASSERT_TRUE(Capture_WriteWAV(path.c_str(), samples, 3, 2, 44100));
+    ASSERT_TRUE(capture_write_wav(path.c_str(), samples, 3, 2, 44100));
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_EQ(bytes.size(), 44u + sizeof samples);
@@ -205,12 +205,12 @@ TEST(CaptureFiles, FfmpegGetsEveryFileNameAsAPlainFile)
     fs::permissions(fake, fs::perms::owner_all);
     const fs::path before = fs::current_path();
     fs::current_path(dir);
-    s_videoencoder encoder;
-    ASSERT_TRUE(Capture_StartVideo(&encoder, fake.c_str(), "-x.mp4.video.part", 2, 2, 10, "ultrafast"));
+    VideoEncoder encoder;
+    ASSERT_TRUE(capture_start_video(&encoder, fake.c_str(), "-x.mp4.video.part", 2, 2, 10, "ultrafast"));
     const unsigned char rgba[16] = {};
-    EXPECT_TRUE(Capture_VideoFrame(&encoder, rgba));
-    EXPECT_TRUE(Capture_FinishVideo(&encoder));
-    EXPECT_TRUE(Capture_Mux(fake.c_str(), "take:1.mp4.video.part", (dir / "-s.wav").c_str(), "file:y.mp4"));
+    EXPECT_TRUE(capture_video_frame(&encoder, rgba));
+    EXPECT_TRUE(capture_finish_video(&encoder));
+    EXPECT_TRUE(capture_mux(fake.c_str(), "take:1.mp4.video.part", (dir / "-s.wav").c_str(), "file:y.mp4"));
     fs::current_path(before);
 
     const std::vector<std::string> args = lines_of(log);

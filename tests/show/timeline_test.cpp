@@ -15,8 +15,8 @@ using Drawn = std::vector<std::pair<const s_bitmap *, int>>;
 
 Drawn pictures_at(uint64_t pos)
 {
-    s_showpicture pictures[SHOW_MAXPICTURES];
-    const int count = Timeline_Pictures(pos, pictures);
+    ShowPicture pictures[SHOW_MAXPICTURES];
+    const int count = timeline_pictures(pos, pictures);
     Drawn drawn;
     for (int i = 0; i < count; i++) drawn.emplace_back(pictures[i].bitmap, pictures[i].alpha);
     return drawn;
@@ -29,7 +29,7 @@ Drawn plain(const s_bitmap *bitmap) { return {{bitmap, 0}}; }
 std::vector<int> captions_at(uint64_t pos)
 {
     const char *lines[2];
-    const int count = Timeline_Captions(pos, lines);
+    const int count = timeline_captions(pos, lines);
     std::vector<int> numbers;
     for (int i = 0; i < count; i++) {
         int number = lines[i] == show_closingline ? 19 : 0;
@@ -113,32 +113,32 @@ TEST(ShowTimeline, FadeRampsInStopsAndRampsOut)
     float fade = 0;
     int frames = 0;
     while (fade < 1.0f && frames < 2000) {
-        fade = Timeline_Fade(500000, fade);
+        fade = timeline_fade(500000, fade);
         frames++;
     }
     EXPECT_GE(frames, 999);
     EXPECT_LE(frames, 1001);
     EXPECT_LT(fade, 1.001f);
-    EXPECT_EQ(Timeline_Fade(999999, fade), fade);
+    EXPECT_EQ(timeline_fade(999999, fade), fade);
 
     // Stopped below 1 when pos passes 999 999: it stays there until the fade-out.
     float stopped = 0;
-    for (int i = 0; i < 300; i++) stopped = Timeline_Fade(999999, stopped);
+    for (int i = 0; i < 300; i++) stopped = timeline_fade(999999, stopped);
     EXPECT_NEAR(stopped, 0.3f, 1e-4f);
-    for (uint64_t pos : {1000000, 2500000, 4400000}) EXPECT_EQ(Timeline_Fade(pos, stopped), stopped);
+    for (uint64_t pos : {1000000, 2500000, 4400000}) EXPECT_EQ(timeline_fade(pos, stopped), stopped);
 
     // Out by 0.002 a frame from 4 400 001, until it reaches 0.
-    EXPECT_FLOAT_EQ(Timeline_Fade(4400001, 1.0f), 0.998f);
+    EXPECT_FLOAT_EQ(timeline_fade(4400001, 1.0f), 0.998f);
     fade = 1.0f;
     frames = 0;
     while (fade > 0.0f && frames < 2000) {
-        fade = Timeline_Fade(4500000, fade);
+        fade = timeline_fade(4500000, fade);
         frames++;
     }
     EXPECT_GE(frames, 499);
     EXPECT_LE(frames, 501);
     EXPECT_GT(fade, -0.002f);
-    EXPECT_EQ(Timeline_Fade(4500000, fade), fade);
+    EXPECT_EQ(timeline_fade(4500000, fade), fade);
 }
 
 TEST(ShowCrtCamera, ZoomSwayAndRectangleAtChosenFrames)
@@ -157,7 +157,7 @@ TEST(ShowCrtCamera, ZoomSwayAndRectangleAtChosenFrames)
     };
     for (const auto &c : cases) {
         int rect[4];
-        CRT_MoveCamera(c.frame, rect);
+        crt_move_camera(c.frame, rect);
         EXPECT_FLOAT_EQ(camerazoom, c.zoom) << "frame " << c.frame;
         EXPECT_NEAR(camerax, c.x, 1e-4f) << "frame " << c.frame;
         EXPECT_NEAR(cameray, c.y, 1e-4f) << "frame " << c.frame;
