@@ -43,11 +43,11 @@ static int filelistcapacity;
 // directory is walked twice: two links to "." would otherwise make the walk
 // visit 2^n paths. A platform that gives no inode (0) is not tracked; there the
 // directory listing leaves links out itself.
-struct s_walked {
+struct WalkedDirectory {
     dev_t device;
     ino_t inode;
 };
-static s_walked *walked;
+static WalkedDirectory *walked;
 static size_t numwalked, walkedcapacity;
 // The image directory with every link resolved, taken as each pass starts.
 static char *imageroot;
@@ -140,7 +140,7 @@ static int firstvisit(const struct stat *status)
     }
     if (numwalked == walkedcapacity) {
         size_t capacity = walkedcapacity ? walkedcapacity * 2 : 64;
-        s_walked *grown = (s_walked *)realloc(walked, capacity * sizeof *walked);
+        WalkedDirectory *grown = (WalkedDirectory *)realloc(walked, capacity * sizeof *walked);
         if (!grown) return 1;
         walked = grown;
         walkedcapacity = capacity;

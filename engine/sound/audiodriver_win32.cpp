@@ -26,9 +26,9 @@ static HWAVEOUT g_wo;
 static WAVEFORMATEX g_wf;
 static WAVEHDR g_hdr[AUDIODRIVER_NUMBUFFERS];
 
-static HANDLE g_done; // one count per WOM_DONE
-static HANDLE g_refiller;
-static volatile LONG g_stopping;
+static HANDLE buffers_done; // one count per WOM_DONE
+static HANDLE refiller;
+static volatile LONG stopping;
 
 // The buffer refilled is g_cur_buf, not the one named by the notification: buffers
 // complete in the order they were queued.
@@ -48,14 +48,14 @@ static void fillnextbuffer(void)
 
 static void CALLBACK waveOutProc(HWAVEOUT, UINT message, DWORD_PTR, DWORD_PTR, DWORD_PTR)
 {
-    if (message == WOM_DONE) ReleaseSemaphore(g_done, 1, nullptr);
+    if (message == WOM_DONE) ReleaseSemaphore(buffers_done, 1, nullptr);
 }
 
 static DWORD WINAPI refillthread(LPVOID)
 {
     for (;;) {
-        WaitForSingleObject(g_done, INFINITE);
-        if (InterlockedCompareExchange(&g_stopping, 0, 0)) return 0;
+        WaitForSingleObject(buffers_done, INFINITE);
+        if (InterlockedCompareExchange(&stopping, 0, 0)) return 0;
         fillnextbuffer();
     }
 }
@@ -86,8 +86,8 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 
     const uint16_t channels = (flags & AUDIODRIVER_STEREO) ? 2 : 1;
     g_audio_buffer = audiodriver_makering(bits, flags, &g_sample_size, &g_buffer_size);
-    g_done = CreateSemaphoreA(nullptr, 0, 0x7fffffff, nullptr);
-    if (!g_audio_buffer || !g_done) {
+    buffers_done = CreateSemaphoreA(nullptr, 0, 0x7fffffff, nullptr);
+    if (!g_audio_buffer || !buffers_done) {
         audiodriver_close();
         return 0;
     }
@@ -121,9 +121,9 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         g_num_prep_buffers = i + 1;
     }
 
-    InterlockedExchange(&g_stopping, 0);
-    g_refiller = CreateThread(nullptr, 0, refillthread, nullptr, 0, nullptr);
-    if (!g_refiller) {
+    InterlockedExchange(&stopping, 0);
+    refiller = CreateThread(nullptr, 0, refillthread, nullptr, 0, nullptr);
+    if (!refiller) {
         puts("AUDIO: error opening audio buffer");
         audiodriver_close();
         return 0;
@@ -142,12 +142,12 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 void audiodriver_close(void)
 {
     audiodriver_silent_stop();
-    if (g_refiller) {
-        InterlockedExchange(&g_stopping, 1);
-        ReleaseSemaphore(g_done, 1, nullptr);
-        WaitForSingleObject(g_refiller, INFINITE);
-        CloseHandle(g_refiller);
-        g_refiller = nullptr;
+    if (refiller) {
+        InterlockedExchange(&stopping, 1);
+        ReleaseSemaphore(buffers_done, 1, nullptr);
+        WaitForSingleObject(refiller, INFINITE);
+        CloseHandle(refiller);
+        refiller = nullptr;
     }
     if (g_waveout_opened) {
         waveOutReset(g_wo);
@@ -162,9 +162,9 @@ void audiodriver_close(void)
         g_waveout_opened = 0;
     }
     // No callback can come once the device is closed.
-    if (g_done) {
-        CloseHandle(g_done);
-        g_done = nullptr;
+    if (buffers_done) {
+        CloseHandle(buffers_done);
+        buffers_done = nullptr;
     }
     g_cur_buf = 0;
 }
