@@ -22,6 +22,10 @@ HGLRC hrc;
 // Set by the main thread when the pump has stopped; the watchdog below then gives
 // the process a bounded time to end.
 static HANDLE quitting;
+// What coremain returned, once it has: a show that ends by itself ends the process
+// with its result, a close from outside with the close's 0.
+static int show_result;
+static int show_returned;
 
 // CreateThread wants its own routine type; win32_main keeps the show's signature.
 static DWORD WINAPI showthread(LPVOID unused)
@@ -106,8 +110,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
     // library clean-up then runs beside a show thread still in GL and sound calls)
     // ends reliably: under Wine both faulted or hung now and then.
     fflush(NULL);
-    TerminateProcess(GetCurrentProcess(), (UINT)msg.wParam);
-    return (int)msg.wParam;
+    const int code = word_load_acquire(show_returned) ? word_load(show_result) : (int)msg.wParam;
+    TerminateProcess(GetCurrentProcess(), (UINT)code);
+    return code;
 }
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -148,6 +153,8 @@ int win32_main(int argc, char **argv)
     int count = 0;
     char **args = CommandLineToArgvA(GetCommandLineA(), &count);
     int result = coremain(count, args);
+    word_store(show_result, result);
+    word_store_release(show_returned, 1);
     PostMessageA(winhandle, WM_CLOSE, 0, 0);
     return result;
 }
