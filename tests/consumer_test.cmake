@@ -1,12 +1,17 @@
 # Installs the engine's build into a fresh prefix and builds tests/consumer against
 # it as another project would: through find_package(FENK), and on Linux also through
 # pkg-config with a plain compiler call; then runs what it built.
-#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DLIBDIR=... -DGENERATOR=... -DMAKE_PROGRAM=... -DCXX=...
+#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DLIBDIR=... -DBACKENDS=sdl,headless -DGENERATOR=... -DMAKE_PROGRAM=... -DCXX=...
 #         [-DTOOLCHAIN=... -DEMULATOR=...] -P consumer_test.cmake
 # The scratch folder is removed when all went well and named when not.
 
+# A step that hangs (a program under Wine that never ends) is ended here, before the
+# test's own timeout, so nothing it started outlives the test.
+set(step_timeout 240)
+
 function(step what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out
+    TIMEOUT ${step_timeout})
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${what} failed (${rc}); scratch folder kept: ${scratch}\n${out}")
   endif()
@@ -34,6 +39,15 @@ foreach(file ${installed})
   endif()
 endforeach()
 
+string(REPLACE "," ";" backends "${BACKENDS}")
+foreach(backend ${backends})
+  foreach(file ${LIBDIR}/libfenk_${backend}.a ${LIBDIR}/pkgconfig/fenk-${backend}.pc)
+    if(NOT EXISTS ${prefix}/${file})
+      message(FATAL_ERROR "not installed: ${file}; scratch folder kept: ${scratch}")
+    endif()
+  endforeach()
+endforeach()
+
 set(configure ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${scratch}/build -G ${GENERATOR}
   -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if(TOOLCHAIN)
@@ -49,6 +63,7 @@ set(program ${scratch}/build/consumer)
 if(TOOLCHAIN)
   set(program ${EMULATOR} ${program}.exe)
 endif()
+set(step_timeout 90)
 step("running the consumer" ${program})
 if(NOT step_output MATCHES "consumer: [0-9]+ frames presented")
   message(FATAL_ERROR "the consumer said: ${step_output}; scratch folder kept: ${scratch}")
@@ -57,12 +72,14 @@ message(STATUS "find_package build: ${step_output}")
 
 if(NOT TOOLCHAIN)
   set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+  set(step_timeout 240)
   step("pkg-config" pkg-config --cflags --libs fenk-headless)
   string(STRIP "${step_output}" flags)
   separate_arguments(flags UNIX_COMMAND "${flags}")
   step("building the consumer with pkg-config's flags" ${CXX} -std=c++20
     ${SOURCE_DIR}/tests/consumer/consumer.cpp ${SOURCE_DIR}/tests/consumer/consumer_headless.cpp
     ${flags} -o ${scratch}/consumer_pc)
+  set(step_timeout 90)
   step("running the pkg-config build" ${scratch}/consumer_pc)
   message(STATUS "pkg-config build: ${step_output}")
 endif()
