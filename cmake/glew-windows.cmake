@@ -7,7 +7,10 @@ endif()
 
 add_library(glew_static STATIC "${FENK_GLEW_SOURCE}/src/glew.c")
 target_compile_definitions(glew_static PUBLIC GLEW_STATIC)
-target_include_directories(glew_static SYSTEM PUBLIC "${FENK_GLEW_SOURCE}/include")
+target_include_directories(glew_static SYSTEM PUBLIC $<BUILD_INTERFACE:${FENK_GLEW_SOURCE}/include>)
+# Installed beside the engine's headers (cmake/install.cmake); an imported target's
+# folders are system folders to its users anyway.
+target_include_directories(glew_static PUBLIC $<INSTALL_INTERFACE:include/fenk>)
 target_compile_options(glew_static PRIVATE -w)
 target_link_libraries(glew_static PUBLIC opengl32)
 add_library(GLEW::GLEW ALIAS glew_static)

@@ -1,0 +1,69 @@
+# `cmake --install`: the engine's public headers under include/fenk/ (their subsystem
+# folders kept, as the engine includes them), the backend libraries of this platform,
+# a CMake package (find_package(FENK) gives FENK::<backend>) and one pkg-config file
+# per backend. Tests, the show and the tools install nothing.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+include(${CMAKE_SOURCE_DIR}/engine/headers.cmake)
+
+# The engine names no release of its own; the package and pkg-config files need one.
+set(fenk_package_version 0.1.0)
+set(fenk_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/FENK)
+set(fenk_pkgconfig_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+set(fenk_include_dir ${CMAKE_INSTALL_INCLUDEDIR}/fenk)
+
+fenk_public_headers(fenk_headers)
+foreach(header ${fenk_headers})
+  get_filename_component(folder ${header} DIRECTORY)
+  install(FILES ${CMAKE_SOURCE_DIR}/engine/${header} DESTINATION ${fenk_include_dir}/${folder})
+endforeach()
+
+set(fenk_installed_backends)
+foreach(backend sdl headless win32)
+  if(TARGET fenk_${backend})
+    list(APPEND fenk_installed_backends ${backend})
+    set_target_properties(fenk_${backend} PROPERTIES EXPORT_NAME ${backend})
+    target_include_directories(fenk_${backend} PUBLIC $<INSTALL_INTERFACE:${fenk_include_dir}>)
+  endif()
+endforeach()
+list(TRANSFORM fenk_installed_backends PREPEND fenk_ OUTPUT_VARIABLE fenk_install_targets)
+
+if(WIN32)
+  # The Windows backend links GLEW built here: it goes with it, headers beside the
+  # engine's so that one include folder serves both.
+  set_target_properties(glew_static PROPERTIES EXPORT_NAME glew)
+  list(APPEND fenk_install_targets glew_static)
+  install(FILES ${FENK_GLEW_SOURCE}/include/GL/glew.h ${FENK_GLEW_SOURCE}/include/GL/wglew.h
+    DESTINATION ${fenk_include_dir}/GL)
+endif()
+
+install(TARGETS ${fenk_install_targets} EXPORT FENKTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(EXPORT FENKTargets NAMESPACE FENK:: DESTINATION ${fenk_package_dir})
+
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/FENKConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/FENKConfig.cmake INSTALL_DESTINATION ${fenk_package_dir})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/FENKConfigVersion.cmake
+  VERSION ${fenk_package_version} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/FENKConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/FENKConfigVersion.cmake
+  DESTINATION ${fenk_package_dir})
+
+# pkg-config: the prefix is found from the file's own place, so the files stay right
+# whatever prefix `cmake --install --prefix` is given. The libraries are static: what
+# they need comes in Requires (Debian's modules) or Libs, not the private fields.
+file(RELATIVE_PATH fenk_pc_to_prefix /${fenk_pkgconfig_dir} /)
+string(REGEX REPLACE "/$" "" fenk_pc_to_prefix "${fenk_pc_to_prefix}")
+set(fenk_pc_requires_sdl "sdl2 glew gl")
+set(fenk_pc_libs_sdl "-lstdc++ -lm")
+set(fenk_pc_requires_headless "glew gl egl")
+set(fenk_pc_libs_headless "-lstdc++ -lm")
+set(fenk_pc_requires_win32 "")
+set(fenk_pc_cflags_win32 "-DGLEW_STATIC")
+set(fenk_pc_libs_win32 "-lglew_static -lopengl32 -lwinmm -lgdi32 -luser32 -lstdc++")
+foreach(backend ${fenk_installed_backends})
+  set(pc_backend ${backend})
+  set(pc_requires "${fenk_pc_requires_${backend}}")
+  set(pc_cflags "${fenk_pc_cflags_${backend}}")
+  set(pc_libs "${fenk_pc_libs_${backend}}")
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/fenk.pc.in ${CMAKE_CURRENT_BINARY_DIR}/fenk-${backend}.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fenk-${backend}.pc DESTINATION ${fenk_pkgconfig_dir})
+endforeach()

@@ -1,0 +1,87 @@
+# Installs the engine's build into a fresh prefix and builds tests/consumer against
+# it as another project would: through find_package(FENK), and on Linux also through
+# pkg-config with a plain compiler call; then runs what it built.
+#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DLIBDIR=... -DBACKENDS=sdl,headless -DGENERATOR=... -DMAKE_PROGRAM=... -DCXX=...
+#         [-DTOOLCHAIN=... -DEMULATOR=...] -P consumer_test.cmake
+# The scratch folder is removed when all went well and named when not.
+
+# A step that hangs (a program under Wine that never ends) is ended here, before the
+# test's own timeout, so nothing it started outlives the test.
+set(step_timeout 240)
+
+function(step what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out
+    TIMEOUT ${step_timeout})
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}); scratch folder kept: ${scratch}\n${out}")
+  endif()
+  set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+# Below the system's temporary folder, one of its own per run.
+set(tmp /tmp)
+if(DEFINED ENV{TMPDIR} AND IS_DIRECTORY "$ENV{TMPDIR}")
+  set(tmp $ENV{TMPDIR})
+endif()
+string(TIMESTAMP stamp "%Y%m%d%H%M%S")
+string(RANDOM LENGTH 10 tag)
+set(scratch ${tmp}/Install.Consumer-${stamp}-${tag})
+file(MAKE_DIRECTORY ${scratch})
+set(prefix ${scratch}/prefix)
+
+step("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# Nothing but the engine is installed.
+file(GLOB_RECURSE installed RELATIVE ${prefix} ${prefix}/*)
+foreach(file ${installed})
+  if(NOT file MATCHES "^(include/fenk/|${LIBDIR}/(libfenk_[a-z0-9]+\\.a|libglew_static\\.a|cmake/FENK/|pkgconfig/fenk-))")
+    message(FATAL_ERROR "installed beside the engine: ${file}; scratch folder kept: ${scratch}")
+  endif()
+endforeach()
+
+string(REPLACE "," ";" backends "${BACKENDS}")
+foreach(backend ${backends})
+  foreach(file ${LIBDIR}/libfenk_${backend}.a ${LIBDIR}/pkgconfig/fenk-${backend}.pc)
+    if(NOT EXISTS ${prefix}/${file})
+      message(FATAL_ERROR "not installed: ${file}; scratch folder kept: ${scratch}")
+    endif()
+  endforeach()
+endforeach()
+
+set(configure ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${scratch}/build -G ${GENERATOR}
+  -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if(TOOLCHAIN)
+  # The cross toolchain searches packages only below its own root: name the package's folder.
+  list(APPEND configure -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DFENK_DIR=${prefix}/${LIBDIR}/cmake/FENK)
+else()
+  list(APPEND configure -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX})
+endif()
+step("configuring the consumer" ${configure})
+step("building the consumer" ${CMAKE_COMMAND} --build ${scratch}/build)
+
+set(program ${scratch}/build/consumer)
+if(TOOLCHAIN)
+  set(program ${EMULATOR} ${program}.exe)
+endif()
+set(step_timeout 90)
+step("running the consumer" ${program})
+if(NOT step_output MATCHES "consumer: [0-9]+ frames presented")
+  message(FATAL_ERROR "the consumer said: ${step_output}; scratch folder kept: ${scratch}")
+endif()
+message(STATUS "find_package build: ${step_output}")
+
+if(NOT TOOLCHAIN)
+  set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+  set(step_timeout 240)
+  step("pkg-config" pkg-config --cflags --libs fenk-headless)
+  string(STRIP "${step_output}" flags)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  step("building the consumer with pkg-config's flags" ${CXX} -std=c++20
+    ${SOURCE_DIR}/tests/consumer/consumer.cpp ${SOURCE_DIR}/tests/consumer/consumer_headless.cpp
+    ${flags} -o ${scratch}/consumer_pc)
+  set(step_timeout 90)
+  step("running the pkg-config build" ${scratch}/consumer_pc)
+  message(STATUS "pkg-config build: ${step_output}")
+endif()
+
+file(REMOVE_RECURSE ${scratch})
