@@ -4,11 +4,19 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 // The whole text of a file; empty when it cannot be read.
-std::string slurp(const std::filesystem::path &path);
+inline std::string slurp(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 class ChildProcess {
 public:

@@ -1,17 +1,6 @@
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "child_process.h"
-
-std::string slurp(const std::filesystem::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 namespace {
 
