@@ -2,13 +2,9 @@
 // panning, a tone that a stream callback writes whenever the mixer asks for more, and
 // a melody played as music, its position shown as a bar. Escape ends it.
 //
-// The parts come in one by one, so each can be heard (and told apart) on its own:
-//   0 s  the stream's 440 Hz tone, centre
-//   1 s  a 330 Hz voice, hard left
-//   2 s  a 550 Hz voice, hard right and quieter
-//   3 s  the melody, as music
-// The bars: one per part (lit while it plays, as long as its volume), the left and
-// right output levels of the last mix pass, and the music's position.
+// The parts come in one by one (see `parts`), so each can be heard on its own. The
+// bars: one per part (lit once it plays, as long as its volume), the left and right
+// output levels of the last mix pass, and the music's position.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -85,22 +81,31 @@ void output_levels(float &left, float &right)
     right = peak[1] / 32768.0f;
 }
 
-// The mixer writes a record's playing flag on its own thread; the stage says what plays.
-void draw_part(int row, bool playing, const s_sound &s, float r, float g, float b)
-{
-    const float y = 20.0f + row * 24;
-    FENK_DrawColorQuad(20, y, 255, 16, 0.15f, 0.15f, 0.15f, 1);
-    if (playing) FENK_DrawColorQuad(20, y, s.volume, 16, r, g, b, 1);
-}
+// In the order they start. The bars go by how many have started, not by a record's
+// playing flag, which the mixer writes on its own thread.
+struct Part {
+    unsigned at_ms;
+    s_sound *sound;
+    const char *line;
+    float r, g, b;
+};
+const Part parts[] = {
+    {0, &tone, "0 s: 440 Hz tone from a stream callback, centre", 1, 1, 1},
+    {1000, &left_voice, "1 s: 330 Hz voice, volume 255, hard left", 1, 0.3f, 0.3f},
+    {2000, &right_voice, "2 s: 550 Hz voice, volume 160, hard right", 0.3f, 0.3f, 1},
+    {3000, &melody, "3 s: melody as music", 0.3f, 1, 0.3f},
+};
+constexpr int num_parts = 4;
 
-void draw_frame(int stage, float left, float right, float music)
+void draw_frame(int started, float left, float right, float music)
 {
     FENK_ClearFrameBuffer(0xFF200808);
     FENK_BindTexture(fenk_whitetexture_id);
-    draw_part(0, stage > 0, tone, 1, 1, 1);
-    draw_part(1, stage > 1, left_voice, 1, 0.3f, 0.3f);
-    draw_part(2, stage > 2, right_voice, 0.3f, 0.3f, 1);
-    draw_part(3, stage > 3, melody, 0.3f, 1, 0.3f);
+    for (int i = 0; i < num_parts; ++i) {
+        const Part &p = parts[i];
+        FENK_DrawColorQuad(20, 20.0f + i * 24, 255, 16, 0.15f, 0.15f, 0.15f, 1);
+        if (i < started) FENK_DrawColorQuad(20, 20.0f + i * 24, p.sound->volume, 16, p.r, p.g, p.b, 1);
+    }
     FENK_DrawColorQuad(20, 120, 280 * left, 8, 1, 1, 0, 1);
     FENK_DrawColorQuad(20, 130, 280 * right, 8, 1, 1, 0, 1);
     FENK_DrawColorQuad(20, 150, 280, 12, 0.15f, 0.15f, 0.15f, 1);
@@ -131,31 +136,20 @@ int coremain(int, char **)
     make_melody(melody);
 
     const unsigned start = FENK_GetMillis();
-    int stage = 0, last_note = -1;
+    int started = 0, last_note = -1;
     while (!escape_pressed()) {
         FENK_WaitRefresh();
-        const unsigned elapsed = FENK_GetMillis() - start;
-        if (stage == 0) {
-            puts("0 s: 440 Hz tone from a stream callback, centre");
-            Soundsystem_PlaySound(&tone, 1);
-            stage = 1;
-        } else if (stage == 1 && elapsed >= 1000) {
-            puts("1 s: 330 Hz voice, volume 255, hard left");
-            Soundsystem_PlaySound(&left_voice, 1);
-            stage = 2;
-        } else if (stage == 2 && elapsed >= 2000) {
-            puts("2 s: 550 Hz voice, volume 160, hard right");
-            Soundsystem_PlaySound(&right_voice, 1);
-            stage = 3;
-        } else if (stage == 3 && elapsed >= 3000) {
-            puts("3 s: melody as music");
-            Soundsystem_PlayMusic(&melody, 1);
-            stage = 4;
+        for (; started < num_parts && FENK_GetMillis() - start >= parts[started].at_ms; ++started) {
+            puts(parts[started].line);
+            if (parts[started].sound == &melody)
+                Soundsystem_PlayMusic(&melody, 1);
+            else
+                Soundsystem_PlaySound(parts[started].sound, 1);
         }
 
         // The position is read whole while the mixer moves it on another thread.
         const uint64_t position = Soundsystem_ReadSoundOffset(&melody);
-        const int note = stage > 3 ? static_cast<int>(position / note_frames) : -1;
+        const int note = started == num_parts ? static_cast<int>(position / note_frames) : -1;
         if (note != last_note && note >= 0)
             printf("music position %.2f s, note %d\n", position / double(rate), note);
         last_note = note;
@@ -163,14 +157,11 @@ int coremain(int, char **)
         float left = 0, right = 0;
         output_levels(left, right);
         FENK_SetFrameBuffer(canvas);
-        draw_frame(stage, left, right, stage > 3 ? position / float(8 * note_frames) : 0);
+        draw_frame(started, left, right, started == num_parts ? position / float(8 * note_frames) : 0);
         FENK_SwapBuffers();
     }
 
-    Soundsystem_DeleteSound(&tone);
-    Soundsystem_DeleteSound(&left_voice);
-    Soundsystem_DeleteSound(&right_voice);
-    Soundsystem_DeleteSound(&melody);
+    for (const Part &p : parts) Soundsystem_DeleteSound(p.sound);
     Soundsystem_CloseAudio();
     FENK_CloseVideo();
     return 0;
