@@ -44,13 +44,13 @@ void draw_controllers()
 {
     for (int n = 0; n < FENK_numcontrollers; ++n) {
         const s_controller &c = FENK_controller[n];
-        const float y = 220.0f + n * 20;
-        FENK_DrawColorQuad(10, y, 18, 18, 0.2f, 0.2f, 0.3f, 1);
+        const float y = 218.0f + n * 17; // room for all FENK_MAXCONTROLLERS rows
+        FENK_DrawColorQuad(10, y, 16, 16, 0.2f, 0.2f, 0.3f, 1);
         if (c.type == FENK_CONTROLLER_KEYS || c.type == FENK_CONTROLLER_JOYSTICK)
-            FENK_DrawColorQuad(17 + c.x * 7 / 127.0f, y + 7 + c.y * 7 / 127.0f, 4, 4, 1, 1, 1, 1);
+            FENK_DrawColorQuad(16 + c.x * 6 / 127.0f, y + 6 + c.y * 6 / 127.0f, 4, 4, 1, 1, 1, 1);
         for (int bit = 0; bit < 16; ++bit) {
             const bool on = c.type != FENK_CONTROLLER_KEYCODE && (c.buttons >> bit & 1);
-            FENK_DrawColorQuad(40.0f + bit * 10, y + 4, 8, 10, 0.2f, on ? 1.0f : 0.2f, 0.2f, 1);
+            FENK_DrawColorQuad(40.0f + bit * 10, y + 3, 8, 10, 0.2f, on ? 1.0f : 0.2f, 0.2f, 1);
         }
     }
 }
