@@ -28,13 +28,19 @@ done
 
 mkdir -p "$out_dir"
 out_dir=$(cd "$out_dir" && pwd)
+part="$out_dir/$archive.part"
 stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
+trap 'rm -rf "$stage" "$part"' EXIT
 top="$stage/gravolt-zoppeldraai"
 mkdir -p "$top"
+# One moment (2026-01-01 00:00 UTC) for the time stamps in the archive, the one that
+# strip writes into a Windows program's header included: the same inputs give the same
+# tarball, and a zip whose entries differ only in the access and change times CMake's
+# zip writer takes from the staged files.
+epoch=1767225600
 for p in "${programs[@]}"; do
   if command -v "$strip_tool" >/dev/null; then
-    "$strip_tool" -s -o "$top/$p$suffix" "$program_dir/$p$suffix"
+    SOURCE_DATE_EPOCH=$epoch "$strip_tool" -s -o "$top/$p$suffix" "$program_dir/$p$suffix"
   else
     cp "$program_dir/$p$suffix" "$top/$p$suffix"
   fi
@@ -125,15 +131,14 @@ EOF
 if [ "$kind" = windows ]; then sed -i 's/$/\r/' "$top/README.txt"; fi
 chmod 644 "$top/README.txt"
 
-# Entries in name order with fixed times and owners, so the same inputs give the same bytes.
+# Entries in name order with fixed times and owners.
 # The zip lists files only: CMake's tar adds a folder named in the list with all it holds.
-part="$out_dir/$archive.part"
 if [ "$kind" = windows ]; then
   (cd "$stage" && find gravolt-zoppeldraai -type f -print | LC_ALL=C sort >files &&
     cmake -E tar cf "$part" --format=zip --mtime="2026-01-01 00:00:00 UTC" --files-from=files)
 else
   (cd "$stage" && find gravolt-zoppeldraai -print | LC_ALL=C sort >files &&
-    tar --no-recursion --owner=0 --group=0 --numeric-owner --mtime=@1767225600 \
+    tar --no-recursion --owner=0 --group=0 --numeric-owner --mtime=@$epoch \
     --format=gnu -cf - -T files | gzip -9n >"$part")
 fi
 mv -f "$part" "$out_dir/$archive"
