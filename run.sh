@@ -4,6 +4,7 @@
 #   ./run.sh         1920 x 1080 in a window
 #   ./run.sh 720     1280 x 720 in a window
 #   ./run.sh full    1920 x 1080 full screen
+#   ./run.sh package the release archives in out/ (Windows zip, Linux tarball)
 # Escape ends the show early; closing the window ends it at once. Without a display
 # it renders the whole show to out/show.mp4 with show_capture instead.
 set -uo pipefail
@@ -14,10 +15,24 @@ case "${1:-1080}" in
   1080) program=show_1080 ;;
   720) program=show_720 ;;
   full) program=show_1080_full ;;
-  *) echo "usage: ./run.sh [1080|720|full]"; exit 2 ;;
+  package) program="" ;;
+  *) echo "usage: ./run.sh [1080|720|full|package]"; exit 2 ;;
 esac
 
 fenk_install_packages || exit 1
+
+if [ -z "$program" ]; then
+  # The Linux programs and the data, then the Windows programs, which use that data.
+  cmake --preset linux >/dev/null &&
+    cmake --build --preset linux -j "$(nproc)" --target show_1080 show_720 show_1080_full data || exit 1
+  cmake/fetch-glew.sh || exit 1
+  cmake --preset windows >/dev/null &&
+    cmake --build --preset windows -j "$(nproc)" --target show_1080 show_720 show_1080_full || exit 1
+  cmake/package.sh linux build/linux/show build/linux/data out >/dev/null &&
+    cmake/package.sh windows build/windows/show build/linux/data out >/dev/null || exit 1
+  ls -l out/gravolt-zoppeldraai-linux.tar.gz out/gravolt-zoppeldraai-windows.zip
+  exit 0
+fi
 cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" || exit 1
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -3,7 +3,10 @@
 // the Linux show_1080 on a display of this test's own, or the command in SHOW_PROGRAM
 // (the Windows build's show_1080.exe through Wine, which draws into an X window just the
 // same) on the display this test was started on, where Wine's server and desktop live;
-// it must also write the line in SHOW_EXPECT_OUTPUT where that is set.
+// it must also write the line in SHOW_EXPECT_OUTPUT where that is set. It runs from the
+// folder that holds the build's data, or, where SHOW_ARCHIVE names a release archive,
+// from that archive unpacked into the test's own folder (the program then being
+// ./show_1080 there unless SHOW_PROGRAM says otherwise).
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -19,6 +22,7 @@
 #include <memory>
 #include <string>
 
+#include "archive.h"
 #include "child_process.h"
 #include "scratch.h"
 
@@ -108,10 +112,22 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape)
     const ScratchFolder scratch(current_test_tag());
     const auto log = scratch / "show.log";
     // From the folder that holds data.
-    const std::string directory = std::filesystem::path(DATA_DIR).parent_path().string();
+    std::string directory = std::filesystem::path(DATA_DIR).parent_path().string();
+    std::string command = program ? program : SHOW_1080;
+    if (getenv("SHOW_ARCHIVE")) {
+        std::string error;
+        const auto unpacked = scratch / "unpacked";
+        std::filesystem::create_directory(unpacked);
+        const auto top = unpack(archive_under_test(), unpacked, error);
+        if (top.empty()) {
+            XCloseDisplay(display);
+            FAIL() << error;
+        }
+        directory = top.string();
+        if (!program) command = "./show_1080";
+    }
     ChildProcess process;
-    ASSERT_TRUE(
-        process.start_shell("cd '" + directory + "' && exec " + (program ? program : SHOW_1080), log));
+    ASSERT_TRUE(process.start_shell("cd '" + directory + "' && exec " + command, log));
 
     // Up, loaded and drawing once the background fading in from black lights the window.
     Window window = 0;
