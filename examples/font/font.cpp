@@ -3,7 +3,6 @@
 // written as a TGA into a temporary folder, which is mounted as the data directory
 // just long enough to load it: fonts load only through the file layer, and this way
 // the program needs no data beside it. Escape ends it.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -47,11 +46,10 @@ unsigned shape_of(char c)
 // Columns in use, plus one column of gap; a blank glyph is two columns wide.
 int glyph_width(unsigned bits)
 {
-    int columns = 0;
-    for (int col = 0; col < 3; ++col)
-        for (int row = 0; row < 5; ++row)
-            if (bits >> ((4 - row) * 3 + (2 - col)) & 1) columns = columns > col + 1 ? columns : col + 1;
-    return ((columns ? columns : 2) + 1) * scale;
+    unsigned used = 0; // the columns of all rows, the left one the highest bit
+    for (int row = 0; row < 5; ++row) used |= bits >> (row * 3) & 7;
+    const int columns = used & 1 ? 3 : used & 2 ? 2 : used ? 1 : 2;
+    return (columns + 1) * scale;
 }
 
 // Column 0 belongs to glyph 0, which no character draws; glyph 1 (the space) starts
@@ -94,13 +92,10 @@ bool write_tga(const std::filesystem::path &path, const std::vector<uint32_t> &p
 
 bool load_font(s_font &font)
 {
-    std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                        std::random_device{}());
     std::error_code error;
-    std::filesystem::path folder;
-    do folder = std::filesystem::temp_directory_path(error) / ("fenk_font_" + std::to_string(random()));
-    while (!error && !std::filesystem::create_directory(folder, error) && !error);
-    if (error) return false;
+    const auto folder =
+        std::filesystem::temp_directory_path(error) / ("fenk_font_" + std::to_string(std::random_device{}()));
+    if (error || !std::filesystem::create_directory(folder, error)) return false;
 
     int width = 0, height = 0;
     const std::vector<uint32_t> pixels = font_picture(width, height);
