@@ -157,6 +157,8 @@ int coremain(int, char **)
         FENK_SwapBuffers();
     }
 
+    // Textures go while the video is still up.
+    FENK_FlushGraphics();
     FENK_CloseVideo();
     return 0;
 }
