@@ -45,7 +45,7 @@ TEST(FirstExample, HeadlessRunWritesItsFramesAndStopsOnEscape)
     const ScratchFolder scratch(current_test_tag());
     const auto folder = scratch / "frames";
     const std::string command =
-        std::string(FIRST_HEADLESS) + " " + folder.string() + " 5 > " + (folder.string() + ".log");
+        std::string(EXAMPLE_HEADLESS) + " " + folder.string() + " 5 > " + (folder.string() + ".log");
     ASSERT_EQ(std::system(command.c_str()), 0);
 
     int files = 0;
