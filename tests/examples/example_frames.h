@@ -5,12 +5,14 @@
 
 #include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "child_process.h"
 
 struct Frame {
     int width = 0;
@@ -41,16 +43,18 @@ inline Frame read_frame(const std::filesystem::path &path)
     return frame;
 }
 
-// Runs `program folder frames options` with its standard output in folder/run.log;
-// the exit code, or -1 when it did not end normally.
+// Runs `program folder frames options...` (options split at spaces) with its standard
+// output in folder/run.log; the exit code, or -1 when it did not end normally.
 inline int run_example(const std::string &program, const std::filesystem::path &folder, int frames,
                        const std::string &options = "")
 {
     std::filesystem::create_directories(folder);
-    const std::string command = program + " " + folder.string() + " " + std::to_string(frames) + " " +
-                                options + " > " + (folder / "run.log").string();
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::vector<std::string> argv = {program, folder.string(), std::to_string(frames)};
+    std::istringstream words(options);
+    for (std::string word; words >> word;) argv.push_back(word);
+    ChildProcess child;
+    if (!child.start(argv, folder / "run.log", false) || !child.join()) return -1;
+    return WIFEXITED(child.status()) ? WEXITSTATUS(child.status()) : -1;
 }
 
 inline std::string read_log(const std::filesystem::path &folder)
