@@ -46,6 +46,7 @@ struct HeadlessHost {
     std::vector<unsigned char> topdown;
     uint64_t frames_presented;
     uint64_t draw_from;
+    uint64_t show_from;
 
     // The clock is clock_num / clock_den milliseconds. In frame mode clock_den is the
     // frame rate, so one frame is exactly 1000 units and no rounding ever accumulates.
@@ -148,8 +149,6 @@ void open_display()
 
 bool can_invert() { return !host.window_readback && GLEW_MESA_pack_invert; }
 bool can_defer() { return glGenBuffers && glBindBuffer && glBufferData && glMapBuffer && glUnmapBuffer; }
-
-void present_from(unsigned int fbo) { host.present_fbo = fbo; }
 
 // Reads the frame into `target` (a byte offset when a pixel buffer is bound); true when
 // it came top row first.
@@ -265,19 +264,21 @@ void present_frame(bool drawn, uint32_t millis)
         millis};
 }
 
-// The engine never scissors, so an empty scissor box is free to stand for "not drawn".
 void clip_everything(bool on)
 {
-    if (host.context == EGL_NO_CONTEXT) return;
-    if (on) {
-        glScissor(0, 0, 0, 0);
-        glEnable(GL_SCISSOR_TEST);
-    } else {
-        glDisable(GL_SCISSOR_TEST);
-    }
+    if (host.context != EGL_NO_CONTEXT) fenk_clipnothing(on);
 }
 
 bool drawing() { return host.frames_presented >= host.draw_from; }
+
+bool showing() { return drawing() && host.frames_presented >= host.show_from; }
+
+int present_from(unsigned int fbo)
+{
+    if (!showing()) return 0;
+    host.present_fbo = host.window_readback ? 0 : fbo;
+    return host.present_fbo == 0;
+}
 
 } // namespace
 
@@ -328,7 +329,7 @@ void fenk_initwindow(int width, int height, int flags)
         return mode && strcmp(mode, "window") == 0;
     }();
     host.window_readback = old_readback;
-    fenk_presentfrom = host.window_readback ? nullptr : present_from;
+    fenk_presentfrom = present_from;
 }
 
 void fenk_closewindow(void)
@@ -349,7 +350,7 @@ void fenk_closewindow(void)
 void fenk_swapbuffers(void)
 {
     if (host.surface == EGL_NO_SURFACE) return;
-    if (host.frame_sink) present_frame(drawing(), static_cast<uint32_t>(host.clock_num / host.clock_den));
+    if (host.frame_sink) present_frame(showing(), static_cast<uint32_t>(host.clock_num / host.clock_den));
     host.present_fbo = 0;
     eglSwapBuffers(host.display, host.surface);
     host.frames_presented += 1;
@@ -446,6 +447,8 @@ void fenk_headless_drawfrom(uint64_t frame)
     host.draw_from = frame;
     clip_everything(!drawing());
 }
+
+void fenk_headless_showfrom(uint64_t frame) { host.show_from = frame; }
 
 void fenk_headless_setclock(uint64_t millis)
 {

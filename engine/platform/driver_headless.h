@@ -53,6 +53,12 @@ void fenk_headless_flushframes(void);
  * frames do not draw over is missing. 0 (the start) draws every frame. */
 void fenk_headless_drawfrom(uint64_t frame);
 
+/* Frames before `frame` are drawn as the program draws them but not shown: there is no
+ * presentation pass and no read-back, and the sink gets NULL pixels for them. A program
+ * that knows which frames will not be shown can draw less of them itself. 0 (the start)
+ * shows every frame drawn. */
+void fenk_headless_showfrom(uint64_t frame);
+
 /* The virtual clock. With a frame rate of 0 (the start) it moves only when set or
  * advanced, or by 1 ms after a spin of FENK_HEADLESS_SPINREADS reads. With a frame
  * rate fps > 0, each presented frame moves it on by exactly 1000 / fps ms (frame n is

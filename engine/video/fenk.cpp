@@ -30,7 +30,7 @@ int FENK_video_numframes;
 int FENK_video_fps;
 uint32_t FENK_video_oldtime;
 
-void (*fenk_presentfrom)(unsigned int fbo);
+int (*fenk_presentfrom)(unsigned int fbo);
 
 namespace {
 
@@ -114,6 +114,7 @@ void FENK_InitVideo(int width, int height, int flags)
     FENK_video =
         s_video{width, height, width, 32, 4, 0x00FF0000, 0x0000FF00, 0x000000FF, 16, 8, 0, 8, 8, 8, 0};
 
+    FENK_ResetClipRect();
     FENK_renderstate = 0;
     FENK_lasttextureid = -1;
     fenk_numbitmaps = 0;
@@ -184,12 +185,15 @@ void FENK_SwapBuffers(void)
 
     const int post = FENK_postshader_id;
     const bool shaded = FENK_shaders_enabled && post >= 0;
-    if (fenk_presentfrom && !shaded && plain_copy(w, h)) {
-        // The host reads the frame where it was drawn: the pass would only copy it.
-        fenk_presentfrom(data.fbo);
-        fenk_swapbuffers();
-        finish_frame(data, w, h);
-        return;
+    if (fenk_presentfrom) {
+        // The host may read the frame where it was drawn when the pass would only copy
+        // it, and a frame it will not show needs no pass at all.
+        const unsigned int fbo = !shaded && plain_copy(w, h) ? data.fbo : 0;
+        if (!fenk_presentfrom(fbo)) {
+            fenk_swapbuffers();
+            finish_frame(data, w, h);
+            return;
+        }
     }
 
     if (FENK_framebuffers_enabled) {
@@ -201,6 +205,7 @@ void FENK_SwapBuffers(void)
         glTexImage2D(GL_TEXTURE_2D, 0, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, data.pixels);
     }
     glBindTexture(GL_TEXTURE_2D, data.colortexture);
+    fenk_applyclip(FENK_video.height, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     const float vw = static_cast<float>(FENK_video.width);
@@ -223,12 +228,10 @@ void FENK_SwapBuffers(void)
     if (shaded) FENK_UnbindShader();
 
     // A host that reads frames back waits for them itself, as late as it can.
-    if (fenk_presentfrom)
-        fenk_presentfrom(0);
-    else
-        glFinish();
+    if (!fenk_presentfrom) glFinish();
     fenk_swapbuffers();
     finish_frame(data, w, h);
+    fenk_applyclip(h, 0);
 }
 
 void FENK_SwapBuffersBasic(void)

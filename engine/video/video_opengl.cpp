@@ -2,6 +2,8 @@
 // the frame buffer objects of EXT_framebuffer_object.
 #include "video/video_opengl.h"
 
+#include "video/fenk.h"
+
 #include <GL/glew.h>
 
 #include <cmath>
@@ -87,7 +89,56 @@ const StateCap state_caps[] = {
     {FENK_RENDERSTATE_LIGHTING, GL_LIGHTING},
 };
 
+// The clip of FENK_SetClipRect (top-down pixels) and the host's clip to nothing; GL's
+// scissor box counts rows from the bottom, so it is set again for each frame buffer.
+struct Clip {
+    bool on;
+    int x, y, w, h;
+    bool nothing;
+};
+Clip clip;
+
 } // namespace
+
+// The scissor for drawing into a target `height` rows high; `present` leaves the
+// program's own clip out.
+void fenk_applyclip(int height, int present)
+{
+    if (clip.nothing) {
+        glScissor(0, 0, 0, 0);
+        glEnable(GL_SCISSOR_TEST);
+    } else if (clip.on && !present) {
+        glScissor(clip.x, height - clip.y - (clip.h > 0 ? clip.h : 0), clip.w > 0 ? clip.w : 0,
+                  clip.h > 0 ? clip.h : 0);
+        glEnable(GL_SCISSOR_TEST);
+    } else {
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+static void apply_clip() { fenk_applyclip(FENK_FrameBuffer ? FENK_FrameBuffer->height : 0, 0); }
+
+void FENK_SetClipRect(int x, int y, int w, int h)
+{
+    clip.on = true;
+    clip.x = x;
+    clip.y = y;
+    clip.w = w;
+    clip.h = h;
+    apply_clip();
+}
+
+void FENK_ResetClipRect(void)
+{
+    clip.on = false;
+    apply_clip();
+}
+
+void fenk_clipnothing(int on)
+{
+    clip.nothing = on != 0;
+    apply_clip();
+}
 
 // ---- Frame buffers ----
 
@@ -169,6 +220,7 @@ void FENK_SetFrameBuffer(int id)
     bind_direct(data.colortexture);
     glViewport(0, 0, FENK_FrameBuffer->width, FENK_FrameBuffer->height);
     FENK_projectionmode = 1;
+    if (clip.on) apply_clip();
 }
 
 int FENK_GetFrameBufferWidth(void) { return FENK_FrameBuffer ? FENK_FrameBuffer->width : 0; }

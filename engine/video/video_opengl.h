@@ -70,6 +70,12 @@ int FENK_GetFrameBufferDepth(int id);
 /* colour: bytes red, green, blue, alpha from the low byte up (0xAABBGGRR). */
 void FENK_ClearFrameBuffer(uint32_t colour);
 void FENK_DrawFrameBuffer(int x, int y, int w, int h, int id);
+/* Limits every later draw and clear to a rectangle in pixels of the frame buffer drawn
+ * into (x to the right, y down from its top row, as 2D drawing places things), whichever
+ * frame buffer that is, until FENK_ResetClipRect or the next FENK_InitVideo. A width or
+ * height of 0 or less clips everything away. Presenting a frame is never clipped. */
+void FENK_SetClipRect(int x, int y, int w, int h);
+void FENK_ResetClipRect(void);
 
 /* Textures: texels are 4 bytes each, red, green, blue, alpha, GL row 0 first. */
 int FENK_CreateTexture(int width, int height, const void *texels, int unused);

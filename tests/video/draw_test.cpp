@@ -114,6 +114,53 @@ TEST_F(VideoTest, ColourQuadsAndLines)
     EXPECT_EQ(colour[0], 1.0f);
 }
 
+TEST_F(VideoTest, ClipRectLimitsDrawsAndClearsButNotThePresentation)
+{
+    // Top-down pixels, as quads are placed.
+    FENK_SetClipRect(8, 4, 16, 8);
+    FENK_ClearFrameBuffer(opaque_red);
+    EXPECT_EQ(pixel(8, 4), opaque_red);
+    EXPECT_EQ(pixel(23, 11), opaque_red);
+    EXPECT_EQ(pixel(7, 4), opaque_black);
+    EXPECT_EQ(pixel(24, 11), opaque_black);
+    EXPECT_EQ(pixel(8, 12), opaque_black);
+    FENK_DrawColorQuad(0, 0, 64, 48, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(10, 10), opaque_blue);
+    EXPECT_EQ(pixel(30, 30), opaque_black);
+
+    // The host's clip to nothing wins while it lasts.
+    fenk_clipnothing(1);
+    FENK_ClearFrameBuffer(opaque_green);
+    EXPECT_EQ(pixel(10, 10), opaque_blue);
+    fenk_clipnothing(0);
+    FENK_ClearFrameBuffer(opaque_green);
+    EXPECT_EQ(pixel(10, 10), opaque_green);
+    EXPECT_EQ(pixel(30, 30), opaque_black);
+
+    // The same rectangle of a frame buffer of another height, whose presentation fills
+    // the whole window (doubled across, tripled down).
+    const int other = FENK_CreateFrameBuffer(32, 16, 0);
+    FENK_SetFrameBuffer(other);
+    FENK_ResetClipRect();
+    FENK_ClearFrameBuffer(opaque_blue);
+    FENK_SetClipRect(8, 4, 16, 8);
+    FENK_ClearFrameBuffer(opaque_white);
+    EXPECT_EQ(pixel(8, 4), opaque_white);
+    EXPECT_EQ(pixel(8, 12), opaque_blue);
+    const Picture &window = present().picture;
+    ASSERT_EQ(window.width, video_width);
+    EXPECT_EQ(window.at(0, 0), opaque_blue);
+    EXPECT_EQ(window.at(63, 47), opaque_blue);
+    EXPECT_EQ(window.at(20, 15), opaque_white);
+    // Still in force after the presentation.
+    FENK_ClearFrameBuffer(opaque_red);
+    EXPECT_EQ(pixel(0, 0), opaque_blue);
+    FENK_ResetClipRect();
+    FENK_ClearFrameBuffer(opaque_red);
+    EXPECT_EQ(pixel(0, 0), opaque_red);
+    FENK_SetFrameBuffer(0);
+}
+
 TEST_F(VideoTest, RenderStateBookkeeping)
 {
     FENK_stats_numstateswitches = 0;

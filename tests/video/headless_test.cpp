@@ -161,3 +161,21 @@ TEST_F(VideoTest, HeadlessFramesBeforeDrawFromRunButAreNotDrawn)
     EXPECT_EQ(shown.picture.at(5, 5), opaque_green);
     fenk_headless_drawfrom(0);
 }
+
+TEST_F(VideoTest, HeadlessFramesBeforeShowFromAreDrawnButNotShown)
+{
+    const uint64_t first = fenk_headless_framecount() + 2;
+    fenk_headless_showfrom(first);
+    FENK_ClearFrameBuffer(opaque_red);
+    EXPECT_EQ(pixel(5, 5), opaque_red);
+    EXPECT_TRUE(present().picture.pixels.empty());
+    FENK_DrawColorQuad(0, 0, 4, 4, 0, 1, 0, 1);
+    EXPECT_TRUE(present().picture.pixels.empty());
+    // What the frames nobody saw drew is there in the first one shown.
+    const PresentedFrame &shown = present();
+    EXPECT_EQ(shown.frame, first);
+    ASSERT_FALSE(shown.picture.pixels.empty());
+    EXPECT_EQ(shown.picture.at(5, 5), opaque_red);
+    EXPECT_EQ(shown.picture.at(1, 1), opaque_green);
+    fenk_headless_showfrom(0);
+}

@@ -7,13 +7,13 @@
 
 namespace {
 
-void (*host_hook)(unsigned int);
+int (*host_hook)(unsigned int);
 std::vector<unsigned int> sources;
 
-void spy(unsigned int fbo)
+int spy(unsigned int fbo)
 {
     sources.push_back(fbo);
-    host_hook(fbo);
+    return host_hook(fbo);
 }
 
 int post_shader()

@@ -47,6 +47,7 @@ void VideoTest::SetUp()
     FENK_SetPostShader(-1);
     FENK_SetFadeValue(1.0f);
     FENK_SetScanlineValue(0.0f);
+    FENK_ResetClipRect();
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glBlendFunc(GL_ONE, GL_ZERO);
