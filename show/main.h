@@ -64,6 +64,19 @@ int coremain(int argc, char **argv);
 void LoadResources(void);
 void CRT_PostProcess(void);
 
+/* For a program that writes out only some of the show's frames (the capture), both off
+ * at the start. Frames counted as currentframe counts them. */
+
+/* The next frame that will be seen (-1: every frame is). Frames before it still run in
+ * full but draw only what that frame will not draw over: the same pixels as if drawn
+ * whole, at a fraction of the cost. */
+void show_nextshown(int frame);
+/* While on, passes that would change no pixel are left out: the scene frame buffer is
+ * drawn again only when its pictures change, the tube pass only at a fade above 0. The
+ * same pixels, as long as every frame's drawing really reaches the frame buffers.
+ * Turning it on or off forgets what the scene holds, so the next frame draws it whole. */
+void show_skipunchanged(int on);
+
 /* The timeline, a pure function of the music position pos (source sample frames). */
 
 /* One picture over the background: drawn plain, or with the alpha draw. */
