@@ -17,8 +17,8 @@ const char *const capture_usage =
     "sound card. Run it from a folder that holds the show's data folder.\n"
     "  --fps N       video frames per second, 1 up to the show's rate (default 60): the\n"
     "                video gets the show's frame on screen at each of its times, so any\n"
-    "                rate shows the same show (the frames between are worked out but not\n"
-    "                drawn)\n"
+    "                rate gives the same frames at the times it shares with another (the\n"
+    "                frames between are drawn only where the next one written does not)\n"
     "  --rate R      the show's own frames per second, 1 to 66, as on a display that\n"
     "                refreshes R times a second (default 60)\n"
     "  --mode M      1080, 720 or full: the video mode of the show's builds (default 1080)\n"
@@ -32,9 +32,9 @@ const char *const capture_usage =
     "  --from S      write from S seconds of the show on (earlier frames are worked out\n"
     "                but not drawn)\n"
     "  --to S        stop before S seconds of the show\n"
-    "  --draw-all    draw every frame of the show, also those before --from and those\n"
-    "                between the frames written: slower, but what earlier frames leave\n"
-    "                outside the picture tube is then there as well (see README)\n"
+    "  --draw-all    draw every frame of the show whole, also those before --from: slower,\n"
+    "                but what frames before --from leave outside the picture tube is\n"
+    "                then there as well (see README)\n"
     "  --help        this text\n"
     "Progress goes to standard error; the show's own lines to standard output.\n";
 
