@@ -467,6 +467,17 @@ TEST_F(ShowCapture, EveryFrameRateShowsTheSameShowAtTheTimesTheyShare)
     EXPECT_EQ(track10.size(), 3u * 4410 * 2);
     EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track25.begin()));
     EXPECT_TRUE(std::equal(track60.begin(), track60.end(), track10.begin()));
+
+    // At 60 s the tube has grown past the screen's sides.
+    const Capture late60 = capture_frames("--from 60 --to 60.2", "_late60");
+    const Capture late10 = capture_frames("--fps 10 --from 60 --to 60.2", "_late10");
+    ASSERT_EQ(late60.exit_code, 0) << late60.err;
+    ASSERT_EQ(late10.exit_code, 0) << late10.err;
+    for (const uint64_t n : {600, 601}) {
+        const std::string a = slurp(late10.frame_path(n));
+        EXPECT_FALSE(a.empty()) << n;
+        EXPECT_TRUE(a == slurp(late60.frame_path(n * 6))) << "frame " << n * 6;
+    }
 }
 
 TEST_F(ShowCapture, LeavingOutPassesThatChangeNothingChangesNoPixel)
