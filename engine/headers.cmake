@@ -1,19 +1,28 @@
-# The engine's public headers, for the header check and for installing: every
-# engine/*/*.h but those of the engine's own units and those of another platform's
-# backends. fenk_public_headers(<var>) sets <var> to them, relative to engine/.
-
-# Headers of the engine's own units, not for programs.
-set(fenk_internal_headers graphics2d/tga.h platform/shared_word.h platform/sdl_requests.h)
-# Each backend's headers exist for the programs built on that backend only.
+# The engine's public headers: what is installed and what the header check compiles.
+# An allow-list: a header not named here (a unit's own, a host's half of the platform
+# contract) stays inside the engine. Each backend names its own headers in its
+# engine/platform/<name>.cmake (fenk_backend HEADERS). fenk_public_headers(<var>) sets
+# <var> to the engine's and those of the backends built here, relative to engine/.
+set(fenk_engine_headers
+  files/core.h
+  graphics2d/corebitmap.h graphics2d/corefont.h graphics2d/coresprite.h
+  input/coreinput.h
+  platform/host.h
+  sound/audiodriver.h sound/audiodriver_silent.h sound/coresound.h sound/loadwav.h
+  video/fenk.h video/video_opengl.h video/video_opengl_extended.h)
 if(WIN32)
-  set(fenk_other_backend_headers platform/driver_sdl.h sound/audiodriver_sdl.h platform/driver_headless.h
-    sound/audiodriver_headless.h)
-else()
-  set(fenk_other_backend_headers platform/driver_win32.h sound/audiodriver_win32.h files/dirent.h)
+  # Stands in for <dirent.h>, which MinGW's C library lacks.
+  list(APPEND fenk_engine_headers files/dirent.h)
 endif()
 
 function(fenk_public_headers var)
-  file(GLOB headers RELATIVE ${CMAKE_SOURCE_DIR}/engine CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/engine/*/*.h)
-  list(REMOVE_ITEM headers ${fenk_internal_headers} ${fenk_other_backend_headers})
+  set(headers ${fenk_engine_headers})
+  get_property(hosts GLOBAL PROPERTY FENK_BACKENDS)
+  foreach(host ${hosts})
+    get_target_property(own fenk_${host} FENK_HEADERS)
+    if(own)
+      list(APPEND headers ${own})
+    endif()
+  endforeach()
   set(${var} ${headers} PARENT_SCOPE)
 endfunction()

@@ -260,10 +260,10 @@ int capture_run(const CaptureOptions *options, const char *program)
     if (!options->drawall && capture.progress.first > 1)
         capture.draw_from = show_frame_of(capture, capture.progress.first) - 1;
     fenk_headless_drawfrom(capture.draw_from);
-    // SHOW_CAPTURE_REDRAW=1 draws every pass of each frame drawn, as the show does on a
-    // screen: for measuring what leaving them out saves.
-    const char *redraw = getenv("SHOW_CAPTURE_REDRAW");
-    capture.skip_unchanged = !(redraw && strcmp(redraw, "1") == 0);
+    // options->redraw draws every pass of each frame drawn, as the show does on a screen:
+    // for measuring what leaving them out saves.
+    capture.skip_unchanged = !options->redraw;
+    fenk_headless_readwindow(options->readwindow);
     show_skipunchanged(capture.skip_unchanged && capture.draw_from == 0);
     show_next(capture);
     fenk_headless_setframesink(sink, &capture);
@@ -273,6 +273,7 @@ int capture_run(const CaptureOptions *options, const char *program)
     const int result = fenk_headless_run(1, argv);
     fenk_headless_setframesink(nullptr, nullptr); // it points at this call's record
     fenk_headless_showfrom(0);
+    fenk_headless_readwindow(0);
     show_nextshown(-1);
     show_skipunchanged(0);
     fflush(stdout);

@@ -3,6 +3,7 @@
 
 #include <errno.h>
 #include <math.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -62,10 +63,116 @@ static bool parse_whole(const char *text, int low, int high, int *value)
     return true;
 }
 
+namespace {
+
+// One parse: where the values go and where a refusal's reason goes.
+struct Parse {
+    CaptureOptions *options;
+    char *message;
+    size_t size;
+};
+
+// Always false: the refusal, its reason written.
+__attribute__((format(printf, 2, 3))) bool refuse(Parse &p, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vsnprintf(p.message, p.size, format, args);
+    va_end(args);
+    return false;
+}
+
+bool set_fps(const char *, const char *value, Parse &p)
+{
+    return parse_whole(value, 1, CAPTURE_MAXRATE, &p.options->fps) ||
+           refuse(p, "--fps takes a whole number from 1 to the show's rate, not %s", value);
+}
+
+bool set_rate(const char *, const char *value, Parse &p)
+{
+    return parse_whole(value, 1, CAPTURE_MAXRATE, &p.options->rate) ||
+           refuse(p, "--rate takes a whole number from 1 to %d (the show draws at most every 15 ms), not %s",
+                  CAPTURE_MAXRATE, value);
+}
+
+bool set_mode(const char *, const char *value, Parse &p)
+{
+    const std::string mode = value;
+    if (mode != "1080" && mode != "full" && mode != "720")
+        return refuse(p, "--mode takes 1080, 720 or full, not %s", value);
+    const bool small = mode == "720";
+    p.options->width = small ? 1280 : 1920;
+    p.options->height = small ? 720 : 1080;
+    p.options->flags = mode == "full";
+    return true;
+}
+
+bool set_preset(const char *, const char *value, Parse &p)
+{
+    for (const char *preset : x264_presets)
+        if (strcmp(preset, value) == 0) {
+            p.options->preset = preset;
+            return true;
+        }
+    return refuse(p,
+                  "--preset takes one of x264's presets, ultrafast, superfast, veryfast, faster, "
+                  "fast, medium, slow, slower, veryslow or placebo, not %s",
+                  value);
+}
+
+bool set_file(const char *name, const char *value, Parse &p)
+{
+    if (!*value) return refuse(p, "%s needs a file name", name);
+    (strcmp(name, "--out") == 0 ? p.options->out : p.options->frames) = value;
+    return true;
+}
+
+bool set_seconds(const char *name, const char *value, Parse &p)
+{
+    double number = 0;
+    if (!parse_number(value, &number) || number < 0 || number > CAPTURE_MAXSECONDS)
+        return refuse(p, "%s takes seconds from 0 to %.0f (the longest the show can last), not %s", name,
+                      CAPTURE_MAXSECONDS, value);
+    (strcmp(name, "--from") == 0 ? p.options->from : p.options->to) = number;
+    return true;
+}
+
+// The options that take a value, as "--name value" or "--name=value".
+struct OptionRule {
+    const char *name;
+    bool (*set)(const char *name, const char *value, Parse &p);
+};
+const OptionRule option_rules[] = {{"--fps", set_fps},       {"--rate", set_rate}, {"--mode", set_mode},
+                                   {"--preset", set_preset}, {"--out", set_file},  {"--frames", set_file},
+                                   {"--from", set_seconds},  {"--to", set_seconds}};
+
+// What no single option decides.
+bool consistent(Parse &p)
+{
+    const CaptureOptions *o = p.options;
+    // Every video frame is a frame of the show: a faster video would only repeat them.
+    if (o->fps > o->rate)
+        return refuse(p,
+                      "--fps %d is above the show's rate of %d frames a second; ask for at most %d, or a "
+                      "higher --rate",
+                      o->fps, o->rate, o->rate);
+    if (o->to >= 0 && o->to <= o->from)
+        return refuse(p, "--to (%g s) must lie after --from (%g s)", o->to, o->from);
+    uint64_t first = 0, end = 0;
+    capture_frame_range(o, &first, &end);
+    if (first >= end)
+        return refuse(p, "--from %.10g --to %.10g holds no video frame at %d fps (they come every %.4g s)",
+                      o->from, o->to, o->fps, 1.0 / o->fps);
+    return true;
+}
+
+} // namespace
+
 int capture_parse_options(int argc, char **argv, CaptureOptions *options, char *message, size_t size)
 {
-    *options =
-        CaptureOptions{60, CAPTURE_DEFAULTRATE, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0, 0, "veryfast"};
+    *options = CaptureOptions{60, CAPTURE_DEFAULTRATE, 1920, 1080, 0, "show.mp4", nullptr, 0.0, -1.0,
+                              0,  "veryfast",          0,    0};
+    Parse p{options, message, size};
     for (int i = 1; i < argc; i++) {
         std::string name = argv[i];
         const char *value = nullptr;
@@ -79,97 +186,17 @@ int capture_parse_options(int argc, char **argv, CaptureOptions *options, char *
             options->drawall = 1;
             continue;
         }
-        const bool known = name == "--fps" || name == "--rate" || name == "--mode" || name == "--out" ||
-                           name == "--frames" || name == "--from" || name == "--to" || name == "--preset";
-        if (!known) {
-            snprintf(message, size, "unknown option %s", name.c_str());
-            return CAPTURE_BADOPTION;
-        }
+        const OptionRule *rule = nullptr;
+        for (const OptionRule &r : option_rules)
+            if (name == r.name) rule = &r;
+        if (!rule) return refuse(p, "unknown option %s", name.c_str()), CAPTURE_BADOPTION;
         if (!value) {
-            if (i + 1 >= argc) {
-                snprintf(message, size, "%s needs a value", name.c_str());
-                return CAPTURE_BADOPTION;
-            }
+            if (i + 1 >= argc) return refuse(p, "%s needs a value", rule->name), CAPTURE_BADOPTION;
             value = argv[++i];
         }
-        if (name == "--fps") {
-            if (!parse_whole(value, 1, CAPTURE_MAXRATE, &options->fps)) {
-                snprintf(message, size, "--fps takes a whole number from 1 to the show's rate, not %s",
-                         value);
-                return CAPTURE_BADOPTION;
-            }
-        } else if (name == "--rate") {
-            if (!parse_whole(value, 1, CAPTURE_MAXRATE, &options->rate)) {
-                snprintf(
-                    message, size,
-                    "--rate takes a whole number from 1 to %d (the show draws at most every 15 ms), not %s",
-                    CAPTURE_MAXRATE, value);
-                return CAPTURE_BADOPTION;
-            }
-        } else if (name == "--mode") {
-            const std::string mode = value;
-            if (mode == "1080" || mode == "full") {
-                options->width = 1920;
-                options->height = 1080;
-                options->flags = mode == "full";
-            } else if (mode == "720") {
-                options->width = 1280;
-                options->height = 720;
-                options->flags = 0;
-            } else {
-                snprintf(message, size, "--mode takes 1080, 720 or full, not %s", value);
-                return CAPTURE_BADOPTION;
-            }
-        } else if (name == "--preset") {
-            const char *const *known_preset = nullptr;
-            for (const char *const &preset : x264_presets)
-                if (strcmp(preset, value) == 0) known_preset = &preset;
-            if (!known_preset) {
-                snprintf(message, size,
-                         "--preset takes one of x264's presets, ultrafast, superfast, veryfast, faster, "
-                         "fast, medium, slow, slower, veryslow or placebo, not %s",
-                         value);
-                return CAPTURE_BADOPTION;
-            }
-            options->preset = *known_preset;
-        } else if (name == "--out" || name == "--frames") {
-            if (!*value) {
-                snprintf(message, size, "%s needs a file name", name.c_str());
-                return CAPTURE_BADOPTION;
-            }
-            (name == "--out" ? options->out : options->frames) = value;
-        } else {
-            double number = 0;
-            if (!parse_number(value, &number) || number < 0 || number > CAPTURE_MAXSECONDS) {
-                snprintf(message, size,
-                         "%s takes seconds from 0 to %.0f (the longest the show can last), not %s",
-                         name.c_str(), CAPTURE_MAXSECONDS, value);
-                return CAPTURE_BADOPTION;
-            }
-            (name == "--from" ? options->from : options->to) = number;
-        }
+        if (!rule->set(rule->name, value, p)) return CAPTURE_BADOPTION;
     }
-    if (options->fps > options->rate) {
-        // Every video frame is a frame of the show: a faster video would only repeat them.
-        snprintf(message, size,
-                 "--fps %d is above the show's rate of %d frames a second; ask for at most %d, or a "
-                 "higher --rate",
-                 options->fps, options->rate, options->rate);
-        return CAPTURE_BADOPTION;
-    }
-    if (options->to >= 0 && options->to <= options->from) {
-        snprintf(message, size, "--to (%g s) must lie after --from (%g s)", options->to, options->from);
-        return CAPTURE_BADOPTION;
-    }
-    uint64_t first = 0, end = 0;
-    capture_frame_range(options, &first, &end);
-    if (first >= end) {
-        snprintf(message, size,
-                 "--from %.10g --to %.10g holds no video frame at %d fps (they come every %.4g s)",
-                 options->from, options->to, options->fps, 1.0 / options->fps);
-        return CAPTURE_BADOPTION;
-    }
-    return CAPTURE_RUN;
+    return consistent(p) ? CAPTURE_RUN : CAPTURE_BADOPTION;
 }
 
 // A frame at a time a hair past a whole frame (from decimal seconds) still counts as

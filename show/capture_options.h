@@ -33,6 +33,9 @@ typedef struct CaptureOptions {
     double to;          /* seconds; negative for the end of the show */
     int drawall;        /* draw every frame of the show, also those not written */
     const char *preset; /* x264's preset */
+    /* For measuring against the ways of before; no option sets them (0 by default). */
+    int redraw;     /* draw every pass of each frame drawn, as on a screen */
+    int readwindow; /* read each frame from the window after the presentation pass */
 } CaptureOptions;
 
 enum { CAPTURE_RUN, CAPTURE_HELP, CAPTURE_BADOPTION };

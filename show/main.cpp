@@ -10,7 +10,7 @@
 
 #include "files/core.h"
 #include "input/coreinput.h"
-#include "platform/platform.h"
+#include "platform/host.h"
 #include "video/fenk.h"
 
 // 1920 x 1080 in a window unless the program asks for another mode first.
@@ -364,7 +364,7 @@ int coremain(int, char **)
         // Escape still lets this frame be drawn and shown in full.
         int held = 0, pressed = 0;
         FENK_GetKeys(&held, &pressed);
-        if (held & 0x8000) gameactive = 0;
+        if (held & FENK_BUTTON_ESCAPE) gameactive = 0;
         FENK_WaitRefresh();
         draw_frame();
         FENK_SwapBuffers();

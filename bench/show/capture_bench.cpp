@@ -44,7 +44,8 @@ struct Took {
 // Runs one capture into `out`; a negative wall time when it failed.
 Took capture(const Options &o, bool old_way, double to, const std::string &out)
 {
-    std::vector<std::string> args = {SHOW_CAPTURE,
+    // The old way is the capture with the old passes and read-back turned back on.
+    std::vector<std::string> args = {old_way ? SHOW_CAPTURE_MEASURE : SHOW_CAPTURE,
                                      "--mode",
                                      o.mode,
                                      "--fps",
@@ -55,12 +56,7 @@ Took capture(const Options &o, bool old_way, double to, const std::string &out)
                                      std::to_string(to),
                                      "--out",
                                      out};
-    // The child takes this process's environment; the bench runs one capture at a time.
-    for (const char *name : {"FENK_HEADLESS_READBACK", "SHOW_CAPTURE_REDRAW"}) unsetenv(name);
-    if (old_way) {
-        setenv("FENK_HEADLESS_READBACK", "window", 1);
-        setenv("SHOW_CAPTURE_REDRAW", "1", 1);
-    }
+    if (old_way) args.insert(args.begin() + 1, "old");
     const auto start = std::chrono::steady_clock::now();
     ChildProcess child;
     if (!child.start(args, "/dev/null")) {

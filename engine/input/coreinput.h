@@ -27,6 +27,12 @@ extern "C" {
 #define FENK_BUTTON_LEFT 0x0004
 #define FENK_BUTTON_RIGHT 0x0008
 #define FENK_BUTTON_DIRECTIONS 0x000F
+/* Escape's bit in the key bit mask of FENK_GetKeys. */
+#define FENK_BUTTON_ESCAPE 0x8000
+/* Mouse button bits of FENK_GetMouse. */
+#define FENK_MOUSE_LEFT 0x1
+#define FENK_MOUSE_RIGHT 0x2
+#define FENK_MOUSE_MIDDLE 0x4
 /* Axis value of a held direction key, and the dead zone of the combined word. */
 #define FENK_AXIS_FULL 127
 #define FENK_AXIS_DEADZONE 64
@@ -44,6 +50,10 @@ typedef struct s_controller {
                            keeps to one of the two on a key set. */
     int32_t active;     /* 1 while polled; a joystick that stops answering drops to 0 */
 } s_controller;
+
+/* Held state of each key by Windows virtual-key code, non-zero while held; kept
+ * current by FENK_GetKeys, which rewrites it as 0x8000 or 0. */
+extern int FENK_keys[256];
 
 extern s_controller FENK_controller[FENK_MAXCONTROLLERS];
 extern int FENK_controllerkeys[FENK_MAXCONTROLLERS][FENK_CONTROLLERKEYS];

@@ -264,11 +264,6 @@ void present_frame(bool drawn, uint32_t millis)
         millis};
 }
 
-void clip_everything(bool on)
-{
-    if (host.context != EGL_NO_CONTEXT) fenk_clipnothing(on);
-}
-
 bool drawing() { return host.frames_presented >= host.draw_from; }
 
 bool showing() { return drawing() && host.frames_presented >= host.show_from; }
@@ -278,6 +273,14 @@ int present_from(unsigned int fbo)
     if (!showing()) return 0;
     host.present_fbo = host.window_readback ? 0 : fbo;
     return host.present_fbo == 0;
+}
+
+// Gives the engine this host's hooks for the frame about to be drawn.
+void give_hooks()
+{
+    if (host.context == EGL_NO_CONTEXT) return;
+    const s_hosthooks hooks = {present_from, !drawing()};
+    fenk_sethosthooks(&hooks);
 }
 
 } // namespace
@@ -323,13 +326,7 @@ void fenk_initwindow(int width, int height, int flags)
         fail("OpenGL context not made current.");
 
     fenk_startglew();
-    clip_everything(!drawing());
-    static const bool old_readback = [] {
-        const char *mode = getenv("FENK_HEADLESS_READBACK");
-        return mode && strcmp(mode, "window") == 0;
-    }();
-    host.window_readback = old_readback;
-    fenk_presentfrom = present_from;
+    give_hooks();
 }
 
 void fenk_closewindow(void)
@@ -339,7 +336,7 @@ void fenk_closewindow(void)
         deliver_pending();
         release_ring();
     }
-    fenk_presentfrom = nullptr;
+    fenk_sethosthooks(nullptr);
     eglMakeCurrent(host.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (host.context != EGL_NO_CONTEXT) eglDestroyContext(host.display, host.context);
     if (host.surface != EGL_NO_SURFACE) eglDestroySurface(host.display, host.surface);
@@ -354,7 +351,7 @@ void fenk_swapbuffers(void)
     host.present_fbo = 0;
     eglSwapBuffers(host.display, host.surface);
     host.frames_presented += 1;
-    if (host.frames_presented == host.draw_from) clip_everything(false);
+    if (host.frames_presented == host.draw_from) give_hooks();
     if (host.frame_rate > 0) host.clock_num += 1000;
     clock_moved();
 }
@@ -445,8 +442,10 @@ void fenk_headless_flushframes(void)
 void fenk_headless_drawfrom(uint64_t frame)
 {
     host.draw_from = frame;
-    clip_everything(!drawing());
+    give_hooks();
 }
+
+void fenk_headless_readwindow(int on) { host.window_readback = on != 0; }
 
 void fenk_headless_showfrom(uint64_t frame) { host.show_from = frame; }
 

@@ -7,7 +7,7 @@
 
 #include <stdint.h>
 
-#include "platform/platform.h"
+#include "platform/host.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -17,10 +17,9 @@ extern "C" {
  * clock moves on by itself, so a loop spinning on it always ends. */
 #define FENK_HEADLESS_SPINREADS 16
 
-/* Frames are read back where the engine says the frame is (see fenk_presentfrom): from
- * the frame buffer the program drew into when the presentation pass would only copy it,
- * which then is not drawn. FENK_HEADLESS_READBACK=window in the environment (read once)
- * keeps the old way, the pass drawn and the window read at once, for measurements.
+/* Frames are read back where the engine says the frame is: from the frame buffer the
+ * program drew into when the presentation pass would only copy it, which then is not
+ * drawn.
  *
  * One presented frame: rgba holds height rows of width * 4 bytes, top row first,
  * valid during the call, or is NULL for a frame that was not drawn (see
@@ -44,6 +43,10 @@ void fenk_headless_setframesink(fenk_headless_framesink sink, void *user);
  * when the sink changes, when deferring is turned off, or by fenk_headless_flushframes.
  * Off at the start: a test that presents a frame finds it in its sink at once. */
 void fenk_headless_deferframes(int on);
+/* On: the presentation pass is always drawn and the window read back at once, without
+ * deferring, as before frames were read where they were drawn; for measuring that way
+ * against the other. Off at the start. */
+void fenk_headless_readwindow(int on);
 void fenk_headless_flushframes(void);
 
 /* Frames before `frame` run in full but are not drawn: every draw and clear is clipped

@@ -1,7 +1,7 @@
-// The Linux host on SDL2: the same contract as the Windows  The main thread
-// creates the hidden window, starts the show thread and pumps events; the show
-// thread runs coremain and owns the GL context. Window calls made by the show
-// thread are posted to the main thread, which runs them between two event polls.
+// The Linux host on SDL2, keeping the Windows host's contract and thread model: the
+// main thread creates the hidden window, starts the show thread and pumps events;
+// the show thread runs coremain and owns the GL context. Window calls made by the
+// show thread are posted to the main thread, which runs them between two polls.
 #include "platform/driver_sdl.h"
 
 #include "platform/rawinput.h"

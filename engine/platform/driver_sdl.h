@@ -4,7 +4,7 @@
 #ifndef FENK_PLATFORM_DRIVER_SDL_H
 #define FENK_PLATFORM_DRIVER_SDL_H
 
-#include "platform/platform.h"
+#include "platform/host.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -3,7 +3,7 @@
 #ifndef FENK_PLATFORM_DRIVER_WIN32_H
 #define FENK_PLATFORM_DRIVER_WIN32_H
 
-#include "platform/platform.h"
+#include "platform/host.h"
 
 #include <windows.h>
 

@@ -4,6 +4,7 @@
 #ifndef FENK_PLATFORM_RAWINPUT_H
 #define FENK_PLATFORM_RAWINPUT_H
 
+#include "input/coreinput.h"
 #include "platform/platform.h"
 
 #ifdef __cplusplus
@@ -12,10 +13,6 @@ extern "C" {
 
 enum {
     FENK_NUMKEYS = 256,
-    FENK_KEY_ESCAPE_BIT = 0x8000,
-    FENK_MOUSE_LEFT = 0x1,
-    FENK_MOUSE_RIGHT = 0x2,
-    FENK_MOUSE_MIDDLE = 0x4,
     FENK_JOYSTICK_LAYOUT10 = 1,
     FENK_JOYSTICK_LAYOUT14 = 2,
     FENK_JOYSTICK_LAYOUTOTHER = 3,

@@ -14,6 +14,7 @@
 #include "graphics2d/corefont.h"
 #include "graphics2d/coresprite.h"
 #include "platform/platform.h"
+#include "video/clip.h"
 
 s_video FENK_video;
 
@@ -30,7 +31,16 @@ int FENK_video_numframes;
 int FENK_video_fps;
 uint32_t FENK_video_oldtime;
 
-int (*fenk_presentfrom)(unsigned int fbo);
+static s_hosthooks hooks;
+
+void fenk_sethosthooks(const s_hosthooks *given)
+{
+    const int drawnothing = hooks.drawnothing;
+    hooks = given ? *given : s_hosthooks{};
+    if ((hooks.drawnothing != 0) != (drawnothing != 0)) fenk_clipnothing(hooks.drawnothing);
+}
+
+const s_hosthooks *fenk_gethosthooks(void) { return &hooks; }
 
 namespace {
 
@@ -185,11 +195,11 @@ void FENK_SwapBuffers(void)
 
     const int post = FENK_postshader_id;
     const bool shaded = FENK_shaders_enabled && post >= 0;
-    if (fenk_presentfrom) {
+    if (hooks.presentfrom) {
         // The host may read the frame where it was drawn when the pass would only copy
         // it, and a frame it will not show needs no pass at all.
         const unsigned int fbo = !shaded && plain_copy(w, h) ? data.fbo : 0;
-        if (!fenk_presentfrom(fbo)) {
+        if (!hooks.presentfrom(fbo)) {
             fenk_swapbuffers();
             finish_frame(data, w, h);
             return;
@@ -228,7 +238,7 @@ void FENK_SwapBuffers(void)
     if (shaded) FENK_UnbindShader();
 
     // A host that reads frames back waits for them itself, as late as it can.
-    if (!fenk_presentfrom) glFinish();
+    if (!hooks.presentfrom) glFinish();
     fenk_swapbuffers();
     finish_frame(data, w, h);
     fenk_applyclip(h, 0);

@@ -57,21 +57,6 @@ void FENK_SetRefreshRate(int rate);
 float FENK_WaitRefresh(void);
 int FENK_GetFPS(void);
 
-/* Set by a host that reads each presented frame back (the headless one), else NULL.
- * FENK_SwapBuffers then calls it before presenting, with the frame buffer object that
- * holds the frame when presenting would only copy it unchanged onto the window, else 0.
- * It returns 1 when the presentation pass must draw the window, 0 when it is not needed:
- * the host reads the frame from that frame buffer object, or will not show the frame.
- * The host also takes over the wait for the frame to be finished. */
-extern int (*fenk_presentfrom)(unsigned int fbo);
-
-/* For a host that skips drawing frames: while on, every draw and clear, the
- * presentation included, is clipped to nothing, whatever FENK_SetClipRect asked. */
-void fenk_clipnothing(int on);
-/* Sets GL's scissor for drawing into a target `height` rows high from both clips; with
- * `present` the program's clip is left out. */
-void fenk_applyclip(int height, int present);
-
 void FENK_SwapBuffers(void);
 void FENK_SwapBuffersBasic(void);
 void FENK_SetPostShader(int id);

@@ -2,6 +2,8 @@
 // the frame buffer objects of EXT_framebuffer_object.
 #include "video/video_opengl.h"
 
+#include "video/clip.h"
+
 #include "video/fenk.h"
 
 #include <GL/glew.h>

@@ -2,6 +2,8 @@
 // sources from text files, bind, and set uniforms by name.
 #include "video/video_opengl_extended.h"
 
+#include "platform/platform.h"
+
 #include <GL/glew.h>
 
 #include <cstdio>
@@ -110,6 +112,9 @@ static int glslavailable(void)
            glDeleteProgram;
 }
 
+// Loads GLEW's entry points for the host's new, current context, with the start-up
+// messages, and turns shaders on only where the context has every entry point the
+// shader calls use (a plain OpenGL 1.1 driver presents without the post shader).
 void fenk_startglew(void)
 {
     puts("[FENK] Init Glew");

@@ -24,11 +24,6 @@ extern int FENK_numshaders;
 extern const char *vv_defaultpostshader;
 extern const char *ff_defaultpostshader;
 
-/* Loads GLEW's entry points for the host's new, current context, with the start-up
- * messages, and turns shaders on only where the context has every entry point the
- * shader calls use (a plain OpenGL 1.1 driver presents without the post shader). */
-void fenk_startglew(void);
-
 /* Each returns the new shader id, or -1 when a source is missing or the table is full. */
 int FENK_InitShader(const char *vsrc, const char *fsrc);
 int FENK_LoadShader(const char *vpath, const char *fpath);

@@ -8,7 +8,8 @@
 #include <string>
 
 #include "files/core.h"
-#include "platform/platform.h"
+#include "input/coreinput.h"
+#include "platform/host.h"
 #include "video/fenk.h"
 
 namespace {
@@ -81,9 +82,9 @@ void draw_frame()
 
 bool escape_pressed()
 {
-    int unused = 0;
-    fenk_getkeys(&unused, &unused);
-    return (FENK_joykey & 0x8000) != 0;
+    int keys = 0;
+    FENK_GetKeys(&keys, nullptr);
+    return (keys & FENK_BUTTON_ESCAPE) != 0;
 }
 
 } // namespace

@@ -3,7 +3,8 @@
 //
 // The engine calls coremain on its show thread once the host is up; the host (a
 // window, or none at all) is chosen when the program is linked.
-#include "platform/platform.h"
+#include "input/coreinput.h"
+#include "platform/host.h"
 #include "video/fenk.h"
 
 namespace {
@@ -16,9 +17,9 @@ constexpr int canvas_height = 180;
 
 bool escape_pressed()
 {
-    int unused = 0;
-    fenk_getkeys(&unused, &unused);
-    return (FENK_joykey & 0x8000) != 0;
+    int keys = 0;
+    FENK_GetKeys(&keys, nullptr);
+    return (keys & FENK_BUTTON_ESCAPE) != 0;
 }
 
 void draw_frame(int frame)

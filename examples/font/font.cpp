@@ -12,7 +12,7 @@
 #include "files/core.h"
 #include "graphics2d/corefont.h"
 #include "input/coreinput.h"
-#include "platform/platform.h"
+#include "platform/host.h"
 #include "video/fenk.h"
 
 namespace {
@@ -142,7 +142,7 @@ int coremain(int, char **)
     for (int frame = 0;; ++frame) {
         int keys = 0;
         FENK_GetKeys(&keys, nullptr);
-        if (keys & 0x8000) break; // Escape's bit
+        if (keys & FENK_BUTTON_ESCAPE) break;
 
         FENK_WaitRefresh();
         FENK_SetFrameBuffer(canvas);

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "input/coreinput.h"
-#include "platform/platform.h"
+#include "platform/host.h"
 #include "video/fenk.h"
 
 namespace {
@@ -89,7 +89,7 @@ int coremain(int, char **)
         FENK_WaitRefresh();
         int mask = 0, pressed = 0;
         FENK_GetKeys(&mask, &pressed);
-        if (mask & 0x8000) break; // Escape
+        if (mask & FENK_BUTTON_ESCAPE) break;
         FENK_PollControllers();
 
         for (int vk = 0; vk < 256; ++vk) {

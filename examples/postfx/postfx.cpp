@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "input/coreinput.h"
-#include "platform/platform.h"
+#include "platform/host.h"
 #include "video/fenk.h"
 
 namespace {
@@ -17,7 +17,6 @@ constexpr int canvas_height = 180;
 
 // Bits of the key bit mask FENK_GetKeys gives.
 constexpr int space_bit = 0x0010;
-constexpr int escape_bit = 0x8000;
 
 // The presentation pass draws the frame buffer's texture over the window with the
 // post shader bound; fbo_texture is that texture (the pass also sets width, height,
@@ -61,7 +60,7 @@ int coremain(int, char **)
     for (int frame = 0;; ++frame) {
         int keys = 0, pressed = 0;
         FENK_GetKeys(&keys, &pressed);
-        if (keys & escape_bit) break;
+        if (keys & FENK_BUTTON_ESCAPE) break;
         if (pressed & space_bit) {
             effect = !effect;
             // -1 presents the frame buffer as it is.

@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "input/coreinput.h"
+#include "platform/host.h"
 #include "sound/coresound.h"
 #include "video/fenk.h"
 
@@ -114,9 +115,9 @@ void draw_frame(int started, float left, float right, float music)
 
 bool escape_pressed()
 {
-    int unused = 0;
-    fenk_getkeys(&unused, &unused);
-    return (FENK_joykey & 0x8000) != 0;
+    int keys = 0;
+    FENK_GetKeys(&keys, nullptr);
+    return (keys & FENK_BUTTON_ESCAPE) != 0;
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "graphics2d/corebitmap.h"
 #include "graphics2d/coresprite.h"
 #include "input/coreinput.h"
-#include "platform/platform.h"
+#include "platform/host.h"
 #include "video/fenk.h"
 
 namespace {
@@ -57,7 +57,7 @@ bool escape_pressed()
 {
     int keys = 0;
     FENK_GetKeys(&keys, nullptr);
-    return (keys & 0x8000) != 0;
+    return (keys & FENK_BUTTON_ESCAPE) != 0;
 }
 
 // Every key set and joystick merged into one word of direction bits.

@@ -3,7 +3,7 @@
 #include <stdio.h>
 
 #include "consumer.h"
-#include "platform/platform.h"
+#include "platform/host.h"
 #include "video/fenk.h"
 
 int coremain(int, char **)

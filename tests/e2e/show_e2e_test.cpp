@@ -112,14 +112,14 @@ protected:
 // Runs show_capture from the folder holding the data; `args` in shell words. Its
 // output, and its frames with `frames`, go to a folder of the test's own.
 Capture capture(const std::string &args, const std::string &suffix = "", const std::string &env = "",
-                bool frames = false)
+                bool frames = false, const std::string &program = quoted(SHOW_CAPTURE))
 {
     Capture run;
     run.dir = own_folder(testing::UnitTest::GetInstance()->current_test_info()->name() + suffix);
     const std::string options = frames ? "--frames " + quoted(run.dir.string()) + " " + args : args;
     // exec: the child is the capture itself, so a capture past its time can be stopped.
     const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + env +
-                               " exec " + quoted(SHOW_CAPTURE) + " " + options + " 2>" +
+                               " exec " + program + " " + options + " 2>" +
                                quoted((run.dir / "stderr.txt").string());
     ChildProcess process;
     const bool ended = process.start_shell(script, run.dir / "stdout.txt") && process.wait(380);
@@ -486,8 +486,9 @@ TEST_F(ShowCapture, LeavingOutPassesThatChangeNothingChangesNoPixel)
     // it. From about 108.1 s the fade is 0 and the tube pass is left out.
     for (const auto &[span, first] : {std::pair<std::string, uint64_t>{"--from 10.85 --to 11.0", 651},
                                       std::pair<std::string, uint64_t>{"--from 109 --to 109.15", 6540}}) {
-        const Capture lean = capture("--mode 720 " + span, "_lean", "", true);
-        const Capture full = capture("--mode 720 " + span, "_full", "SHOW_CAPTURE_REDRAW=1", true);
+        const Capture lean = capture_frames("--mode 720 " + span, "_lean");
+        const Capture full =
+            capture("--mode 720 " + span, "_full", "", true, quoted(SHOW_CAPTURE_MEASURE) + " redraw");
         ASSERT_EQ(lean.exit_code, 0) << lean.err;
         ASSERT_EQ(full.exit_code, 0) << full.err;
         for (uint64_t n = first; n < first + 9; n++) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/platform.h"
 #include "video_fixture.h"
 
 namespace {
@@ -42,18 +43,23 @@ struct BothWays {
 BothWays present_both(const PresentedFrame &(*present)(), void (*state)())
 {
     BothWays out;
-    host_hook = fenk_presentfrom;
-    fenk_presentfrom = spy;
+    const s_hosthooks hooks = *fenk_gethosthooks();
+    host_hook = hooks.presentfrom;
+    s_hosthooks spying = hooks;
+    spying.presentfrom = spy;
+    fenk_sethosthooks(&spying);
     sources.clear();
     draw_pattern();
     state();
     out.direct = present().picture;
     out.direct_sources = sources;
-    fenk_presentfrom = nullptr;
+    s_hosthooks none = hooks;
+    none.presentfrom = nullptr;
+    fenk_sethosthooks(&none);
     draw_pattern();
     state();
     out.window = present().picture;
-    fenk_presentfrom = host_hook;
+    fenk_sethosthooks(&hooks);
     return out;
 }
 
@@ -66,7 +72,7 @@ protected:
 
 TEST_F(ReadbackTest, DirectReadGivesThePixelsOfThePresentationPass)
 {
-    ASSERT_NE(fenk_presentfrom, nullptr);
+    ASSERT_NE(fenk_gethosthooks()->presentfrom, nullptr);
     const unsigned int fbo0 = FENK_framebufferdata[0].fbo;
 
     // The plain state the engine leaves: read from the frame buffer itself.

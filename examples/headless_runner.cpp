@@ -1,13 +1,13 @@
-// The headless build of every example: the example's coremain on the headless host at
-// 60 frames a second, each presented frame written as a PPM picture, keys held down
-// over chosen frames, and Escape pressed after the asked number of frames.
+// The headless build of every example, one library that each links beside its own
+// coremain: the example's coremain on the headless host at 60 frames a second, each presented frame written
+// as a PPM picture, keys held down over chosen frames, and Escape pressed after the asked number of frames.
 //
 //   <name>_headless [folder [frames]] [--key VK:FROM[:TO]]... [--save FRAME]...
 //
-// Defaults: folder <name>_frames, 60 frames, every frame saved unless --save names
-// some. Frame n is written as <name>_NNNN.ppm. --key holds virtual key VK (decimal or
-// 0x hex) down while frames FROM to TO - 1 are drawn, to the end without TO: the key
-// goes down as frame FROM - 1 is presented, so the program reads it before drawing FROM.
+// <name> is the program's own name without "_headless". Defaults: folder <name>_frames, 60 frames, every
+// frame saved unless --save names some. Frame n is written as <name>_NNNN.ppm. --key holds virtual key VK
+// (decimal or 0x hex) down while frames FROM to TO - 1 are drawn, to the end without TO: the key goes down as
+// frame FROM - 1 is presented, so the program reads it before drawing FROM.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,10 +16,6 @@
 #include <vector>
 
 #include "platform/driver_headless.h"
-
-#ifndef EXAMPLE_NAME
-#error "EXAMPLE_NAME names the example whose frames are written"
-#endif
 
 namespace {
 
@@ -32,7 +28,8 @@ struct KeyHold {
 };
 
 struct Run {
-    std::string folder = EXAMPLE_NAME "_frames";
+    std::string name;
+    std::string folder;
     uint64_t frames = 60;
     std::vector<KeyHold> keys;
     std::set<uint64_t> saved; // empty: all
@@ -53,7 +50,8 @@ void take_frame(int width, int height, const unsigned char *rgba, uint64_t frame
     auto *run = static_cast<Run *>(user);
     if (rgba && (run->saved.empty() || run->saved.count(frame))) {
         char name[64];
-        snprintf(name, sizeof(name), "%s_%04llu.ppm", EXAMPLE_NAME, static_cast<unsigned long long>(frame));
+        snprintf(name, sizeof(name), "%s_%04llu.ppm", run->name.c_str(),
+                 static_cast<unsigned long long>(frame));
         const std::string path = run->folder + "/" + name;
         if (!write_ppm(path, width, height, rgba)) {
             printf("- ERROR: Cannot write %s\n", path.c_str());
@@ -114,6 +112,12 @@ bool parse(int argc, char **argv, Run &run)
 int main(int argc, char **argv)
 {
     Run run;
+    run.name = std::filesystem::path(argv[0]).stem().string();
+    const std::string suffix = "_headless";
+    if (run.name.size() > suffix.size() &&
+        run.name.compare(run.name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        run.name.resize(run.name.size() - suffix.size());
+    run.folder = run.name + "_frames";
     if (!parse(argc, argv, run)) {
         printf("usage: %s [folder [frames]] [--key VK:FROM[:TO]]... [--save FRAME]...\n", argv[0]);
         return 2;
