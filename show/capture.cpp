@@ -21,6 +21,7 @@
 #include "platform/driver_headless.h"
 #include "show/capture_output.h"
 #include "show/main.h"
+#include "show/unseen.h"
 #include "sound/audiodriver_headless.h"
 #include "sound/loadwav.h"
 
@@ -45,8 +46,7 @@ struct Capture {
     bool encoding;
     uint64_t last_written;
     uint64_t device_start; // sound frames the clock had run when the device opened
-    uint64_t draw_from;    // the first show frame drawn (as presented, from 0)
-    bool skip_unchanged;   // whether the show may leave out passes that change nothing
+    CapturePlan plan;      // which frames are written, drawn unseen or run undrawn
 };
 
 uint64_t show_frame_of(const Capture &capture, uint64_t frame)
@@ -54,20 +54,22 @@ uint64_t show_frame_of(const Capture &capture, uint64_t frame)
     return capture_show_frame_at(frame, capture.options->fps, capture.options->rate);
 }
 
-// The host shows (presents and reads back) only the show frames that are written: the
-// one on screen at the next video frame's time is the next one shown. The frames
-// between are drawn where that one will not draw over (all of each with --draw-all).
-void show_next(const Capture &capture)
+// One plan for the host and the show, frames counted as presented.
+static_assert(CAPTURE_FRAME_WRITTEN == FENK_HEADLESS_SHOWN && CAPTURE_FRAME_WRITTEN == SHOW_FRAME_SHOWN &&
+                  CAPTURE_FRAME_UNSEEN == FENK_HEADLESS_UNSHOWN &&
+                  CAPTURE_FRAME_UNSEEN == SHOW_FRAME_UNSEEN &&
+                  CAPTURE_FRAME_UNDRAWN == FENK_HEADLESS_UNDRAWN &&
+                  CAPTURE_FRAME_UNDRAWN == SHOW_FRAME_UNDRAWN,
+              "the capture, the host and the show number frame kinds alike");
+
+int plan_kind(uint64_t frame, void *user)
 {
-    // Video frame 0 is the black screen before the show's first frame: nothing to show.
-    const uint64_t frame = capture.next > 0 ? capture.next : 1;
-    uint64_t next = UINT64_MAX;
-    if (frame < capture.progress.end)
-        next = show_frame_of(capture, frame) - 1; // show frame s is presented s - 1th
-    fenk_headless_showfrom(next);
-    if (!capture.options->drawall) show_nextshown(next < INT_MAX ? static_cast<int>(next) : INT_MAX);
-    // After the last frame written the show runs on to its end without drawing.
-    if (next == UINT64_MAX) fenk_headless_drawfrom(UINT64_MAX);
+    return capture_frame_kind(&static_cast<Capture *>(user)->plan, frame);
+}
+
+uint64_t plan_next(uint64_t frame, void *user)
+{
+    return capture_next_written(&static_cast<Capture *>(user)->plan, frame);
 }
 
 void emit(Capture &capture, uint64_t frame, int width, int height, const unsigned char *rgba)
@@ -124,10 +126,7 @@ void sink(int width, int height, const unsigned char *rgba, uint64_t presented, 
             capture.progress.failed = true;
         }
         capture.next += 1;
-        show_next(capture);
     }
-    // The frames before the first one drawn drew nothing into the scene.
-    if (capture.skip_unchanged && presented + 1 == capture.draw_from) show_skipunchanged(1);
     capture_report_progress(&capture.progress, now(), 0);
     if (capture.progress.shown >= capture.last_show || capture.progress.failed) gameactive = 0;
 }
@@ -255,27 +254,22 @@ int capture_run(const CaptureOptions *options, const char *program)
     show_videoheight = options->height;
     show_videoflags = options->flags;
     fenk_headless_setframerate(options->rate);
-    // Frames before the first written are not drawn at all (with --draw-all they are).
-    capture.draw_from = 0;
-    if (!options->drawall && capture.progress.first > 1)
-        capture.draw_from = show_frame_of(capture, capture.progress.first) - 1;
-    fenk_headless_drawfrom(capture.draw_from);
-    // options->redraw draws every pass of each frame drawn, as the show does on a screen:
-    // for measuring what leaving them out saves.
-    capture.skip_unchanged = !options->redraw;
+    capture_make_plan(options, &capture.plan);
+    fenk_headless_setframeplan(plan_kind, &capture);
+    const ShowFramePlan show_plan = {plan_kind, options->drawall ? nullptr : plan_next, &capture,
+                                     options->redraw};
+    show_setframeplan(&show_plan);
     fenk_headless_readwindow(options->readwindow);
-    show_skipunchanged(capture.skip_unchanged && capture.draw_from == 0);
-    show_next(capture);
     fenk_headless_setframesink(sink, &capture);
     capture_start_progress(&capture.progress, now());
 
     char *argv[] = {const_cast<char *>(program), nullptr};
     const int result = fenk_headless_run(1, argv);
-    fenk_headless_setframesink(nullptr, nullptr); // it points at this call's record
-    fenk_headless_showfrom(0);
+    // They point at this call's record.
+    fenk_headless_setframesink(nullptr, nullptr);
+    fenk_headless_setframeplan(nullptr, nullptr);
+    show_setframeplan(nullptr);
     fenk_headless_readwindow(0);
-    show_nextshown(-1);
-    show_skipunchanged(0);
     fflush(stdout);
     capture_report_progress(&capture.progress, now(), 1);
     const bool recorded = audiodriver_headless_stoprecord();

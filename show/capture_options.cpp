@@ -230,6 +230,45 @@ uint64_t capture_last_show_frame(uint64_t end, int fps, int rate)
     return (product + static_cast<uint64_t>(fps) - 1) / static_cast<uint64_t>(fps) - 1;
 }
 
+// ---- The frame plan ----
+
+void capture_make_plan(const CaptureOptions *options, CapturePlan *plan)
+{
+    uint64_t first = 0, end = 0;
+    capture_frame_range(options, &first, &end);
+    plan->fps = options->fps;
+    plan->rate = options->rate;
+    // Video frame 0 is the black screen before the show's first frame: nothing drawn.
+    plan->first = first > 0 ? first : 1;
+    plan->end = end;
+    plan->whole = options->drawall;
+    plan->redraw = options->redraw;
+    // The frames before the first one written are not drawn at all (with --draw-all
+    // they are drawn whole).
+    plan->draw_from = 0;
+    if (!options->drawall && first > 1)
+        plan->draw_from = capture_show_frame_at(first, plan->fps, plan->rate) - 1;
+}
+
+uint64_t capture_next_written(const CapturePlan *plan, uint64_t frame)
+{
+    // Video frame n shows show frame n * rate / fps (rounded down), presented as frame
+    // one less: the first n whose show frame reaches frame + 1.
+    const uint64_t fps = static_cast<uint64_t>(plan->fps), rate = static_cast<uint64_t>(plan->rate);
+    uint64_t n = ((frame + 1) * fps + rate - 1) / rate;
+    if (n < plan->first) n = plan->first;
+    if (n >= plan->end) return UINT64_MAX;
+    return capture_show_frame_at(n, plan->fps, plan->rate) - 1;
+}
+
+int capture_frame_kind(const CapturePlan *plan, uint64_t frame)
+{
+    if (frame < plan->draw_from) return CAPTURE_FRAME_UNDRAWN;
+    const uint64_t next = capture_next_written(plan, frame);
+    if (next == UINT64_MAX) return CAPTURE_FRAME_UNDRAWN;
+    return next == frame ? CAPTURE_FRAME_WRITTEN : CAPTURE_FRAME_UNSEEN;
+}
+
 // ---- Progress ----
 
 static std::string minutes(double seconds)

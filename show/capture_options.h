@@ -56,6 +56,28 @@ uint64_t capture_show_frame_at(uint64_t frame, int fps, int rate);
  * the show runs up to it so that the sound device has played their whole sound. */
 uint64_t capture_last_show_frame(uint64_t end, int fps, int rate);
 
+/* The frame plan: what becomes of each frame of the show, counted as presented from 0
+ * (show frame s is presented as frame s - 1). One plan serves the host and the show. */
+enum { CAPTURE_FRAME_WRITTEN = 0, CAPTURE_FRAME_UNSEEN = 1, CAPTURE_FRAME_UNDRAWN = 2 };
+typedef struct CapturePlan {
+    int fps;
+    int rate;
+    uint64_t first;     /* the first video frame written past the black frame 0 (at least 1) */
+    uint64_t end;       /* one past the last video frame (UINT64_MAX: the show's end) */
+    uint64_t draw_from; /* frames before it run undrawn */
+    int whole;          /* unseen frames are drawn whole (--draw-all) */
+    int redraw;         /* every pass of a drawn frame is drawn (measuring) */
+} CapturePlan;
+
+void capture_make_plan(const CaptureOptions *options, CapturePlan *plan);
+/* The first frame at or after `frame` that is written, or UINT64_MAX for none. */
+uint64_t capture_next_written(const CapturePlan *plan, uint64_t frame);
+/* CAPTURE_FRAME_WRITTEN for a frame written, CAPTURE_FRAME_UNSEEN for one drawn but not
+ * written (it draws only what the next one written will not draw over, unless whole),
+ * CAPTURE_FRAME_UNDRAWN for one run without drawing: those before the first written
+ * (unless whole) and those after the last. */
+int capture_frame_kind(const CapturePlan *plan, uint64_t frame);
+
 /* The progress line: a bar, the frames written of those to write, the show's time and
  * the time left (or, when done, the time taken). The run keeps the counts up to date;
  * the rest is the line's own. Times are seconds on a steady clock. */

@@ -11,6 +11,7 @@
 #include "files/core.h"
 #include "input/coreinput.h"
 #include "platform/host.h"
+#include "show/unseen.h"
 #include "video/fenk.h"
 
 // 1920 x 1080 in a window unless the program asks for another mode first.
@@ -88,19 +89,21 @@ const char *const ff_xcopy =
 // π as the camera has always been tuned with.
 static const double crt_pi = 3.141592653;
 
-void crt_move_camera(int frame, int rect[4])
+ShowCamera crt_camera(int frame)
 {
     // A wobble of 280 frames on a steady growth, and two slow sways.
-    camerazoom = (float)(0.88 + 0.0001 * frame);
-    camerazoom = (float)(camerazoom + 0.005 * sin(frame * (crt_pi / 140)));
-    const float w = camerazoom * 1844;
-    const float h = camerazoom * 1000;
-    camerax = (float)(64 * sin(frame * (crt_pi / 900)));
-    cameray = (float)(24 * sin(frame * (crt_pi / 637)));
-    rect[0] = (int)(960 - 0.5 * w + camerax);
-    rect[1] = (int)(540 - 0.5 * h + cameray);
-    rect[2] = (int)w;
-    rect[3] = (int)h;
+    ShowCamera camera;
+    camera.zoom = (float)(0.88 + 0.0001 * frame);
+    camera.zoom = (float)(camera.zoom + 0.005 * sin(frame * (crt_pi / 140)));
+    const float w = camera.zoom * 1844;
+    const float h = camera.zoom * 1000;
+    camera.x = (float)(64 * sin(frame * (crt_pi / 900)));
+    camera.y = (float)(24 * sin(frame * (crt_pi / 637)));
+    camera.rect[0] = (int)(960 - 0.5 * w + camera.x);
+    camera.rect[1] = (int)(540 - 0.5 * h + camera.y);
+    camera.rect[2] = (int)w;
+    camera.rect[3] = (int)h;
+    return camera;
 }
 
 // The tube pass's shader and uniforms for this frame, the flicker drawn from rand();
@@ -118,7 +121,11 @@ static float crt_begin(int rect[4])
     if (f > 1) f = 1;
     if (f < 0) f = 0;
     FENK_SetShaderUniform1f(postshader_id, "fadevalue", f);
-    crt_move_camera(cameraframe, rect);
+    const ShowCamera camera = crt_camera(cameraframe);
+    camerazoom = camera.zoom;
+    camerax = camera.x;
+    cameray = camera.y;
+    for (int i = 0; i < 4; i++) rect[i] = camera.rect[i];
     cameraframe++;
     return f;
 }
@@ -207,85 +214,13 @@ static int music_playing(void)
     return playing;
 }
 
-// ---- Frames nobody sees ----
-
-// See show_nextshown and show_skipunchanged.
-static int next_shown = -1;
-static bool skip_unchanged;
-static bool scene_known;
-static ShowPicture scene_pictures[SHOW_MAXPICTURES];
-static int scene_count;
-
-void show_nextshown(int frame) { next_shown = frame; }
-
-void show_skipunchanged(int on)
-{
-    skip_unchanged = on != 0;
-    scene_known = false;
-}
-
-// Whether the scene frame buffer holds these pictures over the background already,
-// drawn by an earlier frame; they are what it holds from now on.
-static bool scene_holds(const ShowPicture *pictures, int count)
-{
-    bool same = skip_unchanged && scene_known && count == scene_count;
-    for (int i = 0; same && i < count; i++)
-        same = pictures[i].bitmap == scene_pictures[i].bitmap && pictures[i].alpha == scene_pictures[i].alpha;
-    scene_known = true;
-    scene_count = count;
-    for (int i = 0; i < count; i++) scene_pictures[i] = pictures[i];
-    return same;
-}
-
-// The part of the screen frame buffer that the tube pass of camera frame `frame`
-// draws over in full, pixel by pixel, whenever its fade is at least 0.1: x, y, width,
-// height, top-down. The glass keeps at least 2 % of the rectangle's width and 3 % of
-// its height from its edges (at the corners, where it curves in most); 3 % and 4 % in,
-// its alpha is at least 0.049 times the fade, well above what rounds to 0. Two pixels
-// more keep clear of rounding. Sets the camera globals for that frame.
-static void tube_cover(int frame, int cover[4])
-{
-    int rect[4];
-    crt_move_camera(frame, rect);
-    const int dx = (int)ceil(0.03 * rect[2]) + 2;
-    const int dy = (int)ceil(0.04 * rect[3]) + 2;
-    int x0 = rect[0] + dx, x1 = rect[0] + rect[2] - dx;
-    int y0 = rect[1] + dy, y1 = rect[1] + rect[3] - dy;
-    if (x0 < 0) x0 = 0;
-    if (y0 < 0) y0 = 0;
-    if (x1 > SHOW_SCREEN_WIDTH) x1 = SHOW_SCREEN_WIDTH;
-    if (y1 > SHOW_SCREEN_HEIGHT) y1 = SHOW_SCREEN_HEIGHT;
-    cover[0] = x0;
-    cover[1] = y0;
-    cover[2] = x1 > x0 ? x1 - x0 : 0;
-    cover[3] = y1 > y0 ? y1 - y0 : 0;
-}
-
-// The screen frame buffer less `cover`, as up to four rectangles that do not overlap;
-// returns how many.
-static int around(const int cover[4], int strips[4][4])
-{
-    const int x0 = cover[0], y0 = cover[1], x1 = cover[0] + cover[2], y1 = cover[1] + cover[3];
-    const int all[4][4] = {{0, 0, SHOW_SCREEN_WIDTH, y0},
-                           {0, y1, SHOW_SCREEN_WIDTH, SHOW_SCREEN_HEIGHT - y1},
-                           {0, y0, x0, y1 - y0},
-                           {x1, y0, SHOW_SCREEN_WIDTH - x1, y1 - y0}};
-    int count = 0;
-    for (const auto &strip : all)
-        if (strip[2] > 0 && strip[3] > 0) {
-            for (int i = 0; i < 4; i++) strips[count][i] = strip[i];
-            count++;
-        }
-    return count;
-}
-
 static void draw_frame(void)
 {
     FENK_SetFrameBuffer(framebuffer_id);
     const uint64_t pos = Soundsystem_ReadSoundOffset(&demomusic);
     ShowPicture pictures[SHOW_MAXPICTURES];
     const int count = timeline_pictures(pos, pictures);
-    if (!scene_holds(pictures, count)) {
+    if (show_sceneneeded(currentframe, pictures, count)) {
         FENK_DrawBitmap(0, 0, bmp_background);
         for (int i = 0; i < count; i++) {
             if (pictures[i].alpha)
@@ -298,31 +233,23 @@ static void draw_frame(void)
     const char *lines[2];
     const int shown = timeline_captions(pos, lines);
 
-    // A frame nobody sees need only draw what the next frame seen leaves as it is:
-    // outside what that frame's tube pass covers, while its fade (falling by 0.002 a
-    // frame at most) cannot have reached 0.1.
-    const int ahead = next_shown - currentframe;
-    int cover[4] = {0, 0, 0, 0};
-    if (ahead > 0 && fade - 0.002f * ahead >= 0.1f) tube_cover(cameraframe + ahead, cover);
-    int strips[4][4];
-    const bool clipped = cover[2] > 0 && cover[3] > 0;
-    const int parts = clipped ? around(cover, strips) : 1;
-
+    // A frame nobody sees may draw only parts of the screen (show/unseen.h).
+    ShowParts parts;
+    show_drawparts(currentframe, cameraframe, fade, &parts);
     int rect[4];
-    // At a fade of 0 every pixel of the pass has alpha 0, which the alpha test drops.
-    const bool tube = crt_begin(rect) > 0 || !skip_unchanged;
-    for (int i = 0; tube && i < parts; i++) {
-        if (clipped) FENK_SetClipRect(strips[i][0], strips[i][1], strips[i][2], strips[i][3]);
+    const bool tube = show_tubeneeded(currentframe, crt_begin(rect));
+    for (int i = 0; tube && i < parts.count; i++) {
+        show_clippart(&parts, i);
         crt_draw(rect);
     }
     FENK_UnbindShader();
 
     // After the tube pass, so the captions stay sharp and straight.
-    for (int i = 0; i < parts; i++) {
-        if (clipped) FENK_SetClipRect(strips[i][0], strips[i][1], strips[i][2], strips[i][3]);
+    for (int i = 0; i < parts.count; i++) {
+        show_clippart(&parts, i);
         for (int j = 0; j < shown; j++) FENK_DrawCenteredText(SHOW_CAPTION_Y, myfont, lines[j]);
     }
-    if (clipped) FENK_ResetClipRect();
+    if (parts.clipped) FENK_ResetClipRect();
 }
 
 // The music is the show's only clock. Should it stand still while marked playing (a

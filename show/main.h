@@ -64,19 +64,6 @@ int coremain(int argc, char **argv);
 void LoadResources(void);
 void CRT_PostProcess(void);
 
-/* For a program that writes out only some of the show's frames (the capture), both off
- * at the start. Frames counted as currentframe counts them. */
-
-/* The next frame that will be seen (-1: every frame is). Frames before it still run in
- * full but draw only what that frame will not draw over: the same pixels as if drawn
- * whole, at a fraction of the cost. */
-void show_nextshown(int frame);
-/* While on, passes that would change no pixel are left out: the scene frame buffer is
- * drawn again only when its pictures change, the tube pass only at a fade above 0. The
- * same pixels, as long as every frame's drawing really reaches the frame buffers.
- * Turning it on or off forgets what the scene holds, so the next frame draws it whole. */
-void show_skipunchanged(int on);
-
 /* The timeline, a pure function of the music position pos (source sample frames). */
 
 /* One picture over the background: drawn plain, or with the alpha draw. */
@@ -93,9 +80,15 @@ float timeline_fade(uint64_t pos, float fade);
 /* The caption lines drawn at pos, in drawing order; returns how many (0 to 2). */
 int timeline_captions(uint64_t pos, const char *lines[2]);
 
-/* The camera of one CRT pass: sets camerazoom, camerax and cameray for `frame` and
- * gives the rectangle the scene is drawn into (x, y, width, height). */
-void crt_move_camera(int frame, int rect[4]);
+/* The camera of one tube pass, a pure function of the camera's frame number: its zoom
+ * and sway, and the rectangle the scene is drawn into (x, y, width, height). */
+typedef struct ShowCamera {
+    float zoom;
+    float x;
+    float y;
+    int rect[4];
+} ShowCamera;
+ShowCamera crt_camera(int frame);
 
 #ifdef __cplusplus
 }

@@ -185,14 +185,11 @@ void draw_quad(float x, float y, float w, float h, float u0, float v0, float u1,
     glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
 }
 
-// The show's camera rectangle for a frame, leaving the show's camera as it was.
+// The show's camera rectangle for a frame.
 void camera(int frame, int rect[4])
 {
-    const float x = camerax, y = cameray, zoom = camerazoom;
-    crt_move_camera(frame, rect);
-    camerax = x;
-    cameray = y;
-    camerazoom = zoom;
+    const ShowCamera c = crt_camera(frame);
+    for (int i = 0; i < 4; i++) rect[i] = c.rect[i];
 }
 
 // What the headless host does with every presented frame while a frame sink is set.

@@ -12,24 +12,13 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/headless_readback.h"
 #include "platform/rawinput.h"
 #include "sound/audiodriver_headless.h"
 #include "video/fenk.h"
 #include "video/video_opengl_extended.h"
 
 namespace {
-
-constexpr int ring_size = 2;
-
-struct Pending {
-    bool waiting;
-    bool drawn;
-    int slot;
-    int width;
-    int height;
-    uint64_t frame;
-    uint32_t millis;
-};
 
 // The host's whole state.
 struct HeadlessHost {
@@ -40,13 +29,9 @@ struct HeadlessHost {
     int window_height;
     char title[256];
 
-    fenk_headless_framesink frame_sink;
-    void *frame_sink_user;
-    std::vector<unsigned char> readback;
-    std::vector<unsigned char> topdown;
     uint64_t frames_presented;
-    uint64_t draw_from;
-    uint64_t show_from;
+    fenk_headless_frameplan frame_plan; // NULL: every frame drawn and shown
+    void *frame_plan_user;
 
     // The clock is clock_num / clock_den milliseconds. In frame mode clock_den is the
     // frame rate, so one frame is exactly 1000 units and no rounding ever accumulates.
@@ -62,18 +47,6 @@ struct HeadlessHost {
 
     // Audio frames the clock had reached at its last change (clock_moved).
     uint64_t audio_frames_seen;
-
-    // FENK_HEADLESS_READBACK=window reads every frame from the window after the engine's
-    // presentation pass, as this host always did: for measuring the difference only.
-    bool window_readback;
-    GLuint present_fbo;
-
-    // Pixel buffer objects that deferred frames are read into (see Read-back).
-    GLuint ring[ring_size];
-    size_t ring_bytes;
-    int ring_next;
-    bool defer_frames;
-    Pending pending;
 };
 
 HeadlessHost host;
@@ -97,12 +70,16 @@ void clock_moved()
     host.audio_frames_seen = audio_frames;
 }
 
-void fail(const char *what)
+} // namespace
+
+void headless_fail(const char *what)
 {
     printf("- ERROR: Headless host: %s\n", what);
     fflush(stdout);
     exit(1);
 }
+
+namespace {
 
 EGLDisplay platform_display(EGLenum platform, void *native)
 {
@@ -135,145 +112,21 @@ void open_display()
             initialise(platform_display(EGL_PLATFORM_DEVICE_EXT, device)))
             return;
     }
-    fail("no EGL display without a display server.");
+    headless_fail("no EGL display without a display server.");
 }
 
-// ---- Read-back ----
-//
-// A frame is read from the frame buffer object the engine names for it (the window's
-// when it names 0), top row first where the driver can turn rows over itself
-// (MESA_pack_invert), else turned over here. With frames deferred, each frame is read
-// into one of a ring of pixel buffer objects and handed to the sink during the next
-// presentation, so that the driver can finish the read while the next frame is drawn,
-// and the sink's own work overlaps the drawing of the next frame.
-
-bool can_invert() { return !host.window_readback && GLEW_MESA_pack_invert; }
-bool can_defer() { return glGenBuffers && glBindBuffer && glBufferData && glMapBuffer && glUnmapBuffer; }
-
-// Reads the frame into `target` (a byte offset when a pixel buffer is bound); true when
-// it came top row first.
-bool read_pixels(void *target)
+// What the plan makes of the frame being drawn now.
+int frame_kind()
 {
-    GLint bound = 0;
-    if (glBindFramebufferEXT) {
-        glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
-        if (static_cast<GLuint>(bound) != host.present_fbo)
-            glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, host.present_fbo);
-    }
-    const bool invert = can_invert();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (invert) glPixelStorei(GL_PACK_INVERT_MESA, GL_TRUE);
-    glReadPixels(0, 0, host.window_width, host.window_height, GL_RGBA, GL_UNSIGNED_BYTE, target);
-    if (invert) glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
-    if (glBindFramebufferEXT && static_cast<GLuint>(bound) != host.present_fbo)
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(bound));
-    return invert;
+    return host.frame_plan ? host.frame_plan(host.frames_presented, host.frame_plan_user)
+                           : FENK_HEADLESS_SHOWN;
 }
 
-// The pixels as the sink wants them, top row first, from rows read in either order.
-const unsigned char *top_first(const unsigned char *pixels, bool inverted, int width, int height)
-{
-    if (inverted) return pixels;
-    const size_t row = static_cast<size_t>(width) * 4;
-    host.topdown.resize(row * static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y)
-        memcpy(&host.topdown[row * static_cast<size_t>(y)],
-               &pixels[row * static_cast<size_t>(height - 1 - y)], row);
-    return host.topdown.data();
-}
+bool drawing() { return frame_kind() != FENK_HEADLESS_UNDRAWN; }
 
-void read_frame_now(uint64_t frame, uint32_t millis)
-{
-    host.readback.resize(static_cast<size_t>(host.window_width) * 4 *
-                         static_cast<size_t>(host.window_height));
-    const bool inverted = read_pixels(host.readback.data());
-    host.frame_sink(host.window_width, host.window_height,
-                    top_first(host.readback.data(), inverted, host.window_width, host.window_height), frame,
-                    millis, host.frame_sink_user);
-}
+bool showing() { return frame_kind() == FENK_HEADLESS_SHOWN; }
 
-void release_ring()
-{
-    if (host.ring[0] && host.context != EGL_NO_CONTEXT) glDeleteBuffers(ring_size, host.ring);
-    for (GLuint &buffer : host.ring) buffer = 0;
-    host.ring_bytes = 0;
-    host.ring_next = 0;
-}
-
-// Starts reading the frame into the next buffer of the ring; the slot it went to.
-int start_read()
-{
-    const size_t bytes = static_cast<size_t>(host.window_width) * 4 * static_cast<size_t>(host.window_height);
-    if (!host.ring[0]) glGenBuffers(ring_size, host.ring);
-    const int slot = host.ring_next;
-    host.ring_next = (host.ring_next + 1) % ring_size;
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, host.ring[slot]);
-    if (host.ring_bytes != bytes) {
-        for (GLuint buffer : host.ring) {
-            glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
-            glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_READ);
-        }
-        host.ring_bytes = bytes;
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, host.ring[slot]);
-    }
-    read_pixels(nullptr);
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    return slot;
-}
-
-// Hands the deferred frame, if any, to the sink. Its pixel buffer is only mapped now, so
-// the read has had all the time since its presentation to finish.
-void deliver_pending()
-{
-    if (!host.pending.waiting) return;
-    host.pending.waiting = false;
-    if (!host.frame_sink) return;
-    if (!host.pending.drawn) {
-        host.frame_sink(host.pending.width, host.pending.height, nullptr, host.pending.frame,
-                        host.pending.millis, host.frame_sink_user);
-        return;
-    }
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, host.ring[host.pending.slot]);
-    const auto *pixels = static_cast<const unsigned char *>(glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY));
-    if (!pixels) fail("frame read-back not mapped.");
-    // Unbound while the sink runs: a read of its own would otherwise go into the buffer.
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    host.frame_sink(host.pending.width, host.pending.height,
-                    top_first(pixels, can_invert(), host.pending.width, host.pending.height),
-                    host.pending.frame, host.pending.millis, host.frame_sink_user);
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, host.ring[host.pending.slot]);
-    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-}
-
-void present_frame(bool drawn, uint32_t millis)
-{
-    if (!host.defer_frames || host.window_readback || !can_defer()) {
-        if (drawn)
-            read_frame_now(host.frames_presented, millis);
-        else
-            host.frame_sink(host.window_width, host.window_height, nullptr, host.frames_presented, millis,
-                            host.frame_sink_user);
-        return;
-    }
-    // The drawing of this frame starts before the sink's work on the last one.
-    if (drawn) glFlush();
-    deliver_pending();
-    host.pending = Pending{
-        true,  drawn, drawn ? start_read() : 0, host.window_width, host.window_height, host.frames_presented,
-        millis};
-}
-
-bool drawing() { return host.frames_presented >= host.draw_from; }
-
-bool showing() { return drawing() && host.frames_presented >= host.show_from; }
-
-int present_from(unsigned int fbo)
-{
-    if (!showing()) return 0;
-    host.present_fbo = host.window_readback ? 0 : fbo;
-    return host.present_fbo == 0;
-}
+int present_from(unsigned int fbo) { return showing() ? headless_readback_source(fbo) : 0; }
 
 // Gives the engine this host's hooks for the frame about to be drawn.
 void give_hooks()
@@ -294,7 +147,7 @@ void fenk_initwindow(int width, int height, int flags)
     host.window_width = width > 0 ? width : 1;
     host.window_height = height > 0 ? height : 1;
     open_display();
-    if (!eglBindAPI(EGL_OPENGL_API)) fail("no desktop OpenGL through EGL.");
+    if (!eglBindAPI(EGL_OPENGL_API)) headless_fail("no desktop OpenGL through EGL.");
 
     const EGLint config_attribs[] = {EGL_SURFACE_TYPE,
                                      EGL_PBUFFER_BIT,
@@ -314,28 +167,26 @@ void fenk_initwindow(int width, int height, int flags)
     EGLConfig config;
     EGLint count = 0;
     if (!eglChooseConfig(host.display, config_attribs, &config, 1, &count) || count < 1)
-        fail("no pbuffer configuration with desktop OpenGL.");
+        headless_fail("no pbuffer configuration with desktop OpenGL.");
     const EGLint pbuffer_attribs[] = {EGL_WIDTH, host.window_width, EGL_HEIGHT, host.window_height, EGL_NONE};
     host.surface = eglCreatePbufferSurface(host.display, config, pbuffer_attribs);
-    if (host.surface == EGL_NO_SURFACE) fail("pbuffer not created.");
+    if (host.surface == EGL_NO_SURFACE) headless_fail("pbuffer not created.");
     // No version asked: a legacy context, which is the compatibility profile the fixed
     // pipeline and GLSL 1.20 need.
     host.context = eglCreateContext(host.display, config, EGL_NO_CONTEXT, nullptr);
-    if (host.context == EGL_NO_CONTEXT) fail("OpenGL context not created.");
+    if (host.context == EGL_NO_CONTEXT) headless_fail("OpenGL context not created.");
     if (!eglMakeCurrent(host.display, host.surface, host.surface, host.context))
-        fail("OpenGL context not made current.");
+        headless_fail("OpenGL context not made current.");
 
     fenk_startglew();
+    headless_readback_open(host.window_width, host.window_height);
     give_hooks();
 }
 
 void fenk_closewindow(void)
 {
     if (host.display == EGL_NO_DISPLAY) return;
-    if (host.context != EGL_NO_CONTEXT) {
-        deliver_pending();
-        release_ring();
-    }
+    if (host.context != EGL_NO_CONTEXT) headless_readback_close();
     fenk_sethosthooks(nullptr);
     eglMakeCurrent(host.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (host.context != EGL_NO_CONTEXT) eglDestroyContext(host.display, host.context);
@@ -347,11 +198,11 @@ void fenk_closewindow(void)
 void fenk_swapbuffers(void)
 {
     if (host.surface == EGL_NO_SURFACE) return;
-    if (host.frame_sink) present_frame(showing(), static_cast<uint32_t>(host.clock_num / host.clock_den));
-    host.present_fbo = 0;
+    headless_readback_frame(showing(), host.frames_presented,
+                            static_cast<uint32_t>(host.clock_num / host.clock_den));
     eglSwapBuffers(host.display, host.surface);
     host.frames_presented += 1;
-    if (host.frames_presented == host.draw_from) give_hooks();
+    give_hooks(); // for the next frame
     if (host.frame_rate > 0) host.clock_num += 1000;
     clock_moved();
 }
@@ -421,33 +272,12 @@ int fenk_polljoystick(int, int *x, int *y, int *z, int *r, int *buttons)
 
 // ---- Control by programs and tests ----
 
-void fenk_headless_setframesink(fenk_headless_framesink sink, void *user)
+void fenk_headless_setframeplan(fenk_headless_frameplan plan, void *user)
 {
-    if (host.context != EGL_NO_CONTEXT) deliver_pending(); // the old sink's frame
-    host.frame_sink = sink;
-    host.frame_sink_user = user;
-}
-
-void fenk_headless_deferframes(int on)
-{
-    if (!on && host.context != EGL_NO_CONTEXT) deliver_pending();
-    host.defer_frames = on != 0;
-}
-
-void fenk_headless_flushframes(void)
-{
-    if (host.context != EGL_NO_CONTEXT) deliver_pending();
-}
-
-void fenk_headless_drawfrom(uint64_t frame)
-{
-    host.draw_from = frame;
+    host.frame_plan = plan;
+    host.frame_plan_user = user;
     give_hooks();
 }
-
-void fenk_headless_readwindow(int on) { host.window_readback = on != 0; }
-
-void fenk_headless_showfrom(uint64_t frame) { host.show_from = frame; }
 
 void fenk_headless_setclock(uint64_t millis)
 {

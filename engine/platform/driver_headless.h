@@ -22,8 +22,8 @@ extern "C" {
  * drawn.
  *
  * One presented frame: rgba holds height rows of width * 4 bytes, top row first,
- * valid during the call, or is NULL for a frame that was not drawn (see
- * fenk_headless_drawfrom). frame counts presented frames from 0; millis is the clock
+ * valid during the call, or is NULL for a frame that was not shown (see
+ * fenk_headless_setframeplan). frame counts presented frames from 0; millis is the clock
  * at presentation. */
 typedef void (*fenk_headless_framesink)(int width, int height, const unsigned char *rgba, uint64_t frame,
                                         uint32_t millis, void *user);
@@ -49,19 +49,24 @@ void fenk_headless_deferframes(int on);
 void fenk_headless_readwindow(int on);
 void fenk_headless_flushframes(void);
 
-/* Frames before `frame` run in full but are not drawn: every draw and clear is clipped
- * to nothing, nothing is read back, and the sink gets NULL pixels for them. A program
- * reaches a late frame this way at a fraction of the cost, with all of its own state as
- * if it had drawn. What those frames would have left in frame buffers that later
- * frames do not draw over is missing. 0 (the start) draws every frame. */
-void fenk_headless_drawfrom(uint64_t frame);
-
-/* Frames before `frame` are drawn as the program draws them but not shown: there is no
- * presentation pass and no read-back, and the sink gets NULL pixels for them. A program
- * that knows which frames will not be shown can draw less of them itself. 0 (the start)
- * shows every frame drawn. */
-void fenk_headless_showfrom(uint64_t frame);
-
+/* Which frames are drawn and shown. A frame plan answers, for each frame (counted as
+ * presented, from 0) as the program is about to draw it, one of:
+ *   FENK_HEADLESS_SHOWN    drawn, presented and read back (the sink gets its pixels);
+ *   FENK_HEADLESS_UNSHOWN  drawn as the program draws it, but not shown: no
+ *                          presentation pass, no read-back, the sink gets NULL pixels.
+ *                          A program that knows which frames nobody sees can draw less
+ *                          of them itself;
+ *   FENK_HEADLESS_UNDRAWN  run in full but not drawn: every draw and clear is clipped to
+ *                          nothing, and the sink gets NULL pixels. A program reaches a
+ *                          late frame this way at a fraction of the cost, with all of
+ *                          its own state as if it had drawn; what those frames would
+ *                          have left in frame buffers that later frames do not draw
+ *                          over is missing.
+ * The plan is asked again whenever the host needs the answer, so it must give the same
+ * one for the same frame. NULL (the start) shows every frame. */
+enum { FENK_HEADLESS_SHOWN = 0, FENK_HEADLESS_UNSHOWN = 1, FENK_HEADLESS_UNDRAWN = 2 };
+typedef int (*fenk_headless_frameplan)(uint64_t frame, void *user);
+void fenk_headless_setframeplan(fenk_headless_frameplan plan, void *user);
 /* The virtual clock. With a frame rate of 0 (the start) it moves only when set or
  * advanced, or by 1 ms after a spin of FENK_HEADLESS_SPINREADS reads. With a frame
  * rate fps > 0, each presented frame moves it on by exactly 1000 / fps ms (frame n is

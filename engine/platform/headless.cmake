@@ -2,6 +2,7 @@
 # capture program. Its sound device plays in step with the host's virtual clock.
 fenk_backend(headless
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/driver_headless.cpp ${CMAKE_CURRENT_LIST_DIR}/driver_headless_run.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/headless_readback.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../sound/audiodriver_headless.cpp
   LIBRARIES OpenGL::EGL
   HEADERS platform/driver_headless.h sound/audiodriver_headless.h

@@ -163,8 +163,7 @@ SceneImage scene_with(const char *picture)
 
 TubeView view_of(uint64_t n)
 {
-    int rect[4];
-    crt_move_camera(static_cast<int>(n) - 1, rect);
+    const int *rect = crt_camera(static_cast<int>(n) - 1).rect;
     return TubeView{rect[0], rect[1], rect[2], rect[3],
                     static_cast<double>(static_cast<float>((n - 1) * 0.01))};
 }

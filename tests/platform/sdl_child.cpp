@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "platform/driver_sdl.h"
+#include "platform/platform.h"
 
 extern "C" int coremain(int argc, char **argv)
 {

@@ -20,6 +20,7 @@
 
 #include "child_process.h"
 #include "platform/driver_sdl.h"
+#include "platform/platform.h"
 #include "scratch.h"
 #include "stdout_capture.h"
 

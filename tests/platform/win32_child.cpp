@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "platform/driver_win32.h"
+#include "platform/platform.h"
 #include "sound/coresound.h"
 #include "video/fenk.h"
 

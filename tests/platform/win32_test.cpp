@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/driver_win32.h"
+#include "platform/platform.h"
 #include "child_process.h"
 #include "scratch.h"
 #include "stdout_capture.h"

@@ -152,6 +152,43 @@ TEST(CaptureTimes, VideoFramesPickTheShowsFrameOnScreenAtTheirTime)
     EXPECT_EQ(capture_last_show_frame(1, 1, 66), 65u);
 }
 
+TEST(CapturePlan, EachFrameIsWrittenDrawnUnseenOrRunUndrawn)
+{
+    // 25 fps of a show at 60 from 1 s to 1.2 s: video frames 25 to 29 show show frames
+    // 60, 62, 64, 67, 69, presented as frames 59, 61, 63, 66, 68.
+    CaptureOptions o;
+    ASSERT_EQ(parse({"--fps", "25", "--from", "1", "--to", "1.2"}, &o), CAPTURE_RUN);
+    CapturePlan plan;
+    capture_make_plan(&o, &plan);
+    std::vector<uint64_t> written;
+    std::string kinds;
+    for (uint64_t f = 57; f < 71; f++) {
+        const int kind = capture_frame_kind(&plan, f);
+        kinds += "wud"[kind];
+        if (kind == CAPTURE_FRAME_WRITTEN) written.push_back(f);
+        // The next frame written is the one the kind is about.
+        const uint64_t next = capture_next_written(&plan, f);
+        if (kind != CAPTURE_FRAME_UNDRAWN) EXPECT_EQ(kind == CAPTURE_FRAME_WRITTEN, next == f) << f;
+    }
+    EXPECT_EQ(written, (std::vector<uint64_t>{59, 61, 63, 66, 68}));
+    // Undrawn before the first written frame and after the last; unseen between.
+    EXPECT_EQ(kinds, "ddwuwuwuuwuwdd");
+    EXPECT_EQ(capture_next_written(&plan, 69), UINT64_MAX);
+
+    // With --draw-all the frames before are drawn unseen, whole; from the start, frame 0
+    // (the black screen) is no frame of the show and nothing is undrawn before frame 1's.
+    ASSERT_EQ(parse({"--fps", "25", "--from", "1", "--to", "1.2", "--draw-all"}, &o), CAPTURE_RUN);
+    capture_make_plan(&o, &plan);
+    EXPECT_EQ(capture_frame_kind(&plan, 0), CAPTURE_FRAME_UNSEEN);
+    EXPECT_TRUE(plan.whole);
+    ASSERT_EQ(parse({"--fps", "10", "--to", "1"}, &o), CAPTURE_RUN);
+    capture_make_plan(&o, &plan);
+    EXPECT_EQ(capture_next_written(&plan, 0), 5u); // video frame 1 shows show frame 6
+    EXPECT_EQ(capture_frame_kind(&plan, 0), CAPTURE_FRAME_UNSEEN);
+    EXPECT_EQ(capture_frame_kind(&plan, 53), CAPTURE_FRAME_WRITTEN); // video frame 9
+    EXPECT_EQ(capture_frame_kind(&plan, 54), CAPTURE_FRAME_UNDRAWN);
+}
+
 TEST(CaptureFiles, PngReadsBackAsWrittenAndNothingHalfWrittenStays)
 {
     const ScratchFolder scratch(current_test_tag());

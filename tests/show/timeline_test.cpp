@@ -156,12 +156,11 @@ TEST(ShowCrtCamera, ZoomSwayAndRectangleAtChosenFrames)
         {1800, 1.0621693f, 0.0f, 12.491993f, {-19, 21, 1958, 1062}},
     };
     for (const auto &c : cases) {
-        int rect[4];
-        crt_move_camera(c.frame, rect);
-        EXPECT_FLOAT_EQ(camerazoom, c.zoom) << "frame " << c.frame;
-        EXPECT_NEAR(camerax, c.x, 1e-4f) << "frame " << c.frame;
-        EXPECT_NEAR(cameray, c.y, 1e-4f) << "frame " << c.frame;
-        EXPECT_EQ(std::vector<int>(rect, rect + 4), std::vector<int>(c.rect, c.rect + 4))
+        const ShowCamera camera = crt_camera(c.frame);
+        EXPECT_FLOAT_EQ(camera.zoom, c.zoom) << "frame " << c.frame;
+        EXPECT_NEAR(camera.x, c.x, 1e-4f) << "frame " << c.frame;
+        EXPECT_NEAR(camera.y, c.y, 1e-4f) << "frame " << c.frame;
+        EXPECT_EQ(std::vector<int>(camera.rect, camera.rect + 4), std::vector<int>(c.rect, c.rect + 4))
             << "frame " << c.frame;
     }
 }

@@ -145,10 +145,11 @@ TEST_F(VideoTest, HeadlessSoundDevicePlaysInStepWithTheClock)
     Soundsystem_CloseAudio();
 }
 
-TEST_F(VideoTest, HeadlessFramesBeforeDrawFromRunButAreNotDrawn)
+TEST_F(VideoTest, HeadlessFramesPlannedUndrawnRunButAreNotDrawn)
 {
     const uint64_t first = fenk_headless_framecount() + 2;
-    fenk_headless_drawfrom(first);
+    PlanUntil plan{first, FENK_HEADLESS_UNDRAWN};
+    fenk_headless_setframeplan(plan_until, &plan);
     for (int i = 0; i < 2; ++i) {
         FENK_ClearFrameBuffer(opaque_red);
         EXPECT_EQ(pixel(5, 5), opaque_black); // clipped away
@@ -159,13 +160,14 @@ TEST_F(VideoTest, HeadlessFramesBeforeDrawFromRunButAreNotDrawn)
     EXPECT_EQ(shown.frame, first);
     ASSERT_FALSE(shown.picture.pixels.empty());
     EXPECT_EQ(shown.picture.at(5, 5), opaque_green);
-    fenk_headless_drawfrom(0);
+    fenk_headless_setframeplan(nullptr, nullptr);
 }
 
-TEST_F(VideoTest, HeadlessFramesBeforeShowFromAreDrawnButNotShown)
+TEST_F(VideoTest, HeadlessFramesPlannedUnshownAreDrawnButNotShown)
 {
     const uint64_t first = fenk_headless_framecount() + 2;
-    fenk_headless_showfrom(first);
+    PlanUntil plan{first, FENK_HEADLESS_UNSHOWN};
+    fenk_headless_setframeplan(plan_until, &plan);
     FENK_ClearFrameBuffer(opaque_red);
     EXPECT_EQ(pixel(5, 5), opaque_red);
     EXPECT_TRUE(present().picture.pixels.empty());
@@ -177,5 +179,5 @@ TEST_F(VideoTest, HeadlessFramesBeforeShowFromAreDrawnButNotShown)
     ASSERT_FALSE(shown.picture.pixels.empty());
     EXPECT_EQ(shown.picture.at(5, 5), opaque_red);
     EXPECT_EQ(shown.picture.at(1, 1), opaque_green);
-    fenk_headless_showfrom(0);
+    fenk_headless_setframeplan(nullptr, nullptr);
 }

@@ -135,7 +135,8 @@ TEST_F(ReadbackTest, DeferredFramesArriveOnceInOrderWithTheirOwnClock)
     const int count = presented.count;
     const uint64_t start = fenk_headless_framecount();
     std::vector<uint32_t> clocks;
-    fenk_headless_drawfrom(start + 1); // the first deferred frame is not drawn
+    PlanUntil plan{start + 1, FENK_HEADLESS_UNDRAWN}; // the first deferred frame is not drawn
+    fenk_headless_setframeplan(plan_until, &plan);
     FENK_ClearFrameBuffer(opaque_white);
     clocks.push_back(static_cast<uint32_t>(fenk_headless_clock()));
     present();
@@ -169,5 +170,5 @@ TEST_F(ReadbackTest, DeferredFramesArriveOnceInOrderWithTheirOwnClock)
     fenk_headless_deferframes(0);
     EXPECT_EQ(presented.count, count + 5);
     EXPECT_EQ(presented.picture.pixels, immediate[1].pixels);
-    fenk_headless_drawfrom(0);
+    fenk_headless_setframeplan(nullptr, nullptr);
 }

@@ -32,6 +32,17 @@ constexpr uint32_t opaque_green = rgba(0, 255, 0);
 constexpr uint32_t opaque_blue = rgba(0, 0, 255);
 constexpr uint32_t opaque_white = rgba(255, 255, 255);
 
+// A frame plan: frames before `from` are of `kind`, the rest shown.
+struct PlanUntil {
+    uint64_t from;
+    int kind;
+};
+inline int plan_until(uint64_t frame, void *user)
+{
+    const PlanUntil *plan = static_cast<const PlanUntil *>(user);
+    return frame < plan->from ? plan->kind : FENK_HEADLESS_SHOWN;
+}
+
 struct Picture {
     int width = 0;
     int height = 0;
