@@ -155,3 +155,76 @@ TEST_F(Graphics2D, StaticBitmapsAreDrawnAndTheirDeleteReleasesTheTexture)
     EXPECT_FALSE(glIsTexture((GLuint)texture));
     EXPECT_EQ(printed([&] { FENK_DeleteBitmap(fixed); }), "");
 }
+
+TEST_F(Graphics2D, RotatedBitmapsTurnClockwiseAboutTheirCentre)
+{
+    // A 4 x 2 picture whose top-left pixel is transparent black: the rotated
+    // draw switches the alpha test off like the plain one, so it is written.
+    std::vector<uint32_t> cs = colours(4, 2);
+    cs[0] = 0;
+    s_bitmap *b = picture(4, 2, cs);
+    auto want = [&](int px, int py) { return stored(cs[(size_t)(py * 4 + px)]); };
+
+    // At (10, 10) the centre is (12, 11): a quarter turn covers x 11..12 and
+    // y 9..12 with the top row down the right-hand column; a half turn covers
+    // the same place as unturned, flipped both ways.
+    FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    FENK_ClearFrameBuffer(opaque_blue);
+    FENK_DrawRotatedBitmap(10, 10, *b, 90);
+    FENK_DrawRotatedBitmap(30, 10, *b, 180);
+    FENK_DrawRotatedBitmap(50, 10, *b, 0);
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    Picture got = read_target();
+    for (int py = 0; py < 2; py++) {
+        for (int px = 0; px < 4; px++) {
+            EXPECT_EQ(got.at(12 - py, 9 + px), want(px, py)) << "quarter " << px << "," << py;
+            EXPECT_EQ(got.at(33 - px, 11 - py), want(px, py)) << "half " << px << "," << py;
+            EXPECT_EQ(got.at(50 + px, 10 + py), want(px, py)) << "none " << px << "," << py;
+        }
+    }
+    int drawn = 0;
+    for (uint32_t p : got.pixels) drawn += p != opaque_blue;
+    EXPECT_EQ(drawn, 3 * 8);
+
+    // The turn does not carry over into the next plain draw.
+    FENK_ClearFrameBuffer(opaque_black);
+    FENK_DrawBitmap(10, 5, *picture(4, 3, colours(4, 3)));
+    expectdrawn(read_target(), 10, 5, 4, 3, 1);
+}
+
+TEST_F(Graphics2D, BlendedBitmapsMixWithTheFrameAndSwitchBlendingOffAfter)
+{
+    // Red, half green, none and white over a half-grey frame.
+    s_bitmap *b = picture(4, 1, {0xFFFF0000u, 0xFF008000u, 0xFF000000u, 0xFFFFFFFFu});
+    const uint32_t grey = rgba(128, 128, 128);
+    for (int mode : {1, 2}) {
+        FENK_ClearFrameBuffer(grey);
+        FENK_DrawBlendBitmap(8, 8, *b, mode);
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        EXPECT_EQ(FENK_renderstate & FENK_RENDERSTATE_BLEND, 0);
+        for (int x = 0; x < 4; x++)
+            EXPECT_TRUE(
+                near_word(pixel(8 + x, 8), blended(stored((uint32_t)FENK_GetPixel(x, 0, *b)), grey, mode)))
+                << "mode " << mode << " pixel " << x;
+        // A plain draw afterwards replaces the frame again.
+        FENK_DrawBitmap(8, 8, *b);
+        EXPECT_EQ(pixel(9, 8), stored(0xFF008000u));
+    }
+    // Any other mode keeps the last blend function (here mode 2's).
+    FENK_ClearFrameBuffer(grey);
+    FENK_DrawBlendBitmap(8, 8, *b, 0);
+    EXPECT_TRUE(near_word(pixel(10, 8), blended(opaque_black, grey, 2)));
+}
+
+TEST_F(Graphics2D, BindingABitmapsTextureFeedsTheNextQuad)
+{
+    s_bitmap *red = picture(2, 2, std::vector<uint32_t>(4, 0xFFFF0000u));
+    s_bitmap *green = picture(2, 2, std::vector<uint32_t>(4, 0xFF00FF00u));
+    FENK_DrawBitmap(0, 0, *green);
+    FENK_BindTextureFromBitmap(*red);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, red->texture);
+    FENK_DrawQuad(8, 8, 2, 2, 0, 0, 1, 1);
+    EXPECT_EQ(pixel(9, 9), opaque_red);
+}

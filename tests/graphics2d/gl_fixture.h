@@ -4,6 +4,7 @@
 // texture and pixel buffer it made.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -114,4 +115,46 @@ protected:
 constexpr uint32_t stored(uint32_t argb)
 {
     return (argb & 0xFF00FF00u) | ((argb >> 16) & 0xFFu) | ((argb & 0xFFu) << 16);
+}
+
+// Stored words that agree within `slack` in every channel, for blended pixels
+// whose rounding is the driver's.
+inline ::testing::AssertionResult near_word(uint32_t got, uint32_t want, int slack = 1)
+{
+    for (int shift = 0; shift < 32; shift += 8) {
+        int a = (int)(got >> shift & 0xFFu), b = (int)(want >> shift & 0xFFu);
+        if (a - b > slack || b - a > slack) {
+            char text[64];
+            snprintf(text, sizeof text, "%08x is not near %08x", got, want);
+            return ::testing::AssertionFailure() << text;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// A stored texel blended over a stored frame buffer word with blend mode 1
+// (source x source + destination x destination) or 2 (source x source +
+// destination), each channel saturating at 255.
+inline uint32_t blended(uint32_t src, uint32_t dst, int mode)
+{
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        double s = (src >> shift & 0xFFu) / 255.0, d = (dst >> shift & 0xFFu) / 255.0;
+        double c = s * s + (mode == 1 ? d * d : d);
+        out |= (uint32_t)(std::min(c, 1.0) * 255.0 + 0.5) << shift;
+    }
+    return out;
+}
+
+// A stored texel drawn over a stored word with the texel's alpha scaled by
+// `alpha`: source x a + destination x (1 - a), on every channel.
+inline uint32_t faded(uint32_t src, uint32_t dst, float alpha)
+{
+    double a = (src >> 24) / 255.0 * alpha;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        double s = shift == 24 ? a : (src >> shift & 0xFFu) / 255.0, d = (dst >> shift & 0xFFu) / 255.0;
+        out |= (uint32_t)((s * a + d * (1 - a)) * 255.0 + 0.5) << shift;
+    }
+    return out;
 }

@@ -61,3 +61,71 @@ TEST_F(SpriteDraws, TransparentTexelsAreNotDrawnAndCellsLandInPlace)
     EXPECT_EQ(got.at(12, 8), opaque_blue);
     EXPECT_EQ(got.at(8, 10), opaque_blue);
 }
+
+TEST_F(SpriteDraws, BlendedAndFadedCellsKeepTransparentTexelsOut)
+{
+    // Over grey, so that both blend modes differ: the transparent texel is
+    // white and would show if the alpha test let it through.
+    const uint32_t grey = rgba(128, 128, 128);
+    for (int mode : {1, 2}) {
+        FENK_ClearFrameBuffer(grey);
+        FENK_DrawBlendSprite(8, 8, whole, mode);
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        EXPECT_EQ(FENK_renderstate & FENK_RENDERSTATE_BLEND, 0);
+        Picture got = read_target();
+        for (int y = 0; y < 2; y++)
+            for (int x = 0; x < 4; x++)
+                EXPECT_TRUE(near_word(got.at(8 + x, 8 + y),
+                                      x == 1 && y == 0 ? grey : blended(texel(x, y), grey, mode)))
+                    << "mode " << mode << " texel " << x << "," << y;
+    }
+
+    // The alpha scales each texel's own: the half texel at full alpha is
+    // already mixed, nothing shows at 0, and the colour is whole again after.
+    for (float alpha : {1.0f, 0.5f, 0.0f}) {
+        FENK_ClearFrameBuffer(opaque_blue);
+        FENK_DrawAlphaSprite(8, 8, whole, alpha);
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        Picture got = read_target();
+        for (int y = 0; y < 2; y++)
+            for (int x = 0; x < 4; x++) {
+                uint32_t want =
+                    (x == 1 && y == 0) || alpha == 0 ? opaque_blue : faded(texel(x, y), opaque_blue, alpha);
+                EXPECT_TRUE(near_word(got.at(8 + x, 8 + y), want, 2))
+                    << "alpha " << alpha << " texel " << x << "," << y;
+            }
+    }
+    FENK_DrawSprite(20, 8, whole);
+    EXPECT_EQ(pixel(20, 8), texel(0, 0));
+    EXPECT_EQ(pixel(22, 9), texel(2, 1));
+}
+
+TEST_F(SpriteDraws, PositionAndOriginAreKeptForTheCallerAndNotDrawnFrom)
+{
+    s_sprite before = whole;
+    EXPECT_EQ(whole.originx, 0);
+    EXPECT_EQ(whole.originy, 0);
+    FENK_SetSpritePosition(&whole, 40, -7);
+    FENK_SetSpriteOrigin(&whole, 2, 1);
+    EXPECT_EQ(whole.x, 40);
+    EXPECT_EQ(whole.y, -7);
+    EXPECT_EQ(whole.originx, 2);
+    EXPECT_EQ(whole.originy, 1);
+    EXPECT_EQ(whole.width, before.width);
+    EXPECT_EQ(whole.boxright, before.boxright);
+    EXPECT_EQ(whole.texture, before.texture);
+    FENK_SetSpritePosition(nullptr, 1, 1);
+    FENK_SetSpriteOrigin(nullptr, 1, 1);
+
+    // Every draw takes its place from its arguments alone.
+    FENK_DrawSprite(8, 8, whole);
+    FENK_DrawRotatedSprite(20, 8, whole, 180);
+    Picture got = read_target();
+    for (int y = 0; y < 2; y++)
+        for (int x = 0; x < 4; x++) {
+            EXPECT_EQ(got.at(8 + x, 8 + y), over_blue(x, y)) << x << "," << y;
+            EXPECT_EQ(got.at(20 + x, 8 + y), over_blue(3 - x, 1 - y)) << "turned " << x << "," << y;
+        }
+    EXPECT_EQ(got.at(40, 0), opaque_blue);
+    EXPECT_EQ(got.at(6, 7), opaque_blue);
+}

@@ -52,8 +52,8 @@ void fenk_setmouse(int x, int y)
     stub_host.cursor_y = y;
 }
 
-void fenk_showmouse(void) {}
-void fenk_hidemouse(void) {}
+void fenk_showmouse(void) { stub_host.cursor_shown++; }
+void fenk_hidemouse(void) { stub_host.cursor_shown--; }
 
 int fenk_getnumjoysticks(void) { return STUB_JOYSTICKS; }
 

@@ -19,6 +19,7 @@ struct StubJoystick {
 struct StubHost {
     StubJoystick joysticks[STUB_JOYSTICKS];
     int cursor_x, cursor_y;
+    int cursor_shown; // shows minus hides
 };
 
 extern StubHost stub_host;
