@@ -249,6 +249,12 @@ TEST(FontMakerArguments, RefusalsSayWhyAndWriteNothing)
          1,
          "cannot write " + (scratch / "no" / "out.tga").string()},
     };
+    // A full disk: the error named, the device left in place.
+    Outcome full = fontmaker({font_file, "24", "/dev/full"}, scratch / "full.log");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.output.find("cannot write /dev/full: No space left on device"), std::string::npos)
+        << full.output;
+    EXPECT_TRUE(fs::exists("/dev/full"));
     int n = 0;
     for (const Case &c : cases) {
         Outcome run = fontmaker(c.args, scratch / ("run" + std::to_string(n++) + ".log"));

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -252,7 +253,12 @@ int make(const Options &o)
         x0 += g.cell;
     }
     if (!makedata::write_tga_rgb(o.out, width, height, rgba.data(), 32, true, makedata::Origin::top_left)) {
-        std::fprintf(stderr, "fenk_fontmaker: cannot write %s: %s\n", o.out.c_str(), std::strerror(errno));
+        // A picture cut short (a full disk) is not left behind to be loaded; a device
+        // named as the output is left alone.
+        const int error = errno;
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(o.out, ignored)) std::filesystem::remove(o.out, ignored);
+        std::fprintf(stderr, "fenk_fontmaker: cannot write %s: %s\n", o.out.c_str(), std::strerror(error));
         return exit_failed;
     }
     std::printf("%s: %d x %d pixels, %zu characters from ' ' to '%c', glyph height %d\n", o.out.c_str(),
