@@ -1,7 +1,8 @@
 # `cmake --install`: the engine's public headers under include/fenk/ (their subsystem
 # folders kept, as the engine includes them), the backend libraries of this platform,
 # a CMake package (find_package(FENK) gives FENK::<backend>) and one pkg-config file
-# per backend. Tests, the show and the tools install nothing.
+# per backend; and the programs that go with the engine (fenk_install_program). Tests,
+# the show and the data generator install nothing.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 include(${CMAKE_SOURCE_DIR}/engine/headers.cmake)
@@ -67,3 +68,8 @@ foreach(backend ${fenk_installed_backends})
   configure_file(${CMAKE_CURRENT_LIST_DIR}/fenk.pc.in ${CMAKE_CURRENT_BINARY_DIR}/fenk-${backend}.pc @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fenk-${backend}.pc DESTINATION ${fenk_pkgconfig_dir})
 endforeach()
+
+# A program for the engine's users, installed into bin/ beside the package.
+function(fenk_install_program target)
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()

@@ -31,10 +31,10 @@ set(prefix ${scratch}/prefix)
 
 step("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
-# Nothing but the engine is installed.
+# Nothing but the engine and its programs is installed.
 file(GLOB_RECURSE installed RELATIVE ${prefix} ${prefix}/*)
 foreach(file ${installed})
-  if(NOT file MATCHES "^(include/fenk/|${LIBDIR}/(libfenk_[a-z0-9]+\\.a|libglew_static\\.a|cmake/FENK/|pkgconfig/fenk-))")
+  if(NOT file MATCHES "^(include/fenk/|${LIBDIR}/(libfenk_[a-z0-9]+\\.a|libglew_static\\.a|cmake/FENK/|pkgconfig/fenk-)|bin/fenk_fontmaker$)")
     message(FATAL_ERROR "installed beside the engine: ${file}; scratch folder kept: ${scratch}")
   endif()
 endforeach()
@@ -70,7 +70,17 @@ if(NOT step_output MATCHES "consumer: [0-9]+ frames presented")
 endif()
 message(STATUS "find_package build: ${step_output}")
 
+# The font maker goes wherever FreeType is (the Linux build): it runs from the prefix.
 if(NOT TOOLCHAIN)
+  if(NOT EXISTS ${prefix}/bin/fenk_fontmaker)
+    message(FATAL_ERROR "not installed: bin/fenk_fontmaker; scratch folder kept: ${scratch}")
+  endif()
+  step("the installed font maker" ${prefix}/bin/fenk_fontmaker /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+    16 ${scratch}/font.tga)
+  if(NOT EXISTS ${scratch}/font.tga)
+    message(FATAL_ERROR "the installed font maker wrote nothing: ${step_output}; scratch folder kept: ${scratch}")
+  endif()
+
   set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
   set(step_timeout 240)
   step("pkg-config" pkg-config --cflags --libs fenk-headless)
