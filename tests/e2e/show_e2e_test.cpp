@@ -163,7 +163,8 @@ SceneImage scene_with(const char *picture)
 
 TubeView view_of(uint64_t n)
 {
-    const int *rect = crt_camera(static_cast<int>(n) - 1).rect;
+    const ShowCamera camera = crt_camera(static_cast<int>(n) - 1);
+    const int *rect = camera.rect;
     return TubeView{rect[0], rect[1], rect[2], rect[3],
                     static_cast<double>(static_cast<float>((n - 1) * 0.01))};
 }
