@@ -70,9 +70,12 @@ int refused(const TgaHeader &h, int size, TgaProblem *problem)
     else if (h.maptype && h.maplength > 0 && h.mapbits != 15 && h.mapbits != 16 && h.mapbits != 24 &&
              h.mapbits != 32)
         note(problem, "colour-map entry size %d not supported", h.mapbits);
-    else if (h.width == 0 || h.height == 0)
+    problem->foreign = problem->found;
+    if (problem->found) return 1;
+
+    if (h.width == 0 || h.height == 0) {
         note(problem, "width or height of 0");
-    else {
+    } else {
         int64_t pixels = (int64_t)h.width * h.height;
         if (pixels * 4 > INT32_MAX || pixels > (int64_t)size * 64)
             note(problem, "%d x %d pixels from a file of %d bytes", h.width, h.height, size);
