@@ -175,17 +175,39 @@ int istga(const char *name)
     return strcmp(upcase(extension), ".TGA") == 0;
 }
 
+// The name ImageMagick is told to write: the picture's own name for a TGA,
+// whose reader takes the whole file before it writes, else its stem with ".tga".
+void convertedname(const char *name, char *out, size_t size)
+{
+    snprintf(out, size, "%s", name);
+    char *dot = strrchr(out, '.');
+    if (dot && dot != out) *dot = 0;
+    size_t length = strlen(out);
+    snprintf(out + length, size - length, ".tga");
+}
+
+// Set when the TGA reader printed why it refused a file, so the refusal stays one line.
+int toldwhy;
+
 void loadbitmap(const char *name, s_bitmap *bitmap, int keeppixels)
 {
     if (!name || !bitmap) return;
     if (!istga(name)) {
-        puts("File format not supported.");
+        char out[300];
+        convertedname(name, out, sizeof out);
+        const char *dot = strrchr(name, '.');
+        printf(
+            "File format not supported. %s: %s%s, this reader takes TGA pictures: convert %s -orient TopLeft "
+            "%s\n",
+            name, dot && dot != name ? "extension " : "no extension", dot && dot != name ? dot : "", name,
+            out);
         return;
     }
     printf("Loading TGA image.");
+    toldwhy = 0;
     LoadImageTGA(name, bitmap);
     if (!bitmap->pixels) {
-        printf("- ERROR: Image %s not loaded.\n", name);
+        if (!toldwhy) printf("- ERROR: Image %s not loaded.\n", name);
         return;
     }
     FENK_UpdateBitmap(*bitmap);
@@ -215,6 +237,7 @@ void LoadImageTGA(const char *name, s_bitmap *bitmap)
     if (!data) {
         corefile_close(&file);
         printf("- ERROR: TGA %s: no memory for a file of %d bytes\n", name, size);
+        toldwhy = 1;
         bitmap->pixels = nullptr;
         return;
     }
@@ -231,13 +254,24 @@ void DecodeImageTGA(const char *name, const unsigned char *data, int size, s_bit
     tga::TgaProblem problem = {};
     if (!data || size < FENK_TGA_HEADERSIZE) {
         printf("- ERROR: TGA %s: file shorter than its %d-byte header\n", name, FENK_TGA_HEADERSIZE);
+        toldwhy = 1;
         bitmap->pixels = nullptr;
         return;
     }
     tga::TgaHeader h = tga::readheader(data);
     printf("width: %d, height: %d, bpp: %d\n", h.width, h.height, h.depth);
     if (tga::refused(h, size, &problem)) {
-        printf("- ERROR: TGA %s: %s\n", name, problem.text);
+        if (problem.foreign) {
+            char out[300];
+            convertedname(name, out, sizeof out);
+            printf(
+                "- ERROR: TGA %s: %s; ImageMagick rewrites it as a TGA this reader takes: convert %s -orient "
+                "TopLeft %s\n",
+                name, problem.text, name, out);
+        } else {
+            printf("- ERROR: TGA %s: %s\n", name, problem.text);
+        }
+        toldwhy = 1;
         bitmap->pixels = nullptr;
         return;
     }

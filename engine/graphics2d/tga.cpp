@@ -1,9 +1,16 @@
-// The TGA decoder: types 1, 2, 3 and their run-length forms 9, 10, 11.
+// The TGA decoder: types 1, 2, 3 and their run-length forms 9, 10, 11; grey
+// pictures of 16 bits carry alpha.
 #include "graphics2d/tga.h"
 
 #include <stdarg.h>
 #include <stdint.h>
 #include <stdio.h>
+
+#include <type_traits>
+
+#ifdef __SSE2__
+#include <immintrin.h>
+#endif
 
 #include "graphics2d/corebitmap.h"
 
@@ -63,9 +70,12 @@ int refused(const TgaHeader &h, int size, TgaProblem *problem)
     else if (h.maptype && h.maplength > 0 && h.mapbits != 15 && h.mapbits != 16 && h.mapbits != 24 &&
              h.mapbits != 32)
         note(problem, "colour-map entry size %d not supported", h.mapbits);
-    else if (h.width == 0 || h.height == 0)
+    problem->foreign = problem->found;
+    if (problem->found) return 1;
+
+    if (h.width == 0 || h.height == 0) {
         note(problem, "width or height of 0");
-    else {
+    } else {
         int64_t pixels = (int64_t)h.width * h.height;
         if (pixels * 4 > INT32_MAX || pixels > (int64_t)size * 64)
             note(problem, "%d x %d pixels from a file of %d bytes", h.width, h.height, size);
@@ -82,6 +92,14 @@ struct Grey8 {
     static constexpr int bytes = 1;
     static constexpr bool keys = false;
     uint32_t operator()(const unsigned char *p) const { return 0xFF000000u | p[0] * 0x010101u; }
+};
+
+// Grey with alpha, as GIMP and Pillow write "LA" pictures: the grey byte, then
+// the alpha byte. A grey is never near magenta, so nothing is keyed.
+struct GreyAlpha16 {
+    static constexpr int bytes = 2;
+    static constexpr bool keys = false;
+    uint32_t operator()(const unsigned char *p) const { return (uint32_t)p[1] << 24 | p[0] * 0x010101u; }
 };
 
 // Palette entries are keyed when the map is read. Indices the colour map did
@@ -138,6 +156,81 @@ inline void keyspan(uint32_t *out, int count)
     for (int i = 0; i < count; i++) out[i] = keyed(out[i]);
 }
 
+// Whole rows of the two common depths, converted and keyed in one pass. On x86
+// the 24-bit rows take SSSE3's byte shuffle where the processor has it, and the
+// 32-bit rows SSE2, which every x86-64 processor has; elsewhere the plain loops.
+using RowConverter = void (*)(const unsigned char *at, uint32_t *out, int count);
+
+void bgr24plain(const unsigned char *at, uint32_t *out, int count)
+{
+    for (int i = 0; i < count; i++, at += 3) out[i] = keyed(Bgr24()(at));
+}
+
+void bgra32plain(const unsigned char *at, uint32_t *out, int count)
+{
+    for (int i = 0; i < count; i++, at += 4) out[i] = keyed(Bgra32()(at));
+}
+
+#ifdef __SSE2__
+// keyed() on four words.
+inline __m128i keyed4(__m128i word)
+{
+    __m128i low = _mm_and_si128(word, _mm_set1_epi32(0x00FF00FF));
+    __m128i carries =
+        _mm_and_si128(_mm_add_epi32(low, _mm_set1_epi32(0x000F000F)), _mm_set1_epi32(0x01000100));
+    __m128i test = _mm_or_si128(carries, _mm_and_si128(word, _mm_set1_epi32(0x0000F000)));
+    return _mm_andnot_si128(_mm_cmpeq_epi32(test, _mm_set1_epi32(0x01000100)), word);
+}
+
+void bgra32sse2(const unsigned char *at, uint32_t *out, int count)
+{
+    const __m128i keep = _mm_set1_epi32((int)0xFF00FF00u), low = _mm_set1_epi32(0xFF);
+    int i = 0;
+    for (; i + 4 <= count; i += 4, at += 16) {
+        __m128i w = _mm_loadu_si128((const __m128i *)at);
+        __m128i red = _mm_and_si128(_mm_srli_epi32(w, 16), low);
+        __m128i blue = _mm_slli_epi32(_mm_and_si128(w, low), 16);
+        __m128i rgba = _mm_or_si128(_mm_and_si128(w, keep), _mm_or_si128(red, blue));
+        _mm_storeu_si128((__m128i *)(out + i), keyed4(rgba));
+    }
+    bgra32plain(at, out + i, count - i);
+}
+
+// Sixteen pixels from three loads of 16 bytes, four pixels to each shuffle.
+__attribute__((target("ssse3"))) void bgr24ssse3(const unsigned char *at, uint32_t *out, int count)
+{
+    const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+    const __m128i alpha = _mm_set1_epi32((int)0xFF000000u);
+    int i = 0;
+    for (; i + 16 <= count; i += 16, at += 48) {
+        __m128i a = _mm_loadu_si128((const __m128i *)at);
+        __m128i b = _mm_loadu_si128((const __m128i *)(at + 16));
+        __m128i c = _mm_loadu_si128((const __m128i *)(at + 32));
+        __m128i quads[4] = {a, _mm_alignr_epi8(b, a, 12), _mm_alignr_epi8(c, b, 8), _mm_srli_si128(c, 4)};
+        for (int q = 0; q < 4; q++) {
+            __m128i rgba = _mm_or_si128(_mm_shuffle_epi8(quads[q], order), alpha);
+            _mm_storeu_si128((__m128i *)(out + i + 4 * q), keyed4(rgba));
+        }
+    }
+    bgr24plain(at, out + i, count - i);
+}
+
+// Chosen while the program's statics are set up, perhaps before the runtime has
+// asked the processor what it has.
+RowConverter pickbgr24()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") ? bgr24ssse3 : bgr24plain;
+}
+RowConverter pickbgra32() { return bgra32sse2; }
+#else
+RowConverter pickbgr24() { return bgr24plain; }
+RowConverter pickbgra32() { return bgra32plain; }
+#endif
+
+const RowConverter bgr24row = pickbgr24();
+const RowConverter bgra32row = pickbgra32();
+
 // Where the pixels go: file rows run up from the bottom unless descriptor bit 5
 // is set, and right to left when bit 4 is set.
 struct Placement {
@@ -163,6 +256,13 @@ inline void storerow(Decode decode, const unsigned char *at, uint32_t *line, int
         for (int i = count - 1; i >= 0; i--, at += Decode::bytes) out[i] = decode(at);
     } else {
         out = line + column;
+        if constexpr (std::is_same_v<Decode, Bgr24>) {
+            bgr24row(at, out, count);
+            return;
+        } else if constexpr (std::is_same_v<Decode, Bgra32>) {
+            bgra32row(at, out, count);
+            return;
+        }
         for (int i = 0; i < count; i++, at += Decode::bytes) out[i] = decode(at);
     }
     if (Decode::keys) keyspan(out, count);
@@ -327,8 +427,13 @@ void decodebody(const TgaHeader &h, const unsigned char *data, int size, uint32_
         else
             decodepixels(Mapped8{palette, known, &unknown}, h, at, end, pixels, problem);
         break;
-    case 15:
-    case 16: decodepixels(Rgb16(), h, at, end, pixels, problem); break;
+    case 16:
+        if (h.imagetype == 3 || h.imagetype == 11) {
+            decodepixels(GreyAlpha16(), h, at, end, pixels, problem);
+            break;
+        }
+        [[fallthrough]];
+    case 15: decodepixels(Rgb16(), h, at, end, pixels, problem); break;
     case 24: decodepixels(Bgr24(), h, at, end, pixels, problem); break;
     default: decodepixels(Bgra32(), h, at, end, pixels, problem); break;
     }

@@ -22,6 +22,8 @@ struct TgaHeader {
 // The first thing found wrong with a file; later faults are mostly its echoes.
 struct TgaProblem {
     int found;
+    // A layout this reader does not take, though other tools may read it.
+    int foreign;
     char text[128];
 };
 

@@ -1,7 +1,8 @@
-// WAV reading and writing. Only the canonical layout is read: "RIFF", "WAVE", a
-// 16-byte "fmt " chunk and the "data" chunk at offset 36. The header is checked on
-// its own before the samples are read straight into the record's memory, so a load
-// costs one read of the file and never reaches past its end.
+// WAV reading and writing. The reader takes PCM of 8 or 16 bits in one or two
+// channels, plain or in an extensible format chunk, wherever its chunks lie; the
+// writer writes the canonical 44-byte layout. The chunks are checked before the
+// samples are read straight into the record's memory, so a load never reaches
+// past the file's end.
 #include "sound/loadwav.h"
 
 #include <cstdio>
@@ -44,34 +45,125 @@ void Soundsystem_WAVHeader(uint8_t header[SOUNDSYSTEM_WAVHEADER], uint32_t datab
     put32(header + 40, databytes);
 }
 
+namespace {
+
+// What a refusal tells the user: the layout this reader takes and the sox command
+// that writes a file in it (16-bit signed PCM, with the channels and the rate
+// brought within reach when they are not).
+void refuse(const char *name, const char *found, bool channels, bool rate)
+{
+    char stem[256];
+    snprintf(stem, sizeof stem, "%s", name);
+    char *dot = strrchr(stem, '.');
+    if (dot && dot != stem) *dot = 0;
+    printf("%s; this reader takes 16-bit signed (or 8-bit unsigned) PCM, mono or stereo: "
+           "sox %s -b 16 -e signed-integer%s%s %s-16bit.wav\n",
+           found, name, channels ? " -c 2" : "", rate ? " -r 44100" : "", stem);
+}
+
+const char *formatname(uint32_t tag)
+{
+    switch (tag) {
+    case 2: return "Microsoft ADPCM";
+    case 3: return "IEEE float";
+    case 6: return "A-law";
+    case 7: return "mu-law";
+    case 0x11: return "IMA ADPCM";
+    case 0x55: return "MPEG layer 3";
+    case 0xFFFE: return "extensible";
+    default: return "unknown";
+    }
+}
+
+// The tail every WAVE_FORMAT_EXTENSIBLE subformat GUID shares after its 16-bit tag.
+const uint8_t guidtail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+} // namespace
+
+// Chunks are walked from the RIFF header on: whatever writers put around the
+// format and data chunks (LIST, fact, JUNK, bext, cue) is stepped over, and the
+// walk ends at the first data chunk met after a format chunk. Only chunk headers
+// and the format chunk are read before the samples go straight into the record.
 int Soundsystem_LoadWAV(const char *name, s_sound *s)
 {
     if (!name || !s) return 0;
     s_corefile file;
     if (!corefile_open(name, &file, 0)) return 0;
+    int64_t filesize = corefile_fsize(&file);
 
-    uint8_t header[SOUNDSYSTEM_WAVHEADER];
-    if (file.size < SOUNDSYSTEM_WAVHEADER) {
-        printf("WAV file too short: %d bytes\n", (int)file.size);
+    uint8_t riff[12];
+    if (filesize < 12) {
+        printf("WAV file too short: %s has %d bytes\n", name, (int)filesize);
         corefile_close(&file);
         return 0;
     }
-    corefile_read(header, SOUNDSYSTEM_WAVHEADER, 1, &file);
-
-    int loaded = 0;
-    if (memcmp(header, "RIFF", 4) || memcmp(header + 8, "WAVE", 4)) {
-        printf("No WAV file");
-    } else if (!memcmp(header + 12, "fmt", 3)) {
-        s->channels = (uint16_t)get16(header + 22);
-        s->frequency = get32(header + 24);
-        s->bits = (uint16_t)get16(header + 34);
-        if (get16(header + 20) != 1) {
-            printf("Not PCM signed");
-        } else if (!memcmp(header + 36, "data", 4)) {
-            loaded = 1;
-        }
+    corefile_read(riff, 12, 1, &file);
+    if (memcmp(riff, "RIFF", 4) || memcmp(riff + 8, "WAVE", 4)) {
+        printf("No WAV file: %s does not start with a RIFF WAVE header\n", name);
+        corefile_close(&file);
+        return 0;
     }
-    if (!loaded) {
+
+    uint8_t fmt[40] = {0};
+    uint32_t fmtsize = 0;
+    int64_t at = 12, dataat = -1;
+    uint32_t size = 0;
+    while (at + 8 <= filesize) {
+        uint8_t chunk[8];
+        corefile_seek(&file, (int)at, SEEK_SET);
+        corefile_read(chunk, 8, 1, &file);
+        uint32_t length = get32(chunk + 4);
+        // Only the first three letters of the format chunk's id are compared.
+        if (!fmtsize && !memcmp(chunk, "fmt", 3)) {
+            fmtsize = length ? length : 1;
+            uint32_t want = length < sizeof fmt ? length : (uint32_t)sizeof fmt;
+            if (want > filesize - at - 8) want = (uint32_t)(filesize - at - 8);
+            corefile_read(fmt, (int)want, 1, &file);
+        } else if (fmtsize && !memcmp(chunk, "data", 4)) {
+            dataat = at + 8;
+            size = length;
+            break;
+        }
+        at += 8 + (int64_t)length + (length & 1);
+    }
+
+    // The format is kept in the record as soon as it is known, as it always was.
+    if (fmtsize >= 16) {
+        s->channels = (uint16_t)get16(fmt + 2);
+        s->frequency = get32(fmt + 4);
+        s->bits = (uint16_t)get16(fmt + 14);
+    }
+    const char *problem = nullptr;
+    if (!fmtsize)
+        problem = "no format chunk";
+    else if (fmtsize < 16)
+        problem = "a format chunk shorter than 16 bytes";
+    else if (dataat < 0)
+        problem = "no data chunk after the format chunk";
+    if (problem) {
+        printf("No WAV data: %s (%d bytes) has %s\n", name, (int)filesize, problem);
+        corefile_close(&file);
+        return 0;
+    }
+    uint32_t tag = get16(fmt);
+    uint32_t subtag = 0;
+    // An extensible format chunk names the real format in its subformat GUID;
+    // PCM there is the same PCM as format 1.
+    if (tag == 0xFFFE && fmtsize >= 40 && !memcmp(fmt + 26, guidtail, sizeof guidtail)) {
+        subtag = get16(fmt + 24);
+        if (subtag == 1) tag = 1;
+    }
+    if (tag != 1) {
+        char found[160];
+        if (subtag)
+            snprintf(found, sizeof found,
+                     "Not PCM signed: %s holds %u-bit %s samples (extensible, subformat %u)", name,
+                     (unsigned)s->bits, formatname(subtag), (unsigned)subtag);
+        else
+            snprintf(found, sizeof found, "Not PCM signed: %s holds %u-bit %s samples (format %u)", name,
+                     (unsigned)s->bits, formatname(tag), (unsigned)tag);
+        refuse(name, found, s->channels > 2, false);
         corefile_close(&file);
         return 0;
     }
@@ -80,10 +172,13 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
     // be read in the wrong units, or divide by zero when bits is below 8. A rate the
     // mixer cannot step through (below 173 Hz mono its step is 0) would hold the
     // sound at its start for ever: as music, the show would never end.
-    if ((s->bits != 8 && s->bits != 16) || (s->channels != 1 && s->channels != 2) ||
-        !Soundsystem_RatePlayable(s->frequency, s->channels)) {
-        printf("WAV format not supported: %u channels, %u bits, %u Hz\n", (unsigned)s->channels,
-               (unsigned)s->bits, (unsigned)s->frequency);
+    bool badchannels = s->channels != 1 && s->channels != 2;
+    bool badrate = !Soundsystem_RatePlayable(s->frequency, s->channels ? s->channels : 1);
+    if ((s->bits != 8 && s->bits != 16) || badchannels || badrate) {
+        char found[160];
+        snprintf(found, sizeof found, "WAV format not supported: %s has %u channels, %u bits, %u Hz", name,
+                 (unsigned)s->channels, (unsigned)s->bits, (unsigned)s->frequency);
+        refuse(name, found, badchannels, badrate);
         corefile_close(&file);
         return 0;
     }
@@ -91,24 +186,24 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
     // frames, so a stereo sound keeps its channels paired. A size that is all there is
     // kept as it is, even in part of a frame, so that a save writes the file back.
     uint32_t frame = s->channels * (s->bits / 8u);
-    uint32_t size = get32(header + 40);
-    uint32_t present = (uint32_t)file.size - SOUNDSYSTEM_WAVHEADER;
+    int64_t present = filesize - dataat;
     if (size > present) {
-        size = present - present % frame;
-        printf("WAV data cut to %u bytes\n", (unsigned)size);
+        size = (uint32_t)(present - present % frame);
+        printf("WAV data of %s cut to %u bytes\n", name, (unsigned)size);
     }
     if (size < s->bits / 8u) {
-        printf("WAV file has no samples\n");
+        printf("WAV file has no samples: %s\n", name);
         corefile_close(&file);
         return 0;
     }
 
     void *data = malloc(size);
     if (!data) {
-        printf("WAV file too large: %u bytes\n", (unsigned)size);
+        printf("WAV file too large: %s holds %u bytes of samples\n", name, (unsigned)size);
         corefile_close(&file);
         return 0;
     }
+    corefile_seek(&file, (int)dataat, SEEK_SET);
     corefile_read(data, (int)size, 1, &file);
     corefile_close(&file);
     s->size = size;

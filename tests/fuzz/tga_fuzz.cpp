@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     memset(&bitmap, 0, sizeof bitmap);
     DecodeImageTGA("fuzz.tga", bytes.data(), (int)size, &bitmap);
     if (bitmap.pixels && (bitmap.width <= 0 || bitmap.height <= 0)) abort();
-    // Only 32-bit colours can give the fill's word themselves.
-    bool wide = size >= FENK_TGA_HEADERSIZE && (data[16] == 32 || (data[1] && data[7] == 32));
+    // Only 32-bit colours and 16-bit grey with alpha can give the fill's word themselves.
+    bool greyalpha = size >= FENK_TGA_HEADERSIZE && data[16] == 16 && (data[2] == 3 || data[2] == 11);
+    bool wide = size >= FENK_TGA_HEADERSIZE && (data[16] == 32 || (data[1] && data[7] == 32) || greyalpha);
     if (bitmap.pixels && !wide) {
         for (int i = 0; i < bitmap.width * bitmap.height; i++) {
             if (bitmap.pixels[i] == 0xBEBEBEBEu) {

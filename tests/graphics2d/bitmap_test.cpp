@@ -111,6 +111,19 @@ TEST_F(Bitmaps, OriginsAndTheTransparentKey)
     EXPECT_EQ(ConvertTransp((int)0xFFFF00F0u), (int)0xFFFF00F0u);
 }
 
+// Grey pictures of 16 bits hold grey then alpha, as GIMP and Pillow write them;
+// the 16-bit colour and colour-mapped rules are untouched by it.
+TEST_F(Bitmaps, SixteenBitGreyCarriesAlpha)
+{
+    s_bitmap *b = nullptr;
+    decode(header(3, 16, 3, 1) + bytes({0x40, 0x80, 0xFF, 0x00, 0x00, 0xFF}), &b);
+    EXPECT_EQ(rows(b), (Rows{{0x80404040u, 0x00FFFFFFu, 0xFF000000u}}));
+    decode(header(11, 16, 4, 1, 0x00) + bytes({0x82, 0x10, 0xC0, 0x00, 0x20, 0x30}), &b);
+    EXPECT_EQ(rows(b), (Rows{{0xC0101010u, 0xC0101010u, 0xC0101010u, 0x30202020u}}));
+    decode(header(2, 16, 1, 1) + bytes({0x00, 0x7C}), &b);
+    EXPECT_EQ(rows(b), (Rows{{0xFFF80000u}}));
+}
+
 TEST_F(Bitmaps, ColourMapsWithAFirstIndex)
 {
     // Entries red, green, blue at palette indices 100 to 102 in every entry size.
@@ -259,23 +272,28 @@ TEST_F(Bitmaps, MalformedFilesLoadWhatTheyHoldAndSayWhatWasWrong)
          {{0}}},
         {"image type 0",
          header(0, 8, 1, 1) + bytes({0}),
-         "- ERROR: TGA bad.tga: image type 0 not supported\n",
+         "- ERROR: TGA bad.tga: image type 0 not supported"
+         "; ImageMagick rewrites it as a TGA this reader takes: convert bad.tga -orient TopLeft bad.tga\n",
          {}},
         {"image type 32",
          header(32, 8, 1, 1) + bytes({0}),
-         "- ERROR: TGA bad.tga: image type 32 not supported\n",
+         "- ERROR: TGA bad.tga: image type 32 not supported"
+         "; ImageMagick rewrites it as a TGA this reader takes: convert bad.tga -orient TopLeft bad.tga\n",
          {}},
         {"pixel depth 7",
          header(2, 7, 1, 1) + bytes({0}),
-         "- ERROR: TGA bad.tga: pixel depth 7 not supported\n",
+         "- ERROR: TGA bad.tga: pixel depth 7 not supported"
+         "; ImageMagick rewrites it as a TGA this reader takes: convert bad.tga -orient TopLeft bad.tga\n",
          {}},
         {"pixel depth 0",
          header(10, 0, 1, 1) + bytes({0}),
-         "- ERROR: TGA bad.tga: pixel depth 0 not supported\n",
+         "- ERROR: TGA bad.tga: pixel depth 0 not supported"
+         "; ImageMagick rewrites it as a TGA this reader takes: convert bad.tga -orient TopLeft bad.tga\n",
          {}},
         {"map entry size 8",
          header(1, 8, 1, 1, 0x20, 1, 0, 1, 8) + bytes({0, 0}),
-         "- ERROR: TGA bad.tga: colour-map entry size 8 not supported\n",
+         "- ERROR: TGA bad.tga: colour-map entry size 8 not supported"
+         "; ImageMagick rewrites it as a TGA this reader takes: convert bad.tga -orient TopLeft bad.tga\n",
          {}},
         {"width 0", header(2, 24, 0, 5), "- ERROR: TGA bad.tga: width or height of 0\n", {}},
         {"height 0", header(2, 24, 5, 0), "- ERROR: TGA bad.tga: width or height of 0\n", {}},
@@ -350,7 +368,8 @@ TEST_F(Bitmaps, LoadingThroughTheDataImage)
     EXPECT_EQ(
         printed([&] { FENK_LoadBitmap("broken.tga", missing); }),
         "Loading TGA image.loading file for dir: data/broken.tga\nwidth: 2, height: 1, bpp: 5\n"
-        "- ERROR: TGA broken.tga: pixel depth 5 not supported\n- ERROR: Image broken.tga not loaded.\n");
+        "- ERROR: TGA broken.tga: pixel depth 5 not supported; ImageMagick rewrites it as a TGA this reader "
+        "takes: convert broken.tga -orient TopLeft broken.tga\n");
     EXPECT_EQ(missing->pixels, nullptr);
     EXPECT_EQ(fenk_numbitmaps, 2);
 
@@ -361,10 +380,17 @@ TEST_F(Bitmaps, LoadingThroughTheDataImage)
                             "gfx.tga/logo", "logo.tga.bak", "logo.tgaaaaaaaaaaaaaaaaa"};
     for (const char *name : others) {
         s_bitmap copy = untouched;
-        EXPECT_EQ(printed([&] { FENK_LoadBitmap(name, &copy); }), "File format not supported.\n") << name;
+        // One line that names the file and the way to a TGA.
+        std::string said = printed([&] { FENK_LoadBitmap(name, &copy); });
+        EXPECT_EQ(said.rfind("File format not supported. " + std::string(name) + ": ", 0), 0u) << said;
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+        EXPECT_NE(said.find("convert " + std::string(name) + " -orient TopLeft "), std::string::npos) << said;
         EXPECT_EQ(memcmp(&copy, &untouched, sizeof copy), 0) << name;
     }
     EXPECT_EQ(fenk_numbitmaps, 2);
+    EXPECT_EQ(printed([&] { FENK_LoadBitmap("logo.png", &untouched); }),
+              "File format not supported. logo.png: extension .png, this reader takes TGA pictures: convert "
+              "logo.png -orient TopLeft logo.tga\n");
 }
 
 TEST(Upcase, OnlyLettersAToZChange)

@@ -222,7 +222,8 @@ TEST_F(ShowRun, MusicTooSlowToMixIsRefusedBeforeTheShowStarts)
     run(folder);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(fenk_headless_framecount(), 0u);
-    EXPECT_NE(output.find("WAV format not supported: 2 channels, 16 bits, 80 Hz\n"), std::string::npos)
+    EXPECT_NE(output.find("WAV format not supported: revizid.wav has 2 channels, 16 bits, 80 Hz; "),
+              std::string::npos)
         << output;
     EXPECT_NE(output.find("- ERROR: The music revizid.wav could not be loaded"), std::string::npos) << output;
 }

@@ -96,7 +96,7 @@ TEST_F(SoundWav, OnlyTheWavExtensionInAnyCaseLoads)
     EXPECT_EQ(s.length, 0u);
 }
 
-TEST_F(SoundWav, HeadersOutsideTheCanonicalLayoutAreRejected)
+TEST_F(SoundWav, FilesWithoutRiffPcmOrDataAreRefusedInOneLine)
 {
     std::string image = wavimage(2, 44100, 16, counting(64));
 
@@ -108,16 +108,22 @@ TEST_F(SoundWav, HeadersOutsideTheCanonicalLayoutAreRejected)
 
     std::string riff = image;
     riff[0] = 'X';
-    EXPECT_EQ(load("riff.wav", riff), "No WAV file");
+    EXPECT_EQ(load("riff.wav", riff), "No WAV file: riff.wav does not start with a RIFF WAVE header\n");
     EXPECT_EQ(s.length, 0u);
 
+    // The samples inside a LIST chunk: no data chunk anywhere.
     std::string list = image;
     list.replace(36, 4, "LIST");
-    EXPECT_EQ(load("list.wav", list), "");
+    EXPECT_EQ(load("list.wav", list),
+              "No WAV data: list.wav (108 bytes) has no data chunk after the format chunk\n");
     EXPECT_EQ(s.length, 0u);
     EXPECT_EQ(s.channels, 2);
 
-    EXPECT_EQ(load("float.wav", wavimage(1, 48000, 32, counting(64), 3)), "Not PCM signed");
+    EXPECT_EQ(
+        load("float.wav", wavimage(1, 48000, 32, counting(64), 3)),
+        "Not PCM signed: float.wav holds 32-bit IEEE float samples (format 3); this reader takes 16-bit "
+        "signed (or 8-bit unsigned) PCM, mono or stereo: sox float.wav -b 16 -e signed-integer "
+        "float-16bit.wav\n");
     EXPECT_EQ(s.length, 0u);
     EXPECT_EQ(s.bits, 32);
     EXPECT_EQ(s.frequency, 48000u);
@@ -125,27 +131,33 @@ TEST_F(SoundWav, HeadersOutsideTheCanonicalLayoutAreRejected)
 
 TEST_F(SoundWav, DamagedFilesGiveAMessageAndNoSamples)
 {
-    EXPECT_EQ(load("short.wav", wavimage(1, 44100, 16, "").substr(0, 43)), "WAV file too short: 43 bytes\n");
+    EXPECT_EQ(load("short.wav", wavimage(1, 44100, 16, "").substr(0, 43)),
+              "No WAV data: short.wav (43 bytes) has no data chunk after the format chunk\n");
+    EXPECT_EQ(load("shorter.wav", "RIFF"), "WAV file too short: shorter.wav has 4 bytes\n");
     EXPECT_EQ(s.length, 0u);
     // No data, or less than one sample of it.
     for (std::string data : {"", "x"}) {
-        EXPECT_EQ(load("empty.wav", wavimage(1, 44100, 16, data)), "WAV file has no samples\n");
+        EXPECT_EQ(load("empty.wav", wavimage(1, 44100, 16, data)), "WAV file has no samples: empty.wav\n");
         EXPECT_EQ(s.length, 0u);
         EXPECT_EQ(s.data, nullptr);
     }
+    const std::string takes = "; this reader takes 16-bit signed (or 8-bit unsigned) PCM, mono or stereo: ";
     EXPECT_EQ(load("bits.wav", wavimage(1, 44100, 4, counting(64))),
-              "WAV format not supported: 1 channels, 4 bits, 44100 Hz\n");
+              "WAV format not supported: bits.wav has 1 channels, 4 bits, 44100 Hz" + takes +
+                  "sox bits.wav -b 16 -e signed-integer bits-16bit.wav\n");
     EXPECT_EQ(s.length, 0u);
     EXPECT_EQ(load("channels.wav", wavimage(3, 44100, 16, counting(60))),
-              "WAV format not supported: 3 channels, 16 bits, 44100 Hz\n");
+              "WAV format not supported: channels.wav has 3 channels, 16 bits, 44100 Hz" + takes +
+                  "sox channels.wav -b 16 -e signed-integer -c 2 channels-16bit.wav\n");
     EXPECT_EQ(load("rate.wav", wavimage(1, 0, 16, counting(60))),
-              "WAV format not supported: 1 channels, 16 bits, 0 Hz\n");
+              "WAV format not supported: rate.wav has 1 channels, 16 bits, 0 Hz" + takes +
+                  "sox rate.wav -b 16 -e signed-integer -r 44100 rate-16bit.wav\n");
     EXPECT_EQ(s.data, nullptr);
 
     // A data size past the end keeps the whole frames that are there.
     std::string cut = wavimage(2, 44100, 16, counting(4000));
     cut.resize(44 + 1003);
-    EXPECT_EQ(load("cut.wav", cut), "WAV data cut to 1000 bytes\n");
+    EXPECT_EQ(load("cut.wav", cut), "WAV data of cut.wav cut to 1000 bytes\n");
     EXPECT_EQ(s.size, 1000u);
     EXPECT_EQ(s.length, 500u);
     EXPECT_EQ(std::string((const char *)s.data, 1000), counting(1000));
@@ -157,8 +169,10 @@ TEST_F(SoundWav, RatesTheMixerCannotStepThroughAreRefused)
     // sound once loaded and then stayed at its start for ever.
     for (auto [channels, rate] : {std::pair{1, 172u}, {2, 86u}, {1, 1u}}) {
         EXPECT_EQ(load("slow.wav", wavimage((uint16_t)channels, rate, 16, counting(64))),
-                  "WAV format not supported: " + std::to_string(channels) + " channels, 16 bits, " +
-                      std::to_string(rate) + " Hz\n");
+                  "WAV format not supported: slow.wav has " + std::to_string(channels) +
+                      " channels, 16 bits, " + std::to_string(rate) +
+                      " Hz; this reader takes 16-bit signed (or 8-bit unsigned) PCM, mono or stereo: sox "
+                      "slow.wav -b 16 -e signed-integer -r 44100 slow-16bit.wav\n");
         EXPECT_EQ(s.data, nullptr);
         EXPECT_EQ(s.length, 0u);
     }
@@ -179,8 +193,11 @@ TEST_F(SoundWav, RatesTheMixerCannotStepThroughAreRefused)
 
     // Against a slow enough mixer even a 32-bit step is too short.
     printed([] { ASSERT_EQ(Soundsystem_Init(100, 16, 2), 1); });
-    EXPECT_EQ(load("fastest.wav", wavimage(2, 0xFFFFFFFFu, 16, counting(64))),
-              "WAV format not supported: 2 channels, 16 bits, 4294967295 Hz\n");
+    EXPECT_EQ(
+        load("fastest.wav", wavimage(2, 0xFFFFFFFFu, 16, counting(64))),
+        "WAV format not supported: fastest.wav has 2 channels, 16 bits, 4294967295 Hz; this reader takes "
+        "16-bit signed (or 8-bit unsigned) PCM, mono or stereo: sox fastest.wav -b 16 -e signed-integer -r "
+        "44100 fastest-16bit.wav\n");
     EXPECT_EQ(s.data, nullptr);
 }
 
