@@ -235,7 +235,11 @@ TEST_F(ShowRun, MusicThatStandsStillEndsTheShowAfterThirtySeconds)
     keep_frames = false;
     fenk_headless_drawfrom(UINT64_MAX);
     after_frame = [](uint64_t frame) {
-        if (frame == 1) Soundsystem_SetFrequency(&demomusic, 1);
+        if (frame == 1) {
+            soundsystem_lock();
+            demomusic.step = 0;
+            soundsystem_unlock();
+        }
     };
     run(folder);
     EXPECT_EQ(result, 1);
