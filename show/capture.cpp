@@ -37,11 +37,13 @@ double now()
 
 struct Capture {
     const CaptureOptions *options;
-    CaptureProgress progress; // the frames to write and those written, and the progress line
-    uint64_t last_show;       // the show frame it runs to (UINT64_MAX: the music's end)
-    uint64_t next;            // the next video frame to write
-    std::string folder;       // frames mode
-    std::string video;        // MP4 mode: the encoder's video-only file
+    CaptureProgress progress;       // the frames to write and those written, and the progress line
+    uint64_t last_show;             // the show frame it runs to (UINT64_MAX: the music's end)
+    uint64_t next;                  // the next video frame to write
+    std::string folder;             // frames mode
+    std::vector<std::string> files; // frames mode: what this run wrote there
+    std::vector<std::string> made;  // frames mode: the folders it made, deepest first
+    std::string video;              // MP4 mode: the encoder's video-only file
     VideoEncoder encoder;
     bool encoding;
     uint64_t last_written;
@@ -78,13 +80,15 @@ void emit(Capture &capture, uint64_t frame, int width, int height, const unsigne
     bool ok;
     if (capture.encoding) {
         ok = capture_video_frame(&capture.encoder, rgba);
-        if (!ok)
+        // ffmpeg in the same process group is ended by the same Ctrl-C: not its fault.
+        if (!ok && !capture_interrupted())
             fprintf(stderr, "\nshow_capture: ffmpeg stopped taking frames at frame %llu\n",
                     static_cast<unsigned long long>(frame));
     } else {
         char name[32];
         snprintf(name, sizeof name, "/frame%06llu.png", static_cast<unsigned long long>(frame));
         ok = capture_write_png((capture.folder + name).c_str(), width, height, rgba);
+        if (ok) capture.files.push_back(capture.folder + name);
     }
     if (!ok) {
         capture.progress.failed = true;
@@ -128,7 +132,8 @@ void sink(int width, int height, const unsigned char *rgba, uint64_t presented, 
         capture.next += 1;
     }
     capture_report_progress(&capture.progress, now(), 0);
-    if (capture.progress.shown >= capture.last_show || capture.progress.failed) gameactive = 0;
+    if (capture.progress.shown >= capture.last_show || capture.progress.failed || capture_interrupted())
+        gameactive = 0;
 }
 
 void remove_quietly(const std::string &path)
@@ -180,7 +185,14 @@ bool open_outputs(Capture &capture, const char *ffmpeg, std::string *recording)
         if (!options->frames)
             fprintf(stderr, "show_capture: no ffmpeg here; writing PNG frames and sound.wav to %s\n",
                     capture.folder.c_str());
+        // The folders still to be made, so that a run that fails takes them away again.
         std::error_code error;
+        fs::path folder = fs::path(capture.folder).lexically_normal();
+        if (!folder.has_filename()) folder = folder.parent_path();
+        for (; !folder.empty() && !fs::exists(folder, error); folder = folder.parent_path()) {
+            capture.made.push_back(folder.string());
+            if (folder == folder.parent_path()) break;
+        }
         fs::create_directories(capture.folder, error);
         if (error) {
             fprintf(stderr, "show_capture: cannot make the folder %s: %s\n", capture.folder.c_str(),
@@ -205,6 +217,24 @@ bool open_outputs(Capture &capture, const char *ffmpeg, std::string *recording)
     }
     capture.encoding = ffmpeg != nullptr;
     return true;
+}
+
+// Takes away what a frames run that failed or was interrupted wrote: its frames, its
+// sound and the folders it made, unless something else has been put in them.
+void discard_frames(Capture &capture)
+{
+    for (const std::string &file : capture.files) remove_quietly(file);
+    capture.files.clear();
+    for (const std::string &folder : capture.made) {
+        std::error_code error;
+        fs::remove(folder, error);
+        if (error) {
+            fprintf(stderr, "show_capture: kept the folder %s: it holds files this run did not write\n",
+                    folder.c_str());
+            break;
+        }
+    }
+    capture.made.clear();
 }
 
 // Whether a run that has ended left something to write; says why not.
@@ -243,10 +273,12 @@ int capture_run(const CaptureOptions *options, const char *program)
                             : capture_last_show_frame(capture.progress.end, options->fps, options->rate);
     capture.progress.terminal = isatty(2);
 
+    capture_catch_signals();
     const char *ffmpeg = options->frames ? nullptr : capture_find_ffmpeg();
     std::string recording;
     if (!open_outputs(capture, ffmpeg, &recording)) {
         remove_quietly(recording);
+        discard_frames(capture);
         return 1;
     }
 
@@ -274,7 +306,7 @@ int capture_run(const CaptureOptions *options, const char *program)
     capture_report_progress(&capture.progress, now(), 1);
     const bool recorded = audiodriver_headless_stoprecord();
     const bool encoded = !capture.encoding || capture_finish_video(&capture.encoder);
-    bool ok = run_succeeded(capture, result, recorded, recording) && encoded;
+    bool ok = !capture_interrupted() && run_succeeded(capture, result, recorded, recording) && encoded;
 
     if (ok && capture.encoding) {
         const std::string sound = std::string(options->out) + ".sound.wav";
@@ -282,11 +314,23 @@ int capture_run(const CaptureOptions *options, const char *program)
              capture_mux(ffmpeg, capture.video.c_str(), sound.c_str(), options->out);
         remove_quietly(sound);
     } else if (ok) {
-        ok = write_sound(capture, recording, capture.folder + "/sound.wav");
+        const std::string sound = capture.folder + "/sound.wav";
+        ok = write_sound(capture, recording, sound);
+        if (ok) capture.files.push_back(sound);
     }
     remove_quietly(recording);
     if (capture.encoding) remove_quietly(capture.video);
-    if (!ok) return result != 0 ? result : 1;
+    // An interrupted run leaves nothing, even what was finished as the signal came.
+    if (const int signal = capture_interrupted()) {
+        if (ok && capture.encoding) remove_quietly(options->out);
+        discard_frames(capture);
+        fprintf(stderr, "show_capture: interrupted\n");
+        return 128 + signal;
+    }
+    if (!ok) {
+        discard_frames(capture);
+        return result != 0 ? result : 1;
+    }
 
     fprintf(stderr, "show_capture: %llu frames (%llu to %llu) at %d fps of the show at %d in %s\n",
             static_cast<unsigned long long>(capture.progress.written),

@@ -10,6 +10,7 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -19,6 +20,11 @@
 #include "sound/loadwav.h"
 
 namespace {
+
+// Written only by the handler, and only as a whole word.
+volatile sig_atomic_t caught_signal = 0;
+
+void note_signal(int signal) { caught_signal = signal; }
 
 void put32be(std::vector<unsigned char> &out, uint32_t value)
 {
@@ -82,11 +88,27 @@ pid_t spawn(const char *ffmpeg, const std::vector<std::string> &args, int input)
     return pid;
 }
 
+// Once the capture is interrupted the child is ended at once and reaped without a word:
+// what it was making is thrown away.
 bool finished_cleanly(pid_t pid, const char *what)
 {
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return false;
+    bool killed = false;
+    for (;;) {
+        if (caught_signal && !killed) {
+            kill(pid, SIGKILL);
+            killed = true;
+        }
+        const pid_t got = waitpid(pid, &status, killed ? 0 : WNOHANG);
+        if (got == pid) break;
+        if (got < 0 && errno != EINTR) return false;
+        // Looked at again every 10 ms, so a signal that comes while waiting is seen.
+        if (got == 0) {
+            const struct timespec tick = {0, 10 * 1000 * 1000};
+            nanosleep(&tick, nullptr);
+        }
+    }
+    if (caught_signal) return false;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
     if (WIFEXITED(status))
         fprintf(stderr, "show_capture: ffmpeg failed %s (exit code %d)\n", what, WEXITSTATUS(status));
@@ -251,3 +273,16 @@ int capture_mux(const char *ffmpeg, const char *video, const char *wav, const ch
     }
     return 1;
 }
+
+void capture_catch_signals(void)
+{
+    struct sigaction action = {};
+    action.sa_handler = note_signal;
+    sigemptyset(&action.sa_mask);
+    // Calls the signal breaks into go on: the capture ends at its own next look.
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int capture_interrupted(void) { return caught_signal; }

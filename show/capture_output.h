@@ -43,6 +43,12 @@ int capture_finish_video(VideoEncoder *encoder);
 /* Puts the video of `video` beside `wav` encoded as AAC into the MP4 `path`. */
 int capture_mux(const char *ffmpeg, const char *video, const char *wav, const char *path);
 
+/* From here on SIGINT and SIGTERM only note that they came: the capture looks once a
+ * frame and ends, and a wait for ffmpeg ends the child at once. */
+void capture_catch_signals(void);
+/* The signal that asked the capture to end, or 0. */
+int capture_interrupted(void);
+
 #ifdef __cplusplus
 }
 #endif

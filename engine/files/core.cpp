@@ -172,15 +172,20 @@ static void endwalk(void)
 // lies inside the image directory: a link to "/" or to a folder beside the image
 // would make the table list (and the walk read) what is not part of the image.
 // The name is relative to the working directory, which is the walk's level.
+static int within(const char *target, const char *root)
+{
+    size_t length = strlen(root);
+    // A root of "/" has its separator already.
+    return !strncmp(target, root, length) &&
+           (target[length] == '\0' || target[length] == '/' || target[length] == '\\' || length == 1);
+}
+
 static int insideimage(const char *name)
 {
     if (!imageroot) return 0;
     char *target = realpath(name, nullptr);
     if (!target) return 0;
-    size_t length = strlen(imageroot);
-    // A root of "/" has its separator already.
-    int inside = !strncmp(target, imageroot, length) &&
-                 (target[length] == '\0' || target[length] == '/' || target[length] == '\\' || length == 1);
+    int inside = within(target, imageroot);
     free(target);
     return inside;
 }
@@ -221,22 +226,34 @@ static void recordfile(const char *name, const struct stat *status, int fill)
     corefile_image.numfiles++;
 }
 
+// Names the directory as the image path and the walk's prefix give it, and why it
+// could not be read (errno of the failed call).
+static void unreadable(const char *path)
+{
+    const char *cause = strerror(errno);
+    if (diroffset > 0)
+        printf("error reading directory %s/%.*s: %s\n", corefile_image.path, (int)diroffset - 1, curDir,
+               cause);
+    else
+        printf("error reading directory %s: %s\n", path, cause);
+}
+
 // Each level returns to the directory it started in rather than to "..":
 // after a symlinked directory or a multi-component image name ".." lands elsewhere.
 static void corefile_opendir(const char *path, int fill)
 {
     DIR *dir = opendir(path);
     if (!dir) {
-        puts("error reading directory");
+        unreadable(path);
         return;
     }
     char *back = savecwd();
     printf("change path\n ");
     if (chdir(path) != 0) {
         // The entries could not be read by their bare names from here.
+        unreadable(path);
         closedir(dir);
         free(back);
-        puts("error reading directory");
         return;
     }
     printf("reading dir\n ");
@@ -260,13 +277,15 @@ static void corefile_opendir(const char *path, int fill)
             continue;
         }
         size_t length = strlen(name);
-        if (!firstvisit(&status)) {
-            printf("directory walked already: %.*s%s/\n", (int)diroffset, curDir, name);
-            continue;
-        }
-        // Descend only while a file name still fits after the prefix.
+        // Descend only while a file name still fits after the prefix. The length is
+        // looked at before the directory is marked walked: a link to it met first
+        // at a path too long must not keep the directory from its own place.
         if ((size_t)diroffset + length + 1 >= COREFILE_MAXPATH) {
             printf("path too long: %.*s%s/\n", (int)diroffset, curDir, name);
+            continue;
+        }
+        if (!firstvisit(&status)) {
+            printf("directory walked already: %.*s%s/\n", (int)diroffset, curDir, name);
             continue;
         }
         memcpy(curDir + diroffset, name, length);
@@ -363,6 +382,39 @@ static FILE *openregular(const char *path, int write)
     return stream;
 }
 
+// A name opened directly is held to the walk's rule: what a link leads to outside the
+// image, or a link to nothing, is not opened. A file still to be made is judged by its
+// folder; a link to nothing is refused also for writing, which would make its target
+// wherever it points. What cannot be resolved for another reason is left to the open.
+static int reachable(const char *path)
+{
+    char *root = realpath(corefile_image.path, nullptr);
+    if (!root) return 1;
+    char *target = realpath(path, nullptr);
+    struct stat status;
+    if (!target && lstat(path, &status) == 0) {
+        printf("link leads nowhere: %s\n", path);
+        free(root);
+        return 0;
+    }
+    if (!target) {
+        size_t folder = strlen(path);
+        while (folder > 0 && path[folder - 1] != '/' && path[folder - 1] != '\\') folder--;
+        char *parent = (char *)malloc(folder + 2);
+        if (parent) {
+            memcpy(parent, path, folder);
+            strcpy(parent + folder, folder ? "" : ".");
+            target = realpath(parent, nullptr);
+            free(parent);
+        }
+    }
+    int inside = !target || within(target, root);
+    if (!inside) printf("link leaves the data directory: %s\n", path);
+    free(target);
+    free(root);
+    return inside;
+}
+
 // A failed open always clears the stream, so closing the record afterwards is safe.
 int corefile_open(const char *name, s_corefile *file, int mode)
 {
@@ -382,7 +434,8 @@ int corefile_open(const char *name, s_corefile *file, int mode)
     file_downcase(path + at, name, (int)namelength + 1);
     printf("loading file for dir: %s\n", path);
 
-    FILE *stream = leavesimage(name) ? nullptr : openregular(path, mode == COREFILE_MODE_WRITE);
+    FILE *stream =
+        leavesimage(name) || !reachable(path) ? nullptr : openregular(path, mode == COREFILE_MODE_WRITE);
     if (!stream) {
         free(path);
         file->stream = nullptr;

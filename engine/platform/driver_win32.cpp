@@ -288,10 +288,12 @@ void fenk_hidemouse(void) { ShowCursor(FALSE); }
 
 int fenk_getnumjoysticks(void) { return (int)joyGetNumDevs(); }
 
+// Only a joystick that answers counts: with no driver or no such device (Wine without
+// a joystick says so for every number, not "unplugged") there is nothing to poll.
 int fenk_joystickconnected(int id)
 {
     JOYINFO info;
-    return joyGetPos((UINT)id, &info) != JOYERR_UNPLUGGED;
+    return joyGetPos((UINT)id, &info) == JOYERR_NOERROR;
 }
 
 int fenk_initjoystick(int id) { return id; }

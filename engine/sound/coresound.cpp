@@ -41,12 +41,12 @@ static uint64_t widestep(uint32_t frequency, uint32_t channels, uint32_t mixrate
     return (uint64_t)frequency * 256u * channels / mixrate;
 }
 
-// Steps are unsigned 32-bit as the mixer adds them, held at the largest one; before
-// Init there is no rate to divide by, and such a sound does not move.
+// Steps are unsigned 32-bit as the mixer adds them, held at the largest one. A sound
+// loaded before Init is stepped against the device's rate, which Init is given.
 static uint32_t stepfor(uint32_t frequency, uint32_t channels)
 {
-    if (!soundsystem.frequency) return 0;
-    uint64_t step = widestep(frequency, channels, soundsystem.frequency);
+    uint32_t mixrate = soundsystem.frequency ? soundsystem.frequency : SOUNDSYSTEM_DEVICERATE;
+    uint64_t step = widestep(frequency, channels, mixrate);
     return step > SOUNDSYSTEM_MAXSTEP ? SOUNDSYSTEM_MAXSTEP : (uint32_t)step;
 }
 
@@ -63,12 +63,15 @@ static void setgains(s_sound *s)
     s->volume_right = (uint8_t)((s->panning * s->volume) >> 8);
 }
 
-static void enter(s_sound *s)
+// 0 when the table is full and s is not in it.
+static int enter(s_sound *s)
 {
     for (int i = 0; i < soundsystem.numactive; i++) {
-        if (active_sounds[i] == s) return;
+        if (active_sounds[i] == s) return 1;
     }
-    if (soundsystem.numactive < SOUNDSYSTEM_MAXACTIVE) active_sounds[soundsystem.numactive++] = s;
+    if (soundsystem.numactive >= SOUNDSYSTEM_MAXACTIVE) return 0;
+    active_sounds[soundsystem.numactive++] = s;
+    return 1;
 }
 
 // Only the pointer is compared, so a record that was never set up can be looked for.
@@ -174,11 +177,17 @@ void Soundsystem_SetPanning(s_sound *s, int panning)
     soundsystem_unlock();
 }
 
+// A rate that would not move the sound (a step of 0, or no rate at all) is refused
+// and the sound keeps its step, so it never stands still while marked playing.
 void Soundsystem_SetFrequency(s_sound *s, int hz)
 {
     if (!s) return;
     soundsystem_lock();
-    s->step = stepfor((uint32_t)hz, s->channels);
+    uint32_t step = hz > 0 ? stepfor((uint32_t)hz, s->channels) : 0;
+    if (step)
+        s->step = step;
+    else
+        printf("Sound frequency not set: %d Hz cannot be mixed\n", hz);
     soundsystem_unlock();
 }
 
@@ -258,8 +267,11 @@ void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int fre
         printf("Sound stream not created: %d bits, %d channels, length %d\n", bits, channels, length);
     }
 
+    // The mixer counts every channel's sample, so a stereo stream's end is twice its
+    // length in frames: the callback comes once all of its memory has been played.
+    s->length *= s->channels ? s->channels : 1;
     s->stream = 1;
-    s->stream_length = (int32_t)s->length;
+    s->stream_length = data ? length : 0;
     s->stream_size = (int32_t)s->size;
     s->stream_offset = 0;
     s->callback = callback;
@@ -278,15 +290,15 @@ void Soundsystem_DeleteSound(s_sound *s)
     if (soundsystem.numsounds > 0) soundsystem.numsounds--;
 }
 
-// With the table full the sound is marked playing but not mixed.
+// With the table full the sound is not mixed, and so is not marked playing either:
+// a caller waiting for it to end would wait for ever.
 void Soundsystem_PlaySound(s_sound *s, int loop)
 {
     if (!s) return;
     soundsystem_lock();
-    setplaying(s, 1);
     setposition(s, 0);
     if (loop) s->loop = 1;
-    enter(s);
+    setplaying(s, (uint16_t)enter(s));
     soundsystem_unlock();
 }
 

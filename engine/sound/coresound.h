@@ -29,7 +29,7 @@ typedef struct s_sound {
     uint16_t channels; /* 1 or 2, interleaved left, right */
     uint16_t bits;     /* 8 (unsigned) or 16 (signed little-endian) */
     uint32_t size;     /* bytes of sample memory */
-    uint32_t length;   /* samples, every channel counted; a stream's length argument */
+    uint32_t length;   /* samples, every channel counted (a stream: its length x channels) */
     uint32_t frequency;
     uint64_t position; /* sample index with 8 fraction bits */
     uint32_t step;     /* position increment per output frame, 8 fraction bits */

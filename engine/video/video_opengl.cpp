@@ -388,12 +388,15 @@ void FENK_DrawFaceList(int, int) {}
 
 // ---- Render state ----
 
+// Only the requested bits that are still off are switched on; a call that finds all
+// of them on does nothing and is not counted.
 void FENK_EnableRenderState(int bits)
 {
-    if (FENK_renderstate & bits) return;
+    const int missing = bits & ~FENK_renderstate;
+    if (!missing) return;
     for (const StateCap &s : state_caps)
-        if (bits & s.bit) glEnable(s.cap);
-    FENK_renderstate |= bits;
+        if (missing & s.bit) glEnable(s.cap);
+    FENK_renderstate |= missing;
     FENK_stats_numstateswitches += 1;
 }
 

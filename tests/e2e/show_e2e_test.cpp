@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "child_process.h"
@@ -572,4 +575,115 @@ TEST_F(ShowCapture, OutputThatCannotBeWrittenFailsWithoutAFile)
     int files = 0;
     for (const auto &entry : fs::directory_iterator(dir)) files += entry.is_regular_file();
     EXPECT_EQ(files, 0) << "left behind in " << dir;
+}
+
+// ---- Ending early: signals and writes that fail ----
+
+namespace {
+
+// show_capture started in the background from the folder holding the data, its
+// output in `dir`; `prefix` is shell run before it (limits, traps).
+bool start_capture(ChildProcess &process, const fs::path &dir, const std::string &args,
+                   const std::string &prefix = "")
+{
+    const std::string script = "cd " + quoted(fs::path(DATA_DIR).parent_path().string()) + " && " + prefix +
+                               " exec " + quoted(SHOW_CAPTURE) + " " + args + " 2>" +
+                               quoted((dir / "stderr.txt").string());
+    return process.start_shell(script, dir / "stdout.txt");
+}
+
+// Waits until `path` exists; false when the child ended first or two minutes passed.
+bool appears(ChildProcess &process, const fs::path &path)
+{
+    for (int looks = 0; looks < 12000; looks++) {
+        if (fs::exists(path)) return true;
+        if (process.wait(0.01)) return fs::exists(path);
+    }
+    return false;
+}
+
+// The names in `dir` other than the test's own stdout.txt and stderr.txt.
+std::vector<std::string> left_in(const fs::path &dir)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "stdout.txt" && name != "stderr.txt") names.push_back(name);
+    }
+    return names;
+}
+
+} // namespace
+
+// Ctrl-C (SIGINT) or SIGTERM once the first frame is written: the capture says so on
+// one line, exits as a shell reports the signal, and leaves neither its frames, nor
+// its sound, nor the folder it made.
+TEST_F(ShowCapture, SignalsEndAFramesRunWithNothingLeft)
+{
+    for (const auto &[signal, code] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        const fs::path dir = own_folder("signal" + std::to_string(signal));
+        const fs::path frames = dir / "new" / "frames";
+        ChildProcess process;
+        ASSERT_TRUE(start_capture(process, dir, "--mode 720 --to 60 --frames " + quoted(frames.string())));
+        ASSERT_TRUE(appears(process, frames / "frame000001.png")) << slurp(dir / "stderr.txt");
+        ASSERT_EQ(kill(static_cast<pid_t>(process.id()), signal), 0);
+        const auto sent = std::chrono::steady_clock::now();
+        ASSERT_TRUE(process.wait(60)) << "still running a minute after signal " << signal;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+        RecordProperty("seconds_to_end_after_signal_" + std::to_string(signal), std::to_string(seconds));
+
+        const std::string err = slurp(dir / "stderr.txt");
+        ASSERT_TRUE(WIFEXITED(process.status())) << err;
+        EXPECT_EQ(WEXITSTATUS(process.status()), code) << err;
+        EXPECT_TRUE(err.ends_with("show_capture: interrupted\n")) << err;
+        EXPECT_EQ(err.find("interrupted"), err.rfind("interrupted")) << err;
+        EXPECT_EQ(left_in(dir), std::vector<std::string>{}) << "left behind in " << dir;
+    }
+}
+
+TEST_F(ShowCapture, SignalsEndAnMp4RunWithoutItsParts)
+{
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg here";
+    const fs::path dir = own_folder("signal-mp4");
+    ChildProcess process;
+    ASSERT_TRUE(
+        start_capture(process, dir, "--mode 720 --to 60 --out " + quoted((dir / "show.mp4").string())));
+    ASSERT_TRUE(appears(process, dir / "show.mp4.video.part")) << slurp(dir / "stderr.txt");
+    ASSERT_EQ(kill(static_cast<pid_t>(process.id()), SIGINT), 0);
+    ASSERT_TRUE(process.wait(60));
+    const std::string err = slurp(dir / "stderr.txt");
+    ASSERT_TRUE(WIFEXITED(process.status())) << err;
+    EXPECT_EQ(WEXITSTATUS(process.status()), 130) << err;
+    EXPECT_TRUE(err.ends_with("show_capture: interrupted\n")) << err;
+    EXPECT_EQ(left_in(dir), std::vector<std::string>{}) << "left behind in " << dir;
+}
+
+// Writes that fail part way (a file size limit, as a full disk does to the sound's
+// recording): the run fails with its reason and takes away what it wrote, keeping a
+// folder that already held something else.
+TEST_F(ShowCapture, AFramesRunWhoseWritesFailTakesAwayWhatItWrote)
+{
+    const fs::path dir = own_folder("full");
+    const fs::path made = dir / "made", kept = dir / "kept";
+    fs::create_directories(kept);
+    std::ofstream(kept / "mine.txt") << "mine";
+    for (const fs::path &frames : {made, kept}) {
+        ChildProcess process;
+        // Past 1 MiB a write fails (EFBIG) instead of ending the program.
+        ASSERT_TRUE(start_capture(process, dir,
+                                  "--mode 720 --from 11 --to 11.5 --frames " + quoted(frames.string()),
+                                  "trap '' XFSZ; ulimit -f 2048 &&"));
+        ASSERT_TRUE(process.wait(300));
+        const std::string err = slurp(dir / "stderr.txt");
+        ASSERT_TRUE(WIFEXITED(process.status())) << err;
+        EXPECT_EQ(WEXITSTATUS(process.status()), 1) << err;
+        EXPECT_NE(err.find("show_capture: the sound could not be recorded to " + frames.string()),
+                  std::string::npos)
+            << err;
+    }
+    EXPECT_FALSE(fs::exists(made));
+    std::vector<std::string> in_kept;
+    for (const auto &entry : fs::directory_iterator(kept))
+        in_kept.push_back(entry.path().filename().string());
+    EXPECT_EQ(in_kept, std::vector<std::string>{"mine.txt"});
 }

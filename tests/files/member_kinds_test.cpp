@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 using MemberKinds = ImageTest;
 
@@ -57,9 +59,12 @@ TEST_F(MemberKinds, OnlyRegularFilesAreOpened)
     fs::create_directory("data/dir.tga");
     mount();
 
-    // Each would block for ever or never end; each is refused at once by name.
+    // Each would block for ever or never end; each is refused at once by name (the
+    // device already as a link out of the image).
     s_corefile file{};
-    for (const char *name : {"pipe.tga", "zero.tga", "dir.tga"}) {
+    EXPECT_EQ(printed([&] { EXPECT_EQ(corefile_open("zero.tga", &file, 0), 0); }),
+              "loading file for dir: data/zero.tga\nlink leaves the data directory: data/zero.tga\n");
+    for (const char *name : {"pipe.tga", "dir.tga"}) {
         for (int mode : {0, COREFILE_MODE_WRITE}) {
             std::string path = std::string("data/") + name;
             EXPECT_EQ(printed([&] { EXPECT_EQ(corefile_open(name, &file, mode), 0) << name << mode; }),
@@ -80,4 +85,79 @@ TEST_F(MemberKinds, OnlyRegularFilesAreOpened)
               "loading file for dir: data/real.tga\n");
     EXPECT_EQ(file.size, 2);
     corefile_close(&file);
+}
+
+// What the walk leaves out is not opened by name either: a link out of the image, a
+// file below a directory link out of it, a link to nothing. Writing through one would
+// make or change a file outside the image.
+TEST_F(MemberKinds, OpeningByNameRefusesWhatTheWalkRefuses)
+{
+    put("data/a.txt", "a");
+    put("elsewhere/e.txt", "e");
+    fs::create_symlink("a.txt", "data/alias.txt");
+    fs::create_directory_symlink("sub", "data/inner");
+    fs::create_directory("data/sub");
+    fs::create_symlink(root_ / "elsewhere" / "e.txt", "data/out.txt");
+    fs::create_directory_symlink(root_ / "elsewhere", "data/outdir");
+    fs::create_symlink("made.txt", "data/dangling.txt");
+    mount();
+
+    s_corefile file{};
+    for (int mode : {0, COREFILE_MODE_WRITE}) {
+        for (const char *name : {"out.txt", "outdir/e.txt", "outdir/new.txt"}) {
+            std::string path = std::string("data/") + name;
+            EXPECT_EQ(printed([&] { EXPECT_EQ(corefile_open(name, &file, mode), 0) << name << mode; }),
+                      "loading file for dir: " + path + "\nlink leaves the data directory: " + path + "\n");
+            EXPECT_EQ(file.stream, nullptr);
+        }
+        EXPECT_EQ(printed([&] { EXPECT_EQ(corefile_open("dangling.txt", &file, mode), 0); }),
+                  "loading file for dir: data/dangling.txt\nlink leads nowhere: data/dangling.txt\n");
+    }
+    EXPECT_EQ(fs::file_size("elsewhere/e.txt"), 1u);
+    EXPECT_FALSE(fs::exists("elsewhere/new.txt"));
+    EXPECT_FALSE(fs::exists("data/made.txt"));
+
+    // Links inside the image, and new files in its folders, open as before.
+    for (const char *name : {"alias.txt", "inner/new.txt", "new.txt"}) {
+        EXPECT_EQ(printed([&] { EXPECT_EQ(corefile_open(name, &file, COREFILE_MODE_WRITE), 1) << name; }),
+                  std::string("loading file for dir: data/") + name + "\n");
+        corefile_close(&file);
+    }
+    EXPECT_TRUE(fs::exists("data/sub/new.txt"));
+}
+
+// A link to a directory met first at a path too long to walk does not keep the
+// directory from being walked under its own name. Readdir's order is the file
+// system's, so eight such pairs make it all but certain that a link comes first.
+TEST_F(MemberKinds, ADirectoryLinkTooDeepToWalkLosesNothing)
+{
+    const std::string chain = std::string(100, 'a') + "/" + std::string(100, 'b') + "/";
+    for (int k = 0; k < 8; k++) {
+        std::string n = std::to_string(k);
+        put("data/sub" + n + "/s.txt", "s");
+        fs::create_directories("data/deep" + n + "/" + chain);
+        fs::create_directory_symlink("../../../sub" + n,
+                                     "data/deep" + n + "/" + chain + std::string(60, 'l'));
+    }
+    std::string out = printed([] { corefile_mountimage("data", 2); });
+    std::vector<std::string> got = names();
+    std::sort(got.begin(), got.end());
+    std::vector<std::string> want;
+    for (int k = 0; k < 8; k++) want.push_back("sub" + std::to_string(k) + "/s.txt");
+    EXPECT_EQ(got, want) << out;
+}
+
+// An unreadable folder inside the image is named below the image, with the cause.
+TEST_F(MemberKinds, AnUnreadableFolderIsNamedWithItsCause)
+{
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    put("data/a.txt", "a");
+    put("data/locked/b.txt", "b");
+    fs::permissions("data/locked", fs::perms::none);
+    std::string out = printed([] { corefile_mountimage("data", 2); });
+    fs::permissions("data/locked", fs::perms::owner_all);
+    EXPECT_NE(out.find(std::string("error reading directory data/locked: ") + strerror(EACCES) + "\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(names(), std::vector<std::string>{"a.txt"});
 }

@@ -237,7 +237,11 @@ TEST_F(ShowRun, MusicThatStandsStillEndsTheShowAfterThirtySeconds)
     keep_frames = false;
     fenk_headless_setframeplan([](uint64_t, void *) { return int{FENK_HEADLESS_UNDRAWN}; }, nullptr);
     after_frame = [](uint64_t frame) {
-        if (frame == 1) Soundsystem_SetFrequency(&demomusic, 1);
+        if (frame == 1) {
+            soundsystem_lock();
+            demomusic.step = 0;
+            soundsystem_unlock();
+        }
     };
     run(folder);
     EXPECT_EQ(result, 1);

@@ -229,6 +229,30 @@ TEST_F(SoundMixer, StreamsAreRefilledEachTimeTheyPassTheirLength)
     Soundsystem_DeleteSound(&s);
 }
 
+// A stereo stream plays all of its memory, both channels, before each refill.
+TEST_F(SoundMixer, StereoStreamsPlayTheirWholeMemoryBetweenRefills)
+{
+    init();
+    s_sound s;
+    refills = 0;
+    Soundsystem_CreateSoundStream(&s, refill, 44100, 16, 2, 1000);
+    EXPECT_EQ(s.size, 4000u);
+    EXPECT_EQ(s.length, 2000u);
+    EXPECT_EQ(s.stream_length, 1000);
+    for (int i = 0; i < 2000; i++) ((int16_t *)s.data)[i] = (int16_t)(i % 2 ? -i : i);
+    Soundsystem_PlaySound(&s, 0);
+    auto out = pass();
+    EXPECT_EQ(refills, 2);
+    // Frame 999 is the last of the first fill, left and right apart; frame 1000 the
+    // first of the refill.
+    EXPECT_EQ(out[2 * 999], (1998 * 127) >> 8);
+    EXPECT_EQ(out[2 * 999 + 1], (-1999 * 127) >> 8);
+    EXPECT_EQ(out[2 * 1000], (100 * 127) >> 8);
+    EXPECT_EQ(out[2 * 2000 + 1], (200 * 127) >> 8);
+    EXPECT_EQ(Soundsystem_GetSoundOffset(s), 48u);
+    Soundsystem_DeleteSound(&s);
+}
+
 TEST_F(SoundMixer, PausedAndEmptySoundsAreSkippedAndKeepTheirPlace)
 {
     init();

@@ -59,7 +59,8 @@ TEST_F(SoundSystem, TheTableKeepsOrderWithoutDuplicatesUpToSixteen)
 
     for (int i = 1; i < 17; i++) Soundsystem_PlaySound(&sounds[i], 0);
     EXPECT_EQ(soundsystem.numactive, 16);
-    EXPECT_EQ(sounds[16].playing, 1);
+    // Not mixed, so not playing: a caller waiting for its end is not kept waiting.
+    EXPECT_EQ(sounds[16].playing, 0);
     EXPECT_EQ(table().back(), &sounds[15]);
 
     // Stopping the first closes the gap in order; the seventeenth then fits.
@@ -68,6 +69,7 @@ TEST_F(SoundSystem, TheTableKeepsOrderWithoutDuplicatesUpToSixteen)
     EXPECT_EQ(table()[1], &sounds[2]);
     Soundsystem_PlaySound(&sounds[16], 0);
     EXPECT_EQ(table().back(), &sounds[16]);
+    EXPECT_EQ(sounds[16].playing, 1);
     EXPECT_EQ(soundsystem.numactive, 16);
 
     // A sound outside the table only has its position and flag reset.
@@ -118,11 +120,38 @@ TEST_F(SoundSystem, VolumeAndPanningDeriveTheChannelGains)
     EXPECT_EQ(soundsystem.effect_volume, 17);
 }
 
-TEST_F(SoundSystem, FrequencySetsTheStepOnly)
+TEST_F(SoundSystem, FrequencySetsTheStepOnlyAndRefusesRatesThatStandStill)
 {
     Soundsystem_SetFrequency(&sounds[0], 88200);
     EXPECT_EQ(sounds[0].step, 1024u);
     EXPECT_EQ(sounds[0].frequency, 44100u);
+
+    // Stereo: 86 Hz gives step 0, 87 Hz step 1.
+    for (int hz : {86, 1, 0, -44100}) {
+        EXPECT_EQ(printed([&] { Soundsystem_SetFrequency(&sounds[0], hz); }),
+                  "Sound frequency not set: " + std::to_string(hz) + " Hz cannot be mixed\n");
+        EXPECT_EQ(sounds[0].step, 1024u) << hz;
+    }
+    EXPECT_EQ(printed([&] { Soundsystem_SetFrequency(&sounds[0], 87); }), "");
+    EXPECT_EQ(sounds[0].step, 1u);
+}
+
+// Before Init the step is worked out against the device's rate, so such a sound plays.
+TEST_F(SoundSystem, SoundsLoadedBeforeInitMove)
+{
+    Soundsystem_CloseAudio();
+    soundsystem.frequency = 0;
+    mount();
+    put("early.wav", wavimage(2, 44100, 16, samples16(std::vector<int16_t>(2 * 8192, 700))));
+    s_sound early;
+    printed([&] { ASSERT_EQ(Soundsystem_LoadSound("early.wav", &early), 1); });
+    EXPECT_EQ(early.step, 512u);
+
+    init();
+    Soundsystem_PlayMusic(&early, 0);
+    pass();
+    EXPECT_EQ(Soundsystem_GetSoundOffset(early), 2048u);
+    Soundsystem_DeleteSound(&early);
 }
 
 TEST_F(SoundSystem, OffsetsAreFramesOfTheSound)

@@ -174,14 +174,15 @@ TEST_F(VideoTest, RenderStateBookkeeping)
     EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_EQ(FENK_renderstate, 2);
 
-    // Any bit already set makes the whole call do nothing.
+    // A bit already set does not keep the others from being switched on.
     FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
     FENK_EnableRenderState(FENK_RENDERSTATE_DEPTHTEST);
     FENK_EnableRenderState(FENK_RENDERSTATE_DEPTHTEST | FENK_RENDERSTATE_ALPHATEST);
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_EQ(FENK_renderstate, 1);
-    EXPECT_EQ(FENK_stats_numstateswitches, 3);
+    EXPECT_EQ(FENK_renderstate, 3);
+    EXPECT_EQ(FENK_stats_numstateswitches, 4);
+    FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
 
     // Disabling switches off every requested capability once one of them is set.
     glEnable(GL_BLEND);
@@ -189,13 +190,13 @@ TEST_F(VideoTest, RenderStateBookkeeping)
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(FENK_renderstate, 0);
-    EXPECT_EQ(FENK_stats_numstateswitches, 4);
+    EXPECT_EQ(FENK_stats_numstateswitches, 6);
 
     // Alpha blending is switched directly, behind the bookkeeping.
     FENK_EnableAlphaBlend(0.5f);
     FENK_DisableRenderState(FENK_RENDERSTATE_BLEND);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_EQ(FENK_stats_numstateswitches, 4);
+    EXPECT_EQ(FENK_stats_numstateswitches, 6);
     FENK_DisableAlphaBlend();
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
 
