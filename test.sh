@@ -102,7 +102,7 @@ for stage in "${stages[@]}"; do
       cmake/fetch-glew.sh || { failed=$((failed + 1)); report+=("windows: no GLEW source"); continue; }
       # The Windows show runs on the Linux build's data, watched by its X window test.
       cmake --preset linux >/dev/null &&
-        cmake --build --preset linux -j "$jobs" --target data show_window_test ||
+        cmake --build --preset linux -j "$jobs" --target data show_window_test platform_xclose_test ||
         { failed=$((failed + 1)); report+=("windows: Linux data build failed"); continue; }
       # Wine, its server and its services all start inside the virtual display.
       build windows && run_ctest windows xvfb-run -a -s "-screen 0 1920x1080x24 -br" bash -c \

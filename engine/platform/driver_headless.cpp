@@ -41,6 +41,7 @@ struct HeadlessHost {
     unsigned spin_reads;
 
     bool key_held[FENK_NUMKEYS];
+    int key_tapped[FENK_NUMKEYS]; // down since the last poll (rawinput.h)
     int cursor_x;
     int cursor_y;
     int cursor_count;
@@ -232,7 +233,8 @@ void GetDesktopResolution(int &width, int &height)
 
 void fenk_getkeys(int *, int *)
 {
-    for (int code = 0; code < FENK_NUMKEYS; ++code) FENK_keys[code] = host.key_held[code] ? 0x8000 : 0;
+    for (int code = 0; code < FENK_NUMKEYS; ++code)
+        FENK_keys[code] = fenk_keytap_take(host.key_tapped, code) || host.key_held[code] ? 0x8000 : 0;
     FENK_joykey = fenk_keymask(FENK_keys);
 }
 
@@ -322,6 +324,7 @@ int fenk_headless_cursorcount(void) { return host.cursor_count; }
 void fenk_headless_key(int vk, int down)
 {
     host.key_held[vk & 0xFF] = down != 0;
+    if (down) fenk_keytap_down(host.key_tapped, vk);
     if (down)
         fenk_rawinput_keydown(static_cast<unsigned int>(vk));
     else

@@ -47,6 +47,8 @@ struct SdlHost {
     // Key state kept by the pump for fenk_getkeys, indexed by virtual-key code:
     // SDL's own keyboard state may only be read on the main thread.
     int key_held[256];
+    // Keys that went down since the last fenk_getkeys (rawinput.h).
+    int key_tapped[256];
 
     // Pointer in client coordinates and the client area's screen position, kept by
     // the pump; fenk_getmouse reads them from the show thread.
@@ -246,6 +248,7 @@ static void keyevent(const SDL_KeyboardEvent *key)
     if (!vk) return;
     int down = key->type == SDL_KEYDOWN;
     word_store(host.key_held[vk], down);
+    if (down && !key->repeat) fenk_keytap_down(host.key_tapped, vk);
     // Alt, F10 and keys struck while Alt is held are system keys on Windows:
     // they never reach the window procedure's key table or key code.
     int alt = word_load(host.key_held[0xA4]) || word_load(host.key_held[0xA5]) || vk == 0xA4 || vk == 0xA5;
@@ -487,7 +490,9 @@ void fenk_getkeys(int *unused1, int *unused2)
     (void)unused1;
     (void)unused2;
     int held[256];
-    for (int code = 0; code < 256; code++) held[code] = word_load(host.key_held[code]);
+    // A key that went down and up since the last poll reads held this once.
+    for (int code = 0; code < 256; code++)
+        held[code] = fenk_keytap_take(host.key_tapped, code) || word_load(host.key_held[code]);
     for (int side = 0xA0; side <= 0xA5; side++)
         if (held[side]) held[sidelesskey(side)] = 1;
     for (int code = 0; code < 256; code++) word_store(FENK_keys[code], held[code] ? 0x8000 : 0);

@@ -22,10 +22,23 @@ HGLRC hrc;
 // Set by the main thread when the pump has stopped; the watchdog below then gives
 // the process a bounded time to end.
 static HANDLE quitting;
+// The close path's hand-over: once the pump has stopped, the main thread asks the
+// show thread to stop at its next host call, where it lets go of its GL context and
+// says so through `show_parked`. Ending the process while that thread is inside the
+// GL driver faulted under Wine now and then (exit 139 a fraction of a second after a
+// close from the window manager).
+static int stop_asked;
+static HANDLE show_parked;
+static DWORD show_thread_id;
+// How long the main thread waits for that: a show thread busy loading without a host
+// call may take a while, and one that is stuck must not keep the process alive.
+static const DWORD stop_wait_millis = 5000;
 // What coremain returned, once it has: a show that ends by itself ends the process
 // with its result, a close from outside with the close's 0.
 static int show_result;
 static int show_returned;
+// Keys that went down since the show thread last polled (rawinput.h).
+static int key_tapped[FENK_NUMKEYS];
 
 // CreateThread wants its own routine type; win32_main keeps the show's signature.
 static DWORD WINAPI showthread(LPVOID unused)
@@ -44,6 +57,48 @@ static DWORD WINAPI watchdog(LPVOID unused)
     Sleep(2000);
     TerminateProcess(GetCurrentProcess(), 0);
     return 0;
+}
+
+// Called by the show thread at the start of each host call: once a stop is asked,
+// its GL context goes and the thread waits there for the process to end.
+static void stop_point(void)
+{
+    if (!word_load_acquire(stop_asked) || GetCurrentThreadId() != show_thread_id) return;
+    if (hrc) {
+        wglMakeCurrent(NULL, NULL);
+        wglDeleteContext(hrc);
+        hrc = NULL;
+    }
+    if (hdc) {
+        ReleaseDC(winhandle, hdc);
+        hdc = NULL;
+    }
+    SetEvent(show_parked);
+    for (;;) Sleep(INFINITE);
+}
+
+// Main thread, after the pump has stopped: asks the show thread to stop and waits
+// until it has (or has returned), serving the window calls it may be sending
+// meanwhile, for at most stop_wait_millis.
+static void stop_show_thread(void)
+{
+    if (!fenkthread || !show_parked) return;
+    word_store_release(stop_asked, 1);
+    HANDLE handles[2] = {show_parked, fenkthread};
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= stop_wait_millis) return;
+        const DWORD woke =
+            MsgWaitForMultipleObjects(2, handles, FALSE, stop_wait_millis - spent, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 2) return; // stopped, returned, or the time is up
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int show)
@@ -86,7 +141,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
         if (guard) CloseHandle(guard);
     }
 
-    fenkthread = CreateThread(NULL, 0, showthread, NULL, 0, NULL);
+    show_parked = CreateEventA(NULL, TRUE, FALSE, NULL);
+    fenkthread = CreateThread(NULL, 0, showthread, NULL, 0, &show_thread_id);
 
     // Polls rather than waits, so that window calls the show thread sends are
     // served within a millisecond.
@@ -102,11 +158,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
         DispatchMessageA(&msg);
     }
 
+    stop_show_thread();
     if (quitting) SetEvent(quitting);
-    // The show thread never outlives the window, and a close ends the show wherever
-    // it is: the whole process stops here, with only the output flushed. Neither
-    // cutting the show thread off (it may hold the heap's, the GL driver's or the
-    // sound's locks) nor returning through the C library's exit (whose DLL and
+    // The show thread never outlives the window, and a close ends the show at its
+    // next host call: the whole process stops here, with only the output flushed.
+    // Neither cutting the show thread off (it may hold the heap's, the GL driver's or
+    // the sound's locks) nor returning through the C library's exit (whose DLL and
     // library clean-up then runs beside a show thread still in GL and sound calls)
     // ends reliably: under Wine both faulted or hung now and then.
     fflush(NULL);
@@ -126,7 +183,15 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
         // The window is already on its way out; destroying it again from inside
         // its own destruction would only recurse.
         return 0;
-    case WM_KEYDOWN: fenk_rawinput_keydown((unsigned int)wparam); return 0;
+    case WM_KEYDOWN:
+        // Bit 30: the key was down already (a repeat).
+        if (!(lparam & 0x40000000)) fenk_keytap_down(key_tapped, (int)wparam);
+        fenk_rawinput_keydown((unsigned int)wparam);
+        return 0;
+    case WM_SYSKEYDOWN:
+        // Alt and the keys struck with it stay system keys; only the poll sees them.
+        if (!(lparam & 0x40000000)) fenk_keytap_down(key_tapped, (int)wparam);
+        break;
     case WM_KEYUP: fenk_rawinput_keyup((unsigned int)wparam); return 0;
     case WM_SETCURSOR:
         if (word_load(fenk_mouse_windowhide) && LOWORD(lparam) == HTCLIENT) {
@@ -164,7 +229,12 @@ int win32_main(int argc, char **argv)
 
 void fenk_initwindow(int width, int height, int flags)
 {
-    SetWindowLongA(winhandle, GWL_STYLE, (LONG)FENK_WIN32_STYLE);
+    stop_point();
+    // The style goes in without WS_VISIBLE, and ShowWindow below makes the window
+    // visible. Set through the style from this thread (which does not own the window),
+    // the window counted as visible at once, so ShowWindow did nothing, and under Wine
+    // the X window was then now and then never mapped: the show ran unseen.
+    SetWindowLongA(winhandle, GWL_STYLE, (LONG)(FENK_WIN32_STYLE & ~WS_VISIBLE));
 
     RECT rect = {0, 0, width, height};
     AdjustWindowRectEx(&rect, FENK_WIN32_ADJUSTSTYLE, FALSE, FENK_WIN32_EXSTYLE);
@@ -215,20 +285,37 @@ void fenk_initwindow(int width, int height, int flags)
     wglMakeCurrent(hdc, hrc);
 
     fenk_startglew();
+    stop_point();
 }
 
 void fenk_closewindow(void)
 {
+    stop_point();
     wglMakeCurrent(NULL, NULL);
     wglDeleteContext(hrc);
     ReleaseDC(winhandle, hdc);
+    hrc = NULL;
+    hdc = NULL;
 }
 
-void fenk_swapbuffers(void) { SwapBuffers(hdc); }
+void fenk_swapbuffers(void)
+{
+    stop_point();
+    SwapBuffers(hdc);
+}
 
-void FENK_SetTitle(const char *text) { SetWindowTextA(winhandle, text); }
+void FENK_SetTitle(const char *text)
+{
+    stop_point();
+    SetWindowTextA(winhandle, text);
+}
 
-unsigned int FENK_GetMillis(void) { return GetTickCount(); }
+// Any thread may read the clock; only the show thread stops here.
+unsigned int FENK_GetMillis(void)
+{
+    stop_point();
+    return GetTickCount();
+}
 
 void GetDesktopResolution(int &width, int &height)
 {
@@ -256,12 +343,18 @@ void fenk_getkeys(int *unused1, int *unused2)
 {
     (void)unused1;
     (void)unused2;
-    for (int code = 0; code < 256; code++) word_store(FENK_keys[code], GetAsyncKeyState(code) & 0x8000);
+    stop_point();
+    // A key that went down and up since the last poll still reads held this once.
+    for (int code = 0; code < 256; code++) {
+        const int held = fenk_keytap_take(key_tapped, code) || (GetAsyncKeyState(code) & 0x8000);
+        word_store(FENK_keys[code], held ? 0x8000 : 0);
+    }
     word_store(FENK_joykey, fenk_keymask(FENK_keys));
 }
 
 void fenk_getmouse(int *x, int *y, int *buttons)
 {
+    stop_point();
     int mode = word_load(fenk_input_mouse_mode);
     POINT point;
     GetCursorPos(&point);
@@ -282,9 +375,17 @@ void fenk_setmouse(int x, int y)
     SetCursorPos(point.x, point.y);
 }
 
-void fenk_showmouse(void) { ShowCursor(TRUE); }
+void fenk_showmouse(void)
+{
+    stop_point();
+    ShowCursor(TRUE);
+}
 
-void fenk_hidemouse(void) { ShowCursor(FALSE); }
+void fenk_hidemouse(void)
+{
+    stop_point();
+    ShowCursor(FALSE);
+}
 
 int fenk_getnumjoysticks(void) { return (int)joyGetNumDevs(); }
 
@@ -300,6 +401,7 @@ int fenk_initjoystick(int id) { return id; }
 
 int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
 {
+    stop_point();
     JOYCAPSA caps;
     int layout = 3;
     if (joyGetDevCapsA((UINT)id, &caps, sizeof caps) == JOYERR_NOERROR)

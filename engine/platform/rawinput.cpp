@@ -124,6 +124,15 @@ void fenk_rawinput_resetmouse(void)
     word_store(fenk_mouse_buttons, 0);
 }
 
+void fenk_keytap_down(int *tapped, int code) { word_store_release(tapped[code & 0xFF], 1); }
+
+int fenk_keytap_take(int *tapped, int code)
+{
+    int &word = tapped[code & 0xFF];
+    // Most keys have no mark: a plain read spares them the exchange.
+    return word_load(word) && __atomic_exchange_n(&word, 0, __ATOMIC_ACQ_REL);
+}
+
 // Every host reads the key code and the wheel the same way.
 int fenk_getkeycode(void) { return fenk_translatekeycode(word_load(fenk_keycode)); }
 

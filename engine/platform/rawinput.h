@@ -34,6 +34,13 @@ void fenk_rawinput_wheel(int delta);
 void fenk_rawinput_button(int bit, int down);
 void fenk_rawinput_resetmouse(void);
 
+// Taps between two polls: the thread that sees a key go down marks it in the host's
+// table of FENK_NUMKEYS words; the poll takes the mark (and clears it), so a key that
+// went down and up since the last poll reads held for that poll and released after.
+// The poll takes every key's mark, held or not, so none outlives its key.
+void fenk_keytap_down(int *tapped, int code);
+int fenk_keytap_take(int *tapped, int code);
+
 // Joystick arithmetic over the raw device values: axes 0..65535, hat in hundredths of
 // a degree (FENK_JOYSTICK_POV_CENTERED when centred), buttons one bit each.
 int fenk_joystickaxis(unsigned int raw);

@@ -112,6 +112,21 @@ TEST(WindowMessages, KeyCodeFollowsTheLastKeyPressed)
     fenk_rawinput_keyup(0x41);
 }
 
+// A key that went down since the last poll is taken once, however often it went
+// down, and other keys keep their marks.
+TEST(KeyTaps, EachMarkIsTakenOnce)
+{
+    int tapped[FENK_NUMKEYS] = {};
+    EXPECT_EQ(fenk_keytap_take(tapped, 0x1B), 0);
+    fenk_keytap_down(tapped, 0x1B);
+    fenk_keytap_down(tapped, 0x1B);
+    fenk_keytap_down(tapped, 0x141); // only the low byte names the key
+    EXPECT_EQ(fenk_keytap_take(tapped, 0x1B), 1);
+    EXPECT_EQ(fenk_keytap_take(tapped, 0x1B), 0);
+    EXPECT_EQ(fenk_keytap_take(tapped, 0x41), 1);
+    EXPECT_EQ(fenk_keytap_take(tapped, 0x42), 0);
+}
+
 TEST(WindowMessages, WheelStepsOncePerMessageAndDirectionIsReadOnce)
 {
     fenk_rawinput_resetmouse();

@@ -245,13 +245,26 @@ TEST_F(Host, FullScreenAtTheDesktopSize)
     ChangeDisplaySettingsA(NULL, 0);
 }
 
-TEST_F(Host, GetKeysReadsOnlyKeysHeldNow)
+// The poll reads the system's key state, where these messages leave no key held; a
+// key whose down message came since the last poll reads held for that poll only.
+TEST_F(Host, GetKeysReadsKeysHeldNowAndTapsOnce)
 {
+    fenk_getkeys(nullptr, nullptr);
     send(WM_KEYDOWN, 'C');
+    send(WM_KEYUP, 'C');
+    send(WM_SYSKEYDOWN, VK_MENU);
     FENK_joykey = 0xFFFF;
+    fenk_getkeys(nullptr, nullptr);
+    EXPECT_EQ(FENK_keys['C'], 0x8000);
+    EXPECT_EQ(FENK_keys[VK_MENU], 0x8000);
+    EXPECT_EQ(FENK_joykey, 0x0080);
     fenk_getkeys(nullptr, nullptr);
     EXPECT_EQ(FENK_keys['C'], 0);
     EXPECT_EQ(FENK_joykey, 0);
+    // A repeat (bit 30: down before) marks nothing.
+    send(WM_KEYDOWN, VK_ESCAPE, 0x40000001);
+    fenk_getkeys(nullptr, nullptr);
+    EXPECT_EQ(FENK_keys[VK_ESCAPE], 0);
 }
 
 TEST_F(Host, MouseInClientAndScreenCoordinates)
