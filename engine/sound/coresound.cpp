@@ -15,6 +15,7 @@
 #include "platform/shared_word.h"
 #include "sound/audiodriver.h"
 #include "sound/loadwav.h"
+#include "sound/soundstep.h"
 
 s_soundsystem soundsystem;
 s_sound *active_sounds[SOUNDSYSTEM_MAXACTIVE];
@@ -34,27 +35,17 @@ static void setplaying(s_sound *s, uint16_t playing) { word_store(s->playing, pl
 
 static uint8_t clampvolume(int volume) { return (uint8_t)(volume < 0 ? 0 : volume > 255 ? 255 : volume); }
 
-// Worked out in 64 bits: rate x 256 x channels passes 32 bits from 8 388 608 Hz
-// (stereo) up, and a wrapped product gives a step of 0 or a meaningless one.
-static uint64_t widestep(uint32_t frequency, uint32_t channels, uint32_t mixrate)
-{
-    return (uint64_t)frequency * 256u * channels / mixrate;
-}
-
 // Steps are unsigned 32-bit as the mixer adds them, held at the largest one. A sound
 // loaded before Init is stepped against the device's rate, which Init is given.
 static uint32_t stepfor(uint32_t frequency, uint32_t channels)
 {
-    uint32_t mixrate = soundsystem.frequency ? soundsystem.frequency : SOUNDSYSTEM_DEVICERATE;
-    uint64_t step = widestep(frequency, channels, mixrate);
+    const uint64_t step = sound_widestep(frequency, channels, sound_mixrate());
     return step > SOUNDSYSTEM_MAXSTEP ? SOUNDSYSTEM_MAXSTEP : (uint32_t)step;
 }
 
 int Soundsystem_RatePlayable(uint32_t frequency, unsigned channels)
 {
-    uint32_t mixrate = soundsystem.frequency ? soundsystem.frequency : SOUNDSYSTEM_DEVICERATE;
-    uint64_t step = widestep(frequency, channels, mixrate);
-    return step >= 1 && step <= SOUNDSYSTEM_MAXSTEP;
+    return sound_rateplayable(frequency, channels);
 }
 
 static void setgains(s_sound *s)

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "files/core.h"
+#include "sound/soundstep.h"
 
 static uint32_t get16(const uint8_t *at) { return (uint32_t)at[0] | (uint32_t)at[1] << 8; }
 
@@ -173,7 +174,7 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
     // mixer cannot step through (below 173 Hz mono its step is 0) would hold the
     // sound at its start for ever: as music, the show would never end.
     bool badchannels = s->channels != 1 && s->channels != 2;
-    bool badrate = !Soundsystem_RatePlayable(s->frequency, s->channels ? s->channels : 1);
+    bool badrate = !sound_rateplayable(s->frequency, s->channels ? s->channels : 1);
     if ((s->bits != 8 && s->bits != 16) || badchannels || badrate) {
         char found[160];
         snprintf(found, sizeof found, "WAV format not supported: %s has %u channels, %u bits, %u Hz", name,
