@@ -43,7 +43,7 @@ protected:
         return cut == std::string::npos ? out : out.substr(out.find('\n', cut) + 1);
     }
 
-    s_sound s;
+    s_sound s{};
 };
 
 int16_t peak(const s_sound &s)
