@@ -36,7 +36,7 @@ protected:
         return out;
     }
 
-    s_sound s;
+    s_sound s{};
 };
 
 std::string counting(size_t bytes)
