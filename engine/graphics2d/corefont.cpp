@@ -152,3 +152,13 @@ void FENK_DrawCenteredTextXW(int x, int y, int w, s_font font, const char *fmt, 
     va_end(args);
     drawline(x + (w >> 1) - (measure(font, text) >> 1), y, font, text, true);
 }
+
+int FENK_MeasureText(s_font font, const char *fmt, ...)
+{
+    char text[FENK_FONT_MAXTEXT + 1];
+    va_list args;
+    va_start(args, fmt);
+    format(text, fmt, args);
+    va_end(args);
+    return measure(font, text);
+}

@@ -47,6 +47,10 @@ void FENK_DrawText(int x, int y, s_font font, const char *format, ...);
 void FENK_DrawCenteredText(int y, s_font font, const char *format, ...);
 /* Centred in the span x .. x + w. */
 void FENK_DrawCenteredTextXW(int x, int y, int w, s_font font, const char *format, ...);
+/* The width in pixels the centring calls give the formatted text: each drawn glyph's
+ * width plus the font's spacing, the space's included, cut at FENK_FONT_MAXTEXT
+ * characters as the draws are. FENK_DrawText's pen skips the spacing after a space. */
+int FENK_MeasureText(s_font font, const char *format, ...);
 
 #ifdef __cplusplus
 }

@@ -173,6 +173,9 @@ TEST_F(Fonts, CentredLinesMeasureSpacesWithTheirSpacing)
     // glyphs of one colour read back as one run.
     FENK_DrawCenteredText(100, *f, "%sB", std::string(24, 'A').c_str());
     EXPECT_EQ(glyphsat(row(100)), (Glyphs{{910, 34}, {910 + 96, 35}}));
+    EXPECT_EQ(FENK_MeasureText(*f, "%sB", std::string(24, 'A').c_str()), 101);
+    EXPECT_EQ(FENK_MeasureText(*f, "%s", std::string(300, 'A').c_str()), 255 * 4); // cut as drawn
+    EXPECT_EQ(FENK_MeasureText(*f, "\x01~"), 0);                                   // no glyphs
 
     // 100 pixels centred in the span 100 .. 400.
     FENK_DrawCenteredTextXW(100, 50, 300, *f, "%s", std::string(25, 'A').c_str());
@@ -181,6 +184,7 @@ TEST_F(Fonts, CentredLinesMeasureSpacesWithTheirSpacing)
     // Spacing -1: "A B" measures 3 + 2 + 4 = 9. The centred line skips the
     // space's spacing when drawing, the span line does not.
     FENK_SetFontSpacing(-1, f);
+    EXPECT_EQ(FENK_MeasureText(*f, "A B"), 9);
     FENK_ClearFrameBuffer(opaque_black);
     FENK_DrawCenteredText(10, *f, "A B");
     FENK_DrawCenteredTextXW(100, 20, 300, *f, "A B");
