@@ -27,8 +27,40 @@ extern "C" {
 #define FENK_BUTTON_LEFT 0x0004
 #define FENK_BUTTON_RIGHT 0x0008
 #define FENK_BUTTON_DIRECTIONS 0x000F
-/* Escape's bit in the key bit mask of FENK_GetKeys. */
+/* The other bits of the key bit mask of FENK_GetKeys, named by the key that sets
+ * them first; 0x0200 and 0x0800 come from joystick buttons only. */
+#define FENK_BUTTON_SPACE 0x0010
+#define FENK_BUTTON_CTRL 0x0020
+#define FENK_BUTTON_SHIFT 0x0040
+#define FENK_BUTTON_ALT 0x0080 /* also C */
+#define FENK_BUTTON_Z 0x0100
+#define FENK_BUTTON_X 0x0400
+#define FENK_BUTTON_ENTER 0x1000     /* also 1 */
+#define FENK_BUTTON_BACKSPACE 0x2000 /* also Delete, 2 */
+#define FENK_BUTTON_TAB 0x4000
 #define FENK_BUTTON_ESCAPE 0x8000
+
+/* Key codes of FENK_keys (Windows virtual-key codes). A letter or digit is its
+ * upper-case character: FENK_keys['A'], FENK_keys['1']. */
+#define FENK_KEY_BACKSPACE 0x08
+#define FENK_KEY_TAB 0x09
+#define FENK_KEY_ENTER 0x0D
+#define FENK_KEY_SHIFT 0x10
+#define FENK_KEY_CTRL 0x11
+#define FENK_KEY_ALT 0x12
+#define FENK_KEY_ESCAPE 0x1B
+#define FENK_KEY_SPACE 0x20
+#define FENK_KEY_PAGEUP 0x21
+#define FENK_KEY_PAGEDOWN 0x22
+#define FENK_KEY_END 0x23
+#define FENK_KEY_HOME 0x24
+#define FENK_KEY_LEFT 0x25
+#define FENK_KEY_UP 0x26
+#define FENK_KEY_RIGHT 0x27
+#define FENK_KEY_DOWN 0x28
+#define FENK_KEY_INSERT 0x2D
+#define FENK_KEY_DELETE 0x2E
+#define FENK_KEY_F1 0x70 /* to FENK_KEY_F1 + 11 for F12 */
 /* Mouse button bits of FENK_GetMouse. */
 #define FENK_MOUSE_LEFT 0x1
 #define FENK_MOUSE_RIGHT 0x2

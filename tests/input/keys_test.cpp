@@ -33,6 +33,41 @@ TEST_F(InputKeys, HeldQuitKeyIsPressedOnlyOnce)
     EXPECT_EQ(pressed, 0);
 }
 
+TEST_F(InputKeys, NamedKeysSetTheirNamedBits)
+{
+    const struct {
+        int key, bit;
+    } named[] = {
+        {FENK_KEY_UP, FENK_BUTTON_UP},
+        {FENK_KEY_DOWN, FENK_BUTTON_DOWN},
+        {FENK_KEY_LEFT, FENK_BUTTON_LEFT},
+        {FENK_KEY_RIGHT, FENK_BUTTON_RIGHT},
+        {FENK_KEY_SPACE, FENK_BUTTON_SPACE},
+        {FENK_KEY_CTRL, FENK_BUTTON_CTRL},
+        {FENK_KEY_SHIFT, FENK_BUTTON_SHIFT},
+        {FENK_KEY_ALT, FENK_BUTTON_ALT},
+        {'C', FENK_BUTTON_ALT},
+        {'Z', FENK_BUTTON_Z},
+        {'X', FENK_BUTTON_X},
+        {FENK_KEY_ENTER, FENK_BUTTON_ENTER},
+        {'1', FENK_BUTTON_ENTER},
+        {FENK_KEY_BACKSPACE, FENK_BUTTON_BACKSPACE},
+        {FENK_KEY_DELETE, FENK_BUTTON_BACKSPACE},
+        {'2', FENK_BUTTON_BACKSPACE},
+        {FENK_KEY_TAB, FENK_BUTTON_TAB},
+        {FENK_KEY_ESCAPE, FENK_BUTTON_ESCAPE},
+        {FENK_KEY_HOME, 0},
+        {FENK_KEY_F1 + 11, 0},
+    };
+    for (const auto &n : named) {
+        int keys = -1;
+        hold(n.key);
+        FENK_GetKeys(&keys, nullptr);
+        hold(n.key, false);
+        EXPECT_EQ(keys, n.bit) << "key 0x" << std::hex << n.key;
+    }
+}
+
 TEST_F(InputKeys, KeyCodeChangesOnceAndAgainAfterRelease)
 {
     int code = -1, changed = -1;
