@@ -159,3 +159,22 @@ protected:
         return out;
     }
 };
+
+// A sound system started for each test, with one sound record it deletes afterwards.
+class SoundFileTest : public SoundTest {
+protected:
+    void SetUp() override
+    {
+        SoundTest::SetUp();
+        init();
+    }
+
+    void TearDown() override
+    {
+        Soundsystem_DeleteSound(&s);
+        Soundsystem_CloseAudio();
+        SoundTest::TearDown();
+    }
+
+    s_sound s{};
+};

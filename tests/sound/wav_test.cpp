@@ -6,21 +6,8 @@
 
 namespace {
 
-class SoundWav : public SoundTest {
+class SoundWav : public SoundFileTest {
 protected:
-    void SetUp() override
-    {
-        SoundTest::SetUp();
-        init();
-    }
-
-    void TearDown() override
-    {
-        Soundsystem_DeleteSound(&s);
-        Soundsystem_CloseAudio();
-        SoundTest::TearDown();
-    }
-
     // Loads a file put under the name and returns what was printed past the
     // "Loading sound" line and the file layer's own.
     std::string load(const std::string &name, const std::string &bytes)
@@ -35,8 +22,6 @@ protected:
             out = out.substr(out.find('\n') + 1);
         return out;
     }
-
-    s_sound s{};
 };
 
 std::string counting(size_t bytes)

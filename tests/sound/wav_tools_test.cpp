@@ -18,21 +18,8 @@ int run(const std::string &command)
     return std::system(("cd data && " + command + " >/dev/null 2>&1").c_str());
 }
 
-class SoundWavTools : public SoundTest {
+class SoundWavTools : public SoundFileTest {
 protected:
-    void SetUp() override
-    {
-        SoundTest::SetUp();
-        init();
-    }
-
-    void TearDown() override
-    {
-        Soundsystem_DeleteSound(&s);
-        Soundsystem_CloseAudio();
-        SoundTest::TearDown();
-    }
-
     // What the load printed past the "Loading sound" line and the file layer's own.
     std::string load(const std::string &name)
     {
@@ -42,8 +29,6 @@ protected:
         size_t cut = out.find("loading file for dir: ");
         return cut == std::string::npos ? out : out.substr(out.find('\n', cut) + 1);
     }
-
-    s_sound s{};
 };
 
 int16_t peak(const s_sound &s)
