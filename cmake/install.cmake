@@ -43,6 +43,9 @@ if(WIN32)
   list(APPEND fenk_install_targets glew_static)
   install(FILES ${FENK_GLEW_SOURCE}/include/GL/glew.h ${FENK_GLEW_SOURCE}/include/GL/wglew.h
     DESTINATION ${fenk_include_dir}/GL)
+  # A toolchain file for programs built on the package with the default MinGW compiler.
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/mingw-w64-program.cmake DESTINATION ${fenk_package_dir}
+    RENAME mingw-w64.cmake)
 endif()
 
 install(TARGETS ${fenk_install_targets} EXPORT FENKTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

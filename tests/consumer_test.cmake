@@ -2,7 +2,10 @@
 # it as another project would: through find_package(FENK), and on Linux also through
 # pkg-config with a plain compiler call; then runs what it built.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DLIBDIR=... -DBACKENDS=sdl,headless -DGENERATOR=... -DMAKE_PROGRAM=... -DCXX=...
-#         [-DTOOLCHAIN=... -DEMULATOR=...] -P consumer_test.cmake
+#         [-DWINDOWS=ON -DEMULATOR=...] -P consumer_test.cmake
+# A Windows build is built with the toolchain file the package installs, which uses
+# Debian's default MinGW compiler (the win32 thread model), and once more with that
+# compiler and pkg-config's flags.
 # The scratch folder is removed when all went well and named when not.
 
 # A step that hangs (a program under Wine that never ends) is ended here, before the
@@ -50,9 +53,8 @@ endforeach()
 
 set(configure ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${scratch}/build -G ${GENERATOR}
   -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_BUILD_TYPE=RelWithDebInfo)
-if(TOOLCHAIN)
-  # The cross toolchain searches packages only below its own root: name the package's folder.
-  list(APPEND configure -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DFENK_DIR=${prefix}/${LIBDIR}/cmake/FENK)
+if(WINDOWS)
+  list(APPEND configure -DCMAKE_TOOLCHAIN_FILE=${prefix}/${LIBDIR}/cmake/FENK/mingw-w64.cmake)
 else()
   list(APPEND configure -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX})
 endif()
@@ -60,7 +62,7 @@ step("configuring the consumer" ${configure})
 step("building the consumer" ${CMAKE_COMMAND} --build ${scratch}/build)
 
 set(program ${scratch}/build/consumer)
-if(TOOLCHAIN)
+if(WINDOWS)
   set(program ${EMULATOR} ${program}.exe)
 endif()
 set(step_timeout 90)
@@ -70,8 +72,24 @@ if(NOT step_output MATCHES "consumer: [0-9]+ frames presented")
 endif()
 message(STATUS "find_package build: ${step_output}")
 
+set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+if(WINDOWS)
+  set(step_timeout 240)
+  step("pkg-config" pkg-config --cflags --libs fenk-win32)
+  string(STRIP "${step_output}" flags)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  step("building the consumer with pkg-config's flags" x86_64-w64-mingw32-g++ -std=c++20 -mwindows
+    ${SOURCE_DIR}/tests/consumer/consumer.cpp ${flags} -static -o ${scratch}/consumer_pc.exe)
+  set(step_timeout 90)
+  step("running the pkg-config build" ${EMULATOR} ${scratch}/consumer_pc.exe)
+  if(NOT step_output MATCHES "consumer: [0-9]+ frames presented")
+    message(FATAL_ERROR "the consumer said: ${step_output}; scratch folder kept: ${scratch}")
+  endif()
+  message(STATUS "pkg-config build: ${step_output}")
+endif()
+
 # The font maker goes wherever FreeType is (the Linux build): it runs from the prefix.
-if(NOT TOOLCHAIN)
+if(NOT WINDOWS)
   if(NOT EXISTS ${prefix}/bin/fenk_fontmaker)
     message(FATAL_ERROR "not installed: bin/fenk_fontmaker; scratch folder kept: ${scratch}")
   endif()
@@ -81,7 +99,6 @@ if(NOT TOOLCHAIN)
     message(FATAL_ERROR "the installed font maker wrote nothing: ${step_output}; scratch folder kept: ${scratch}")
   endif()
 
-  set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
   set(step_timeout 240)
   step("pkg-config" pkg-config --cflags --libs fenk-headless)
   string(STRIP "${step_output}" flags)

@@ -5,12 +5,11 @@
 #include "sound/audiodriver_silent.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
-#include <thread>
+#include <new>
 
+#include "platform/threads.h"
 #include "sound/audiodriver.h"
 #include "sound/coresound.h"
 
@@ -19,13 +18,13 @@ namespace {
 using Steady = std::chrono::steady_clock;
 
 // On the heap, and left there when the program ends with the device running (the
-// show never closes its driver): a joinable std::thread destroyed among the
-// program's statics would abort it.
+// show never closes its driver).
 struct SilentDevice {
-    std::mutex lock;
-    std::condition_variable wake;
-    bool stopping = false;
-    std::thread thread;
+    s_fenkwake *stop;
+    s_fenkthread *thread;
+    void *buffer;
+    int bytes;
+    unsigned rate;
 };
 
 SilentDevice *running_device;
@@ -37,17 +36,27 @@ Steady::duration playtime(uint64_t buffers, unsigned rate)
         std::chrono::nanoseconds(buffers * SOUNDSYSTEM_BUFFERLENGTH * 1000000000ull / rate));
 }
 
-void play(SilentDevice *device, void *buffer, int bytes, unsigned rate)
+// Sleeps until `due`; false when the device was stopped first.
+bool sleepuntil(s_fenkwake *stop, Steady::time_point due)
 {
+    for (;;) {
+        const Steady::duration left = due - Steady::now();
+        const int64_t ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        if (fenk_wake_sleep(stop, ns)) return false;
+        if (ns <= 0) return true;
+    }
+}
+
+void play(void *arg)
+{
+    const SilentDevice *device = static_cast<SilentDevice *>(arg);
+    const unsigned rate = device->rate;
     Steady::time_point start = Steady::now();
     uint64_t played = 0;
-    std::unique_lock<std::mutex> hold(device->lock);
     for (;;) {
         const Steady::time_point due = start + playtime(played + 1, rate);
-        if (device->wake.wait_until(hold, due, [device] { return device->stopping; })) return;
-        hold.unlock();
-        audiodriver_mixbuffers(buffer, bytes, 0);
-        hold.lock();
+        if (!sleepuntil(device->stop, due)) return;
+        audiodriver_mixbuffers(device->buffer, device->bytes, 0);
         played++;
         // `rate` buffers last exactly 2048 s: moving the start on by that keeps the
         // arithmetic far from overflow however long the device runs.
@@ -68,11 +77,11 @@ int audiodriver_silent_start(void *buffer, int bytes, unsigned rate)
 {
     audiodriver_silent_stop();
     if (!buffer || bytes <= 0 || rate == 0) return 0;
-    SilentDevice *device = new (std::nothrow) SilentDevice;
+    SilentDevice *device = new (std::nothrow) SilentDevice{fenk_wake_create(), nullptr, buffer, bytes, rate};
     if (!device) return 0;
-    try {
-        device->thread = std::thread(play, device, buffer, bytes, rate);
-    } catch (...) {
+    if (device->stop) device->thread = fenk_thread_start(play, device);
+    if (!device->thread) {
+        if (device->stop) fenk_wake_destroy(device->stop);
         delete device;
         return 0;
     }
@@ -85,12 +94,9 @@ void audiodriver_silent_stop(void)
 {
     SilentDevice *device = running_device;
     if (!device) return;
-    {
-        std::lock_guard<std::mutex> hold(device->lock);
-        device->stopping = true;
-    }
-    device->wake.notify_all();
-    device->thread.join();
+    fenk_wake_raise(device->stop);
+    fenk_thread_join(device->thread);
+    fenk_wake_destroy(device->stop);
     running_device = nullptr;
     delete device;
 }

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 #include "platform/shared_word.h"
+#include "platform/threads.h"
 #include "sound/audiodriver.h"
 #include "sound/loadwav.h"
 #include "sound/soundstep.h"
@@ -23,11 +23,11 @@ s_sound *active_sounds[SOUNDSYSTEM_MAXACTIVE];
 static_assert(offsetof(s_sound, position) % alignof(uint64_t) == 0, "position is read as one atomic value");
 
 // Recursive: a stream's callback runs inside a pass and may call the sound system.
-static std::recursive_mutex soundlock;
+static s_fenklock *const soundlock = fenk_lock_create();
 
-void soundsystem_lock(void) { soundlock.lock(); }
+void soundsystem_lock(void) { fenk_lock_take(soundlock); }
 
-void soundsystem_unlock(void) { soundlock.unlock(); }
+void soundsystem_unlock(void) { fenk_lock_give(soundlock); }
 
 static void setposition(s_sound *s, uint64_t position) { word_store(s->position, position); }
 
