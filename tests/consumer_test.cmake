@@ -37,7 +37,7 @@ step("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix
 # Nothing but the engine and its programs is installed.
 file(GLOB_RECURSE installed RELATIVE ${prefix} ${prefix}/*)
 foreach(file ${installed})
-  if(NOT file MATCHES "^(include/fenk/|${LIBDIR}/(libfenk_[a-z0-9]+\\.a|libglew_static\\.a|cmake/FENK/|pkgconfig/fenk-)|bin/fenk_fontmaker$)")
+  if(NOT file MATCHES "^(include/fenk/|${LIBDIR}/(libfenk_[a-z0-9_]+\\.a|libglew_static\\.a|cmake/FENK/|pkgconfig/fenk-)|bin/fenk_fontmaker$)")
     message(FATAL_ERROR "installed beside the engine: ${file}; scratch folder kept: ${scratch}")
   endif()
 endforeach()

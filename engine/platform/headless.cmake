@@ -9,3 +9,7 @@ fenk_backend(headless
   FIND_PACKAGES "OpenGL" "GLEW" "OpenGL COMPONENTS EGL"
   PC_REQUIRES "glew gl egl"
   PC_LIBS "-lstdc++ -lm")
+
+# main() for a headless program: runs its coremain at 60 frames a second, writes the
+# frames as pictures and holds keys down over chosen frames (docs/platform.md).
+fenk_backend_library(headless headless_runner SOURCES ${CMAKE_CURRENT_LIST_DIR}/headless_runner.cpp)

@@ -1,6 +1,7 @@
-// The headless build of every example, one library that each links beside its own
-// coremain: the example's coremain on the headless host at 60 frames a second, each presented frame written
-// as a PPM picture, keys held down over chosen frames, and Escape pressed after the asked number of frames.
+// main() for a program on the headless host (the library fenk::headless_runner, installed
+// as FENK::headless_runner and fenk-headless-runner): the program's coremain at 60 frames a
+// second on the virtual clock, each presented frame written as a PPM picture, keys held
+// down over chosen frames, and Escape pressed after the asked number of frames.
 //
 //   <name>_headless [folder [frames]] [--key VK:FROM[:TO]]... [--save FRAME]...
 //
