@@ -79,8 +79,7 @@ unsigned shape_of(char c)
 std::vector<uint8_t> font_tga()
 {
     const int height = 1 + 5 * font_scale;
-    int width = 1;
-    for (char c = ' '; c <= 'Z'; ++c) width += 4 * font_scale; // three columns and a gap
+    const int width = 1 + ('Z' - ' ' + 1) * 4 * font_scale; // a glyph: three columns and a gap
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0);
     for (char c = ' '; c <= 'Z'; ++c) {
         const int left = 1 + (c - ' ') * 4 * font_scale;
@@ -90,24 +89,11 @@ std::vector<uint8_t> font_tga()
                 if (shape_of(c) >> ((4 - y / font_scale) * 3 + (2 - x / font_scale)) & 1)
                     pixels[static_cast<size_t>(1 + y) * width + left + x] = 0xFFFFFFFF;
     }
-    std::vector<uint8_t> tga = {0,
-                                0,
-                                2,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                uint8_t(width),
-                                uint8_t(width >> 8),
-                                uint8_t(height),
-                                uint8_t(height >> 8),
-                                32,
-                                0x28}; // top-left origin
+    std::vector<uint8_t> tga(18, 0); // the header: uncompressed true colour
+    tga[2] = 2;
+    tga[12] = uint8_t(width), tga[13] = uint8_t(width >> 8);
+    tga[14] = uint8_t(height), tga[15] = uint8_t(height >> 8);
+    tga[16] = 32, tga[17] = 0x28; // 8 alpha bits, top-left origin
     for (uint32_t p : pixels)
         tga.insert(tga.end(), {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16), uint8_t(p >> 24)});
     return tga;
