@@ -329,7 +329,7 @@ void play(Game &game, const Controls &in)
     if (game.ball_y > screen_height) { // missed
         Soundsystem_PlaySound(&lose_sound, 0);
         game.served = false;
-        printf("ball lost, %d lives left\n", --game.lives);
+        printf("ball lost, lives left: %d\n", --game.lives);
         if (game.lives == 0) end_game(game);
     } else if (game.bricks_left == 0) {
         end_game(game);

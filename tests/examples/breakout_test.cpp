@@ -147,7 +147,7 @@ TEST_F(BreakoutExample, PlaysToGameOverAndTheNextRunReadsTheHighScore)
     EXPECT_EQ(first.paddle_left[5], -1);
     EXPECT_EQ(first.paddle_left[25], 280);
     EXPECT_EQ(first.paddle_left[45], 280 - 60);
-    EXPECT_NE(lines.find("ball lost, 0 lives left"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("ball lost, lives left: 0"), std::string::npos) << lines;
     // Bricks went from the wall as the score rose.
     EXPECT_EQ(first.bricks_first, 50);
     EXPECT_LT(first.bricks_last, 45);
