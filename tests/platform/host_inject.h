@@ -16,6 +16,10 @@ struct HostTraits {
     bool holds_keys;
     // The poll reads a held Alt or Ctrl on its left-side code too.
     bool sides;
+    // A sound device the host opens keeps real time (not so for Wine's ALSA null
+    // device, several times too fast; the silent device that stands in where none
+    // opens keeps it on every host).
+    bool device_keeps_time;
     // The ways the child's window can be closed under its show; none: no close exists.
     std::vector<const char *> closes;
     // The position of the client area's origin on the screen, with the window open.

@@ -6,7 +6,7 @@
 #include "platform/driver_headless.h"
 #include "platform/platform.h"
 
-const HostTraits host_traits = {true, false, {}, [](int *x, int *y) { *x = *y = 0; }};
+const HostTraits host_traits = {true, false, true, {}, [](int *x, int *y) { *x = *y = 0; }};
 
 void host_setup() {}
 void host_teardown() { fenk_closewindow(); }

@@ -42,7 +42,7 @@ void sdl_push(SDL_Event event)
     onmain([] {});
 }
 
-const HostTraits host_traits = {true, true, {"close", "quit"}, [](int *x, int *y) {
+const HostTraits host_traits = {true, true, true, {"close", "quit"}, [](int *x, int *y) {
                                     onmain([&] { SDL_GetWindowPosition(fenk_sdl_window(), x, y); });
                                 }};
 
