@@ -14,7 +14,7 @@ struct HostTraits {
     // A key injected down stays held for fenk_getkeys until injected up (not so where
     // the poll reads the system's key state, which injected messages do not change).
     bool holds_keys;
-    // The poll reads a held Alt or Ctrl on its left-side code too.
+    // The poll reads Alt on its left-side code too.
     bool sides;
     // A sound device the host opens keeps real time (not so for Wine's ALSA null
     // device, several times too fast; the silent device that stands in where none
@@ -32,7 +32,8 @@ extern const HostTraits host_traits;
 void host_setup();
 void host_teardown();
 
-// vk: a Windows virtual-key code ('A'..'Z', '0'..'9', Escape, Up, Ctrl, Alt).
+// vk: a Windows virtual-key code ('A'..'Z', '0'..'9', Escape, Up, Alt, left Ctrl,
+// right Shift).
 void inject_key(int vk, bool down);
 // Client pixels of the open window.
 void inject_motion(int x, int y);

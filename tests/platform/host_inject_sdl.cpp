@@ -25,7 +25,7 @@ SDL_Keycode sdlkey(int vk)
     switch (vk) {
     case 0x1B: return SDLK_ESCAPE;
     case 0x26: return SDLK_UP;
-    case 0x11: return SDLK_LCTRL;
+    case 0xA2: return SDLK_LCTRL;
     case 0x12: return SDLK_LALT;
     case 0xA1: return SDLK_RSHIFT;
     default: return vk;
