@@ -20,10 +20,6 @@
 
 extern "C" int FENK_shaders_enabled;
 
-// The child's path and how its wait status reads as an exit code (host_inject_*.cpp).
-std::string child_program();
-int child_exitcode(int status);
-
 Child run_child(const std::vector<std::string> &arguments,
                 const std::function<void(const std::string &)> &watch)
 {

@@ -27,8 +27,7 @@ struct HostTraits {
 };
 extern const HostTraits host_traits;
 
-// Opens and ends what a test of the suite runs in (the window class, a window of the
-// test's own; the key state of the previous test forgotten).
+// Before and after each test of the suite (Windows: a window of the test's own).
 void host_setup();
 void host_teardown();
 
@@ -50,8 +49,11 @@ void window_size(int *width, int *height);
 std::string window_title();
 bool window_visible();
 
-// A run of the child program (host_child.cpp on this backend). `watch` sees the
-// output so far while the child runs and may act on it.
+// A run of the child program (host_child.cpp on this backend): its path, how its wait
+// status reads as an exit code, and the run. `watch` sees the output so far while the
+// child runs and may act on it.
+std::string child_program();
+int child_exitcode(int status);
 struct Child {
     int code = -1; // exit code; -1 when it did not exit by itself
     double seconds = 0;

@@ -8,8 +8,6 @@
 #include "platform/driver_sdl.h"
 #include "platform/platform.h"
 
-void sdl_onmain(void (*fn)(void *), void *arg) { fenk_sdl_runonmain(fn, arg); }
-
 namespace {
 
 template <typename F> void onmain(F fn)

@@ -43,20 +43,16 @@ void host_teardown()
     }
 }
 
-namespace {
-
-LRESULT send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0)
+LRESULT win32_send(UINT message, WPARAM wparam, LPARAM lparam)
 {
     return SendMessageA(winhandle, message, wparam, lparam);
 }
-
-} // namespace
 
 // Alt goes down as a system key; every key comes up through the key-up message
 // (default processing of Alt's system key-up would open the window menu).
 void inject_key(int vk, bool down)
 {
-    send(down ? (vk == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN) : WM_KEYUP, vk);
+    win32_send(down ? (vk == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN) : WM_KEYUP, vk, 0);
 }
 
 void inject_motion(int x, int y)
@@ -64,7 +60,7 @@ void inject_motion(int x, int y)
     POINT point = {x, y};
     ClientToScreen(winhandle, &point);
     SetCursorPos(point.x, point.y);
-    send(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    win32_send(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
 }
 
 void inject_button(int button, bool down)
@@ -73,10 +69,10 @@ void inject_button(int button, bool down)
                                        {WM_RBUTTONUP, WM_RBUTTONDOWN},
                                        {WM_MBUTTONUP, WM_MBUTTONDOWN},
                                        {WM_XBUTTONUP, WM_XBUTTONDOWN}};
-    send(messages[button - 1][down], button == 4 ? MAKEWPARAM(0, XBUTTON1) : 0);
+    win32_send(messages[button - 1][down], button == 4 ? MAKEWPARAM(0, XBUTTON1) : 0, 0);
 }
 
-void inject_wheel(int notches) { send(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(notches * WHEEL_DELTA))); }
+void inject_wheel(int notches) { win32_send(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(notches * WHEEL_DELTA)), 0); }
 
 void inject_close(const char *) { PostMessageA(winhandle, WM_CLOSE, 0, 0); }
 

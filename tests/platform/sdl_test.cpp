@@ -18,7 +18,6 @@
 #include "platform/driver_sdl.h"
 #include "platform/platform.h"
 
-void sdl_onmain(void (*fn)(void *), void *arg);
 void sdl_push(SDL_Event event);
 
 extern "C" int coremain(int argc, char **argv)
@@ -31,7 +30,7 @@ namespace {
 
 template <typename F> void onmain(F fn)
 {
-    sdl_onmain([](void *arg) { (*static_cast<F *>(arg))(); }, &fn);
+    fenk_sdl_runonmain([](void *arg) { (*static_cast<F *>(arg))(); }, &fn);
 }
 
 // The pump handles everything queued before a main-thread call returns; the

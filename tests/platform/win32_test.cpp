@@ -14,6 +14,9 @@
 #include "platform/driver_win32.h"
 #include "platform/platform.h"
 
+// A message sent to the test's window (host_inject_win32.cpp).
+LRESULT win32_send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+
 extern "C" int coremain(int argc, char **argv)
 {
     (void)argc;
@@ -31,11 +34,6 @@ protected:
         ASSERT_NE(winhandle, nullptr);
     }
     void TearDown() override { host_teardown(); }
-
-    static LRESULT send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0)
-    {
-        return SendMessageA(winhandle, message, wparam, lparam);
-    }
 
     // The windowed form: client area width x height, outer corner at (10, 10).
     static void expectwindowed(int width, int height)
@@ -64,7 +62,7 @@ protected:
 
 TEST_F(Host, CloseAsksThePumpToQuit)
 {
-    EXPECT_EQ(send(WM_CLOSE), 0);
+    EXPECT_EQ(win32_send(WM_CLOSE), 0);
     EXPECT_TRUE(IsWindow(winhandle));
     MSG msg;
     bool quit = false;
@@ -87,14 +85,14 @@ TEST_F(Host, CursorHiddenOverTheClientOnlyInFullScreen)
     HCURSOR arrow = LoadCursor(NULL, IDC_ARROW);
     SetCursor(arrow);
     // Windowed: default processing, which has no class cursor to set.
-    EXPECT_EQ(send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), FALSE);
+    EXPECT_EQ(win32_send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), FALSE);
     EXPECT_EQ(GetCursor(), arrow);
 
     fenk_mouse_windowhide = 1;
-    EXPECT_EQ(send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+    EXPECT_EQ(win32_send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
     EXPECT_EQ(GetCursor(), nullptr);
     SetCursor(arrow);
-    send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
+    win32_send(WM_SETCURSOR, (WPARAM)winhandle, MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
     EXPECT_NE(GetCursor(), nullptr);
 }
 
@@ -144,7 +142,7 @@ TEST_F(Host, FullScreenAtTheDesktopSize)
 TEST_F(Host, AKeyRepeatIsNoTap)
 {
     fenk_getkeys(nullptr, nullptr);
-    send(WM_KEYDOWN, VK_ESCAPE, 0x40000001);
+    win32_send(WM_KEYDOWN, VK_ESCAPE, 0x40000001);
     fenk_getkeys(nullptr, nullptr);
     EXPECT_EQ(FENK_keys[VK_ESCAPE], 0);
 }
