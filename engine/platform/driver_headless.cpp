@@ -235,6 +235,10 @@ void fenk_getkeys(int *, int *)
 {
     for (int code = 0; code < FENK_NUMKEYS; ++code)
         FENK_keys[code] = fenk_keytap_take(host.key_tapped, code) || host.key_held[code] ? 0x8000 : 0;
+    // A left or right Shift, Ctrl or Alt (0xA0..0xA5) reads held on its sideless code
+    // too, as the system's key state reads it for a window.
+    for (int side = 0xA0; side <= 0xA5; ++side)
+        if (FENK_keys[side]) FENK_keys[0x10 + (side - 0xA0) / 2] = 0x8000;
     FENK_joykey = fenk_keymask(FENK_keys);
 }
 
