@@ -14,6 +14,8 @@
 // the next frame's time after 16 reads, no start gate and no Web Audio, the silent
 // device playing what the clock moves forward. Module.fenkOnFrame(n), where set, is
 // called with each frame drawn and not yet shown (the canvas may be read then).
+// Module.fenkDrawFrom = N runs frames 0 .. N-1 undrawn (every draw clipped to nothing,
+// as the headless host's late start does), a fast way to a late frame.
 #include "platform/driver_web.h"
 
 #include "platform/rawinput.h"
@@ -49,7 +51,8 @@ struct WebHost {
     int vrate;
     uint64_t vnum;
     unsigned spin_reads;
-    uint64_t frames; // presented
+    uint64_t frames;   // presented
+    uint64_t drawfrom; // frames before it run undrawn
 };
 
 WebHost host;
@@ -110,6 +113,8 @@ EM_ASYNC_JS(int, web_startgate, (int rate), {
 });
 
 EM_JS(int, web_framerate, (), { return Module.fenkFrameRate > 0 ? Module.fenkFrameRate | 0 : 0; });
+
+EM_JS(double, web_drawfrom, (), { return Module.fenkDrawFrom > 0 ? Module.fenkDrawFrom : 0; });
 
 EM_JS(void, web_onframe, (double frame), {
     if (Module.fenkOnFrame) Module.fenkOnFrame(frame);
@@ -234,6 +239,7 @@ int main(int argc, char **argv)
 {
     fenk_rawinput_resetmouse();
     host.vrate = web_framerate();
+    host.drawfrom = (uint64_t)web_drawfrom();
     if (!host.vrate) web_startgate(44100);
     // Listening starts after the gate: the key or click that opened it is no input.
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onkey);
@@ -250,6 +256,16 @@ int main(int argc, char **argv)
 }
 
 // ---- Window and context ----
+
+// Whether the next frame is drawn (the engine's host hooks; none while every frame is).
+static void planframe(void)
+{
+    if (!host.drawfrom) return;
+    s_hosthooks hooks = {};
+    hooks.drawnothing = host.frames < host.drawfrom;
+    fenk_sethosthooks(&hooks);
+    if (!hooks.drawnothing) host.drawfrom = 0;
+}
 
 void fenk_initwindow(int width, int height, int flags)
 {
@@ -272,6 +288,7 @@ void fenk_initwindow(int width, int height, int flags)
         !eglMakeCurrent(host.display, host.surface, host.surface, host.context))
         printf("- ERROR: Web host: no WebGL 2 context\n");
     fenk_startglew();
+    planframe();
 }
 
 void fenk_closewindow(void)
@@ -289,6 +306,7 @@ void fenk_swapbuffers(void)
 {
     web_onframe((double)host.frames);
     host.frames++;
+    planframe();
     if (host.vrate) {
         host.vnum += 1000;
         host.spin_reads = 0;
