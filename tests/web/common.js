@@ -12,11 +12,16 @@ var Test = {
 };
 (function () {
   var print = Module.print;
-  Module.print = function (text) { Test.lines.push(text); print(text); };
+  Module.print = function (text) { Test.lines.push(text); if (print) print(text); };
   var ended = Module.fenkEnded;
-  Module.fenkEnded = function (code) { Test.endedAt = Test.frames; Test.code = code; ended(code); if (Test.onEnded) Test.onEnded(code); };
+  Module.fenkEnded = function (code) {
+    Test.endedAt = Test.frames;
+    Test.code = code;
+    if (ended) ended(code);
+    if (Test.onEnded) Test.onEnded(code);
+  };
   Module.fenkOnFrame = function (n) { Test.frames = n + 1; if (Test.onFrame) Test.onFrame(n); };
   var abort = Module.onAbort;
-  Module.onAbort = function (what) { abort(what); Test.fail('aborted: ' + what); };
+  Module.onAbort = function (what) { if (abort) abort(what); Test.fail('aborted: ' + what); };
   window.addEventListener('error', function (e) { Test.fail('page error: ' + e.message); });
 })();

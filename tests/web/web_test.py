@@ -4,6 +4,10 @@
     web_test.py SITE TESTS_DIR smoke|clock|escape|missing
     web_test.py SITE TESTS_DIR frames SHOW_CAPTURE LINUX_BUILD
     web_test.py SITE TESTS_DIR packaged PACKAGE_SH DATA_DIR
+    web_test.py SITE TESTS_DIR example NAME
+
+example: the example NAME in the examples' page (examples/web/example.html) on the
+virtual clock: 60 frames, or its own end with 0, with no abort.
 
 frames: the show in the page on the virtual clock (30 frames a second, frames before
 11.5 s run undrawn) against show_capture's frames of the same run on the headless
@@ -115,6 +119,8 @@ def main():
     rest = [os.path.abspath(a) for a in sys.argv[4:]]
     if case == "frames":
         return frames_case(site, tests, *rest[:2])
+    if case == "example":
+        return run_page(site, tests, "harness.html?case=example&page=/examples/example.html&name=" + sys.argv[4])
     if case == "packaged":
         return packaged_case(tests, rest[0], rest[1], site)
     return run_page(site, tests, "harness.html?case=" + case)
