@@ -8,6 +8,10 @@
 // has it, else EXT_framebuffer_object's; nothing without either.
 void fenk_bindframebuffer(unsigned int fbo);
 
+// The `fenk_alphatest` uniform of the program bound through FENK_BindShader, -1 while
+// none is bound or it declares none.
+extern int fenk_boundalphatest;
+
 // Tells the bound program whether the alpha test is on, through its uniform
 // `fenk_alphatest` (1.0 on, 0.0 off) where it declares one. The fixed alpha test is
 // skipped on WebGL while a program is bound; a program that discards fragments of alpha

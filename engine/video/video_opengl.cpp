@@ -123,6 +123,16 @@ Clip clip;
 
 } // namespace
 
+int fenk_boundalphatest = -1;
+
+// Here rather than with the shaders: the render state reaches it without bringing the
+// shader unit (and through it video start-up) into a program that draws no shader.
+void fenk_shaderalphatest(void)
+{
+    if (fenk_boundalphatest < 0) return;
+    glUniform1f(fenk_boundalphatest, (FENK_renderstate & FENK_RENDERSTATE_ALPHATEST) ? 1.0f : 0.0f);
+}
+
 void fenk_bindframebuffer(unsigned int fbo)
 {
     const FboCalls fbos = fbo_calls();

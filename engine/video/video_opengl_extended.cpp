@@ -101,6 +101,12 @@ char *textFileRead(const char *path)
 GLint alphatest_location[FENK_MAXSHADERS];
 int bound_shader = -1;
 
+void unbind_alphatest()
+{
+    bound_shader = -1;
+    fenk_boundalphatest = -1;
+}
+
 // An OpenGL ES context (WebGL's, under the legacy GL emulation) puts declarations of its
 // own ahead of a shader's source, where a #version directive is no longer allowed.
 bool takes_version_directive()
@@ -225,7 +231,7 @@ void FENK_DeleteShader(int id)
     glDeleteProgram(entry.program);
     entry = s_shader{};
     alphatest_location[id] = -1;
-    if (bound_shader == id) bound_shader = -1;
+    if (bound_shader == id) unbind_alphatest();
 }
 
 void FENK_BindShader(int id)
@@ -233,6 +239,7 @@ void FENK_BindShader(int id)
     if (!valid_shader(id)) return;
     glUseProgram(FENK_shader[id].program);
     bound_shader = id;
+    fenk_boundalphatest = alphatest_location[id];
     fenk_shaderalphatest();
 }
 
@@ -240,14 +247,7 @@ void FENK_UnbindShader(void)
 {
     if (!FENK_shaders_enabled) return;
     glUseProgram(0);
-    bound_shader = -1;
-}
-
-void fenk_shaderalphatest(void)
-{
-    if (!valid_shader(bound_shader) || alphatest_location[bound_shader] < 0) return;
-    glUniform1f(alphatest_location[bound_shader],
-                (FENK_renderstate & FENK_RENDERSTATE_ALPHATEST) ? 1.0f : 0.0f);
+    unbind_alphatest();
 }
 
 void FENK_SetShaderUniform1i(int id, const char *name, int value)
