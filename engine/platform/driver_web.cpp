@@ -19,6 +19,7 @@
 #include "platform/driver_web.h"
 
 #include "platform/rawinput.h"
+#include "sound/coresound.h"
 
 #include <EGL/egl.h>
 #include <emscripten.h>
@@ -240,7 +241,7 @@ int main(int argc, char **argv)
     fenk_rawinput_resetmouse();
     host.vrate = web_framerate();
     host.drawfrom = (uint64_t)web_drawfrom();
-    if (!host.vrate) web_startgate(44100);
+    if (!host.vrate) web_startgate(SOUNDSYSTEM_DEVICERATE);
     // Listening starts after the gate: the key or click that opened it is no input.
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onkey);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onkey);
