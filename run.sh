@@ -4,7 +4,9 @@
 #   ./run.sh         1920 x 1080 in a window
 #   ./run.sh 720     1280 x 720 in a window
 #   ./run.sh full    1920 x 1080 full screen
-#   ./run.sh package the release archives in out/ (Windows zip, Linux tarball)
+#   ./run.sh web     the show in a browser: builds the web build and serves it on
+#                    127.0.0.1 (FENK_WEB_PORT, 8000 unless set) until Ctrl+C
+#   ./run.sh package the release archives in out/ (Windows zip, Linux tarball, web zip)
 # Escape ends the show early; closing the window ends it at once. Without a display
 # it renders the whole show to out/show.mp4 with show_capture instead.
 set -uo pipefail
@@ -16,7 +18,8 @@ case "${1:-1080}" in
   720) program=show_720 ;;
   full) program=show_1080_full ;;
   package) program="" ;;
-  *) echo "usage: ./run.sh [1080|720|full|package]"; exit 2 ;;
+  web) program=web ;;
+  *) echo "usage: ./run.sh [1080|720|full|web|package]"; exit 2 ;;
 esac
 
 fenk_install_packages || exit 1
@@ -28,10 +31,23 @@ if [ -z "$program" ]; then
   cmake/fetch-glew.sh || exit 1
   cmake --preset windows >/dev/null &&
     cmake --build --preset windows -j "$(nproc)" --target show_1080 show_720 show_1080_full || exit 1
+  cmake --preset web >/dev/null && cmake --build --preset web -j "$(nproc)" --target show_web || exit 1
   cmake/package.sh linux build/linux/show build/linux/data out >/dev/null &&
-    cmake/package.sh windows build/windows/show build/linux/data out >/dev/null || exit 1
-  ls -l out/gravolt-zoppeldraai-linux.tar.gz out/gravolt-zoppeldraai-windows.zip
+    cmake/package.sh windows build/windows/show build/linux/data out >/dev/null &&
+    cmake/package.sh web build/web build/linux/data out >/dev/null || exit 1
+  ls -l out/gravolt-zoppeldraai-linux.tar.gz out/gravolt-zoppeldraai-windows.zip out/gravolt-zoppeldraai-web.zip
   exit 0
+fi
+
+if [ "$program" = web ]; then
+  # The web build reads the Linux build's data into its .data file.
+  cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" --target data || exit 1
+  cmake --preset web >/dev/null && cmake --build --preset web -j "$(nproc)" --target show_web || exit 1
+  port=${FENK_WEB_PORT:-8000}
+  echo "The show is served at http://127.0.0.1:$port/"
+  echo "Open that address in a browser (for example: chromium http://127.0.0.1:$port/),"
+  echo "click or press a key to start it; Ctrl+C here stops the server."
+  exec python3 -m http.server --bind 127.0.0.1 --directory build/web "$port"
 fi
 cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" || exit 1
 

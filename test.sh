@@ -5,6 +5,8 @@
 #   asan     the `unit` tests again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan     the `unit` tests again with ThreadSanitizer (the sound tests run a real concurrent mixer)
 #   windows  the MinGW-w64 cross-build, its test programs under wine64 (virtual X display)
+#   web      the web build (Emscripten) on the Linux build's data, its pages in headless
+#            Chromium (the `web` tests of the Linux build)
 #   fuzz     the fuzz build (clang), each fuzz target for 30 s, two at a time;
 #            `./test.sh fuzz 600` runs each for 600 s
 # Installs the Debian packages it needs on first use. Ends with "N passed, N failed, N skipped".
@@ -18,7 +20,7 @@ fuzz_seconds=30
 for arg in "$@"; do
   if [[ "$arg" =~ ^[0-9]+$ ]]; then fuzz_seconds=$arg; else stages+=("$arg"); fi
 done
-[ ${#stages[@]} -gt 0 ] || stages=(format linux asan tsan windows fuzz)
+[ ${#stages[@]} -gt 0 ] || stages=(format linux asan tsan windows web fuzz)
 
 fenk_install_packages || exit 1
 jobs=$(nproc)
@@ -93,7 +95,7 @@ for stage in "${stages[@]}"; do
       fi ;;
     linux)
       build linux && run_ctest linux xvfb-run -a -s "-screen 0 1920x1080x24 -br" \
-        ctest --preset linux -j "$jobs" --output-junit "$(junit_file linux)" ;;
+        ctest --preset linux -LE '^web$' -j "$jobs" --output-junit "$(junit_file linux)" ;;
     asan)
       build asan && run_ctest asan ctest --preset asan -j "$jobs" --output-junit "$(junit_file asan)" ;;
     tsan)
@@ -108,6 +110,13 @@ for stage in "${stages[@]}"; do
       build windows && run_ctest windows xvfb-run -a -s "-screen 0 1920x1080x24 -br" bash -c \
         'source cmake/setup.sh; fenk_wine_prefix; ctest --preset windows -j "$1" --output-junit "$2"; rc=$?; fenk_wine_stop; exit $rc' \
         _ "$jobs" "$(junit_file windows)" ;;
+    web)
+      # The site's .data packs the Linux build's data; the capture gives the frames the
+      # page's are compared with.
+      cmake --preset linux >/dev/null &&
+        cmake --build --preset linux -j "$jobs" --target data show_capture ||
+        { failed=$((failed + 1)); report+=("web: Linux data build failed"); continue; }
+      build web && run_ctest web ctest --preset linux -L '^web$' -j "$jobs" --output-junit "$(junit_file web)" ;;
     fuzz)
       # One "passed" per target that ran its time without a finding.
       if build fuzz; then
@@ -119,7 +128,7 @@ for stage in "${stages[@]}"; do
         passed=$((passed + p)); failed=$((failed + f))
         report+=("fuzz: $p passed, $f failed, 0 skipped")
       fi ;;
-    *) echo "unknown stage: $stage (format, linux, asan, tsan, windows, fuzz)"; exit 2 ;;
+    *) echo "unknown stage: $stage (format, linux, asan, tsan, windows, web, fuzz)"; exit 2 ;;
   esac
 done
 

@@ -3,14 +3,16 @@
 # text, all below one folder gravolt-zoppeldraai/.
 #   cmake/package.sh linux   PROGRAM_DIR DATA_DIR OUT_DIR  -> OUT_DIR/gravolt-zoppeldraai-linux.tar.gz
 #   cmake/package.sh windows PROGRAM_DIR DATA_DIR OUT_DIR  -> OUT_DIR/gravolt-zoppeldraai-windows.zip
-# PROGRAM_DIR holds show_1080, show_720 and show_1080_full (.exe for Windows); DATA_DIR is
+#   cmake/package.sh web     WEB_BUILD_DIR DATA_DIR OUT_DIR -> OUT_DIR/gravolt-zoppeldraai-web.zip
+# The web archive is a static site: the page, show_web.js, .wasm and .data (the data
+# folder packed inside), and the text. PROGRAM_DIR holds show_1080, show_720 and show_1080_full (.exe for Windows); DATA_DIR is
 # the data folder the Linux build writes. The programs are stripped copies (the build's
 # debug information stays in the build). The archive is written beside its final name
 # and renamed when complete, so a failed run leaves no half archive under that name.
 set -euo pipefail
 
 usage() {
-  echo "usage: cmake/package.sh linux|windows PROGRAM_DIR DATA_DIR OUT_DIR" >&2
+  echo "usage: cmake/package.sh linux|windows|web PROGRAM_DIR DATA_DIR OUT_DIR" >&2
   exit 2
 }
 [ $# -eq 4 ] || usage
@@ -18,9 +20,11 @@ kind=$1 program_dir=$2 data_dir=$3 out_dir=$4
 case "$kind" in
   linux) suffix="" archive=gravolt-zoppeldraai-linux.tar.gz strip_tool=strip ;;
   windows) suffix=.exe archive=gravolt-zoppeldraai-windows.zip strip_tool=x86_64-w64-mingw32-strip ;;
+  web) suffix="" archive=gravolt-zoppeldraai-web.zip strip_tool="" ;;
   *) usage ;;
 esac
 programs=(show_1080 show_720 show_1080_full)
+[ "$kind" = web ] && programs=(index.html show_web.js show_web.wasm show_web.data)
 for p in "${programs[@]}"; do
   [ -f "$program_dir/$p$suffix" ] || { echo "package: no $program_dir/$p$suffix" >&2; exit 1; }
 done
@@ -39,6 +43,11 @@ mkdir -p "$top"
 # zip writer takes from the staged files.
 epoch=1767225600
 for p in "${programs[@]}"; do
+  if [ "$kind" = web ]; then
+    cp "$program_dir/$p" "$top/$p"
+    chmod 644 "$top/$p"
+    continue
+  fi
   if command -v "$strip_tool" >/dev/null; then
     SOURCE_DATE_EPOCH=$epoch "$strip_tool" -s -o "$top/$p$suffix" "$program_dir/$p$suffix"
   else
@@ -46,8 +55,10 @@ for p in "${programs[@]}"; do
   fi
   chmod 755 "$top/$p$suffix"
 done
-cp -R "$data_dir" "$top/data"
-chmod -R u=rwX,go=rX "$top/data"
+if [ "$kind" != web ]; then
+  cp -R "$data_dir" "$top/data"
+  chmod -R u=rwX,go=rX "$top/data"
+fi
 
 # The show's length from the music's size (44 100 frames a second, 4 bytes each).
 seconds=$(($(stat -c %s "$data_dir/revizid.wav") / (44100 * 4)))
@@ -64,7 +75,24 @@ pictures and caption lines in step with it, seen through a simulated picture tub
 You only watch.
 
 EOF
-  if [ "$kind" = windows ]; then
+  if [ "$kind" = web ]; then
+    cat <<EOF
+Running it (a web browser with WebGL 2 and Web Audio)
+-----------------------------------------------------
+
+This folder is a static web site: put it on any web server and open its address
+(index.html). Browsers do not run it from a file:// address. To watch it on this
+computer, serve the folder with Python and open the address it prints:
+
+  cd gravolt-zoppeldraai
+  python3 -m http.server --bind 127.0.0.1 8000
+  (then open http://127.0.0.1:8000/ in the browser)
+
+The page loads about 60 MB, then asks you to click or press a key: browsers start
+sound only after a gesture, and the show keeps time by its music. The picture fills
+the browser window at the show's aspect.
+EOF
+  elif [ "$kind" = windows ]; then
     cat <<EOF
 Running it (Windows, 64-bit, OpenGL 2.1 graphics)
 ---------------------------------------------------
@@ -133,7 +161,7 @@ chmod 644 "$top/README.txt"
 
 # Entries in name order with fixed times and owners.
 # The zip lists files only: CMake's tar adds a folder named in the list with all it holds.
-if [ "$kind" = windows ]; then
+if [ "$kind" = windows ] || [ "$kind" = web ]; then
   (cd "$stage" && find gravolt-zoppeldraai -type f -print | LC_ALL=C sort >files &&
     cmake -E tar cf "$part" --format=zip --mtime="2026-01-01 00:00:00 UTC" --files-from=files)
 else

@@ -63,6 +63,7 @@ const char *const ff_xcopy =
     "uniform float fadevalue;\n"
     "uniform float scanlinevalue;\n"
     "uniform float time;\n"
+    "uniform float fenk_alphatest;\n"
     "varying vec2 texCoord;\n"
     "void main() {\n"
     "    vec2 u = (texCoord - 0.5) * 2.2;\n"
@@ -84,6 +85,7 @@ const char *const ff_xcopy =
     "    if (u.x < 0.0 || u.x > 1.0) c.a = 0.1;\n"
     "    if (u.y < 0.0 || u.y > 1.0) c.a = 0.1;\n"
     "    gl_FragColor = c * fadevalue;\n"
+    "    if (fenk_alphatest > 0.5 && gl_FragColor.a <= 0.0) discard;\n"
     "}\n";
 
 // π as the camera has always been tuned with.

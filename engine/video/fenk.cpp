@@ -15,6 +15,7 @@
 #include "graphics2d/coresprite.h"
 #include "platform/platform.h"
 #include "video/clip.h"
+#include "video/glstate.h"
 
 s_video FENK_video;
 
@@ -177,7 +178,7 @@ int FENK_GetFPS(void)
 // Back to the frame buffer the program draws into, with the counts of a new frame.
 static void finish_frame(const s_framebufferdata &data, int w, int h)
 {
-    if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, data.fbo);
+    if (FENK_framebuffers_enabled) fenk_bindframebuffer(data.fbo);
     glViewport(0, 0, w, h);
     FENK_projectionmode = 1;
     FENK_lasttextureid = -1;
@@ -207,12 +208,12 @@ void FENK_SwapBuffers(void)
     }
 
     if (FENK_framebuffers_enabled) {
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        fenk_bindframebuffer(0);
     } else if (data.pixels) {
         // Emulated frame buffers: the frame was drawn into the window's back buffer.
         glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, data.pixels);
         glBindTexture(GL_TEXTURE_2D, data.colortexture);
-        glTexImage2D(GL_TEXTURE_2D, 0, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, data.pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, data.pixels);
     }
     glBindTexture(GL_TEXTURE_2D, data.colortexture);
     fenk_applyclip(FENK_video.height, 1);
@@ -248,7 +249,7 @@ void FENK_SwapBuffersBasic(void)
 {
     fenk_swapbuffers();
     if (FENK_FrameBuffer) glViewport(0, 0, FENK_FrameBuffer->width, FENK_FrameBuffer->height);
-    if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    if (FENK_framebuffers_enabled) fenk_bindframebuffer(0);
 }
 
 void FENK_SetPostShader(int id) { FENK_postshader_id = id; }

@@ -1,10 +1,13 @@
 // Frame buffers, textures, drawing primitives and render state over OpenGL 1.1 with
-// the frame buffer objects of EXT_framebuffer_object.
+// frame buffer objects (the core calls of OpenGL 3.0 and WebGL 2, else those of
+// EXT_framebuffer_object), in the subset that WebGL 2 under the legacy GL emulation
+// also draws: 16-bit indices, GL_RGBA internal formats.
 #include "video/video_opengl.h"
 
 #include "video/clip.h"
 
 #include "video/fenk.h"
+#include "video/glstate.h"
 
 #include <GL/glew.h>
 
@@ -32,7 +35,8 @@ namespace {
 
 // Two counter-clockwise triangles on screen (y down): top-left, bottom-left, bottom-right
 // and top-left, bottom-right, top-right.
-const GLubyte quad_index[6] = {0, 3, 2, 0, 2, 1};
+// 16-bit: WebGL draws nothing with 8-bit indices.
+const GLushort quad_index[6] = {0, 3, 2, 0, 2, 1};
 
 bool valid_framebuffer(int id) { return id >= 0 && id < FENK_numframebuffers; }
 
@@ -46,17 +50,34 @@ void bind_direct(GLuint texture)
     FENK_lasttextureid = -1;
 }
 
-bool have_fbo()
+// The frame buffer object calls of the current context: the core names where it has
+// them, else EXT_framebuffer_object's (the same calls under the same constants). WebGL
+// has only the core names, and its libraries define no EXT ones to link against.
+struct FboCalls {
+    PFNGLGENFRAMEBUFFERSPROC gen;
+    PFNGLBINDFRAMEBUFFERPROC bind;
+    PFNGLFRAMEBUFFERTEXTURE2DPROC attach;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC check;
+};
+
+FboCalls fbo_calls()
 {
-    return glGenFramebuffersEXT && glBindFramebufferEXT && glFramebufferTexture2DEXT &&
-           glCheckFramebufferStatusEXT;
+    if (glGenFramebuffers && glBindFramebuffer && glFramebufferTexture2D && glCheckFramebufferStatus)
+        return {glGenFramebuffers, glBindFramebuffer, glFramebufferTexture2D, glCheckFramebufferStatus};
+#ifndef __EMSCRIPTEN__
+    if (glGenFramebuffersEXT && glBindFramebufferEXT && glFramebufferTexture2DEXT &&
+        glCheckFramebufferStatusEXT)
+        return {glGenFramebuffersEXT, glBindFramebufferEXT, glFramebufferTexture2DEXT,
+                glCheckFramebufferStatusEXT};
+#endif
+    return {};
 }
 
 void draw_arrays(const float *vertices, const float *texcoords)
 {
     glVertexPointer(3, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, texcoords);
-    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_BYTE, quad_index);
+    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, quad_index);
     FENK_stats_numtriangles += 2;
 }
 
@@ -101,6 +122,22 @@ struct Clip {
 Clip clip;
 
 } // namespace
+
+int fenk_boundalphatest = -1;
+
+// Here rather than with the shaders: the render state reaches it without bringing the
+// shader unit (and through it video start-up) into a program that draws no shader.
+void fenk_shaderalphatest(void)
+{
+    if (fenk_boundalphatest < 0) return;
+    glUniform1f(fenk_boundalphatest, (FENK_renderstate & FENK_RENDERSTATE_ALPHATEST) ? 1.0f : 0.0f);
+}
+
+void fenk_bindframebuffer(unsigned int fbo)
+{
+    const FboCalls fbos = fbo_calls();
+    if (fbos.bind) fbos.bind(GL_FRAMEBUFFER, fbo);
+}
 
 // The scissor for drawing into a target `height` rows high; `present` leaves the
 // program's own clip out.
@@ -189,23 +226,23 @@ int FENK_CreateFrameBuffer(int width, int height, int flags)
         data.depthtexture = depth;
     }
 
-    if (have_fbo()) {
+    const FboCalls fbos = fbo_calls();
+    if (fbos.gen) {
         GLuint fbo = 0;
-        glGenFramebuffersEXT(1, &fbo);
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, fbo);
-        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, colour, 0);
+        fbos.gen(1, &fbo);
+        fbos.bind(GL_FRAMEBUFFER, fbo);
+        fbos.attach(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, 0);
         if (data.depthtexture)
-            glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D,
-                                      data.depthtexture, 0);
+            fbos.attach(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, data.depthtexture, 0);
         data.fbo = fbo;
-        const GLenum status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
-        if (status == GL_FRAMEBUFFER_COMPLETE_EXT) {
+        const GLenum status = fbos.check(GL_FRAMEBUFFER);
+        if (status == GL_FRAMEBUFFER_COMPLETE) {
             FENK_framebuffers_enabled = 1;
         } else {
             printf("glCheckFramebufferStatus: error %d", static_cast<int>(status));
             FENK_framebuffers_enabled = 0;
         }
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        fbos.bind(GL_FRAMEBUFFER, 0);
     } else {
         FENK_framebuffers_enabled = 0;
     }
@@ -218,7 +255,7 @@ void FENK_SetFrameBuffer(int id)
     if (!valid_framebuffer(id)) return;
     FENK_FrameBuffer = &FENK_framebuffers[id];
     const s_framebufferdata &data = FENK_framebufferdata[id];
-    if (FENK_framebuffers_enabled) glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, data.fbo);
+    if (FENK_framebuffers_enabled) fenk_bindframebuffer(data.fbo);
     bind_direct(data.colortexture);
     glViewport(0, 0, FENK_FrameBuffer->width, FENK_FrameBuffer->height);
     FENK_projectionmode = 1;
@@ -267,14 +304,14 @@ int FENK_CreateTexture(int width, int height, const void *texels, int)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
     return static_cast<int>(texture);
 }
 
 void FENK_UpdateTexture(int texture, int width, int height, const void *texels)
 {
     bind_direct(static_cast<GLuint>(texture));
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
 }
 
 void FENK_SetTextureOptions(int texture, int minfilter, int magfilter, int wraps, int wrapt)
@@ -397,6 +434,7 @@ void FENK_EnableRenderState(int bits)
     for (const StateCap &s : state_caps)
         if (missing & s.bit) glEnable(s.cap);
     FENK_renderstate |= missing;
+    if (missing & FENK_RENDERSTATE_ALPHATEST) fenk_shaderalphatest();
     FENK_stats_numstateswitches += 1;
 }
 
@@ -405,7 +443,9 @@ void FENK_DisableRenderState(int bits)
     if (!(FENK_renderstate & bits)) return;
     for (const StateCap &s : state_caps)
         if (bits & s.bit) glDisable(s.cap);
+    const int was = FENK_renderstate;
     FENK_renderstate &= ~bits;
+    if (was & bits & FENK_RENDERSTATE_ALPHATEST) fenk_shaderalphatest();
     FENK_stats_numstateswitches += 1;
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "video/fenk.h"
+#include "video/glstate.h"
 
 s_shader FENK_shader[FENK_MAXSHADERS];
 int FENK_numshaders;
@@ -95,6 +96,38 @@ char *textFileRead(const char *path)
     return text;
 }
 
+// Each program's `fenk_alphatest` uniform (-1: none) and the program bound through
+// FENK_BindShader (-1: none).
+GLint alphatest_location[FENK_MAXSHADERS];
+int bound_shader = -1;
+
+void unbind_alphatest()
+{
+    bound_shader = -1;
+    fenk_boundalphatest = -1;
+}
+
+// An OpenGL ES context (WebGL's, under the legacy GL emulation) puts declarations of its
+// own ahead of a shader's source, where a #version directive is no longer allowed.
+bool takes_version_directive()
+{
+    const char *version = reinterpret_cast<const char *>(glGetString(GL_VERSION));
+    return !version || strncmp(version, "OpenGL ES", 9) != 0;
+}
+
+// A copy of `source` with a leading #version line blanked (the line kept, so the
+// compiler's line numbers stay those of the source); the caller frees it.
+char *without_version(const char *source)
+{
+    char *copy = strdup(source);
+    if (!copy) return nullptr;
+    char *at = copy;
+    while (*at == ' ' || *at == '\t' || *at == '\r' || *at == '\n') at++;
+    if (strncmp(at, "#version", 8) == 0)
+        for (; *at && *at != '\n'; at++) *at = ' ';
+    return copy;
+}
+
 GLint uniform_location(int id, const char *name)
 {
     FENK_BindShader(id);
@@ -119,10 +152,13 @@ void fenk_startglew(void)
 {
     puts("[FENK] Init Glew");
     glewExperimental = GL_TRUE;
-    const GLenum status = glewInit();
+    GLenum status = glewInit();
     // GLEW built for GLX also looks for a GLX display after loading the context's entry
     // points; a context made through EGL has none, and that answer is no error.
-    if (status != GLEW_OK && status != GLEW_ERROR_NO_GLX_DISPLAY) puts("\nError Initing Glew");
+#ifdef GLEW_ERROR_NO_GLX_DISPLAY
+    if (status == GLEW_ERROR_NO_GLX_DISPLAY) status = GLEW_OK;
+#endif
+    if (status != GLEW_OK) puts("\nError Initing Glew");
     puts("\nReady for GLSL");
     FENK_shaders_enabled = glslavailable();
 }
@@ -143,8 +179,17 @@ int FENK_InitShader(const char *vsrc, const char *fsrc)
         s_shader &entry = FENK_shader[id];
         entry.vertex = glCreateShader(GL_VERTEX_SHADER);
         entry.fragment = glCreateShader(GL_FRAGMENT_SHADER);
-        glShaderSource(entry.vertex, 1, &vsrc, nullptr);
-        glShaderSource(entry.fragment, 1, &fsrc, nullptr);
+        char *vcopy = nullptr, *fcopy = nullptr;
+        if (!takes_version_directive()) {
+            vcopy = without_version(vsrc);
+            fcopy = without_version(fsrc);
+        }
+        const char *vtext = vcopy ? vcopy : vsrc;
+        const char *ftext = fcopy ? fcopy : fsrc;
+        glShaderSource(entry.vertex, 1, &vtext, nullptr);
+        glShaderSource(entry.fragment, 1, &ftext, nullptr);
+        free(vcopy);
+        free(fcopy);
         glCompileShader(entry.vertex);
         validateShader(entry.vertex, "vertexshader");
         glCompileShader(entry.fragment);
@@ -154,6 +199,10 @@ int FENK_InitShader(const char *vsrc, const char *fsrc)
         glAttachShader(entry.program, entry.vertex);
         glLinkProgram(entry.program);
         validateProgram(entry.program);
+        // A program that failed to link has no uniforms to ask for.
+        GLint linked = 0;
+        glGetProgramiv(entry.program, GL_LINK_STATUS, &linked);
+        alphatest_location[id] = linked ? glGetUniformLocation(entry.program, "fenk_alphatest") : -1;
     }
     FENK_numshaders += 1;
     return id;
@@ -181,18 +230,24 @@ void FENK_DeleteShader(int id)
     glDeleteShader(entry.vertex);
     glDeleteProgram(entry.program);
     entry = s_shader{};
+    alphatest_location[id] = -1;
+    if (bound_shader == id) unbind_alphatest();
 }
 
 void FENK_BindShader(int id)
 {
     if (!valid_shader(id)) return;
     glUseProgram(FENK_shader[id].program);
+    bound_shader = id;
+    fenk_boundalphatest = alphatest_location[id];
+    fenk_shaderalphatest();
 }
 
 void FENK_UnbindShader(void)
 {
     if (!FENK_shaders_enabled) return;
     glUseProgram(0);
+    unbind_alphatest();
 }
 
 void FENK_SetShaderUniform1i(int id, const char *name, int value)

@@ -294,8 +294,10 @@ TEST_F(VideoTest, PlainOpenGLWithoutTextureUnitsOrFrameBufferObjects)
     // and presentation still shows the frame.
     const auto active_texture = __glewActiveTexture;
     const auto gen_framebuffers = __glewGenFramebuffersEXT;
+    const auto gen_core_framebuffers = __glewGenFramebuffers;
     __glewActiveTexture = nullptr;
     __glewGenFramebuffersEXT = nullptr;
+    __glewGenFramebuffers = nullptr;
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     const int next = FENK_numframebuffers;
     StdoutCapture capture;
@@ -312,11 +314,32 @@ TEST_F(VideoTest, PlainOpenGLWithoutTextureUnitsOrFrameBufferObjects)
     const PresentedFrame &frame = present();
     __glewActiveTexture = active_texture;
     __glewGenFramebuffersEXT = gen_framebuffers;
+    __glewGenFramebuffers = gen_core_framebuffers;
     EXPECT_EQ(frame.picture.at(7, 7), opaque_red);
     EXPECT_EQ(frame.picture.at(8, 8), opaque_black);
     GLint unit = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
     EXPECT_EQ(unit, GL_TEXTURE0);
+}
+
+TEST_F(VideoTest, ADriverWithOnlyTheExtensionsNamesStillGetsFrameBufferObjects)
+{
+    // Core names first (every OpenGL 3.0 context, WebGL 2); an older driver offers only
+    // EXT_framebuffer_object's, the same calls.
+    const auto gen_core_framebuffers = __glewGenFramebuffers;
+    const auto bind_core_framebuffer = __glewBindFramebuffer;
+    __glewGenFramebuffers = nullptr;
+    __glewBindFramebuffer = nullptr;
+    const int id = FENK_CreateFrameBuffer(8, 8, 0);
+    const bool enabled = FENK_framebuffers_enabled != 0;
+    FENK_SetFrameBuffer(id);
+    const GLint bound = bound_fbo();
+    __glewGenFramebuffers = gen_core_framebuffers;
+    __glewBindFramebuffer = bind_core_framebuffer;
+    ASSERT_GE(id, 0);
+    EXPECT_TRUE(enabled);
+    EXPECT_NE(FENK_framebufferdata[id].fbo, 0u);
+    EXPECT_EQ(bound, static_cast<GLint>(FENK_framebufferdata[id].fbo));
 }
 
 TEST_F(VideoTest, EmulatedFrameBuffersCopyTheBackBufferAtPresentation)

@@ -187,6 +187,38 @@ TEST_F(VideoTest, UniformsAreSetByNameOnTheirProgram)
     FENK_UnbindShader();
 }
 
+// Where the fixed alpha test is skipped under a program (WebGL), a program declaring
+// fenk_alphatest gets the render state's alpha test through it: set when it is bound,
+// and again whenever the state changes while it is bound.
+TEST_F(VideoTest, AlphaTestStateReachesTheBoundProgramsUniform)
+{
+    const char *fragment = "uniform float fenk_alphatest;\n"
+                           "void main() {\n"
+                           "    gl_FragColor = vec4(1.0, 1.0, 1.0, 0.0);\n"
+                           "    if (fenk_alphatest > 0.5 && gl_FragColor.a <= 0.0) discard;\n"
+                           "}\n";
+    int id = -1;
+    capture_init(vertex_source, fragment, &id);
+    ASSERT_GE(id, 0);
+    int plain = -1;
+    capture_init(vertex_source, uniforms_source, &plain);
+    ASSERT_GE(plain, 0);
+
+    FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    FENK_BindShader(id);
+    EXPECT_EQ(uniform(id, "fenk_alphatest", 1)[0], 1.0f);
+    FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    EXPECT_EQ(uniform(id, "fenk_alphatest", 1)[0], 0.0f);
+    FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    EXPECT_EQ(uniform(id, "fenk_alphatest", 1)[0], 1.0f);
+    // A program without the uniform is bound and drawn with as before, without errors.
+    FENK_BindShader(plain);
+    FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    EXPECT_EQ(uniform(id, "fenk_alphatest", 1)[0], 1.0f) << "only the bound program is told";
+    FENK_UnbindShader();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(0));
+}
+
 TEST_F(VideoTest, WithoutShadingLanguageShaderCallsDoNothing)
 {
     int id = -1;

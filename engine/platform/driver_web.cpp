@@ -1,0 +1,406 @@
+// The web host: WebAssembly in a page, on the page's one thread. coremain runs from
+// main under Asyncify; each swap hands control back to the browser until its next
+// animation frame, which is when the canvas is shown, input events arrive and Web Audio
+// pulls sound. GL is WebGL 2 through EGL under the legacy GL emulation, input comes
+// through html5.h, files come from the data preloaded into the virtual file system.
+//
+// Before coremain a start gate ("click or press a key to start") stands while the
+// page's AudioContext is suspended (no user gesture yet), so the music clock never
+// runs unseen. When coremain returns the page is told (Module.fenkEnded); closing the
+// tab ends the show wherever it is, as closing the window does on the other hosts.
+//
+// A page that sets Module.fenkFrameRate (a test's) gets the headless host's virtual
+// clock instead of the wall clock: frame n at n x 1000 / rate ms, busy-waits moved on to
+// the next frame's time after 16 reads, no start gate and no Web Audio, the silent
+// device playing what the clock moves forward. Module.fenkOnFrame(n), where set, is
+// called with each frame drawn and not yet shown (the canvas may be read then).
+// Module.fenkDrawFrom = N runs frames 0 .. N-1 undrawn (every draw clipped to nothing,
+// as the headless host's late start does), a fast way to a late frame.
+#include "platform/driver_web.h"
+
+#include "platform/rawinput.h"
+#include "sound/coresound.h"
+
+#include <EGL/egl.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct JoySlot {
+    int connected;
+    int numbuttons;
+    int axis[4]; // 0..65535, centre 32767
+    int pov;     // hundredths of a degree, 65535 centred
+    int buttons; // bit n: button n held
+};
+
+struct WebHost {
+    EGLDisplay display;
+    EGLSurface surface;
+    EGLContext context;
+    int width, height; // the canvas's drawing size; 0 while closed
+    int key_held[256];
+    int key_tapped[256]; // rawinput.h's taps between two polls
+    int cursorcount;     // as the Windows cursor counts: shown while >= 0
+    JoySlot joysticks[FENK_WEB_MAXJOYSTICKS];
+    // The virtual clock: vnum / vrate ms while vrate > 0.
+    int vrate;
+    uint64_t vnum;
+    unsigned spin_reads;
+    uint64_t frames;   // presented
+    uint64_t drawfrom; // frames before it run undrawn
+};
+
+WebHost host;
+
+} // namespace
+
+// ---- The page's side ----
+
+// Waits for the browser's next animation frame (a hidden page has none: the show waits
+// with it).
+EM_ASYNC_JS(void, web_nextframe, (),
+            { await new Promise(function(resolve) { requestAnimationFrame(resolve); }); });
+
+// The start gate. Makes the page's AudioContext (Module.fenkAudioContext) at the rate the
+// mixer plays; while the browser keeps it suspended, shows the gate (the page's element
+// #fenk-gate if it has one, else one made here) until a click or a key press, and
+// resumes the context then. Returns 1 with a running context, 0 without Web Audio.
+EM_ASYNC_JS(int, web_startgate, (int rate), {
+    var Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return 0;
+    var context;
+    try {
+        context = new Context({sampleRate : rate});
+    } catch (e) {
+        return 0;
+    }
+    Module.fenkAudioContext = context;
+    if (context.state != 'running') {
+        var gate = document.getElementById('fenk-gate');
+        var made = !gate;
+        if (made) {
+            gate = document.createElement('div');
+            gate.id = 'fenk-gate';
+            gate.textContent = 'click or press a key to start';
+            gate.style.cssText =
+                'position:fixed;inset:0;display:flex;align-items:center;justify-content:center;' +
+                'color:#ccc;background:#000;font:24px sans-serif;cursor:pointer;z-index:10';
+            document.body.appendChild(gate);
+        }
+        gate.style.display = 'flex';
+        await new Promise(function(resolve) {
+            function go(event)
+            {
+                if (event.type == 'keydown') event.preventDefault();
+                window.removeEventListener('keydown', go, true);
+                window.removeEventListener('pointerdown', go, true);
+                context.resume().then(resolve, resolve);
+            }
+            window.addEventListener('keydown', go, true);
+            window.addEventListener('pointerdown', go, true);
+        });
+        if (made)
+            gate.remove();
+        else
+            gate.style.display = 'none';
+    }
+    return context.state == 'running' ? 1 : 0;
+});
+
+EM_JS(int, web_framerate, (), { return Module.fenkFrameRate > 0 ? Module.fenkFrameRate | 0 : 0; });
+
+EM_JS(double, web_drawfrom, (), { return Module.fenkDrawFrom > 0 ? Module.fenkDrawFrom : 0; });
+
+EM_JS(void, web_onframe, (double frame), {
+    if (Module.fenkOnFrame) Module.fenkOnFrame(frame);
+});
+
+EM_JS(void, web_ended, (int code), {
+    if (Module.fenkAudioContext) Module.fenkAudioContext.suspend();
+    if (Module.fenkEnded) Module.fenkEnded(code);
+});
+
+EM_JS(void, web_settitle, (const char *text), { document.title = UTF8ToString(text); });
+
+EM_JS(void, web_setcursor, (int shown), {
+    if (Module.canvas) Module.canvas.style.cursor = shown ? 'auto' : 'none';
+});
+
+EM_JS(int, web_screensize, (int which), { return which ? screen.height : screen.width; });
+
+// ---- Events ----
+
+static int joyaxis(double value)
+{
+    const double raw = floor((value + 1) * 32767.5);
+    return raw < 0 ? 0 : raw > 65535 ? 65535 : (int)raw;
+}
+
+static int sidelesskey(int vk) { return vk >= 0xA0 && vk <= 0xA5 ? 0x10 + (vk - 0xA0) / 2 : vk; }
+
+static EM_BOOL onkey(int type, const EmscriptenKeyboardEvent *event, void *)
+{
+    const int vk = fenk_web_virtualkey((int)event->keyCode, (int)event->location);
+    if (!vk) return EM_FALSE;
+    const int down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    host.key_held[vk] = down;
+    if (down && !event->repeat) fenk_keytap_down(host.key_tapped, vk);
+    // As on Windows, Alt, F10 and keys struck with Alt held are system keys: they never
+    // reach the key table or the key code.
+    const int alt = host.key_held[0xA4] || host.key_held[0xA5] || vk == 0xA4 || vk == 0xA5;
+    if (!alt && vk != 0x79) {
+        if (down)
+            fenk_rawinput_keydown(sidelesskey(vk));
+        else
+            fenk_rawinput_keyup(sidelesskey(vk));
+    }
+    // The browser keeps its own keys (reload, full screen, developer tools).
+    return vk == 0x74 || vk == 0x7A || vk == 0x7B ? EM_FALSE : EM_TRUE;
+}
+
+// Page pixels over the canvas as the canvas's own pixels: the page scales the canvas
+// to fill the window.
+static void pointer(const EmscriptenMouseEvent *event)
+{
+    double cssw = 0, cssh = 0;
+    emscripten_get_element_css_size("#canvas", &cssw, &cssh);
+    const double sx = cssw > 0 ? host.width / cssw : 1, sy = cssh > 0 ? host.height / cssh : 1;
+    fenk_mouse_x = (int)(event->targetX * sx);
+    fenk_mouse_y = (int)(event->targetY * sy);
+}
+
+static int buttonbit(unsigned short button)
+{
+    return button == 0   ? FENK_MOUSE_LEFT
+           : button == 2 ? FENK_MOUSE_RIGHT
+           : button == 1 ? FENK_MOUSE_MIDDLE
+                         : 0;
+}
+
+static EM_BOOL onmouse(int type, const EmscriptenMouseEvent *event, void *)
+{
+    pointer(event);
+    if (type == EMSCRIPTEN_EVENT_MOUSEDOWN || type == EMSCRIPTEN_EVENT_MOUSEUP) {
+        const int bit = buttonbit(event->button);
+        if (bit) fenk_rawinput_button(bit, type == EMSCRIPTEN_EVENT_MOUSEDOWN);
+    }
+    return EM_FALSE;
+}
+
+// Up (away from the user) is a positive step, as on Windows.
+static EM_BOOL onwheel(int, const EmscriptenWheelEvent *event, void *)
+{
+    if (event->deltaY < 0)
+        fenk_rawinput_wheel(1);
+    else if (event->deltaY > 0)
+        fenk_rawinput_wheel(-1);
+    return EM_TRUE;
+}
+
+// The browser's gamepads, read once per poll (the Gamepad interface has no events for
+// moves). Standard mapping: buttons 12..15 are the pad's up, down, left, right.
+static void readgamepads(void)
+{
+    const int sampled = emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS;
+    const int count = sampled ? emscripten_get_num_gamepads() : 0;
+    for (int i = 0; i < FENK_WEB_MAXJOYSTICKS; i++) {
+        JoySlot &slot = host.joysticks[i];
+        EmscriptenGamepadEvent pad;
+        if (i >= count || emscripten_get_gamepad_status(i, &pad) != EMSCRIPTEN_RESULT_SUCCESS ||
+            !pad.connected) {
+            slot.connected = 0;
+            continue;
+        }
+        for (int a = 0; a < 4; a++) slot.axis[a] = a < pad.numAxes ? joyaxis(pad.axis[a]) : 32767;
+        int buttons = 0;
+        for (int b = 0; b < pad.numButtons && b < 32; b++)
+            if (pad.digitalButton[b]) buttons |= 1 << b;
+        slot.numbuttons = pad.numButtons;
+        slot.buttons = buttons;
+        const int standard = strcmp(pad.mapping, "standard") == 0 && pad.numButtons > 15;
+        const int up = standard && pad.digitalButton[12], down = standard && pad.digitalButton[13];
+        const int left = standard && pad.digitalButton[14], right = standard && pad.digitalButton[15];
+        const int dx = right - left, dy = down - up;
+        slot.pov = dx == 0 && dy == 0
+                       ? FENK_JOYSTICK_POV_CENTERED
+                       : (int)lround(fmod(atan2((double)dx, (double)-dy) * 18000 / M_PI + 36000, 36000));
+        slot.connected = 1;
+    }
+}
+
+// ---- The program's way in ----
+
+int main(int argc, char **argv)
+{
+    fenk_rawinput_resetmouse();
+    host.vrate = web_framerate();
+    host.drawfrom = (uint64_t)web_drawfrom();
+    if (!host.vrate) web_startgate(SOUNDSYSTEM_DEVICERATE);
+    // Listening starts after the gate: the key or click that opened it is no input.
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onkey);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onkey);
+    emscripten_set_mousemove_callback("#canvas", nullptr, EM_TRUE, onmouse);
+    emscripten_set_mousedown_callback("#canvas", nullptr, EM_TRUE, onmouse);
+    emscripten_set_mouseup_callback("#canvas", nullptr, EM_TRUE, onmouse);
+    emscripten_set_wheel_callback("#canvas", nullptr, EM_TRUE, onwheel);
+    const int result = coremain(argc, argv);
+    fflush(stdout);
+    fflush(stderr);
+    web_ended(result);
+    return result;
+}
+
+// ---- Window and context ----
+
+// Whether the next frame is drawn (the engine's host hooks; none while every frame is).
+static void planframe(void)
+{
+    if (!host.drawfrom) return;
+    s_hosthooks hooks = {};
+    hooks.drawnothing = host.frames < host.drawfrom;
+    fenk_sethosthooks(&hooks);
+    if (!hooks.drawnothing) host.drawfrom = 0;
+}
+
+void fenk_initwindow(int width, int height, int flags)
+{
+    (void)flags; // a page goes full screen only on a user's gesture: it fills the window
+    host.width = width;
+    host.height = height;
+    emscripten_set_canvas_element_size("#canvas", width, height);
+    host.display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    eglInitialize(host.display, nullptr, nullptr);
+    const EGLint want[] = {EGL_RED_SIZE,   8,  EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                           EGL_DEPTH_SIZE, 24, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint found = 0;
+    eglChooseConfig(host.display, want, &config, 1, &found);
+    host.surface = eglCreateWindowSurface(host.display, config, 0, nullptr);
+    // Client version 3: WebGL 2 (WebGL 1 samples repeated non-power-of-two textures black).
+    const EGLint version[] = {EGL_CONTEXT_CLIENT_VERSION, 3, EGL_NONE};
+    host.context = eglCreateContext(host.display, config, EGL_NO_CONTEXT, version);
+    if (host.context == EGL_NO_CONTEXT ||
+        !eglMakeCurrent(host.display, host.surface, host.surface, host.context))
+        printf("- ERROR: Web host: no WebGL 2 context\n");
+    fenk_startglew();
+    planframe();
+}
+
+void fenk_closewindow(void)
+{
+    if (host.context != EGL_NO_CONTEXT) {
+        eglMakeCurrent(host.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglDestroyContext(host.display, host.context);
+    }
+    host.context = EGL_NO_CONTEXT;
+    host.width = host.height = 0;
+}
+
+// The browser shows what was drawn when control comes back to it.
+void fenk_swapbuffers(void)
+{
+    web_onframe((double)host.frames);
+    host.frames++;
+    planframe();
+    if (host.vrate) {
+        host.vnum += 1000;
+        host.spin_reads = 0;
+        fenk_web_audiotick();
+    }
+    web_nextframe();
+}
+
+void FENK_SetTitle(const char *text) { web_settitle(text ? text : ""); }
+
+unsigned long long fenk_web_audioframes(unsigned rate)
+{
+    if (host.vrate) return host.vnum * rate / (1000 * (uint64_t)host.vrate);
+    return (uint64_t)(emscripten_get_now() * rate / 1000);
+}
+
+unsigned int FENK_GetMillis(void)
+{
+    if (!host.vrate) return (unsigned int)(uint64_t)emscripten_get_now();
+    // A busy-wait on a clock nobody moves would never end.
+    if (++host.spin_reads > 16) {
+        host.vnum = (host.vnum / 1000 + 1) * 1000;
+        host.spin_reads = 0;
+        fenk_web_audiotick();
+    }
+    return (unsigned int)(host.vnum / (uint64_t)host.vrate);
+}
+
+void GetDesktopResolution(int &width, int &height)
+{
+    width = web_screensize(0);
+    height = web_screensize(1);
+}
+
+// ---- Input ----
+
+void fenk_getkeys(int *, int *)
+{
+    int held[256];
+    for (int code = 0; code < 256; code++)
+        held[code] = fenk_keytap_take(host.key_tapped, code) || host.key_held[code];
+    for (int side = 0xA0; side <= 0xA5; side++)
+        if (held[side]) held[sidelesskey(side)] = 1;
+    for (int code = 0; code < 256; code++) FENK_keys[code] = held[code] ? 0x8000 : 0;
+    FENK_joykey = fenk_keymask(FENK_keys);
+}
+
+// Mode 1 asks for screen coordinates, which a page does not give: the canvas's are
+// given in every mode.
+void fenk_getmouse(int *x, int *y, int *buttons)
+{
+    if (x) *x = fenk_mouse_x;
+    if (y) *y = fenk_mouse_y;
+    if (buttons) *buttons = fenk_mouse_buttons;
+}
+
+// A page may not move the pointer: the position reads as set until it moves.
+void fenk_setmouse(int x, int y)
+{
+    fenk_mouse_x = x;
+    fenk_mouse_y = y;
+}
+
+void fenk_showmouse(void) { web_setcursor(++host.cursorcount >= 0); }
+
+void fenk_hidemouse(void) { web_setcursor(--host.cursorcount >= 0); }
+
+// ---- Joysticks: the browser's gamepads ----
+
+int fenk_getnumjoysticks(void) { return FENK_WEB_MAXJOYSTICKS; }
+
+int fenk_joystickconnected(int id)
+{
+    if (id < 0 || id >= FENK_WEB_MAXJOYSTICKS) return 1;
+    readgamepads();
+    return host.joysticks[id].connected;
+}
+
+int fenk_initjoystick(int id) { return id; }
+
+int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons)
+{
+    if (id >= 0 && id < FENK_WEB_MAXJOYSTICKS) readgamepads();
+    if (id < 0 || id >= FENK_WEB_MAXJOYSTICKS || !host.joysticks[id].connected) {
+        *x = *y = *z = *r = *buttons = 0;
+        return 0;
+    }
+    const JoySlot &slot = host.joysticks[id];
+    *x = fenk_joystickaxis((unsigned)slot.axis[0]);
+    *y = fenk_joystickaxis((unsigned)slot.axis[1]);
+    *z = fenk_joystickaxis((unsigned)slot.axis[2]);
+    *r = fenk_joystickaxis((unsigned)slot.axis[3]);
+    *buttons =
+        fenk_joystickbits(fenk_joysticklayout(slot.numbuttons), (unsigned)slot.pov, (unsigned)slot.buttons);
+    return 1;
+}

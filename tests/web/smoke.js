@@ -1,0 +1,3 @@
+Test.onFrame = function (n) {
+  if (n == 30) Test.post(true, { frames: n, title: document.title });
+};

@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""The web build's tests, one case per call, each in its own headless Chromium:
+
+    web_test.py SITE TESTS_DIR smoke|clock|escape|missing
+    web_test.py SITE TESTS_DIR frames SHOW_CAPTURE LINUX_BUILD
+    web_test.py SITE TESTS_DIR packaged PACKAGE_SH DATA_DIR
+    web_test.py SITE TESTS_DIR example NAME
+
+example: the example NAME in the examples' page (examples/web/example.html) on the
+virtual clock: 60 frames, or its own end with 0, with no abort.
+
+frames: the show in the page on the virtual clock (30 frames a second, frames before
+11.5 s run undrawn) against show_capture's frames of the same run on the headless
+host; each compared frame must lie within FRAME_RMSE of it, with at most FRAME_OFF of
+its pixels off by more than 3 % in a channel. The C library's rand() differs between
+glibc and the web's musl, and WebGL's rasteriser is not Mesa's: equal bytes are not
+expected. The capture's video frame N shows the frame presented as N - 1 (its frame 0
+is the black before the first), the page's frame numbers count presentations.
+packaged: the web zip unpacked into a folder of its own, served as any static site.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+RUNNER = os.path.join(HERE, "..", "support", "web_runner.py")
+FRAME_RMSE = 1.0  # per cent of full scale
+FRAME_OFF = 0.5  # per cent of pixels
+FIRST, LAST = 345, 347  # 11.5 s to 11.57 s at 30 frames a second: the title over a picture
+
+
+def run_page(site, tests, page, timeout=120, frames_out=None):
+    command = [sys.executable, RUNNER, site, tests, page, "--timeout", str(timeout)]
+    if frames_out:
+        command += ["--frames-out", frames_out]
+    result = subprocess.run(command, stdout=subprocess.PIPE, text=True)
+    print(result.stdout[:4000])
+    return result.returncode
+
+
+def png_rgb(path):
+    """The picture's bytes, RGB top row first, through ImageMagick (a set-up package)."""
+    return subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True, stdout=subprocess.PIPE).stdout
+
+
+def compare(web_rgba, width, height, native_rgb):
+    """RMSE in per cent and the per cent of pixels off by more than 3 % in a channel."""
+    row = width * 4
+    # The canvas is read bottom row first.
+    flipped = b"".join(web_rgba[(height - 1 - y) * row:(height - y) * row] for y in range(height))
+    web_rgb = bytearray(width * height * 3)
+    web_rgb[0::3] = flipped[0::4]
+    web_rgb[1::3] = flipped[1::4]
+    web_rgb[2::3] = flipped[2::4]
+    if len(native_rgb) != len(web_rgb):
+        return 100.0, 100.0
+    squares = 0
+    off = 0
+    for i in range(0, len(web_rgb), 3):
+        worst = 0
+        for c in (0, 1, 2):
+            d = web_rgb[i + c] - native_rgb[i + c]
+            squares += d * d
+            if d < 0:
+                d = -d
+            if d > worst:
+                worst = d
+        if worst > 7.65:
+            off += 1
+    rmse = (squares / len(web_rgb)) ** 0.5 / 255 * 100
+    return rmse, off * 100.0 / (width * height)
+
+
+def frames_case(site, tests, show_capture, linux_build):
+    with tempfile.TemporaryDirectory(prefix="fenk-web-frames-") as scratch:
+        native = os.path.join(scratch, "native")
+        subprocess.run([show_capture, "--mode", "720", "--fps", "30", "--rate", "30", "--from",
+                        str(FIRST / 30), "--to", str((LAST + 0.5) / 30), "--frames", native],
+                       cwd=linux_build, check=True, stdout=subprocess.DEVNULL)
+        web = os.path.join(scratch, "web")
+        os.mkdir(web)
+        wanted = ",".join(str(n - 1) for n in range(FIRST, LAST + 1))
+        if run_page(site, tests, "harness.html?case=frames&from=%d&frames=%s" % (FIRST - 1, wanted),
+                    frames_out=web) != 0:
+            return 1
+        failed = 0
+        for n in range(FIRST, LAST + 1):
+            with open(os.path.join(web, "%d.size" % (n - 1))) as f:
+                width, height = (int(v) for v in f.read().split())
+            with open(os.path.join(web, "%d.rgba" % (n - 1)), "rb") as f:
+                rgba = f.read()
+            rmse, off = compare(rgba, width, height, png_rgb(os.path.join(native, "frame%06d.png" % n)))
+            good = rmse <= FRAME_RMSE and off <= FRAME_OFF
+            print("frame %d: RMSE %.3f %%, %.3f %% of pixels off by more than 3 %% (%s)" %
+                  (n, rmse, off, "ok" if good else "over %.1f %% / %.1f %%" % (FRAME_RMSE, FRAME_OFF)))
+            failed += not good
+        return 1 if failed else 0
+
+
+def packaged_case(tests, package_sh, data_dir, site):
+    with tempfile.TemporaryDirectory(prefix="fenk-web-zip-") as scratch:
+        subprocess.run([package_sh, "web", site, data_dir, scratch], check=True, stdout=subprocess.DEVNULL)
+        with zipfile.ZipFile(os.path.join(scratch, "gravolt-zoppeldraai-web.zip")) as archive:
+            names = archive.namelist()
+            archive.extractall(scratch)
+        top = os.path.join(scratch, "gravolt-zoppeldraai")
+        expected = {"index.html", "show_web.js", "show_web.wasm", "show_web.data", "README.txt"}
+        present = {n.split("/", 1)[1] for n in names if "/" in n}
+        if present != expected:
+            print("the zip holds %s, not %s" % (sorted(present), sorted(expected)))
+            return 1
+        return run_page(top, tests, "harness.html?case=smoke")
+
+
+def main():
+    site, tests, case = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
+    rest = [os.path.abspath(a) for a in sys.argv[4:]]
+    if case == "frames":
+        return frames_case(site, tests, *rest[:2])
+    if case == "example":
+        return run_page(site, tests, "harness.html?case=example&page=/examples/example.html&name=" + sys.argv[4])
+    if case == "packaged":
+        return packaged_case(tests, rest[0], rest[1], site)
+    return run_page(site, tests, "harness.html?case=" + case)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
