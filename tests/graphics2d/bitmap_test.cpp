@@ -363,8 +363,9 @@ TEST_F(Bitmaps, LoadingThroughTheDataImage)
     EXPECT_EQ(fenk_numbitmaps, 2);
 
     s_bitmap *missing = record();
-    EXPECT_EQ(printed([&] { FENK_LoadBitmap("none.tga", missing); }),
-              "Loading TGA image.\nloading file for dir: data/none.tga\n- ERROR: Image none.tga not loaded.\n");
+    EXPECT_EQ(
+        printed([&] { FENK_LoadBitmap("none.tga", missing); }),
+        "Loading TGA image.\nloading file for dir: data/none.tga\n- ERROR: Image none.tga not loaded.\n");
     EXPECT_EQ(
         printed([&] { FENK_LoadBitmap("broken.tga", missing); }),
         "Loading TGA image.\nloading file for dir: data/broken.tga\nwidth: 2, height: 1, bpp: 5\n"
