@@ -63,6 +63,18 @@ TEST_F(Png, EveryChannelCountBecomesStoredWordsTopRowFirst)
     EXPECT_EQ(words(greyalpha), (std::vector<uint32_t>{0x11404040, 0xFFC0C0C0}));
     EXPECT_EQ(words(rgb), (std::vector<uint32_t>{0xFF030201, 0xFFFCFBFA}));
     EXPECT_EQ(fenk_numbitmaps, 4);
+
+    // Empty data chunks (a valid PNG may have them) change nothing.
+    std::string file = png_file(1, 2, 3, {1, 2, 3, 250, 251, 252});
+    const std::string empty_idat("\0\0\0\0IDAT\x35\xAF\x06\x1E", 12);
+    file.insert(33, empty_idat + empty_idat); // after the 13-byte header chunk
+    s_bitmap *padded = record();
+    printed([&] {
+        EXPECT_EQ(FENK_DecodePNG("padded.png", reinterpret_cast<const unsigned char *>(file.data()),
+                                 static_cast<int>(file.size()), padded),
+                  1);
+    });
+    EXPECT_EQ(words(padded), words(rgb));
 }
 
 TEST_F(Png, BadInputIsRefusedWithOneLine)
