@@ -7,7 +7,7 @@ set(fenk_engine_headers
   files/core.h
   graphics2d/corebitmap.h graphics2d/corefont.h graphics2d/coresprite.h
   input/coreinput.h
-  platform/host.h
+  platform/host.h platform/log.h
   sound/audiodriver.h sound/audiodriver_silent.h sound/coresound.h sound/loadwav.h
   video/fenk.h video/video_opengl.h video/video_opengl_extended.h)
 if(WIN32)

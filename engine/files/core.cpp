@@ -1,6 +1,7 @@
 // The file layer: the mounted data image, file access below it and the
 // directory listing of its current directory.
 #include "files/core.h"
+#include "platform/log.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -82,13 +83,13 @@ int corefile_mountimage(const char *name, int type)
     if (!name) return 0;
     if (corefile_image.path) corefile_closeimage();
 
-    puts("HELLO TEST");
+    fenk_log(FENK_LOG_INFO, "HELLO TEST");
     int prefix = (int)strnlen(corefile_pathname, sizeof corefile_pathname);
     size_t size = (size_t)prefix + strlen(name) + 1;
     char *path = (char *)malloc(size);
     if (!path) return 0;
     snprintf(path, size, "%.*s%s", prefix, corefile_pathname, name);
-    printf("Init resources : %s\n", path);
+    fenk_log(FENK_LOG_INFO, "Init resources : %s\n", path);
 
     corefile_mounttype = COREFILE_MOUNT_DIRECTORY;
     corefile_image.path = path;
@@ -101,10 +102,10 @@ static int readheader(void)
     memset(curFile, 0, sizeof curFile);
     diroffset = 0;
     corefile_image.numfiles = 0;
-    puts("call opendir");
+    fenk_log(FENK_LOG_INFO, "call opendir");
     startwalk();
     corefile_opendir(corefile_image.path, 0);
-    printf("Found %d files\n", corefile_image.numfiles);
+    fenk_log(FENK_LOG_INFO, "Found %d files\n", corefile_image.numfiles);
 
     int32_t counted = corefile_image.numfiles;
     size_t slots = counted > 0 ? (size_t)counted : 1;
@@ -207,12 +208,12 @@ static void recordfile(const char *name, const struct stat *status, int fill)
 {
     size_t length = strlen(name);
     if ((size_t)diroffset + length > COREFILE_MAXPATH) {
-        printf("path too long: %.*s%s\n", (int)diroffset, curDir, name);
+        fenk_log(FENK_LOG_ERROR, "path too long: %.*s%s\n", (int)diroffset, curDir, name);
         return;
     }
     memcpy(curFile, curDir, (size_t)diroffset);
     memcpy(curFile + diroffset, name, length + 1);
-    printf("found file: %s\n", curFile);
+    fenk_log(FENK_LOG_INFO, "found file: %s\n", curFile);
 
     if (fill) {
         int32_t index = corefile_image.numfiles;
@@ -232,10 +233,10 @@ static void unreadable(const char *path)
 {
     const char *cause = strerror(errno);
     if (diroffset > 0)
-        printf("error reading directory %s/%.*s: %s\n", corefile_image.path, (int)diroffset - 1, curDir,
-               cause);
+        fenk_log(FENK_LOG_ERROR, "error reading directory %s/%.*s: %s\n", corefile_image.path,
+                 (int)diroffset - 1, curDir, cause);
     else
-        printf("error reading directory %s: %s\n", path, cause);
+        fenk_log(FENK_LOG_ERROR, "error reading directory %s: %s\n", path, cause);
 }
 
 // Each level returns to the directory it started in rather than to "..":
@@ -248,7 +249,7 @@ static void corefile_opendir(const char *path, int fill)
         return;
     }
     char *back = savecwd();
-    printf("change path\n ");
+    fenk_log(FENK_LOG_INFO, "change path");
     if (chdir(path) != 0) {
         // The entries could not be read by their bare names from here.
         unreadable(path);
@@ -256,19 +257,20 @@ static void corefile_opendir(const char *path, int fill)
         free(back);
         return;
     }
-    printf("reading dir\n ");
+    fenk_log(FENK_LOG_INFO, "reading dir");
 
     struct dirent *entry;
     while ((entry = readdir(dir)) != nullptr) {
         const char *name = entry->d_name;
-        printf("found: %s\n", name);
+        fenk_log(FENK_LOG_INFO, "found: %s\n", name);
         struct stat status;
         if (!strcmp(name, ".") || !strcmp(name, "..") || lstat(name, &status) != 0) continue;
         // A link to nothing has no status to read and is skipped as such.
         if (S_ISLNK(status.st_mode)) {
             if (stat(name, &status) != 0) continue;
             if (!insideimage(name)) {
-                printf("link leaves the data directory: %.*s%s\n", (int)diroffset, curDir, name);
+                fenk_log(FENK_LOG_ERROR, "link leaves the data directory: %.*s%s\n", (int)diroffset, curDir,
+                         name);
                 continue;
             }
         }
@@ -281,11 +283,11 @@ static void corefile_opendir(const char *path, int fill)
         // looked at before the directory is marked walked: a link to it met first
         // at a path too long must not keep the directory from its own place.
         if ((size_t)diroffset + length + 1 >= COREFILE_MAXPATH) {
-            printf("path too long: %.*s%s/\n", (int)diroffset, curDir, name);
+            fenk_log(FENK_LOG_ERROR, "path too long: %.*s%s/\n", (int)diroffset, curDir, name);
             continue;
         }
         if (!firstvisit(&status)) {
-            printf("directory walked already: %.*s%s/\n", (int)diroffset, curDir, name);
+            fenk_log(FENK_LOG_WARNING, "directory walked already: %.*s%s/\n", (int)diroffset, curDir, name);
             continue;
         }
         memcpy(curDir + diroffset, name, length);
@@ -296,7 +298,7 @@ static void corefile_opendir(const char *path, int fill)
         diroffset -= (int32_t)length + 1;
     }
 
-    if (closedir(dir) != 0) puts("Error closing directory");
+    if (closedir(dir) != 0) fenk_log(FENK_LOG_ERROR, "Error closing directory");
     if (chdir(back ? back : "..") != 0) {
         // Nowhere better to go: the level above carries on from here.
     }
@@ -367,13 +369,13 @@ static FILE *openregular(const char *path, int write)
 {
     struct stat status;
     if (stat(path, &status) == 0 && !S_ISREG(status.st_mode)) {
-        printf("not a regular file: %s\n", path);
+        fenk_log(FENK_LOG_ERROR, "not a regular file: %s\n", path);
         return nullptr;
     }
     int fd = open(path, (write ? O_WRONLY | O_CREAT : O_RDONLY) | O_NONBLOCK | O_BINARY, 0666);
     if (fd < 0) return nullptr;
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        printf("not a regular file: %s\n", path);
+        fenk_log(FENK_LOG_ERROR, "not a regular file: %s\n", path);
         close(fd);
         return nullptr;
     }
@@ -393,7 +395,7 @@ static int reachable(const char *path)
     char *target = realpath(path, nullptr);
     struct stat status;
     if (!target && lstat(path, &status) == 0) {
-        printf("link leads nowhere: %s\n", path);
+        fenk_log(FENK_LOG_ERROR, "link leads nowhere: %s\n", path);
         free(root);
         return 0;
     }
@@ -409,7 +411,7 @@ static int reachable(const char *path)
         }
     }
     int inside = !target || within(target, root);
-    if (!inside) printf("link leaves the data directory: %s\n", path);
+    if (!inside) fenk_log(FENK_LOG_ERROR, "link leaves the data directory: %s\n", path);
     free(target);
     free(root);
     return inside;
@@ -432,7 +434,7 @@ int corefile_open(const char *name, s_corefile *file, int mode)
     }
     int at = snprintf(path, size, "%s/", corefile_image.path);
     file_downcase(path + at, name, (int)namelength + 1);
-    printf("loading file for dir: %s\n", path);
+    fenk_log(FENK_LOG_INFO, "loading file for dir: %s\n", path);
 
     FILE *stream =
         leavesimage(name) || !reachable(path) ? nullptr : openregular(path, mode == COREFILE_MODE_WRITE);
@@ -444,7 +446,7 @@ int corefile_open(const char *name, s_corefile *file, int mode)
     long end = fseek(stream, 0, SEEK_END) == 0 ? ftell(stream) : -1;
     if (end < 0 || end > INT32_MAX) {
         // The size and position are 32-bit: a larger file would get a wrapped size.
-        if (end > INT32_MAX) printf("file too large: %s\n", path);
+        if (end > INT32_MAX) fenk_log(FENK_LOG_ERROR, "file too large: %s\n", path);
         fclose(stream);
         free(path);
         file->stream = nullptr;
@@ -533,7 +535,7 @@ static char *localname(const char *name)
     const char *dir = corefile_getpath();
     size_t dirlength = strlen(dir), namelength = strlen(name);
     if (dirlength + namelength > COREFILE_MAXPATH) {
-        printf("path too long: %s%s\n", dir, name);
+        fenk_log(FENK_LOG_ERROR, "path too long: %s%s\n", dir, name);
         return nullptr;
     }
     char *path = (char *)malloc(dirlength + namelength + 1);
@@ -607,10 +609,10 @@ void corefile_chdir(const char *dir)
     }
 
     if (length > COREFILE_MAXPATH) {
-        printf("path too long: %s\n", next);
+        fenk_log(FENK_LOG_ERROR, "path too long: %s\n", next);
     } else {
         memcpy(corefile_localpath, next, length + 1);
-        printf("localpath = %s\n", corefile_localpath);
+        fenk_log(FENK_LOG_INFO, "localpath = %s\n", corefile_localpath);
     }
     free(next);
 }
@@ -658,7 +660,7 @@ static int collectdir(const char *name)
         if (!strcmp(corefile_dirnames[i], name)) return 1;
     }
     if (corefile_numdirs >= COREFILE_MAXDIRS) {
-        printf("too many directories: %s\n", name);
+        fenk_log(FENK_LOG_ERROR, "too many directories: %s\n", name);
         return 0;
     }
     char *copy = copytext(name);
@@ -700,7 +702,7 @@ void corefile_readdir(const char *pattern)
     const char *here = corefile_getpath();
     size_t length = strlen(here);
     int root = length == 0 || !strcmp(here, "/");
-    if (root) puts("dir is root");
+    if (root) fenk_log(FENK_LOG_INFO, "dir is root");
     size_t skip = root ? 0 : length - 1;
 
     // Names a program collected with corefile_adddir would otherwise leak here.
@@ -736,7 +738,7 @@ void corefile_readdir(const char *pattern)
         if (!rest || insubdir(rest) || !matches(rest, extension)) continue;
         addentry(copytext(rest), copytext(member), corefile_image.sizes[i], 0);
     }
-    puts("- ReadDIR completed!");
+    fenk_log(FENK_LOG_INFO, "- ReadDIR completed!");
 }
 
 void corefile_adddir(const char *name)

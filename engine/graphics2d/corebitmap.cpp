@@ -1,5 +1,6 @@
 // Bitmaps in memory, their registry, the pixel calls and the TGA loader.
 #include "graphics2d/corebitmap.h"
+#include "platform/log.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -7,6 +8,7 @@
 #include <string.h>
 
 #include "files/core.h"
+#include "graphics2d/png.h"
 #include "graphics2d/tga.h"
 #include "video/video_opengl.h"
 
@@ -30,7 +32,7 @@ inline uint32_t swapredblue(uint32_t colour)
 int newbitmap(int width, int height, s_bitmap *bitmap, int forprogram)
 {
     if (fenk_numbitmaps < 0 || fenk_numbitmaps >= FENK_MAXBITMAPS) {
-        printf("- ERROR: bitmap registry full (%d bitmaps).\n", FENK_MAXBITMAPS);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: bitmap registry full (%d bitmaps).\n", FENK_MAXBITMAPS);
         bitmap->pixels = nullptr;
         return 0;
     }
@@ -50,7 +52,7 @@ int newbitmap(int width, int height, s_bitmap *bitmap, int forprogram)
     size_t bytes = (size_t)bitmap->bytesize;
     bitmap->pixels = (uint32_t *)(forprogram ? calloc(bytes, 1) : malloc(bytes));
     if (!bitmap->pixels) {
-        printf("- ERROR: no memory for a %d x %d bitmap.\n", width, height);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: no memory for a %d x %d bitmap.\n", width, height);
         return 0;
     }
     bitmap->texture = FENK_CreateTexture(width, height, forprogram ? bitmap->pixels : nullptr, 0);
@@ -64,7 +66,7 @@ void FENK_CreateBitmap(int width, int height, s_bitmap *bitmap)
 {
     if (!bitmap) return;
     if (width <= 0 || height <= 0 || (int64_t)width * height * 4 > INT32_MAX) {
-        printf("- ERROR: no bitmap of %d x %d pixels.\n", width, height);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: no bitmap of %d x %d pixels.\n", width, height);
         bitmap->pixels = nullptr;
         return;
     }
@@ -74,7 +76,7 @@ void FENK_CreateBitmap(int width, int height, s_bitmap *bitmap)
 void FENK_DeleteBitmap(s_bitmap *bitmap)
 {
     if (!bitmap || (!bitmap->pixels && !bitmap->texture)) return;
-    puts("deleting bitmap");
+    fenk_log(FENK_LOG_INFO, "deleting bitmap");
     if (bitmap->texture) {
         FENK_DeleteTexture(bitmap->texture);
         // GL hands a freed name out again: a second delete must not reach it.
@@ -196,18 +198,19 @@ void loadbitmap(const char *name, s_bitmap *bitmap, int keeppixels)
         char out[300];
         convertedname(name, out, sizeof out);
         const char *dot = strrchr(name, '.');
-        printf(
+        fenk_log(
+            FENK_LOG_ERROR,
             "File format not supported. %s: %s%s, this reader takes TGA pictures: convert %s -orient TopLeft "
             "%s\n",
             name, dot && dot != name ? "extension " : "no extension", dot && dot != name ? dot : "", name,
             out);
         return;
     }
-    printf("Loading TGA image.");
+    fenk_log(FENK_LOG_INFO, "Loading TGA image.");
     toldwhy = 0;
     LoadImageTGA(name, bitmap);
     if (!bitmap->pixels) {
-        if (!toldwhy) printf("- ERROR: Image %s not loaded.\n", name);
+        if (!toldwhy) fenk_log(FENK_LOG_ERROR, "- ERROR: Image %s not loaded.\n", name);
         return;
     }
     FENK_UpdateBitmap(*bitmap);
@@ -236,7 +239,7 @@ void LoadImageTGA(const char *name, s_bitmap *bitmap)
     unsigned char *data = (unsigned char *)calloc(size > 0 ? (size_t)size : 1, 1);
     if (!data) {
         corefile_close(&file);
-        printf("- ERROR: TGA %s: no memory for a file of %d bytes\n", name, size);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: TGA %s: no memory for a file of %d bytes\n", name, size);
         toldwhy = 1;
         bitmap->pixels = nullptr;
         return;
@@ -253,32 +256,81 @@ void DecodeImageTGA(const char *name, const unsigned char *data, int size, s_bit
     if (!name) name = "";
     tga::TgaProblem problem = {};
     if (!data || size < FENK_TGA_HEADERSIZE) {
-        printf("- ERROR: TGA %s: file shorter than its %d-byte header\n", name, FENK_TGA_HEADERSIZE);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: TGA %s: file shorter than its %d-byte header\n", name,
+                 FENK_TGA_HEADERSIZE);
         toldwhy = 1;
         bitmap->pixels = nullptr;
         return;
     }
     tga::TgaHeader h = tga::readheader(data);
-    printf("width: %d, height: %d, bpp: %d\n", h.width, h.height, h.depth);
+    fenk_log(FENK_LOG_INFO, "width: %d, height: %d, bpp: %d\n", h.width, h.height, h.depth);
     if (tga::refused(h, size, &problem)) {
         if (problem.foreign) {
             char out[300];
             convertedname(name, out, sizeof out);
-            printf(
+            fenk_log(
+                FENK_LOG_ERROR,
                 "- ERROR: TGA %s: %s; ImageMagick rewrites it as a TGA this reader takes: convert %s -orient "
                 "TopLeft %s\n",
                 name, problem.text, name, out);
         } else {
-            printf("- ERROR: TGA %s: %s\n", name, problem.text);
+            fenk_log(FENK_LOG_ERROR, "- ERROR: TGA %s: %s\n", name, problem.text);
         }
         toldwhy = 1;
         bitmap->pixels = nullptr;
         return;
     }
     if (!newbitmap(h.width, h.height, bitmap, 0)) return;
-    if (h.imagetype >= 8) printf("TGA is RLE packed.");
+    if (h.imagetype >= 8) fenk_log(FENK_LOG_INFO, "TGA is RLE packed.");
     tga::decodebody(h, data, size, bitmap->pixels, &problem);
-    if (problem.found) printf("- WARNING: TGA %s: %s\n", name, problem.text);
+    if (problem.found) fenk_log(FENK_LOG_WARNING, "- WARNING: TGA %s: %s\n", name, problem.text);
+}
+
+int FENK_DecodePNG(const char *name, const unsigned char *data, int size, s_bitmap *bitmap)
+{
+    if (!bitmap) return 0;
+    if (!name) name = "";
+    bitmap->pixels = nullptr;
+    int width = 0, height = 0;
+    const char *why = "";
+    unsigned char *rgba = png::decode(data, size, &width, &height, &why);
+    if (!rgba) {
+        fenk_log(FENK_LOG_ERROR, "- ERROR: PNG %s: %s\n", name, why);
+        return 0;
+    }
+    fenk_log(FENK_LOG_INFO, "width: %d, height: %d\n", width, height);
+    // The decoder's bytes are red, green, blue, alpha: the stored word's order.
+    if (newbitmap(width, height, bitmap, 0)) {
+        memcpy(bitmap->pixels, rgba, (size_t)width * (size_t)height * 4);
+        FENK_UpdateBitmap(*bitmap);
+    }
+    png::release(rgba);
+    return bitmap->pixels ? 1 : 0;
+}
+
+int FENK_LoadPNG(const char *name, s_bitmap *bitmap)
+{
+    if (!name || !bitmap) return 0;
+    fenk_log(FENK_LOG_INFO, "Loading PNG image.");
+    s_corefile file = {};
+    if (!corefile_open(name, &file, 0)) {
+        fenk_log(FENK_LOG_ERROR, "- ERROR: Image %s not loaded.\n", name);
+        bitmap->pixels = nullptr;
+        return 0;
+    }
+    const int size = corefile_fsize(&file);
+    unsigned char *data = (unsigned char *)calloc(size > 0 ? (size_t)size : 1, 1);
+    if (!data) {
+        corefile_close(&file);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: PNG %s: no memory for a file of %d bytes\n", name, size);
+        bitmap->pixels = nullptr;
+        return 0;
+    }
+    corefile_read(data, 1, size, &file);
+    corefile_close(&file);
+    const int loaded = FENK_DecodePNG(name, data, size, bitmap);
+    free(data);
+    return loaded;
 }
 
 int ConvertTransp(int colour)

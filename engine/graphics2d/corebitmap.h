@@ -74,6 +74,13 @@ void LoadImageTGA(const char *name, s_bitmap *bitmap);
 /* The reader's work after the file is in memory; name is only used in messages. */
 void DecodeImageTGA(const char *name, const unsigned char *data, int size, s_bitmap *bitmap);
 
+/* A PNG picture (any colour type and depth PNG has, sides up to 16384) read through
+ * the file layer into a registered bitmap that keeps its pixels, as FENK_LoadBitmap
+ * does. Returns 1, or 0 with b->pixels NULL and one line saying why. */
+int FENK_LoadPNG(const char *name, s_bitmap *bitmap);
+/* The same from a PNG file already in memory; name is only used in messages. */
+int FENK_DecodePNG(const char *name, const unsigned char *data, int size, s_bitmap *bitmap);
+
 int ConvertTransp(int colour);
 char *upcase(char *text);
 

@@ -1,5 +1,6 @@
 // Bitmap fonts: the marker scan, glyph cutting and the three text draws.
 #include "graphics2d/corefont.h"
+#include "platform/log.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -61,7 +62,7 @@ void FENK_LoadFont(const char *name, s_font *font)
 {
     if (!font) return;
     if (fenk_numfonts < 0 || fenk_numfonts >= FENK_MAXFONTS) {
-        printf("- ERROR: font table full (%d fonts).\n", FENK_MAXFONTS);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: font table full (%d fonts).\n", FENK_MAXFONTS);
         memset(font, 0, sizeof *font);
         return;
     }
@@ -96,7 +97,7 @@ void FENK_LoadFont(const char *name, s_font *font)
     int height = picture->height > 0 ? picture->height - 1 : 0;
     font->height = height;
     font->spacing = 0;
-    printf("FENK_LoadFont - Num.Letters: %d\n", count);
+    fenk_log(FENK_LOG_INFO, "FENK_LoadFont - Num.Letters: %d\n", count);
 
     for (int j = 0; j < count; j++) {
         // Never past the right edge, whatever the picture (one not loaded is 0 wide).
@@ -108,7 +109,15 @@ void FENK_LoadFont(const char *name, s_font *font)
     for (int j = count; j < FENK_MAXGLYPHS; j++) memset(&font->glyphs[j], 0, sizeof font->glyphs[j]);
 
     fenk_numfonts++;
-    printf("FENK_LoadFont - Font Added (NumFonts: %d)\n", fenk_numfonts);
+    // The slot stays taken either way, as callers count on; only a picture that loaded
+    // makes a font worth announcing.
+    if (picture->pixels)
+        fenk_log(FENK_LOG_INFO, "FENK_LoadFont - Font Added (NumFonts: %d)\n", fenk_numfonts);
+    else
+        fenk_log(
+            FENK_LOG_ERROR,
+            "- ERROR: FENK_LoadFont - font %s has no picture: its slot holds an empty font (NumFonts: %d)\n",
+            name ? name : "", fenk_numfonts);
 }
 
 void FENK_LoadDarkFont(const char *name, s_font *font) { FENK_LoadFont(name, font); }

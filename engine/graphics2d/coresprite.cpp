@@ -1,5 +1,6 @@
 // Sprites, their registry, the collision and colour-key tests, and the draws.
 #include "graphics2d/coresprite.h"
+#include "platform/log.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -18,7 +19,7 @@ namespace {
 int registryfull(s_sprite *sprite)
 {
     if (fenk_numsprites >= 0 && fenk_numsprites < FENK_MAXSPRITES) return 0;
-    printf("- ERROR: sprite registry full (%d sprites).\n", FENK_MAXSPRITES);
+    fenk_log(FENK_LOG_ERROR, "- ERROR: sprite registry full (%d sprites).\n", FENK_MAXSPRITES);
     memset(sprite, 0, sizeof *sprite);
     return 1;
 }
@@ -94,13 +95,13 @@ void FENK_CreateSprite(int w, int h, s_sprite *sprite)
 {
     if (!sprite || registryfull(sprite)) return;
     if (w <= 0 || h <= 0 || (int64_t)w * h * 4 > INT32_MAX) {
-        printf("- ERROR: no sprite of %d x %d pixels.\n", w, h);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: no sprite of %d x %d pixels.\n", w, h);
         memset(sprite, 0, sizeof *sprite);
         return;
     }
     uint32_t *pixels = (uint32_t *)malloc((size_t)w * (size_t)h * 4);
     if (!pixels) {
-        printf("- ERROR: no memory for a %d x %d sprite.\n", w, h);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: no memory for a %d x %d sprite.\n", w, h);
         memset(sprite, 0, sizeof *sprite);
         return;
     }

@@ -1,6 +1,7 @@
 // Controllers and key mapping over the platform's raw input. Everything here runs on
 // the show thread; the raw words it reads are written by the window procedure.
 #include "input/coreinput.h"
+#include "platform/log.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -159,7 +160,7 @@ void FENK_InitControllers(void)
     for (int i = 0; i < FENK_MAXJOYSTICKS; i++) {
         if (!fenk_joystickconnected(fenk_initjoystick(i))) continue;
         add_controller(n, FENK_CONTROLLER_JOYSTICK, i);
-        printf("joystick %d found\n", i);
+        fenk_log(FENK_LOG_INFO, "joystick %d found\n", i);
         n++;
     }
     add_controller(n, FENK_CONTROLLER_KEYS, 0);
@@ -235,7 +236,7 @@ int FENK_AddKeyController(int *keys16)
     int n = FENK_numcontrollers;
     if (!keys16) return -1;
     if (!valid_controller(n)) {
-        printf("- ERROR: No room for another controller.\n");
+        fenk_log(FENK_LOG_ERROR, "- ERROR: No room for another controller.\n");
         return -1;
     }
     add_controller(n, FENK_CONTROLLER_KEYS, 0);

@@ -12,6 +12,7 @@
 
 #include "platform/driver_web.h"
 #include "sound/audiodriver.h"
+#include "platform/log.h"
 #include "sound/audiodriver_silent.h"
 #include "sound/coresound.h"
 
@@ -147,10 +148,10 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     soundsystem_unlock();
     if (web_audio_open((int)rate, SOUNDSYSTEM_BUFFERLENGTH)) {
         audio.device = 1;
-        puts("AUDIO: opening audio device succesful!");
+        fenk_log(FENK_LOG_INFO, "AUDIO: opening audio device succesful!");
         return 1;
     }
-    puts(AUDIODRIVER_SILENT_MESSAGE);
+    fenk_log(FENK_LOG_INFO, "%s", AUDIODRIVER_SILENT_MESSAGE);
     audio.silent = 1;
     audio.silent_start = fenk_web_audioframes(rate);
     audio.silent_done = 0;

@@ -2,6 +2,7 @@
 // device) with a pbuffer of the video size standing for the window, a virtual clock
 // that moves with presented frames, frames read back for a sink, and scripted input.
 #include "platform/driver_headless.h"
+#include "platform/log.h"
 
 #include <GL/glew.h>
 #include <EGL/egl.h>
@@ -75,7 +76,7 @@ void clock_moved()
 
 void headless_fail(const char *what)
 {
-    printf("- ERROR: Headless host: %s\n", what);
+    fenk_log(FENK_LOG_ERROR, "- ERROR: Headless host: %s\n", what);
     fflush(stdout);
     exit(1);
 }
@@ -143,8 +144,7 @@ void give_hooks()
 
 void fenk_initwindow(int width, int height, int flags)
 {
-    (void)flags;        // there is no screen to take over
-    fenk_closewindow(); // a second start-up replaces the window instead of leaking it
+    (void)flags; // there is no screen to take over
     host.window_width = width > 0 ? width : 1;
     host.window_height = height > 0 ? height : 1;
     open_display();
@@ -170,14 +170,26 @@ void fenk_initwindow(int width, int height, int flags)
     if (!eglChooseConfig(host.display, config_attribs, &config, 1, &count) || count < 1)
         headless_fail("no pbuffer configuration with desktop OpenGL.");
     const EGLint pbuffer_attribs[] = {EGL_WIDTH, host.window_width, EGL_HEIGHT, host.window_height, EGL_NONE};
-    host.surface = eglCreatePbufferSurface(host.display, config, pbuffer_attribs);
-    if (host.surface == EGL_NO_SURFACE) headless_fail("pbuffer not created.");
-    // No version asked: a legacy context, which is the compatibility profile the fixed
-    // pipeline and GLSL 1.20 need.
-    host.context = eglCreateContext(host.display, config, EGL_NO_CONTEXT, nullptr);
-    if (host.context == EGL_NO_CONTEXT) headless_fail("OpenGL context not created.");
-    if (!eglMakeCurrent(host.display, host.surface, host.surface, host.context))
-        headless_fail("OpenGL context not made current.");
+    const EGLSurface surface = eglCreatePbufferSurface(host.display, config, pbuffer_attribs);
+    if (surface == EGL_NO_SURFACE) headless_fail("pbuffer not created.");
+
+    if (host.context != EGL_NO_CONTEXT) {
+        // A second start-up resizes the window: the context, and every texture, shader
+        // and frame buffer in it, stays; only the pbuffer standing for the window is new.
+        headless_readback_close();
+        if (!eglMakeCurrent(host.display, surface, surface, host.context))
+            headless_fail("OpenGL context not made current.");
+        eglDestroySurface(host.display, host.surface);
+        host.surface = surface;
+    } else {
+        host.surface = surface;
+        // No version asked: a legacy context, which is the compatibility profile the
+        // fixed pipeline and GLSL 1.20 need.
+        host.context = eglCreateContext(host.display, config, EGL_NO_CONTEXT, nullptr);
+        if (host.context == EGL_NO_CONTEXT) headless_fail("OpenGL context not created.");
+        if (!eglMakeCurrent(host.display, host.surface, host.surface, host.context))
+            headless_fail("OpenGL context not made current.");
+    }
 
     fenk_startglew();
     headless_readback_open(host.window_width, host.window_height);

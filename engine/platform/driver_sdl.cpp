@@ -3,6 +3,7 @@
 // the show thread runs coremain and owns the GL context. Window calls made by the
 // show thread are posted to the main thread, which runs them between two polls.
 #include "platform/driver_sdl.h"
+#include "platform/log.h"
 
 #include "platform/rawinput.h"
 #include "platform/sdl_requests.h"
@@ -87,7 +88,7 @@ int main(int argc, char **argv)
     // Windows joystick service does.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_EVENTS) != 0) {
-        printf("Window creation failed: %s\n", SDL_GetError());
+        fenk_log(FENK_LOG_ERROR, "Window creation failed: %s\n", SDL_GetError());
         return 1;
     }
     sdl_requests_start();
@@ -104,7 +105,7 @@ int main(int argc, char **argv)
     if (!host.window) {
         // Nothing can be shown without the window: stop here rather than run a
         // show that draws nowhere.
-        printf("Window creation failed: %s\n", SDL_GetError());
+        fenk_log(FENK_LOG_ERROR, "Window creation failed: %s\n", SDL_GetError());
         SDL_Quit();
         return 1;
     }
@@ -115,7 +116,7 @@ int main(int argc, char **argv)
     host.argvector = argv;
     host.showthread = SDL_CreateThread(showentry, "fenk show", NULL);
     if (!host.showthread) {
-        printf("Show thread not started: %s\n", SDL_GetError());
+        fenk_log(FENK_LOG_ERROR, "Show thread not started: %s\n", SDL_GetError());
         SDL_DestroyWindow(host.window);
         SDL_Quit();
         return 1;
@@ -408,7 +409,24 @@ static int switchfullscreen(int width, int height)
             found = 1;
         }
     }
-    if (!found || SDL_SetWindowDisplayMode(host.window, &chosen) != 0) return 0;
+    if (!found) {
+        // Said once, with what the display offers, so the program can ask again.
+        char sizes[1024] = "";
+        size_t used = 0;
+        for (int i = 0; i < modes && used < sizeof sizes; i++) {
+            SDL_DisplayMode mode, before;
+            if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
+            if (i > 0 && SDL_GetDisplayMode(display, i - 1, &before) == 0 && before.w == mode.w &&
+                before.h == mode.h)
+                continue; // the same size at another rate
+            int n = snprintf(sizes + used, sizeof sizes - used, "%s%dx%d", used ? ", " : "", mode.w, mode.h);
+            if (n > 0) used += (size_t)n;
+        }
+        fenk_log(FENK_LOG_ERROR, "Full screen refused: the display has no %dx%d mode; it has %s\n", width,
+                 height, used ? sizes : "none");
+        return 0;
+    }
+    if (SDL_SetWindowDisplayMode(host.window, &chosen) != 0) return 0;
     if (SDL_SetWindowFullscreen(host.window, SDL_WINDOW_FULLSCREEN) != 0) {
         SDL_SetWindowFullscreen(host.window, 0);
         return 0;
@@ -419,6 +437,14 @@ static int switchfullscreen(int width, int height)
 static void setupwindow(void *arg)
 {
     const WindowSetup *setup = (const WindowSetup *)arg;
+    if (host.fullscreen) {
+        // Back to a window first: a new size or full screen again starts from there.
+        SDL_SetWindowFullscreen(host.window, 0);
+        host.fullscreen = 0;
+        host.cursorcount++;
+        word_store(fenk_mouse_windowhide, 0);
+        applycursor();
+    }
     SDL_SetWindowSize(host.window, setup->width, setup->height);
     // The window's outer corner at (10, 10), where the frame is known.
     int top = 0, left = 0;
@@ -443,7 +469,9 @@ void fenk_initwindow(int width, int height, int flags)
     WindowSetup setup = {width, height, flags & 1};
     fenk_sdl_runonmain(setupwindow, &setup);
 
-    host.context = SDL_GL_CreateContext(host.window);
+    // A second start-up keeps the context, and with it every texture, shader and frame
+    // buffer the program made: only the window changed.
+    if (!host.context) host.context = SDL_GL_CreateContext(host.window);
     if (host.context) SDL_GL_MakeCurrent(host.window, host.context);
 
     fenk_startglew();

@@ -18,6 +18,7 @@
 // as the headless host's late start does), a fast way to a late frame.
 #include "platform/driver_web.h"
 
+#include "platform/log.h"
 #include "platform/rawinput.h"
 #include "sound/coresound.h"
 
@@ -274,6 +275,12 @@ void fenk_initwindow(int width, int height, int flags)
     host.width = width;
     host.height = height;
     emscripten_set_canvas_element_size("#canvas", width, height);
+    // A second call keeps the context, and every GL object made in it: only the canvas changes.
+    if (host.context != EGL_NO_CONTEXT) {
+        fenk_startglew();
+        planframe();
+        return;
+    }
     host.display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
     eglInitialize(host.display, nullptr, nullptr);
     const EGLint want[] = {EGL_RED_SIZE,   8,  EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
@@ -287,7 +294,7 @@ void fenk_initwindow(int width, int height, int flags)
     host.context = eglCreateContext(host.display, config, EGL_NO_CONTEXT, version);
     if (host.context == EGL_NO_CONTEXT ||
         !eglMakeCurrent(host.display, host.surface, host.surface, host.context))
-        printf("- ERROR: Web host: no WebGL 2 context\n");
+        fenk_log(FENK_LOG_ERROR, "- ERROR: Web host: no WebGL 2 context");
     fenk_startglew();
     planframe();
 }

@@ -2,6 +2,7 @@
 // starts the show thread and polls messages for the life of the process; the show
 // thread runs coremain, owns the GL context and reads the raw input.
 #include "platform/driver_win32.h"
+#include "platform/log.h"
 
 #include "platform/rawinput.h"
 #include "platform/shared_word.h"
@@ -18,6 +19,8 @@ HANDLE fenkthread;
 DWORD dwExStyle;
 HDC hdc;
 HGLRC hrc;
+// Whether a display mode was changed for full screen.
+static int fullscreen_mode;
 
 // Set by the main thread when the pump has stopped; the watchdog below then gives
 // the process a bounded time to end.
@@ -115,7 +118,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = "FENK";
     if (!RegisterClassA(&wc)) {
-        printf("Could not register Window class");
+        fenk_log(FENK_LOG_ERROR, "Could not register Window class");
         MessageBoxA(NULL, "Register class FAILED", NULL, MB_OK);
         return 0;
     }
@@ -227,9 +230,35 @@ int win32_main(int argc, char **argv)
 // ---------------------------------------------------------------------------
 // Window and GL context (show thread)
 
+// Said once, with the sizes the display offers, so the program can ask again.
+static void refused_fullscreen(int width, int height)
+{
+    char sizes[1024] = "";
+    size_t used = 0;
+    DWORD lastw = 0, lasth = 0;
+    DEVMODEA mode;
+    memset(&mode, 0, sizeof mode);
+    mode.dmSize = sizeof mode;
+    for (DWORD i = 0; used < sizeof sizes && EnumDisplaySettingsA(NULL, i, &mode); i++) {
+        if (mode.dmPelsWidth == lastw && mode.dmPelsHeight == lasth) continue;
+        lastw = mode.dmPelsWidth;
+        lasth = mode.dmPelsHeight;
+        int n = snprintf(sizes + used, sizeof sizes - used, "%s%lux%lu", used ? ", " : "",
+                         (unsigned long)lastw, (unsigned long)lasth);
+        if (n > 0) used += (size_t)n;
+    }
+    fenk_log(FENK_LOG_ERROR, "Full screen refused: the display has no %dx%d mode; it has %s\n", width, height,
+             used ? sizes : "none");
+}
+
 void fenk_initwindow(int width, int height, int flags)
 {
     stop_point();
+    // Out of a full-screen mode first: a new size or full screen again starts there.
+    if (fullscreen_mode) {
+        ChangeDisplaySettingsA(NULL, 0);
+        fullscreen_mode = 0;
+    }
     // The style goes in without WS_VISIBLE, and ShowWindow below makes the window
     // visible. Set through the style from this thread (which does not own the window),
     // the window counted as visible at once, so ShowWindow did nothing, and under Wine
@@ -251,7 +280,9 @@ void fenk_initwindow(int width, int height, int flags)
         mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
         // A temporary change: the system gives the desktop mode back when the
         // program ends. Refused, the window keeps its windowed form.
-        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL) {
+        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+            refused_fullscreen(width, height);
+        } else {
             LONG exstyle = GetWindowLongA(winhandle, GWL_EXSTYLE);
             LONG style = GetWindowLongA(winhandle, GWL_STYLE);
             exstyle &= ~(WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
@@ -259,6 +290,7 @@ void fenk_initwindow(int width, int height, int flags)
             SetWindowLongA(winhandle, GWL_EXSTYLE, exstyle);
             SetWindowLongA(winhandle, GWL_STYLE, style);
             SetWindowPos(winhandle, NULL, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOZORDER);
+            fullscreen_mode = 1;
             SetCursor(NULL);
             ShowCursor(FALSE);
             word_store(fenk_mouse_windowhide, 1);
@@ -268,6 +300,15 @@ void fenk_initwindow(int width, int height, int flags)
     ShowWindow(winhandle, SW_SHOW);
     UpdateWindow(winhandle);
     SetFocus(winhandle);
+
+    if (hrc) {
+        // A second start-up keeps the context, and every texture, shader and frame
+        // buffer in it: only the window changed (its pixel format is set for good).
+        wglMakeCurrent(hdc, hrc);
+        fenk_startglew();
+        stop_point();
+        return;
+    }
 
     hdc = GetDC(winhandle);
     PIXELFORMATDESCRIPTOR pfd;

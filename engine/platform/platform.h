@@ -35,7 +35,8 @@ extern "C" {
 // ---- What the engine calls below itself ----
 
 // Window and GL context, called by video start-up on the show thread.
-// Bit 0 of flags asks for full screen.
+// Bit 0 of flags asks for full screen. A second call while the context lives keeps
+// that context (and every GL object in it) and only changes the window.
 void fenk_initwindow(int width, int height, int flags);
 void fenk_closewindow(void);
 void fenk_swapbuffers(void);

@@ -2,6 +2,7 @@
 // It is the only code that advances sound positions, so it is the show's clock. A
 // pass holds the sound system's lock from start to end.
 #include "sound/audiodriver.h"
+#include "platform/log.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -168,7 +169,7 @@ unsigned char *audiodriver_makering(unsigned bits, int flags, int *sample_size, 
 
     *sample_size = (int)(bits / 8) * channels;
     *buffer_size = *sample_size * SOUNDSYSTEM_BUFFERLENGTH;
-    printf("sample size: %d\nbuffer size: %d\n", *sample_size, *buffer_size);
+    fenk_log(FENK_LOG_INFO, "sample size: %d\nbuffer size: %d\n", *sample_size, *buffer_size);
     const size_t bytes = (size_t)AUDIODRIVER_NUMBUFFERS * (size_t)*buffer_size;
     unsigned char *ring = (unsigned char *)malloc(bytes);
     // Silence: 8-bit samples are unsigned around 128.

@@ -4,6 +4,7 @@
 // refilled on each completion. Driver state is guarded by its own lock, taken before
 // the sound system's lock whenever both are held.
 #include "sound/audiodriver_headless.h"
+#include "platform/log.h"
 
 #include <atomic>
 #include <cstdio>
@@ -67,7 +68,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     soundsystem_lock();
     soundsystem.bufferlength = (uint32_t)(audio.buffer_size / audio.sample_size);
     soundsystem_unlock();
-    puts("audiodriver inited");
+    fenk_log(FENK_LOG_INFO, "audiodriver inited");
     return 1;
 }
 
@@ -158,7 +159,7 @@ int audiodriver_headless_record(const char *path)
     finishrecord();
     FILE *file = path ? fopen(path, "wb") : nullptr;
     if (!file) {
-        printf("AUDIO: cannot record to %s\n", path ? path : "");
+        fenk_log(FENK_LOG_ERROR, "AUDIO: cannot record to %s\n", path ? path : "");
         return 0;
     }
     // The header is written in full at the end; until then it only holds the place.

@@ -4,6 +4,7 @@
 // of what SDL holds, and exactly one pass runs per 2048 frames consumed, as with
 // the waveOut ring. Where no device opens, the silent device keeps the same pace.
 #include "sound/audiodriver_sdl.h"
+#include "platform/log.h"
 
 #include <SDL.h>
 
@@ -75,7 +76,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         audio.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     }
     if (!audio.device) {
-        puts("AUDIO: error opening audio buffer");
+        fenk_log(FENK_LOG_ERROR, "AUDIO: error opening audio buffer");
         if (audio.subsystem) {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             audio.subsystem = 0;
@@ -91,13 +92,13 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         }
         return 0;
     }
-    puts("AUDIO: opening audio device succesful!");
+    fenk_log(FENK_LOG_INFO, "AUDIO: opening audio device succesful!");
 
     soundsystem_lock();
     soundsystem.bufferlength = (uint32_t)(audio.buffer_size / audio.sample_size);
     soundsystem_unlock();
     SDL_PauseAudioDevice(audio.device, 0);
-    puts("audiodriver inited");
+    fenk_log(FENK_LOG_INFO, "audiodriver inited");
     return 1;
 }
 

@@ -3,6 +3,7 @@
 // after the start, worked out from that one point, so sleeping late never adds up
 // to drift.
 #include "sound/audiodriver_silent.h"
+#include "platform/log.h"
 
 #include <chrono>
 #include <cstdint>
@@ -86,7 +87,7 @@ int audiodriver_silent_start(void *buffer, int bytes, unsigned rate)
         return 0;
     }
     running_device = device;
-    puts(AUDIODRIVER_SILENT_MESSAGE);
+    fenk_log(FENK_LOG_INFO, "%s", AUDIODRIVER_SILENT_MESSAGE);
     return 1;
 }
 

@@ -5,6 +5,7 @@
 // refill thread of the driver's own does the unprepare, mix, prepare and write.
 // Where waveOut cannot open, the silent device keeps the same pace.
 #include "sound/audiodriver_win32.h"
+#include "platform/log.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -92,7 +93,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         return 0;
     }
 
-    puts("open waveout");
+    fenk_log(FENK_LOG_INFO, "open waveout");
     memset(&g_wf, 0, sizeof g_wf);
     g_wf.wFormatTag = WAVE_FORMAT_PCM;
     g_wf.nChannels = channels;
@@ -105,17 +106,17 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     // A failed open shows up when the first header cannot be prepared.
     if (waveOutOpen(&g_wo, WAVE_MAPPER, &g_wf, (DWORD_PTR)waveOutProc, 0, CALLBACK_FUNCTION) ==
         MMSYSERR_NOERROR)
-        puts("AUDIO: opening audio device succesful!");
+        fenk_log(FENK_LOG_INFO, "AUDIO: opening audio device succesful!");
     g_waveout_opened = 1;
 
-    puts("open wav-buffers");
+    fenk_log(FENK_LOG_INFO, "open wav-buffers");
     g_cur_buf = 0;
     for (int i = 0; i < AUDIODRIVER_NUMBUFFERS; i++) {
         memset(&g_hdr[i], 0, sizeof g_hdr[i]);
         g_hdr[i].lpData = (LPSTR)(g_audio_buffer + (size_t)i * g_buffer_size);
         g_hdr[i].dwBufferLength = (DWORD)g_buffer_size;
         if (waveOutPrepareHeader(g_wo, &g_hdr[i], sizeof g_hdr[i]) != MMSYSERR_NOERROR) {
-            puts("AUDIO: error opening audio buffer");
+            fenk_log(FENK_LOG_ERROR, "AUDIO: error opening audio buffer");
             return startsilent(rate);
         }
         g_num_prep_buffers = i + 1;
@@ -124,7 +125,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     InterlockedExchange(&stopping, 0);
     refiller = CreateThread(nullptr, 0, refillthread, nullptr, 0, nullptr);
     if (!refiller) {
-        puts("AUDIO: error opening audio buffer");
+        fenk_log(FENK_LOG_ERROR, "AUDIO: error opening audio buffer");
         audiodriver_close();
         return 0;
     }
@@ -133,7 +134,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
     soundsystem_unlock();
     for (int i = 0; i < AUDIODRIVER_NUMBUFFERS; i++) waveOutWrite(g_wo, &g_hdr[i], sizeof g_hdr[i]);
 
-    puts("audiodriver inited");
+    fenk_log(FENK_LOG_INFO, "audiodriver inited");
     return 1;
 }
 

@@ -4,6 +4,7 @@
 // not at all. position and playing are also read without the lock, so they are
 // always stored as whole atomic values.
 #include "sound/coresound.h"
+#include "platform/log.h"
 
 #include <cmath>
 #include <cstddef>
@@ -113,7 +114,7 @@ int Soundsystem_Init(unsigned frequency, unsigned bits, unsigned channels)
     // A device that fails to open leaves the system running silent.
     audiodriver_init(SOUNDSYSTEM_DEVICERATE, 16, SOUNDSYSTEM_BUFFERLENGTH,
                      channels == 2 ? AUDIODRIVER_STEREO : 1);
-    printf("soundsystem bufferlength = %d\n", (int)soundsystem.bufferlength);
+    fenk_log(FENK_LOG_INFO, "soundsystem bufferlength = %d\n", (int)soundsystem.bufferlength);
     return 1;
 }
 
@@ -178,7 +179,7 @@ void Soundsystem_SetFrequency(s_sound *s, int hz)
     if (step)
         s->step = step;
     else
-        printf("Sound frequency not set: %d Hz cannot be mixed\n", hz);
+        fenk_log(FENK_LOG_ERROR, "Sound frequency not set: %d Hz cannot be mixed\n", hz);
     soundsystem_unlock();
 }
 
@@ -205,7 +206,7 @@ static void setdefaults(s_sound *s)
 int Soundsystem_LoadSound(const char *name, s_sound *s)
 {
     if (!s) return 0;
-    printf("Loading sound %s\n", name ? name : "");
+    fenk_log(FENK_LOG_INFO, "Loading sound %s\n", name ? name : "");
     clearrecord(s);
 
     int loaded = 0;
@@ -253,9 +254,10 @@ void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int fre
         s->size = (uint32_t)size;
         s->data = data;
     } else if (playable && !moves) {
-        printf("Sound stream not created: %d Hz cannot be mixed\n", frequency);
+        fenk_log(FENK_LOG_ERROR, "Sound stream not created: %d Hz cannot be mixed\n", frequency);
     } else {
-        printf("Sound stream not created: %d bits, %d channels, length %d\n", bits, channels, length);
+        fenk_log(FENK_LOG_ERROR, "Sound stream not created: %d bits, %d channels, length %d\n", bits,
+                 channels, length);
     }
 
     // The mixer counts every channel's sample, so a stereo stream's end is twice its

@@ -4,6 +4,7 @@
 // samples are read straight into the record's memory, so a load never reaches
 // past the file's end.
 #include "sound/loadwav.h"
+#include "platform/log.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,9 +58,10 @@ void refuse(const char *name, const char *found, bool channels, bool rate)
     snprintf(stem, sizeof stem, "%s", name);
     char *dot = strrchr(stem, '.');
     if (dot && dot != stem) *dot = 0;
-    printf("%s; this reader takes 16-bit signed (or 8-bit unsigned) PCM, mono or stereo: "
-           "sox %s -b 16 -e signed-integer%s%s %s-16bit.wav\n",
-           found, name, channels ? " -c 2" : "", rate ? " -r 44100" : "", stem);
+    fenk_log(FENK_LOG_ERROR,
+             "%s; this reader takes 16-bit signed (or 8-bit unsigned) PCM, mono or stereo: "
+             "sox %s -b 16 -e signed-integer%s%s %s-16bit.wav\n",
+             found, name, channels ? " -c 2" : "", rate ? " -r 44100" : "", stem);
 }
 
 const char *formatname(uint32_t tag)
@@ -95,13 +97,13 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
 
     uint8_t riff[12];
     if (filesize < 12) {
-        printf("WAV file too short: %s has %d bytes\n", name, (int)filesize);
+        fenk_log(FENK_LOG_ERROR, "WAV file too short: %s has %d bytes\n", name, (int)filesize);
         corefile_close(&file);
         return 0;
     }
     corefile_read(riff, 12, 1, &file);
     if (memcmp(riff, "RIFF", 4) || memcmp(riff + 8, "WAVE", 4)) {
-        printf("No WAV file: %s does not start with a RIFF WAVE header\n", name);
+        fenk_log(FENK_LOG_ERROR, "No WAV file: %s does not start with a RIFF WAVE header\n", name);
         corefile_close(&file);
         return 0;
     }
@@ -143,7 +145,7 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
     else if (dataat < 0)
         problem = "no data chunk after the format chunk";
     if (problem) {
-        printf("No WAV data: %s (%d bytes) has %s\n", name, (int)filesize, problem);
+        fenk_log(FENK_LOG_ERROR, "No WAV data: %s (%d bytes) has %s\n", name, (int)filesize, problem);
         corefile_close(&file);
         return 0;
     }
@@ -190,17 +192,17 @@ int Soundsystem_LoadWAV(const char *name, s_sound *s)
     int64_t present = filesize - dataat;
     if (size > present) {
         size = (uint32_t)(present - present % frame);
-        printf("WAV data of %s cut to %u bytes\n", name, (unsigned)size);
+        fenk_log(FENK_LOG_WARNING, "WAV data of %s cut to %u bytes\n", name, (unsigned)size);
     }
     if (size < s->bits / 8u) {
-        printf("WAV file has no samples: %s\n", name);
+        fenk_log(FENK_LOG_WARNING, "WAV file has no samples: %s\n", name);
         corefile_close(&file);
         return 0;
     }
 
     void *data = malloc(size);
     if (!data) {
-        printf("WAV file too large: %s holds %u bytes of samples\n", name, (unsigned)size);
+        fenk_log(FENK_LOG_ERROR, "WAV file too large: %s holds %u bytes of samples\n", name, (unsigned)size);
         corefile_close(&file);
         return 0;
     }

@@ -2,6 +2,7 @@
 // context, drawing goes into frame buffer 0 (or another current frame buffer), and
 // each frame is stretched over the window, optionally through a post shader.
 #include "video/fenk.h"
+#include "platform/log.h"
 
 #include <GL/glew.h>
 
@@ -33,6 +34,19 @@ int FENK_video_fps;
 uint32_t FENK_video_oldtime;
 
 static s_hosthooks hooks;
+
+// The clock at the last presented frame, for FENK_GetFrameTime.
+static uint32_t lastswap_millis;
+static bool swapped_once;
+static float frame_seconds;
+
+static void note_swap()
+{
+    const uint32_t now = FENK_GetMillis();
+    frame_seconds = swapped_once ? static_cast<float>(now - lastswap_millis) / 1000.0f : 0.0f;
+    lastswap_millis = now;
+    swapped_once = true;
+}
 
 void fenk_sethosthooks(const s_hosthooks *given)
 {
@@ -88,10 +102,14 @@ bool plain_copy(int width, int height)
 
 } // namespace
 
+// The flags of the last start-up or change, for the run-time window calls.
+static int window_flags;
+
 void FENK_InitVideo(int width, int height, int flags)
 {
     fenk_initwindow(width, height, flags);
-    puts("[FENK] Init OpenGL");
+    window_flags = flags;
+    fenk_log(FENK_LOG_INFO, "[FENK] Init OpenGL");
 
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
@@ -110,12 +128,15 @@ void FENK_InitVideo(int width, int height, int flags)
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 
-    uint32_t white[64];
-    for (uint32_t &texel : white) texel = 0xFFFFFFFFu;
-    fenk_whitetexture_id = FENK_CreateTexture(8, 8, white, 0);
+    // The host keeps its context across start-ups, and the white texture with it.
+    if (!fenk_whitetexture_id || !glIsTexture(static_cast<GLuint>(fenk_whitetexture_id))) {
+        uint32_t white[64];
+        for (uint32_t &texel : white) texel = 0xFFFFFFFFu;
+        fenk_whitetexture_id = FENK_CreateTexture(8, 8, white, 0);
+    }
 
     FENK_numframebuffers = 0;
-    puts("[FENK] Init Framebuffer");
+    fenk_log(FENK_LOG_INFO, "[FENK] Init Framebuffer");
     FENK_SetFrameBuffer(FENK_CreateFrameBuffer(width, height, 0));
 
     FENK_SetPostShader(-1);
@@ -132,9 +153,39 @@ void FENK_InitVideo(int width, int height, int flags)
     fenk_numsprites = 0;
 
     FENK_SetRefreshRate(FENK_DEFAULT_REFRESHRATE);
+    swapped_once = false;
+    frame_seconds = 0.0f;
 }
 
 void FENK_CloseVideo(void) { fenk_closewindow(); }
+
+// The window takes the new size; frame buffer 0 and everything else made in GL stay,
+// and each frame is stretched over the window from now on.
+static void change_window(int width, int height, int flags)
+{
+    fenk_initwindow(width, height, flags);
+    window_flags = flags;
+    FENK_video.width = width;
+    FENK_video.height = height;
+    FENK_video.pitch = width;
+    // The host made its new window current: draw into the frame buffer in use again.
+    if (FENK_FrameBuffer) FENK_SetFrameBuffer(FENK_FrameBuffer->index);
+}
+
+void FENK_SetWindowSize(int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        fenk_log(FENK_LOG_ERROR, "- ERROR: window size %d x %d refused.\n", width, height);
+        return;
+    }
+    change_window(width, height, window_flags);
+}
+
+void FENK_SetFullscreen(int on)
+{
+    const int flags = on ? window_flags | FENK_FULLSCREEN : window_flags & ~FENK_FULLSCREEN;
+    change_window(FENK_video.width, FENK_video.height, flags);
+}
 
 void FENK_SetRefreshRate(int rate)
 {
@@ -190,6 +241,7 @@ static void finish_frame(const s_framebufferdata &data, int w, int h)
 void FENK_SwapBuffers(void)
 {
     if (!FENK_FrameBuffer) return;
+    note_swap();
     const int w = FENK_FrameBuffer->width;
     const int h = FENK_FrameBuffer->height;
     const s_framebufferdata &data = FENK_framebufferdata[FENK_FrameBuffer->index];
@@ -245,8 +297,11 @@ void FENK_SwapBuffers(void)
     fenk_applyclip(h, 0);
 }
 
+float FENK_GetFrameTime(void) { return frame_seconds; }
+
 void FENK_SwapBuffersBasic(void)
 {
+    note_swap();
     fenk_swapbuffers();
     if (FENK_FrameBuffer) glViewport(0, 0, FENK_FrameBuffer->width, FENK_FrameBuffer->height);
     if (FENK_framebuffers_enabled) fenk_bindframebuffer(0);
@@ -274,10 +329,10 @@ void FENK_FlushGraphics(void)
 {
     const int sprites = fenk_numsprites < 0 ? 0 : std::min(fenk_numsprites, FENK_MAXSPRITES);
     for (int i = 0; i < sprites; i++) FENK_DeleteSprite(fenk_spritelist[i]);
-    printf("[%d sprites deleted]\n", fenk_numsprites);
+    fenk_log(FENK_LOG_INFO, "[%d sprites deleted]\n", fenk_numsprites);
     const int bitmaps = fenk_numbitmaps < 0 ? 0 : std::min(fenk_numbitmaps, FENK_MAXBITMAPS);
     for (int i = 0; i < bitmaps; i++) FENK_DeleteBitmap(fenk_bitmaplist[i]);
-    printf("[%d bitmaps deleted]\n", fenk_numbitmaps);
+    fenk_log(FENK_LOG_INFO, "[%d bitmaps deleted]\n", fenk_numbitmaps);
     fenk_numbitmaps = 0;
     fenk_numfonts = 0;
     fenk_numsprites = 0;

@@ -51,6 +51,12 @@ extern uint32_t FENK_video_oldtime;
 
 void FENK_InitVideo(int width, int height, int flags);
 void FENK_CloseVideo(void);
+/* The window at a new size, or full screen (on) or windowed (0) at its size, while the
+ * program runs: frame buffers, textures, bitmaps and shaders stay, FENK_video takes
+ * the window's size and each frame is stretched over it. A display that has no mode
+ * of the window's size refuses full screen with one line naming the sizes it has. */
+void FENK_SetWindowSize(int width, int height);
+void FENK_SetFullscreen(int on);
 
 /* rate >= 0: frames per second; rate < 0: minus the period in milliseconds. */
 void FENK_SetRefreshRate(int rate);
@@ -59,6 +65,10 @@ int FENK_GetFPS(void);
 
 void FENK_SwapBuffers(void);
 void FENK_SwapBuffersBasic(void);
+/* Seconds between the last two presented frames (FENK_SwapBuffers or
+ * FENK_SwapBuffersBasic) on the host's clock; 0 until two frames were presented
+ * since FENK_InitVideo. */
+float FENK_GetFrameTime(void);
 void FENK_SetPostShader(int id);
 void FENK_SetFadeValue(float value);
 void FENK_SetScanlineValue(float value);

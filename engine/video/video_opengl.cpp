@@ -3,6 +3,7 @@
 // EXT_framebuffer_object), in the subset that WebGL 2 under the legacy GL emulation
 // also draws: 16-bit indices, GL_RGBA internal formats.
 #include "video/video_opengl.h"
+#include "platform/log.h"
 
 #include "video/clip.h"
 
@@ -184,8 +185,8 @@ void fenk_clipnothing(int on)
 int FENK_CreateFrameBuffer(int width, int height, int flags)
 {
     if (FENK_numframebuffers >= FENK_MAXFRAMEBUFFERS) {
-        printf("- ERROR: Framebuffer %dx%d not created, all %d in use.\n", width, height,
-               FENK_MAXFRAMEBUFFERS);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: Framebuffer %dx%d not created, all %d in use.\n", width, height,
+                 FENK_MAXFRAMEBUFFERS);
         return -1;
     }
     const int id = FENK_numframebuffers;
@@ -196,7 +197,7 @@ int FENK_CreateFrameBuffer(int width, int height, int flags)
     data = s_framebufferdata{};
     data.pixels = static_cast<unsigned char *>(
         calloc(static_cast<size_t>(width > 0 ? width : 0) * static_cast<size_t>(height > 0 ? height : 0), 4));
-    printf("[FENK] Init Framebuffer: %d,%d\n", width, height);
+    fenk_log(FENK_LOG_INFO, "[FENK] Init Framebuffer: %d,%d\n", width, height);
 
     // OpenGL 1.1 alone has one texture unit and no call to choose it; such a driver
     // has no frame buffer objects either and still runs on emulated frame buffers.
@@ -239,7 +240,7 @@ int FENK_CreateFrameBuffer(int width, int height, int flags)
         if (status == GL_FRAMEBUFFER_COMPLETE) {
             FENK_framebuffers_enabled = 1;
         } else {
-            printf("glCheckFramebufferStatus: error %d", static_cast<int>(status));
+            fenk_log(FENK_LOG_ERROR, "glCheckFramebufferStatus: error %d", static_cast<int>(status));
             FENK_framebuffers_enabled = 0;
         }
         fbos.bind(GL_FRAMEBUFFER, 0);

@@ -1,6 +1,7 @@
 // GLSL programs: compile and link with the compiler's and linker's logs printed, load
 // sources from text files, bind, and set uniforms by name.
 #include "video/video_opengl_extended.h"
+#include "platform/log.h"
 
 #include "platform/platform.h"
 
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "files/core.h"
 #include "video/fenk.h"
 #include "video/glstate.h"
 
@@ -59,7 +61,8 @@ void validateShader(GLuint object, const char *label)
     GLsizei length = 0;
     glGetShaderInfoLog(object, FENK_SHADERLOGSIZE, &length, log);
     if (length > 0)
-        printf("Shader %d,%s,compiler error: %s\n", static_cast<int>(object), label ? label : "", log);
+        fenk_log(FENK_LOG_ERROR, "Shader %d,%s,compiler error: %s\n", static_cast<int>(object),
+                 label ? label : "", log);
 }
 
 void validateProgram(GLuint program)
@@ -67,17 +70,34 @@ void validateProgram(GLuint program)
     char log[FENK_SHADERLOGSIZE] = {0};
     GLsizei length = 0;
     glGetProgramInfoLog(program, FENK_SHADERLOGSIZE, &length, log);
-    if (length > 0) printf("Program %d,link error: %s\n", static_cast<int>(program), log);
+    if (length > 0) fenk_log(FENK_LOG_ERROR, "Program %d,link error: %s\n", static_cast<int>(program), log);
     glValidateProgram(program);
     GLint status = 0;
     glGetProgramiv(program, GL_VALIDATE_STATUS, &status);
-    if (status == 0) printf("Error validating shader %d\n", static_cast<int>(program));
+    if (status == 0) fenk_log(FENK_LOG_ERROR, "Error validating shader %d\n", static_cast<int>(program));
 }
 
-// The whole file as a text the caller frees, or null for a missing or empty file.
+// A member of the mounted data directory as a text the caller frees, or null where
+// there is no such member or it is empty.
+char *memberRead(const char *name)
+{
+    if (!corefile_image.path) return nullptr;
+    s_corefile file = {};
+    if (!corefile_open(name, &file, 0)) return nullptr;
+    const int size = corefile_fsize(&file);
+    char *text = size > 0 ? static_cast<char *>(calloc(static_cast<size_t>(size) + 1, 1)) : nullptr;
+    if (text) corefile_read(text, 1, size, &file);
+    corefile_close(&file);
+    return text;
+}
+
+// The whole file as a text the caller frees, or null for a missing or empty file. The
+// file layer is asked first; a path it does not hold is read as a plain file, as it
+// always was, so a path relative to the working directory still works.
 char *textFileRead(const char *path)
 {
     if (!path) return nullptr;
+    if (char *text = memberRead(path)) return text;
     FILE *file = fopen(path, "rt");
     if (!file) return nullptr;
     char *text = nullptr;
@@ -139,10 +159,10 @@ GLint uniform_location(int id, const char *name)
 static int glslavailable(void)
 {
     return glActiveTexture && glCreateShader && glShaderSource && glCompileShader && glGetShaderInfoLog &&
-           glCreateProgram && glAttachShader && glLinkProgram && glGetProgramInfoLog && glValidateProgram &&
-           glGetProgramiv && glUseProgram && glGetUniformLocation && glUniform1i && glUniform1f &&
-           glUniform2f && glUniform3f && glUniform4f && glUniform1fv && glDetachShader && glDeleteShader &&
-           glDeleteProgram;
+           glGetShaderiv && glCreateProgram && glAttachShader && glLinkProgram && glGetProgramInfoLog &&
+           glValidateProgram && glGetProgramiv && glUseProgram && glGetUniformLocation && glUniform1i &&
+           glUniform1f && glUniform2f && glUniform3f && glUniform4f && glUniform1fv && glDetachShader &&
+           glDeleteShader && glDeleteProgram;
 }
 
 // Loads GLEW's entry points for the host's new, current context, with the start-up
@@ -150,7 +170,7 @@ static int glslavailable(void)
 // shader calls use (a plain OpenGL 1.1 driver presents without the post shader).
 void fenk_startglew(void)
 {
-    puts("[FENK] Init Glew");
+    fenk_log(FENK_LOG_INFO, "[FENK] Init Glew");
     glewExperimental = GL_TRUE;
     GLenum status = glewInit();
     // GLEW built for GLX also looks for a GLX display after loading the context's entry
@@ -158,8 +178,8 @@ void fenk_startglew(void)
 #ifdef GLEW_ERROR_NO_GLX_DISPLAY
     if (status == GLEW_ERROR_NO_GLX_DISPLAY) status = GLEW_OK;
 #endif
-    if (status != GLEW_OK) puts("\nError Initing Glew");
-    puts("\nReady for GLSL");
+    if (status != GLEW_OK) fenk_log(FENK_LOG_ERROR, "\nError Initing Glew");
+    fenk_log(FENK_LOG_INFO, "\nReady for GLSL");
     FENK_shaders_enabled = glslavailable();
 }
 
@@ -167,13 +187,13 @@ int FENK_InitShader(const char *vsrc, const char *fsrc)
 {
     const int id = FENK_numshaders;
     if (id >= FENK_MAXSHADERS) {
-        printf("- ERROR: Shader not created, all %d in use.\n", FENK_MAXSHADERS);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: Shader not created, all %d in use.\n", FENK_MAXSHADERS);
         return -1;
     }
     if (FENK_shaders_enabled) {
         if (!vsrc || !fsrc) {
             // Checked before any GL object exists, so a refused slot leaks nothing.
-            printf("Either vertex shader or fragment shader file not found.");
+            fenk_log(FENK_LOG_ERROR, "Either vertex shader or fragment shader file not found.");
             return -1;
         }
         s_shader &entry = FENK_shader[id];
@@ -216,6 +236,17 @@ int FENK_LoadShader(const char *vpath, const char *fpath)
     free(vsrc);
     free(fsrc);
     return id;
+}
+
+int FENK_ShaderReady(int id)
+{
+    if (!valid_shader(id)) return 0;
+    const s_shader &entry = FENK_shader[id];
+    GLint vertex = 0, fragment = 0, linked = 0;
+    glGetShaderiv(entry.vertex, GL_COMPILE_STATUS, &vertex);
+    glGetShaderiv(entry.fragment, GL_COMPILE_STATUS, &fragment);
+    glGetProgramiv(entry.program, GL_LINK_STATUS, &linked);
+    return vertex && fragment && linked ? 1 : 0;
 }
 
 int FENK_InitDefaultPostShader(void) { return FENK_InitShader(vv_defaultpostshader, ff_defaultpostshader); }

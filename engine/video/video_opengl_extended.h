@@ -28,6 +28,10 @@ extern const char *ff_defaultpostshader;
 int FENK_InitShader(const char *vsrc, const char *fsrc);
 int FENK_LoadShader(const char *vpath, const char *fpath);
 int FENK_InitDefaultPostShader(void);
+/* 1 when the shader's two stages compiled and its program linked, so binding it draws;
+ * 0 for one that failed (its id is still given and takes a slot), a deleted one, an
+ * id out of range, or with the shading language off. */
+int FENK_ShaderReady(int id);
 void FENK_DeleteShader(int id);
 void FENK_BindShader(int id);
 void FENK_UnbindShader(void);

@@ -59,8 +59,8 @@ TEST_F(Walk, PrintsBothPasses)
     EXPECT_EQ(cut(out, "found: ..\n"), 2u);
     EXPECT_EQ(cut(out, "found: .\n"), 2u);
     EXPECT_EQ(out, "HELLO TEST\nInit resources : data\ncall opendir\n"
-                   "change path\n reading dir\n found: a.txt\nfound file: a.txt\nFound 1 files\n"
-                   "change path\n reading dir\n found: a.txt\nfound file: a.txt\n");
+                   "change path\nreading dir\nfound: a.txt\nfound file: a.txt\nFound 1 files\n"
+                   "change path\nreading dir\nfound: a.txt\nfound file: a.txt\n");
 }
 
 TEST_F(Walk, EmptyAndMissingImages)

@@ -4,6 +4,7 @@ inputs per target, so each run starts from the formats' real shapes. Findings ar
 kept beside them by hand (named finding-*), and this script leaves those alone."""
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -117,8 +118,28 @@ def trees():
     put("fuzz_mount", "deep", (bytes([mkdir]) + n("d")) * 40 + bytes([file]) + n("f") + b"\x01")
 
 
+def png(width, height, depth, colour, rows, interlace=0, extra=b""):
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    ihdr = struct.pack(">IIBBBBB", width, height, depth, colour, 0, 0, interlace)
+    raw = b"".join(b"\x00" + row for row in rows)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + extra + chunk(b"IDAT", zlib.compress(raw)) +
+            chunk(b"IEND", b""))
+
+
+def pngs():
+    put("fuzz_png", "rgba8-2x2", png(2, 2, 8, 6, [bytes(range(8)), bytes(range(8, 16))]))
+    put("fuzz_png", "grey8-3x1", png(3, 1, 8, 0, [b"\x00\x80\xff"]))
+    put("fuzz_png", "rgb16-1x1", png(1, 1, 16, 2, [b"\x01\x02\x03\x04\x05\x06"]))
+    put("fuzz_png", "palette4-2x2", png(2, 2, 4, 3, [b"\x01", b"\x10"],
+                                        extra=struct.pack(">I", 6) + b"PLTE" + b"\xff\x00\x00\x00\xff\x00" +
+                                        struct.pack(">I", zlib.crc32(b"PLTE\xff\x00\x00\x00\xff\x00"))))
+    put("fuzz_png", "greyalpha8-adam7-1x1", png(1, 1, 8, 4, [b"\x40\x80"], interlace=1))
+
+
 if __name__ == "__main__":
     tgas()
+    pngs()
     fonts()
     wavs()
     lines()

@@ -193,7 +193,7 @@ TEST_F(Bitmaps, RunLengthPacketsReachTheLastPixel)
 {
     s_bitmap *b = nullptr;
     std::string output = decode(header(10, 24, 3, 1) + bytes({0x82, 1, 2, 3}), &b);
-    EXPECT_EQ(output, "width: 3, height: 1, bpp: 24\nTGA is RLE packed.");
+    EXPECT_EQ(output, "width: 3, height: 1, bpp: 24\nTGA is RLE packed.\n");
     EXPECT_EQ(rows(b), (Rows{{0xFF030201, 0xFF030201, 0xFF030201}}));
 
     // A raw packet of two, then a run packet holding exactly the last pixel.
@@ -350,24 +350,25 @@ TEST_F(Bitmaps, LoadingThroughTheDataImage)
 
     s_bitmap *b = record();
     EXPECT_EQ(printed([&] { FENK_LoadBitmap("GFX/Logo.Tga", b); }),
-              "Loading TGA image.loading file for dir: data/gfx/logo.tga\nwidth: 2, height: 1, bpp: 24\n");
+              "Loading TGA image.\nloading file for dir: data/gfx/logo.tga\nwidth: 2, height: 1, bpp: 24\n");
     EXPECT_EQ(rows(b), (Rows{{0xFF030201, 0xFF060504}}));
     EXPECT_EQ(fenk_numbitmaps, 1);
 
     s_bitmap *fixed = record();
     EXPECT_EQ(printed([&] { FENK_LoadBitmapStatic("gfx/logo.tga", fixed); }),
-              "Loading TGA image.loading file for dir: data/gfx/logo.tga\nwidth: 2, height: 1, bpp: 24\n");
+              "Loading TGA image.\nloading file for dir: data/gfx/logo.tga\nwidth: 2, height: 1, bpp: 24\n");
     EXPECT_EQ(fixed->pixels, nullptr);
     EXPECT_EQ(fixed->width, 2);
     EXPECT_EQ(FENK_GetPixel(0, 0, *fixed), 0);
     EXPECT_EQ(fenk_numbitmaps, 2);
 
     s_bitmap *missing = record();
-    EXPECT_EQ(printed([&] { FENK_LoadBitmap("none.tga", missing); }),
-              "Loading TGA image.loading file for dir: data/none.tga\n- ERROR: Image none.tga not loaded.\n");
+    EXPECT_EQ(
+        printed([&] { FENK_LoadBitmap("none.tga", missing); }),
+        "Loading TGA image.\nloading file for dir: data/none.tga\n- ERROR: Image none.tga not loaded.\n");
     EXPECT_EQ(
         printed([&] { FENK_LoadBitmap("broken.tga", missing); }),
-        "Loading TGA image.loading file for dir: data/broken.tga\nwidth: 2, height: 1, bpp: 5\n"
+        "Loading TGA image.\nloading file for dir: data/broken.tga\nwidth: 2, height: 1, bpp: 5\n"
         "- ERROR: TGA broken.tga: pixel depth 5 not supported; ImageMagick rewrites it as a TGA this reader "
         "takes: convert broken.tga -orient TopLeft broken.tga\n");
     EXPECT_EQ(missing->pixels, nullptr);
