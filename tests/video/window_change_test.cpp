@@ -21,12 +21,6 @@
 #include "child_process.h"
 #include "platform/driver_sdl.h"
 #define SUITE SdlWindowChange
-
-extern "C" int coremain(int argc, char **argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
 #else
 #include "platform/driver_headless.h"
 #define SUITE WindowChange
@@ -158,41 +152,6 @@ TEST_F(SUITE, FullScreenAtASizeTheDisplayLacksIsRefusedWithItsSizes)
     EXPECT_FALSE(window_state().fullscreen);
     expect_everything_kept();
 }
-
-// ctest lists the tests where there is no display: the list is printed before the
-// host's main would ask for a window. The display must exist before main.
-bool listbeforemain()
-{
-    std::ifstream file("/proc/self/cmdline", std::ios::binary);
-    std::string word;
-    bool listing = false;
-    while (std::getline(file, word, '\0')) listing |= word.rfind("--gtest_list_tests", 0) == 0;
-    if (!listing) return false;
-    const testing::UnitTest *tests = testing::UnitTest::GetInstance();
-    for (int i = 0; i < tests->total_test_suite_count(); i++) {
-        const testing::TestSuite *suite = tests->GetTestSuite(i);
-        printf("%s.\n", suite->name());
-        for (int j = 0; j < suite->total_test_count(); j++) printf("  %s\n", suite->GetTestInfo(j)->name());
-    }
-    fflush(stdout);
-    std::exit(0);
-}
-
-const bool listed = listbeforemain();
-
-PrivateDisplay *owndisplay()
-{
-    static PrivateDisplay display;
-    if (!display.ok()) {
-        printf("no display of its own: %s\n", display.error().c_str());
-        fflush(stdout);
-        std::exit(1);
-    }
-    display.use();
-    return &display;
-}
-
-const PrivateDisplay *privatedisplay = owndisplay();
 #endif
 
 } // namespace
