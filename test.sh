@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
 #   format   every C and C++ source against .clang-format
-#   linux    the Linux build, every test label (sdl tests get a virtual X display)
+#   linux    the Linux build, every test label but web (sdl tests get a virtual X display)
 #   asan     the `unit` tests again with AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan     the `unit` tests again with ThreadSanitizer (the sound tests run a real concurrent mixer)
 #   windows  the MinGW-w64 cross-build, its test programs under wine64 (virtual X display)
