@@ -100,7 +100,12 @@ def main():
     parser.add_argument("page")
     parser.add_argument("--timeout", type=float, default=90)
     parser.add_argument("--frames-out")
+    parser.add_argument("--gesture-required", action="store_true",
+                        help="sound starts only after a user's gesture, as for a visitor")
     args = parser.parse_args()
+    flags = CHROMIUM_FLAGS
+    if args.gesture_required:
+        flags = [f for f in flags if not f.startswith("--autoplay-policy=")]
 
     chromium = find_chromium()
     if not chromium:
@@ -112,7 +117,7 @@ def main():
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = "http://127.0.0.1:%d/tests/%s" % (server.server_address[1], args.page)
     profile = tempfile.mkdtemp(prefix="fenk-chromium-")
-    browser = subprocess.Popen([chromium] + CHROMIUM_FLAGS + ["--user-data-dir=" + profile, url],
+    browser = subprocess.Popen([chromium] + flags + ["--user-data-dir=" + profile, url],
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                start_new_session=True)
     try:

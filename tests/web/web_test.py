@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The web build's tests, one case per call, each in its own headless Chromium:
 
-    web_test.py SITE TESTS_DIR smoke|clock|escape|missing
+    web_test.py SITE TESTS_DIR smoke|clock|escape|missing|gate
     web_test.py SITE TESTS_DIR frames SHOW_CAPTURE LINUX_BUILD
     web_test.py SITE TESTS_DIR packaged PACKAGE_SH DATA_DIR
     web_test.py SITE TESTS_DIR example NAME
@@ -16,6 +16,8 @@ its pixels off by more than 3 % in a channel. The C library's rand() differs bet
 glibc and the web's musl, and WebGL's rasteriser is not Mesa's: equal bytes are not
 expected. The capture's video frame N shows the frame presented as N - 1 (its frame 0
 is the black before the first), the page's frame numbers count presentations.
+gate: the show's page as a visitor's browser opens it (sound only after a gesture):
+the start gate stands and no frame is presented.
 packaged: the web zip unpacked into a folder of its own, served as any static site.
 """
 import os
@@ -31,10 +33,12 @@ FRAME_OFF = 0.5  # per cent of pixels
 FIRST, LAST = 345, 347  # 11.5 s to 11.57 s at 30 frames a second: the title over a picture
 
 
-def run_page(site, tests, page, timeout=120, frames_out=None):
+def run_page(site, tests, page, timeout=120, frames_out=None, gesture_required=False):
     command = [sys.executable, RUNNER, site, tests, page, "--timeout", str(timeout)]
     if frames_out:
         command += ["--frames-out", frames_out]
+    if gesture_required:
+        command += ["--gesture-required"]
     result = subprocess.run(command, stdout=subprocess.PIPE, text=True)
     print(result.stdout[:4000])
     return result.returncode
@@ -123,6 +127,8 @@ def main():
         return run_page(site, tests, "harness.html?case=example&page=/examples/example.html&name=" + sys.argv[4])
     if case == "packaged":
         return packaged_case(tests, rest[0], rest[1], site)
+    if case == "gate":
+        return run_page(site, tests, "harness.html?case=gate", gesture_required=True)
     return run_page(site, tests, "harness.html?case=" + case)
 
 
