@@ -289,7 +289,7 @@ int capture_run(const CaptureOptions *options, const char *program)
     capture_make_plan(options, &capture.plan);
     fenk_headless_setframeplan(plan_kind, &capture);
     const ShowFramePlan show_plan = {plan_kind, options->drawall ? nullptr : plan_next, &capture,
-                                     options->redraw};
+                                     options->redraw, options->rate};
     show_setframeplan(&show_plan);
     fenk_headless_readwindow(options->readwindow);
     fenk_headless_setframesink(sink, &capture);

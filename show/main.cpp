@@ -1,7 +1,8 @@
 // The show: brings up the engine, loads the pictures, the font and the music, then
 // draws one frame per pacing slot until the music ends or Escape is held. Everything
-// shown is decided by the music position alone, read once per frame; only the
-// picture tube's sway and scan lines move with the frame count.
+// shown is decided by the music position, read once per frame: the pictures and
+// captions by the position itself, the fades and the picture tube's sway, flicker and
+// scan lines by the steps of the show's own pace, sixtieths of that music (pace.h).
 #include "show/main.h"
 
 #include <math.h>
@@ -11,6 +12,7 @@
 #include "files/core.h"
 #include "input/coreinput.h"
 #include "platform/host.h"
+#include "show/pace.h"
 #include "show/unseen.h"
 #include "video/fenk.h"
 
@@ -108,28 +110,42 @@ ShowCamera crt_camera(int frame)
     return camera;
 }
 
-// The tube pass's shader and uniforms for this frame, the flicker drawn from rand();
-// gives the rectangle the scene is drawn into and moves the camera on. Returns the
-// fade given to the shader.
-static float crt_begin(int rect[4])
-{
-    FENK_SetFrameBuffer(screenbuffer_id);
-    FENK_BindShader(postshader_id);
-    FENK_SetShaderUniform1f(postshader_id, "time", (float)(currentframe * 0.01));
+// One step of the tube: the fade given to the shader (the flicker drawn from rand()),
+// the shader's time and the rectangle the scene is drawn into, for the camera frame it
+// moves on from.
+struct TubeStep {
+    float fadevalue;
+    float time;
+    int camera;
+    int rect[4];
+};
 
+static TubeStep tube_step(void)
+{
+    TubeStep step;
+    step.time = (float)(currentframe * 0.01);
     // While fading, the brightness flickers by up to a tenth.
     const int r = rand() % 100;
     float f = (float)((r / 1000.0 + 1) * fade);
     if (f > 1) f = 1;
     if (f < 0) f = 0;
-    FENK_SetShaderUniform1f(postshader_id, "fadevalue", f);
+    step.fadevalue = f;
     const ShowCamera camera = crt_camera(cameraframe);
     camerazoom = camera.zoom;
     camerax = camera.x;
     cameray = camera.y;
-    for (int i = 0; i < 4; i++) rect[i] = camera.rect[i];
+    step.camera = cameraframe;
+    for (int i = 0; i < 4; i++) step.rect[i] = camera.rect[i];
     cameraframe++;
-    return f;
+    return step;
+}
+
+static void crt_begin(const TubeStep &step)
+{
+    FENK_SetFrameBuffer(screenbuffer_id);
+    FENK_BindShader(postshader_id);
+    FENK_SetShaderUniform1f(postshader_id, "time", step.time);
+    FENK_SetShaderUniform1f(postshader_id, "fadevalue", step.fadevalue);
 }
 
 static void crt_draw(const int rect[4])
@@ -142,9 +158,9 @@ static void crt_draw(const int rect[4])
 
 void CRT_PostProcess(void)
 {
-    int rect[4];
-    crt_begin(rect);
-    crt_draw(rect);
+    const TubeStep step = tube_step();
+    crt_begin(step);
+    crt_draw(step.rect);
     FENK_UnbindShader();
 }
 
@@ -207,6 +223,27 @@ void LoadResources(void)
     FENK_SetFontSpacing(-5, &myfont);
 }
 
+// Every kind of draw the frames make, made once while loading into the scene's top-left
+// pixel, which the first frame's background covers: a GL that builds its programs and
+// pipeline states on first use (a browser's) builds them now, not in the middle of the
+// music, where the page's one thread would leave the sound to run dry.
+static void prepare_draws(void)
+{
+    FENK_SetFrameBuffer(framebuffer_id);
+    FENK_SetClipRect(0, 0, 1, 1);
+    FENK_DrawBitmap(0, 0, bmp_background);
+    FENK_DrawAlphaBitmap(0, 0, bmp_revizid[0], 1.0f);
+    FENK_DrawText(0, 0, myfont, "A");
+    FENK_BindShader(postshader_id);
+    FENK_SetShaderUniform1f(postshader_id, "time", 0);
+    FENK_SetShaderUniform1f(postshader_id, "fadevalue", 1);
+    FENK_EnableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    FENK_DrawFrameBuffer(0, 0, SHOW_SCREEN_WIDTH, SHOW_SCREEN_HEIGHT, screenbuffer_id);
+    FENK_DisableRenderState(FENK_RENDERSTATE_ALPHATEST);
+    FENK_UnbindShader();
+    FENK_ResetClipRect();
+}
+
 // The mixer may end the music on the audio thread at any moment.
 static int music_playing(void)
 {
@@ -216,13 +253,38 @@ static int music_playing(void)
     return playing;
 }
 
+// The show's own pace (show/pace.h), the position the frame before read, the frames
+// presented (a frame plan counts those) and the tube of the last step drawn.
+static ShowPace pace;
+static uint64_t lastpos;
+static int presented;
+static TubeStep tube;
+
+// Runs the steps the music has gone on by since the frame before, all but the last
+// undrawn: each ramps the fade at its share of the way from that frame's position to
+// this one's and moves the tube on. Returns whether a step is left to draw (a frame that
+// owes none draws the last step again).
+static bool run_steps(uint64_t pos)
+{
+    const int steps = show_pacesteps(&pace, pos, demomusic.frequency, FENK_GetMillis());
+    for (int i = 1; i < steps; i++) {
+        const uint64_t at = pos > lastpos ? lastpos + (pos - lastpos) * i / steps : pos;
+        fade = timeline_fade(at, fade);
+        tube_step();
+        currentframe++;
+    }
+    lastpos = pos;
+    return steps > 0;
+}
+
 static void draw_frame(void)
 {
     FENK_SetFrameBuffer(framebuffer_id);
     const uint64_t pos = Soundsystem_ReadSoundOffset(&demomusic);
+    const bool step = run_steps(pos);
     ShowPicture pictures[SHOW_MAXPICTURES];
     const int count = timeline_pictures(pos, pictures);
-    if (show_sceneneeded(currentframe, pictures, count)) {
+    if (show_sceneneeded(presented, pictures, count)) {
         FENK_DrawBitmap(0, 0, bmp_background);
         for (int i = 0; i < count; i++) {
             if (pictures[i].alpha)
@@ -231,18 +293,22 @@ static void draw_frame(void)
                 FENK_DrawBitmap(SHOW_PICTURE_X, SHOW_PICTURE_Y, *pictures[i].bitmap);
         }
     }
-    fade = timeline_fade(pos, fade);
+    if (step) {
+        fade = timeline_fade(pos, fade);
+        tube = tube_step();
+        currentframe++;
+    }
     const char *lines[2];
     const int shown = timeline_captions(pos, lines);
 
     // A frame nobody sees may draw only parts of the screen (show/unseen.h).
     ShowParts parts;
-    show_drawparts(currentframe, cameraframe, fade, &parts);
-    int rect[4];
-    const bool tube = show_tubeneeded(currentframe, crt_begin(rect));
-    for (int i = 0; tube && i < parts.count; i++) {
+    show_drawparts(presented, tube.camera, fade, &parts);
+    crt_begin(tube);
+    const bool drawtube = show_tubeneeded(presented, tube.fadevalue);
+    for (int i = 0; drawtube && i < parts.count; i++) {
         show_clippart(&parts, i);
-        crt_draw(rect);
+        crt_draw(tube.rect);
     }
     FENK_UnbindShader();
 
@@ -282,9 +348,13 @@ int coremain(int, char **)
     }
     Soundsystem_PlayMusic(&demomusic, 0);
     LoadResources();
+    prepare_draws();
     FENK_HideMouse();
     currentframe = 0;
     gameactive = 1;
+    pace = ShowPace{};
+    lastpos = 0;
+    presented = 0;
 
     uint64_t heard = Soundsystem_ReadSoundOffset(&demomusic);
     unsigned heardat = FENK_GetMillis();
@@ -297,7 +367,7 @@ int coremain(int, char **)
         FENK_WaitRefresh();
         draw_frame();
         FENK_SwapBuffers();
-        currentframe++;
+        presented++;
 
         const uint64_t pos = Soundsystem_ReadSoundOffset(&demomusic);
         if (pos != heard) {

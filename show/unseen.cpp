@@ -1,10 +1,13 @@
 // Frames nobody sees: what of a frame the capture does not write can still reach a
-// frame it writes. Only the capture gives a plan; without one every frame is whole.
+// frame it writes. Only the capture gives a plan; without one every frame is whole but
+// for the scene, drawn again only when its pictures change.
 #include "show/unseen.h"
 
 #include <limits.h>
 #include <math.h>
 
+#include "platform/platform.h"
+#include "show/pace.h"
 #include "video/video_opengl.h"
 
 namespace {
@@ -15,12 +18,13 @@ bool scene_known;
 ShowPicture scene_pictures[SHOW_MAXPICTURES];
 int scene_count;
 
-// Passes that change no pixel are left out only under a plan, and only in frames that
-// are drawn at all: a frame run undrawn leaves the scene as it was.
+// Passes that change no pixel are left out only in frames that are drawn at all: a
+// frame run undrawn (under the plan, or by the host's own choice) leaves the scene as
+// it was.
 bool skipping(int frame)
 {
-    return plan.kind && !plan.redraw &&
-           plan.kind(static_cast<uint64_t>(frame), plan.user) != SHOW_FRAME_UNDRAWN;
+    if (plan.redraw || fenk_gethosthooks()->drawnothing) return false;
+    return !plan.kind || plan.kind(static_cast<uint64_t>(frame), plan.user) != SHOW_FRAME_UNDRAWN;
 }
 
 // The part of the screen frame buffer that the tube pass of camera frame `frame`
@@ -29,7 +33,7 @@ bool skipping(int frame)
 // its height from its edges (at the corners, where it curves in most); 3 % and 4 % in,
 // its alpha is at least 0.049 times the fade, well above what rounds to 0. Two pixels
 // more keep clear of rounding.
-void tube_cover(int frame, int cover[4])
+void tube_cover1(int frame, int cover[4])
 {
     const ShowCamera camera = crt_camera(frame);
     const int *rect = camera.rect;
@@ -45,6 +49,25 @@ void tube_cover(int frame, int cover[4])
     cover[1] = y0;
     cover[2] = x1 > x0 ? x1 - x0 : 0;
     cover[3] = y1 > y0 ? y1 - y0 : 0;
+}
+
+// What the tube covers in full whichever of camera frames `first` to `last` it has:
+// the frames' covers intersected.
+void tube_cover(int first, int last, int cover[4])
+{
+    tube_cover1(first, cover);
+    for (int frame = first + 1; frame <= last; frame++) {
+        int next[4];
+        tube_cover1(frame, next);
+        const int x0 = cover[0] > next[0] ? cover[0] : next[0];
+        const int y0 = cover[1] > next[1] ? cover[1] : next[1];
+        const int x1 = cover[0] + cover[2] < next[0] + next[2] ? cover[0] + cover[2] : next[0] + next[2];
+        const int y1 = cover[1] + cover[3] < next[1] + next[3] ? cover[1] + cover[3] : next[1] + next[3];
+        cover[0] = x0;
+        cover[1] = y0;
+        cover[2] = x1 > x0 ? x1 - x0 : 0;
+        cover[3] = y1 > y0 ? y1 - y0 : 0;
+    }
 }
 
 // The screen frame buffer less `cover`, as up to four rectangles that do not overlap;
@@ -97,11 +120,18 @@ void show_drawparts(int frame, int cameraframe, float fade, ShowParts *parts)
     if (!plan.nextshown) return;
     // A frame nobody sees need only draw what the next frame seen leaves as it is:
     // outside what that frame's tube pass covers, while its fade (falling by 0.002 a
-    // frame at most) cannot have reached 0.1.
+    // step at most) cannot have reached 0.1. At 60 frames a second each frame is one
+    // step of the show's pace; at another rate the next frame's camera is known only
+    // to within a few steps, and what all of those cover is taken.
     const uint64_t next = plan.nextshown(static_cast<uint64_t>(frame), plan.user);
-    const int ahead = (next < INT_MAX ? static_cast<int>(next) : INT_MAX) - frame;
+    const int ahead =
+        (next < INT_MAX / SHOW_STEPRATE ? static_cast<int>(next) : INT_MAX / SHOW_STEPRATE) - frame;
+    const int rate = plan.rate > 0 ? plan.rate : SHOW_STEPRATE;
+    const int steps = static_cast<int>(static_cast<int64_t>(ahead) * SHOW_STEPRATE / rate);
+    const int spread = rate == SHOW_STEPRATE ? 0 : 4;
     int cover[4] = {0, 0, 0, 0};
-    if (ahead > 0 && fade - 0.002f * ahead >= 0.1f) tube_cover(cameraframe + ahead, cover);
+    if (ahead > 0 && fade - 0.002f * (steps + spread) >= 0.1f)
+        tube_cover(cameraframe + steps - spread, cameraframe + steps + spread, cover);
     if (cover[2] > 0 && cover[3] > 0) {
         parts->clipped = 1;
         parts->count = around(cover, parts->strips);

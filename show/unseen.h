@@ -1,8 +1,9 @@
-/* Frames nobody sees. A program that writes out only some of the show's frames (the
- * capture) gives the show a frame plan; the show then draws of each frame only what
- * can reach a frame that is seen, the same pixels at a fraction of the cost. Without
- * a plan (the windowed show) every frame is drawn whole. Frames are counted as
- * currentframe counts them, which is as the host presents them. */
+/* Frames nobody sees, and passes that change no pixel. A program that writes out only
+ * some of the show's frames (the capture) gives the show a frame plan; the show then
+ * draws of each frame only what can reach a frame that is seen, the same pixels at a
+ * fraction of the cost. Without a plan (the windowed show) every frame is shown and
+ * drawn whole but for the scene, which is drawn again only when its pictures change.
+ * Frames are counted as the host presents them, from 0. */
 #ifndef FENK_SHOW_UNSEEN_H
 #define FENK_SHOW_UNSEEN_H
 
@@ -26,21 +27,24 @@ typedef struct ShowFramePlan {
     void *user;
     /* Draw every pass, also those that would change no pixel (for measuring). */
     int redraw;
+    /* Frames the host presents a second (0: 60): how far the tube's camera moves
+     * between two frames. */
+    int rate;
 } ShowFramePlan;
 
 /* NULL takes the plan away. Either way the next frame draws the scene whole. */
 void show_setframeplan(const ShowFramePlan *plan);
 
 /* Whether the scene frame buffer must be drawn for `frame`: not when it holds these
- * pictures already, drawn by an earlier frame under the plan. They are what it holds
- * from now on. */
+ * pictures already, drawn by an earlier frame. They are what it holds from now on. */
 int show_sceneneeded(int frame, const ShowPicture *pictures, int count);
 /* Whether the tube pass must be drawn, at the fade it was given: a pass at a fade of 0
  * changes no pixel. */
 int show_tubeneeded(int frame, float fade);
 
-/* The parts of the screen frame buffer `frame` draws: all of it (clipped 0, count 1),
- * or the strips around what the next frame shown draws over (clipped 1, count 0 to 4). */
+/* The parts of the screen frame buffer `frame`, whose tube is that of camera frame
+ * `cameraframe`, draws: all of it (clipped 0, count 1), or the strips around what the
+ * next frame shown draws over (clipped 1, count 0 to 4). */
 typedef struct ShowParts {
     int clipped;
     int count;

@@ -16,7 +16,10 @@
 #include <vector>
 
 #include "../sound/sound_fixture.h"
+#include "child_process.h"
+#include "frame_compare.h"
 #include "platform/driver_headless.h"
+#include "show/pace.h"
 #include "show/main.h"
 #include "tga.h"
 #include "tube_model.h"
@@ -43,6 +46,7 @@ protected:
     fs::path folder;
     std::vector<Frame> frames; // every presented frame, kept while keep_frames
     bool keep_frames = true;
+    std::function<bool(uint64_t)> keep_frame; // where set, which frames are kept
     std::function<void(uint64_t)> after_frame;
     std::string output;
     int result = -1;
@@ -83,19 +87,20 @@ protected:
     static void sink(int width, int height, const unsigned char *rgba, uint64_t frame, uint32_t, void *user)
     {
         auto *self = static_cast<ShowRun *>(user);
-        if (self->keep_frames)
+        if (self->keep_frames && (!self->keep_frame || self->keep_frame(frame)))
             self->frames.push_back(
                 Frame{width, height,
                       std::vector<unsigned char>(rgba, rgba + static_cast<size_t>(width) * height * 4)});
         if (self->after_frame) self->after_frame(frame);
     }
 
-    // Runs the show from `directory` (the one holding data).
-    void run(const fs::path &directory)
+    // Runs the show from `directory` (the one holding data), its host drawing `fps`
+    // frames a second of its clock.
+    void run(const fs::path &directory, int fps = 60)
     {
         const fs::path back = fs::current_path();
         fs::current_path(directory);
-        fenk_headless_setframerate(60);
+        fenk_headless_setframerate(fps);
         fenk_headless_setframesink(sink, this);
         output = printed([&] { result = fenk_headless_run(0, nullptr); });
         fs::current_path(back);
@@ -258,10 +263,14 @@ TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption)
 {
     fade = 1.0f;
     // Frame 2 moves the music to the middle of step 6: caption line 1 and rotation
-    // entry 5 from frame 3 on.
-    after_frame = [](uint64_t frame) {
+    // entry 5 from frame 3 on, whose tube has moved on by the steps of that music.
+    int camera = 0;
+    after_frame = [&](uint64_t frame) {
         if (frame == 2) Soundsystem_SetSoundOffset(&demomusic, 650000);
-        if (frame == 3) fenk_headless_key(0x1B, 1);
+        if (frame == 3) {
+            camera = cameraframe - 1;
+            fenk_headless_key(0x1B, 1);
+        }
     };
     run(fs::path(DATA_DIR).parent_path());
     EXPECT_EQ(result, 0) << output;
@@ -290,10 +299,14 @@ TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption)
     EXPECT_GT(changed, 5000);
 
     // The caption: centred on column 960, its cells on rows 960 to 1028. The tube
-    // covers rows up to 980 and moves every frame; below it nothing else is drawn.
+    // covers rows down to the bottom of its rectangle (980 at the first frame) and
+    // moves every step; below it nothing else is drawn.
     const Frame &f = frames[3];
+    const ShowCamera tube = crt_camera(camera);
+    const int below = std::max(990, tube.rect[1] + tube.rect[3] + 2);
+    ASSERT_LT(below, 1010) << "the tube covers the caption";
     int left = f.width, right = -1, bottom = -1;
-    for (int y = 990; y < f.height; y++)
+    for (int y = below; y < f.height; y++)
         for (int x = 0; x < f.width; x++)
             if (f.sum(x, y) != frames[0].sum(x, y)) {
                 left = std::min(left, x);
@@ -315,4 +328,57 @@ TEST_F(ShowRun, GeneratedDataThroughTheTubeWithACentredCaption)
     const int pen = 960 - (measured >> 1);
     EXPECT_NEAR(left, pen, 8) << measured;
     EXPECT_NEAR(right, pen + drawn, 8) << drawn;
+}
+
+TEST_F(ShowRun, AtFourFramesASecondEachFrameIsTheCapturesFrameOfItsStep)
+{
+    // A host that manages 4 frames a second: the clock moves 250 ms a frame and the
+    // sound device with it. Each frame runs the steps the music went on by, so the
+    // frame drawn after 10, 20 and 30 s of music is the capture's frame of the same
+    // step: the same fade, flicker, camera and pictures. Only what earlier frames left
+    // on screen outside the tube's glass differs (here steps run undrawn, there frames
+    // before the one written), so the frames are compared as the web tests compare.
+    show_videowidth = 1280;
+    show_videoheight = 720;
+    std::vector<int> steps;
+    keep_frame = [&](uint64_t) {
+        const int wanted = SHOW_STEPRATE * 10 * (static_cast<int>(steps.size()) + 1);
+        if (steps.size() == 3 || cameraframe < wanted) return false;
+        steps.push_back(cameraframe);
+        if (steps.size() == 3) fenk_headless_key(0x1B, 1);
+        return true;
+    };
+    const fs::path linux_build = fs::path(DATA_DIR).parent_path();
+    run(linux_build, 4);
+    EXPECT_EQ(result, 0) << output;
+    ASSERT_EQ(frames.size(), 3u) << output;
+    // About 2 minutes of music would take 480 frames.
+    EXPECT_LT(fenk_headless_framecount(), 130u);
+
+    for (size_t i = 0; i < frames.size(); i++) {
+        const int s = steps[i];
+        SCOPED_TRACE("step " + std::to_string(s));
+        // The capture's video frame s at 60 a second shows its step s.
+        const fs::path out = folder / ("capture" + std::to_string(s));
+        ChildProcess capture;
+        fs::current_path(linux_build);
+        ASSERT_TRUE(capture.start({SHOW_CAPTURE, "--mode", "720", "--fps", "60", "--from",
+                                   std::to_string((s - 0.5) / 60), "--to", std::to_string((s + 0.5) / 60),
+                                   "--frames", out.string()},
+                                  folder / "capture.log"));
+        fs::current_path(folder);
+        ASSERT_TRUE(capture.join());
+        ASSERT_EQ(capture.status(), 0) << slurp(folder / "capture.log");
+        char name[32];
+        snprintf(name, sizeof name, "frame%06d.png", s);
+        const RgbImage expected = read_png((out / name).string());
+        ASSERT_GT(expected.width, 0) << slurp(folder / "capture.log");
+
+        RgbImage drawn{frames[i].width, frames[i].height, {}};
+        for (size_t p = 0; p < frames[i].rgba.size(); p += 4)
+            drawn.rgb.insert(drawn.rgb.end(), &frames[i].rgba[p], &frames[i].rgba[p + 3]);
+        const FrameDifference d = frame_difference(drawn, expected);
+        EXPECT_TRUE(d.within()) << d.text();
+        EXPECT_GT(drawn.mean(), 0.9 * expected.mean());
+    }
 }

@@ -21,10 +21,13 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "archive.h"
 #include "child_process.h"
+#include "frame_compare.h"
 #include "scratch.h"
+#include "show/pace.h"
 
 namespace {
 
@@ -66,6 +69,27 @@ long lit_pixels(Display *display, Window window, int width, int height)
         for (int x = 0; x < x1 - x0; x += 2) lit += (XGetPixel(image, x, y) & 0xFFFFFF) != 0;
     XDestroyImage(image);
     return lit;
+}
+
+// The window's client area as the screen shows it, `width` x `height` from its top-left.
+RgbImage window_image(Display *display, Window window, int width, int height)
+{
+    int x0 = 0, y0 = 0;
+    Window child;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x0, &y0, &child);
+    XImage *image = XGetImage(display, DefaultRootWindow(display), x0, y0, width, height, AllPlanes, ZPixmap);
+    if (!image) return RgbImage{};
+    RgbImage rgb{width, height, {}};
+    rgb.rgb.reserve(static_cast<size_t>(width) * height * 3);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            rgb.rgb.insert(rgb.rgb.end(),
+                           {static_cast<unsigned char>(pixel >> 16), static_cast<unsigned char>(pixel >> 8),
+                            static_cast<unsigned char>(pixel)});
+        }
+    XDestroyImage(image);
+    return rgb;
 }
 
 // Gives the window the input focus, with the pointer over it.
@@ -183,4 +207,71 @@ TEST(ShowWindow, RunsInAWindowAndEndsOnEscape)
     if (const char *line = getenv("SHOW_EXPECT_OUTPUT")) {
         EXPECT_NE(slurp(log).find(line), std::string::npos) << "no \"" << line << "\" in:\n" << slurp(log);
     }
+}
+
+// The 1280 x 720 build in a window on Mesa's software renderer, which draws it well
+// below 60 frames a second: 20 s after it starts, its window shows what the capture
+// shows at the same step of the show's pace, fully lit. The step is not known from
+// outside, so the capture's frames of the few seconds the music can have reached by
+// then are searched, every sixth step and then each one around the closest.
+TEST(ShowPaceWindow, AtItsOwnPaceTheWindowShowsTheCapturesFrameOfTheSameStep)
+{
+    if (getenv("SHOW_PROGRAM") || getenv("SHOW_ARCHIVE")) GTEST_SKIP() << "for the Linux build alone";
+    PrivateDisplay own;
+    ASSERT_TRUE(own.ok()) << own.error();
+    own.use();
+    XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+    Display *display = XOpenDisplay(nullptr);
+    ASSERT_TRUE(display);
+    const ScratchFolder scratch(current_test_tag());
+    const std::string directory = std::filesystem::path(DATA_DIR).parent_path().string();
+    ChildProcess process;
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(process.start_shell("cd '" + directory + "' && exec '" SHOW_720 "'", scratch / "show.log"));
+
+    // The music is the clock being watched: the frame on screen 20 s after the start.
+    const double seconds = 20;
+    Window window = 0;
+    while (!window && !process.wait(0.1) &&
+           std::chrono::steady_clock::now() - started < std::chrono::seconds(15))
+        window = find_window(display, DefaultRootWindow(display), "Gravolt - Zoppeldraai");
+    ASSERT_TRUE(window) << slurp(scratch / "show.log");
+    std::this_thread::sleep_until(started + std::chrono::duration<double>(seconds));
+    const RgbImage shown = window_image(display, window, 1280, 720);
+    process.stop();
+    XCloseDisplay(display);
+    ASSERT_EQ(shown.width, 1280);
+
+    // The capture's frames from `first` to `last` seconds at `fps` (frame n is step
+    // n * 60 / fps), the closest to the window's: its step and how far off it is.
+    auto closest = [&](double first, double last, int fps, int &step) {
+        const auto out = scratch / ("capture" + std::to_string(fps));
+        ChildProcess capture;
+        EXPECT_TRUE(
+            capture.start_shell("cd '" + directory + "' && exec '" SHOW_CAPTURE "' --mode 720 --fps " +
+                                    std::to_string(fps) + " --from " + std::to_string(first) + " --to " +
+                                    std::to_string(last) + " --frames '" + out.string() + "'",
+                                scratch / "capture.log"));
+        capture.join();
+        FrameDifference best;
+        for (const auto &entry : std::filesystem::directory_iterator(out)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("frame", 0) != 0) continue;
+            const FrameDifference d = frame_difference(shown, read_png(entry.path().string()));
+            if (d.rmse < best.rmse) {
+                best = d;
+                step = std::stoi(name.substr(5)) * SHOW_STEPRATE / fps;
+            }
+        }
+        return best;
+    };
+    int step = 0;
+    closest(seconds - 4, seconds + 0.05, 10, step);
+    ASSERT_GT(step, 0) << slurp(scratch / "capture.log");
+    const FrameDifference d = closest((step - 6.5) / 60, (step + 6.5) / 60, 60, step);
+    printf("the window after %g s: the capture's step %d, %s\n", seconds, step, d.text().c_str());
+    EXPECT_TRUE(d.within()) << "step " << step << ": " << d.text();
+    char name[32];
+    snprintf(name, sizeof name, "frame%06d.png", step);
+    EXPECT_GT(shown.mean(), 0.9 * read_png((scratch / "capture60" / name).string()).mean());
 }
