@@ -32,6 +32,7 @@ struct WebAudio {
     float *out;                      // one pull: left channel, then right
     int out_frames;
     double passes; // mix passes run since the program started, device or silent
+    double dry;    // buffers the device played before they were filled (played again or silent)
 } audio;
 
 float sample(const unsigned char *at, int bits)
@@ -91,16 +92,30 @@ extern "C" EMSCRIPTEN_KEEPALIVE void fenk_web_audiotick(void)
 // For the page: the mix passes run so far (each 2048 frames of the sound's clock).
 extern "C" EMSCRIPTEN_KEEPALIVE double fenk_web_audiopasses(void) { return audio.passes; }
 
+// The node's buffers that were due before the page's thread could fill them: the
+// browser plays such a buffer again (or silence), and what was mixed for it is lost.
+extern "C" EMSCRIPTEN_KEEPALIVE void fenk_web_audiolate(int buffers) { audio.dry += buffers; }
+extern "C" EMSCRIPTEN_KEEPALIVE double fenk_web_audiodry(void) { return audio.dry; }
+
 EM_JS(int, web_audio_open, (int rate, int frames), {
     var context = Module.fenkAudioContext;
     if (!context || context.state != 'running' || context.sampleRate != rate ||
         !context.createScriptProcessor)
         return 0;
     var node = context.createScriptProcessor(frames, 0, 2);
+    var due = -1;
     node.onaudioprocess = function(event)
     {
         var out = event.outputBuffer;
         var n = out.length;
+        // A buffer handed over after its time has begun, or buffers the browser skipped
+        // (the page's thread was busy), ran dry.
+        var length = n / context.sampleRate;
+        var late = context.currentTime > event.playbackTime ? 1 : 0;
+        if (due >= 0 && event.playbackTime - due > length / 2)
+            late += Math.round((event.playbackTime - due) / length);
+        due = event.playbackTime + length;
+        if (late) _fenk_web_audiolate(late);
         var at = _fenk_web_audiopull(n);
         if (!at) {
             out.getChannelData(0).fill(0);

@@ -19,7 +19,13 @@ is the black before the first), the page's frame numbers count presentations.
 gate: the show's page as a visitor's browser opens it (sound only after a gesture):
 the start gate stands and no frame is presented.
 packaged: the web zip unpacked into a folder of its own, served as any static site.
+realpace: the show at the pace the software renderer manages, on the wall clock with
+Web Audio (no virtual clock): the frames drawn after 10, 20 and 30 s of music against
+the capture's frames of the same step of the show's pace, within the limits of
+`frames`, none darker than four fifths of the capture's; and no sound buffer run dry
+from the first frame to 30 s of music.
 """
+import json
 import os
 import subprocess
 import sys
@@ -33,7 +39,7 @@ FRAME_OFF = 0.5  # per cent of pixels
 FIRST, LAST = 345, 347  # 11.5 s to 11.57 s at 30 frames a second: the title over a picture
 
 
-def run_page(site, tests, page, timeout=120, frames_out=None, gesture_required=False):
+def run_page(site, tests, page, timeout=120, frames_out=None, gesture_required=False, verdict=None):
     command = [sys.executable, RUNNER, site, tests, page, "--timeout", str(timeout)]
     if frames_out:
         command += ["--frames-out", frames_out]
@@ -41,6 +47,11 @@ def run_page(site, tests, page, timeout=120, frames_out=None, gesture_required=F
         command += ["--gesture-required"]
     result = subprocess.run(command, stdout=subprocess.PIPE, text=True)
     print(result.stdout[:4000])
+    if verdict is not None:
+        try:
+            verdict.update(json.loads(result.stdout.strip().splitlines()[-1]))
+        except (ValueError, IndexError):
+            pass
     return result.returncode
 
 
@@ -103,6 +114,45 @@ def frames_case(site, tests, show_capture, linux_build):
         return 1 if failed else 0
 
 
+def capture_frame(show_capture, linux_build, folder, step):
+    """The capture's frame of the show's step `step` at 720 (its video frame `step` at 60
+    frames a second), as RGB bytes."""
+    subprocess.run([show_capture, "--mode", "720", "--fps", "60", "--from", str((step - 0.5) / 60), "--to",
+                    str((step + 0.5) / 60), "--frames", folder], cwd=linux_build, check=True,
+                   stdout=subprocess.DEVNULL)
+    return png_rgb(os.path.join(folder, "frame%06d.png" % step))
+
+
+def realpace_case(site, tests, show_capture, linux_build):
+    with tempfile.TemporaryDirectory(prefix="fenk-web-realpace-") as scratch:
+        web = os.path.join(scratch, "web")
+        os.mkdir(web)
+        verdict = {}
+        if run_page(site, tests, "harness.html?case=realpace", timeout=150, frames_out=web, verdict=verdict) != 0:
+            return 1
+        frames = verdict["detail"]["frames"]
+        failed = 0
+        for frame in frames:
+            step = frame["steps"]
+            with open(os.path.join(web, "%d.size" % step)) as f:
+                width, height = (int(v) for v in f.read().split())
+            with open(os.path.join(web, "%d.rgba" % step), "rb") as f:
+                rgba = f.read()
+            native = capture_frame(show_capture, linux_build, os.path.join(scratch, "native%d" % step), step)
+            rmse, off = compare(rgba, width, height, native)
+            lit = sum(rgba[0::4]) + sum(rgba[1::4]) + sum(rgba[2::4])
+            dark = lit < 0.8 * sum(native)
+            good = rmse <= FRAME_RMSE and off <= FRAME_OFF and not dark
+            print("%.2f s of music, step %d (frame %d): RMSE %.3f %%, %.3f %% of pixels off by more than 3 %%, "
+                  "%.0f %% of the capture's light (%s)" %
+                  (frame["position"] / 44100, step, frame["frame"], rmse, off, 100.0 * lit / max(sum(native), 1),
+                   "ok" if good else "over the limits"))
+            failed += not good
+        dry = max(frame["dry"] for frame in frames)
+        print("sound buffers run dry up to 30 s of music: %d" % dry)
+        return 1 if failed or dry else 0
+
+
 def packaged_case(tests, package_sh, data_dir, site):
     with tempfile.TemporaryDirectory(prefix="fenk-web-zip-") as scratch:
         subprocess.run([package_sh, "web", site, data_dir, scratch], check=True, stdout=subprocess.DEVNULL)
@@ -123,6 +173,8 @@ def main():
     rest = [os.path.abspath(a) for a in sys.argv[4:]]
     if case == "frames":
         return frames_case(site, tests, *rest[:2])
+    if case == "realpace":
+        return realpace_case(site, tests, *rest[:2])
     if case == "example":
         return run_page(site, tests, "harness.html?case=example&page=/examples/example.html&name=" + sys.argv[4])
     if case == "packaged":
