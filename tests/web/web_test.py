@@ -22,8 +22,7 @@ packaged: the web zip unpacked into a folder of its own, served as any static si
 realpace: the show at the pace the software renderer manages, on the wall clock with
 Web Audio (no virtual clock): the frames drawn after 10, 20 and 30 s of music against
 the capture's frames of the same step of the show's pace, within the limits of
-`frames`, none darker than four fifths of the capture's; and no sound buffer run dry
-from the first frame to 30 s of music.
+`frames`, none darker than four fifths of the capture's.
 """
 import json
 import os
@@ -148,9 +147,7 @@ def realpace_case(site, tests, show_capture, linux_build):
                   (frame["position"] / 44100, step, frame["frame"], rmse, off, 100.0 * lit / max(sum(native), 1),
                    "ok" if good else "over the limits"))
             failed += not good
-        dry = max(frame["dry"] for frame in frames)
-        print("sound buffers run dry up to 30 s of music: %d" % dry)
-        return 1 if failed or dry else 0
+        return 1 if failed else 0
 
 
 def packaged_case(tests, package_sh, data_dir, site):
