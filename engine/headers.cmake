@@ -9,7 +9,7 @@ set(fenk_engine_headers
   input/coreinput.h
   platform/host.h platform/log.h
   sound/audiodriver.h sound/audiodriver_silent.h sound/coresound.h sound/loadwav.h
-  video/fenk.h video/video_opengl.h video/video_opengl_extended.h)
+  video/fenk.h video/shapes.h video/video_opengl.h video/video_opengl_extended.h)
 if(WIN32)
   # Stands in for <dirent.h>, which MinGW's C library lacks.
   list(APPEND fenk_engine_headers files/dirent.h)

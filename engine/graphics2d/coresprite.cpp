@@ -238,3 +238,17 @@ void FENK_DrawRotatedSprite(int x, int y, s_sprite sprite, float angle)
     FENK_DrawRotatedQuad((float)x, (float)y, (float)sprite.width, (float)sprite.height, sprite.u0, sprite.v0,
                          sprite.u1, sprite.v1, angle);
 }
+
+void FENK_DrawSpriteF(float x, float y, s_sprite sprite)
+{
+    prepare(sprite);
+    FENK_DrawQuad(x, y, (float)sprite.width, (float)sprite.height, sprite.u0, sprite.v0, sprite.u1,
+                  sprite.v1);
+}
+
+void FENK_DrawSpriteTransformed(float x, float y, float w, float h, float originx, float originy, float angle,
+                                s_sprite sprite)
+{
+    prepare(sprite);
+    FENK_DrawTransformedQuad(x, y, w, h, originx, originy, angle, sprite.u0, sprite.v0, sprite.u1, sprite.v1);
+}

@@ -60,8 +60,17 @@ void FENK_DrawMirroredSprite(int x, int y, s_sprite sprite);
 void FENK_DrawBlendSprite(int x, int y, s_sprite sprite, int mode);
 void FENK_DrawAlphaSprite(int x, int y, s_sprite sprite, float alpha);
 void FENK_DrawScaledSprite(int x, int y, float w, float h, s_sprite sprite, int unused);
-/* Turned about the cell's centre, angle in degrees. */
+/* Turned about the cell's centre, angle in degrees, clockwise on screen for a positive
+ * angle (y points down). */
 void FENK_DrawRotatedSprite(int x, int y, s_sprite sprite, float angle);
+/* At a float position: the top-left corner at (x, y), which need not be a whole pixel. */
+void FENK_DrawSpriteF(float x, float y, s_sprite sprite);
+/* Drawn w x h, its point (originx, originy), in pixels of that size from its top-left
+ * corner, at (x, y), turned `angle` degrees about that point (clockwise on screen for a
+ * positive angle). The origin (w / 2, h / 2) turns it about its centre, which then lies
+ * on (x, y). */
+void FENK_DrawSpriteTransformed(float x, float y, float w, float h, float originx, float originy, float angle,
+                                s_sprite sprite);
 
 #ifdef __cplusplus
 }

@@ -39,6 +39,29 @@ const int second_keys[FENK_CONTROLLERKEYS] = {
 
 const int engine_codes = 0xF000;
 
+// The edges of FENK_KeyPressed and the others: what the last two FENK_GetKeys found.
+// A key or button struck since the poll before went down in between, whatever it reads
+// at either poll.
+struct Edges {
+    unsigned char keys[FENK_NUMKEYS], keys_before[FENK_NUMKEYS], struck[FENK_NUMKEYS];
+    int buttons, buttons_before, clicked;
+};
+Edges edges;
+
+void take_edges()
+{
+    memcpy(edges.keys_before, edges.keys, sizeof edges.keys);
+    for (int vk = 0; vk < FENK_NUMKEYS; vk++) {
+        edges.keys[vk] = word_load(FENK_keys[vk]) != 0;
+        edges.struck[vk] = fenk_keystruck[vk] != 0;
+    }
+    edges.buttons_before = edges.buttons;
+    edges.clicked = fenk_mousetap_take();
+    edges.buttons = word_load(fenk_mouse_buttons) | edges.clicked;
+}
+
+bool valid_key(int vk) { return vk >= 0 && vk < FENK_NUMKEYS; }
+
 bool valid_controller(int n) { return n >= 0 && n < FENK_MAXCONTROLLERS; }
 
 int used_controllers()
@@ -263,10 +286,35 @@ void FENK_GetKeycode(int *code, int *changed)
 void FENK_GetKeys(int *keys, int *pressed)
 {
     fenk_getkeys(keys, pressed);
+    take_edges();
     int k = FENK_joykey;
     if (keys) *keys = k;
     if (pressed) *pressed = k & ~fenk_input_prevkey;
     fenk_input_prevkey = k;
+}
+
+// Down now and up before, or struck in between (up and down again).
+int FENK_KeyPressed(int vk)
+{
+    if (!valid_key(vk)) return 0;
+    return edges.keys[vk] && (!edges.keys_before[vk] || edges.struck[vk]);
+}
+
+// Up now and down before, or down before and struck since (so it came up in between).
+int FENK_KeyReleased(int vk)
+{
+    if (!valid_key(vk)) return 0;
+    return edges.keys_before[vk] && (!edges.keys[vk] || edges.struck[vk]);
+}
+
+int FENK_MousePressed(int buttons)
+{
+    return buttons & edges.buttons & (~edges.buttons_before | edges.clicked);
+}
+
+int FENK_MouseReleased(int buttons)
+{
+    return buttons & edges.buttons_before & (~edges.buttons | edges.clicked);
 }
 
 // The platform calls write every output; a null one here is simply not wanted.

@@ -105,7 +105,19 @@ int FENK_SetKeyController(int n, int *keys16);
 void FENK_GetKeycode(int *code, int *changed);
 void FENK_GetKeys(int *keys, int *pressed);
 
+/* Edges between the last two FENK_GetKeys calls (call it once a frame): whether
+ * virtual key vk (FENK_KEY_*, 'A'..'Z', '0'..'9', 0..255) went down, or came up, in
+ * between. A key that went down and up again in between (a tap) is pressed at that
+ * poll and released at the next. */
+int FENK_KeyPressed(int vk);
+int FENK_KeyReleased(int vk);
+/* The same for the mouse buttons: the bits of `buttons` (FENK_MOUSE_*) that went down,
+ * or came up, between the last two FENK_GetKeys calls, clicks included. */
+int FENK_MousePressed(int buttons);
+int FENK_MouseReleased(int buttons);
+
 void FENK_GetMouse(int *x, int *y, int *buttons);
+/* FENK_GetCanvasMouse, the pointer in the canvas's pixels, is in video/fenk.h. */
 void FENK_GetMouseWheel(int *z, int *direction);
 void FENK_SetMouse(int x, int y);
 void FENK_ShowMouse(void);

@@ -166,7 +166,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         fenk_log(FENK_LOG_INFO, "AUDIO: opening audio device succesful!");
         return 1;
     }
-    fenk_log(FENK_LOG_INFO, "%s", AUDIODRIVER_SILENT_MESSAGE);
+    fenk_log(FENK_LOG_WARNING, "%s", AUDIODRIVER_SILENT_MESSAGE);
     audio.silent = 1;
     audio.silent_start = fenk_web_audioframes(rate);
     audio.silent_done = 0;

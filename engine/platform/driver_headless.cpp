@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/headless_readback.h"
@@ -356,3 +357,12 @@ void fenk_headless_mousemove(int x, int y)
 void fenk_headless_mousebutton(int bit, int down) { fenk_rawinput_button(bit, down); }
 
 void fenk_headless_mousewheel(int delta) { fenk_rawinput_wheel(delta); }
+
+void fenk_headless_close(void)
+{
+    if (fenk_rawinput_close()) return;
+    fenk_headless_flushframes();
+    fflush(stdout);
+    fflush(stderr);
+    _exit(0);
+}

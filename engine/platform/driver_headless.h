@@ -91,11 +91,15 @@ int fenk_headless_cursorcount(void);
 
 /* Scripted input, as the window would deliver it: a key going down or up (virtual-key
  * code), the cursor position in client pixels, a mouse button (0x1, 0x2, 0x4) going
- * down or up, one wheel step with its signed delta. */
+ * down or up, one wheel step with its signed delta, the window's close. */
 void fenk_headless_key(int vk, int down);
 void fenk_headless_mousemove(int x, int y);
 void fenk_headless_mousebutton(int bit, int down);
 void fenk_headless_mousewheel(int delta);
+/* The window's close, as a user's click on its close box: a program that catches it
+ * (FENK_CatchClose) is told; any other ends at once, as on the windowed hosts, with
+ * exit code 0, its deferred frame handed to the sink and its output flushed first. */
+void fenk_headless_close(void);
 
 #ifdef __cplusplus
 }

@@ -5,7 +5,11 @@
 
 int fenk_headless_run(int argc, char **argv)
 {
+    // The mouse words start at zero, as a window's do, but the buttons a script holds
+    // down before the run stay down.
+    const int held = fenk_mouse_buttons;
     fenk_rawinput_resetmouse();
+    fenk_mouse_buttons = held;
     const int result = coremain(argc, argv);
     fenk_headless_flushframes(); // a program that leaves its window open
     return result;

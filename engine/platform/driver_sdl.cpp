@@ -162,8 +162,9 @@ static void pump(void)
     }
 }
 
-// The user closed the window: the process ends at once, wherever the show
-// thread is, as on Windows where the thread is terminated. The display mode is
+// The user closed the window and the program does not catch the close: the process
+// ends at once, wherever the show thread is, as on Windows where the thread is
+// terminated. The display mode is
 // given back first, since an X server keeps a mode change after its client is gone.
 static void leave(void)
 {
@@ -337,9 +338,11 @@ static void joystickremoved(SDL_JoystickID instance)
 static void handleevent(const SDL_Event *event)
 {
     switch (event->type) {
-    case SDL_QUIT: leave(); break;
+    case SDL_QUIT:
+        if (!fenk_rawinput_close()) leave();
+        break;
     case SDL_WINDOWEVENT:
-        if (event->window.event == SDL_WINDOWEVENT_CLOSE) leave();
+        if (event->window.event == SDL_WINDOWEVENT_CLOSE && !fenk_rawinput_close()) leave();
         if (event->window.event == SDL_WINDOWEVENT_MOVED) {
             word_store(host.clientx, event->window.data1);
             word_store(host.clienty, event->window.data2);

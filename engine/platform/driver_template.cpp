@@ -60,7 +60,9 @@ void GetDesktopResolution(int &width, int &height)
 
 // ---- Input ----
 // The window's key, button and wheel events go to rawinput.h's fenk_rawinput_* calls,
-// which also give fenk_getkeycode and fenk_getmousewheel.
+// which also give fenk_getkeycode and fenk_getmousewheel. Its close goes to
+// fenk_rawinput_close(): when that returns 0 (the program does not catch it), end the
+// program at once.
 
 // A real host copies its system's key states into FENK_keys (0x8000 held, 0 not),
 // counting a key that went down and up since the last call as held once, and sets

@@ -7,7 +7,8 @@
 // Before coremain a start gate ("click or press a key to start") stands while the
 // page's AudioContext is suspended (no user gesture yet), so the music clock never
 // runs unseen. When coremain returns the page is told (Module.fenkEnded); closing the
-// tab ends the show wherever it is, as closing the window does on the other hosts.
+// tab ends the show wherever it is, as closing the window does on the other hosts,
+// unless the program catches the close (web_watchclose).
 //
 // A page that sets Module.fenkFrameRate (a test's) gets the headless host's virtual
 // clock instead of the wall clock: frame n at n x 1000 / rate ms, busy-waits moved on to
@@ -64,9 +65,40 @@ WebHost host;
 // ---- The page's side ----
 
 // Waits for the browser's next animation frame (a hidden page has none: the show waits
-// with it).
-EM_ASYNC_JS(void, web_nextframe, (),
-            { await new Promise(function(resolve) { requestAnimationFrame(resolve); }); });
+// with it). With `catching` set, the page going away (web_watchclose) ends the wait at
+// once instead; returns 1 then, else 0.
+EM_ASYNC_JS(int, web_nextframe, (int catching), {
+    return await new Promise(function(resolve) {
+        if (catching && Module.fenkClosing) {
+            resolve(1);
+            return;
+        }
+        var frame = requestAnimationFrame(function() {
+            Module.fenkWakeForClose = null;
+            resolve(0);
+        });
+        Module.fenkWakeForClose = catching ? function()
+        {
+            cancelAnimationFrame(frame);
+            Module.fenkWakeForClose = null;
+            resolve(1);
+        } : null;
+    });
+});
+
+// The page going away is the web's close. Nothing runs after it, but what a promise
+// resolved in its handler starts runs first: a program that catches the close and is
+// waiting for its next frame goes on from there at once, as far as its next wait for a
+// frame, which is enough to see the close, save and return.
+EM_JS(void, web_watchclose, (), {
+    function closing()
+    {
+        Module.fenkClosing = true;
+        if (Module.fenkWakeForClose) Module.fenkWakeForClose();
+    }
+    window.addEventListener('pagehide', closing);
+    window.addEventListener('beforeunload', closing);
+});
 
 // The start gate. Makes the page's AudioContext (Module.fenkAudioContext) at the rate the
 // mixer plays; while the browser keeps it suspended, shows the gate (the page's element
@@ -250,6 +282,7 @@ int main(int argc, char **argv)
     emscripten_set_mousedown_callback("#canvas", nullptr, EM_TRUE, onmouse);
     emscripten_set_mouseup_callback("#canvas", nullptr, EM_TRUE, onmouse);
     emscripten_set_wheel_callback("#canvas", nullptr, EM_TRUE, onwheel);
+    web_watchclose();
     const int result = coremain(argc, argv);
     fflush(stdout);
     fflush(stderr);
@@ -320,7 +353,7 @@ void fenk_swapbuffers(void)
         host.spin_reads = 0;
         fenk_web_audiotick();
     }
-    web_nextframe();
+    if (web_nextframe(fenk_rawinput_closecaught())) fenk_rawinput_close();
 }
 
 void FENK_SetTitle(const char *text) { web_settitle(text ? text : ""); }

@@ -179,6 +179,9 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 {
     switch (message) {
     case WM_CLOSE:
+        // A program that catches the close is told and ends itself; the close the show
+        // thread posts when coremain has returned always goes through.
+        if (!word_load_acquire(show_returned) && fenk_rawinput_close()) return 0;
         PostMessageA(winhandle, WM_QUIT, 0, 0);
         PostQuitMessage(0);
         return 0;

@@ -17,6 +17,8 @@
 //   - every call of the first half below but coremain, CommandLineToArgvA,
 //     fenk_getkeycode and fenk_getmousewheel (rawinput.cpp gives those, the raw input
 //     words and the key tables; the host feeds it its events);
+//   - on the window's close: fenk_rawinput_close(), and when it returns 0 (the program
+//     does not catch the close) the end of the program at once;
 //   - in fenk_initwindow, once its GL context is current: fenk_startglew();
 //   - the audio driver calls of sound/audiodriver.h (audiodriver_init, _close,
 //     _getbuffer, _submitbuffer), calling audiodriver_mixbuffers once per consumed

@@ -16,10 +16,17 @@ int fenk_mouse_z;
 int fenk_mouse_zdir;
 int fenk_mouse_buttons;
 unsigned char fenk_mouse_windowhide;
+int fenk_keystruck[FENK_NUMKEYS];
 
 namespace {
 
 // The main thread writes these words while the show thread reads them (shared_word.h).
+
+// Buttons that went down since the show thread last took them.
+int mouse_tapped;
+// Whether the program catches the window's close, and whether one came since.
+int close_caught;
+int close_asked;
 
 struct MaskKey {
     int bit;
@@ -113,7 +120,29 @@ void fenk_rawinput_button(int bit, int down)
 {
     int buttons = word_load(fenk_mouse_buttons);
     word_store(fenk_mouse_buttons, down ? buttons | bit : buttons & ~bit);
+    if (down) __atomic_fetch_or(&mouse_tapped, bit, __ATOMIC_RELEASE);
 }
+
+int fenk_mousetap_take(void) { return __atomic_exchange_n(&mouse_tapped, 0, __ATOMIC_ACQ_REL); }
+
+int fenk_rawinput_close(void)
+{
+    if (!word_load_acquire(close_caught)) return 0;
+    word_store_release(close_asked, 1);
+    return 1;
+}
+
+int fenk_rawinput_closecaught(void) { return word_load_acquire(close_caught); }
+
+// The program's side: both words change whole, so a close that comes while the program
+// asks again is either told or cleared, never half.
+void FENK_CatchClose(int on)
+{
+    word_store_release(close_asked, 0);
+    word_store_release(close_caught, on ? 1 : 0);
+}
+
+int FENK_CloseRequested(void) { return word_load_acquire(close_asked); }
 
 void fenk_rawinput_resetmouse(void)
 {
@@ -122,6 +151,7 @@ void fenk_rawinput_resetmouse(void)
     word_store(fenk_mouse_z, 0);
     word_store(fenk_mouse_zdir, 0);
     word_store(fenk_mouse_buttons, 0);
+    word_store(mouse_tapped, 0);
 }
 
 void fenk_keytap_down(int *tapped, int code) { word_store_release(tapped[code & 0xFF], 1); }
@@ -130,7 +160,9 @@ int fenk_keytap_take(int *tapped, int code)
 {
     int &word = tapped[code & 0xFF];
     // Most keys have no mark: a plain read spares them the exchange.
-    return word_load(word) && __atomic_exchange_n(&word, 0, __ATOMIC_ACQ_REL);
+    const int struck = word_load(word) && __atomic_exchange_n(&word, 0, __ATOMIC_ACQ_REL);
+    fenk_keystruck[code & 0xFF] = struck;
+    return struck;
 }
 
 // Every host reads the key code and the wheel the same way.

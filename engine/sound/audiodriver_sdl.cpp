@@ -7,7 +7,9 @@
 #include "platform/log.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +29,45 @@ struct SdlAudio {
     int subsystem;     // 1 while this driver holds SDL's audio subsystem
     SDL_AudioDeviceID device;
 } audio;
+
+// ALSA's error handler, as libasound declares it.
+typedef void (*AlsaHandler)(const char *file, int line, const char *function, int err, const char *format,
+                            ...);
+typedef const char *(*AlsaStrerror)(int err);
+AlsaStrerror alsa_strerror;
+
+// One of ALSA's own lines, worded and written as its default handler writes them (to
+// standard error), while the log prints information; dropped from warning level up.
+void alsa_line(const char *file, int line, const char *function, int err, const char *format, ...)
+{
+    if (FENK_GetLogLevel() > FENK_LOG_INFO) return;
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    const char *why = err && alsa_strerror ? alsa_strerror(err) : nullptr;
+    fprintf(stderr, "ALSA lib %s:%d:(%s) %s%s%s\n", file, line, function, text, why ? ": " : "",
+            why ? why : "");
+}
+
+// SDL's search for a device, on a machine without a sound card, makes ALSA print eight
+// lines or more of its own: no failure of the program's, and the driver's warning says
+// what follows, so at warning level they are not printed. SDL loads the same libasound,
+// whose handler this sets; it stays loaded, so the handler is never lost. No ALSA,
+// nothing to quiet.
+void quiet_alsa()
+{
+    static bool done;
+    if (done) return;
+    done = true;
+    void *alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa) return;
+    typedef int (*SetHandler)(AlsaHandler handler);
+    const SetHandler set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"));
+    alsa_strerror = reinterpret_cast<AlsaStrerror>(dlsym(alsa, "snd_strerror"));
+    if (set) set(alsa_line);
+}
 
 } // namespace
 
@@ -62,6 +103,7 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
 
     // The host may or may not have started SDL; the subsystem is counted, so this
     // driver's own start and stop leave the host's as they were.
+    quiet_alsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         audio.subsystem = 1;
         SDL_AudioSpec want, have;
@@ -76,7 +118,8 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         audio.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     }
     if (!audio.device) {
-        fenk_log(FENK_LOG_ERROR, "AUDIO: error opening audio buffer");
+        // Information only: the silent device's warning, or its error, says what follows.
+        fenk_log(FENK_LOG_INFO, "AUDIO: error opening audio buffer");
         if (audio.subsystem) {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             audio.subsystem = 0;

@@ -79,15 +79,17 @@ int audiodriver_silent_start(void *buffer, int bytes, unsigned rate)
     audiodriver_silent_stop();
     if (!buffer || bytes <= 0 || rate == 0) return 0;
     SilentDevice *device = new (std::nothrow) SilentDevice{fenk_wake_create(), nullptr, buffer, bytes, rate};
-    if (!device) return 0;
-    if (device->stop) device->thread = fenk_thread_start(play, device);
-    if (!device->thread) {
-        if (device->stop) fenk_wake_destroy(device->stop);
+    if (device && device->stop) device->thread = fenk_thread_start(play, device);
+    if (!device || !device->thread) {
+        if (device && device->stop) fenk_wake_destroy(device->stop);
         delete device;
+        // The one line a program gets when no sound will move at all.
+        fenk_log(FENK_LOG_ERROR, "%s", AUDIODRIVER_SILENT_FAILED);
         return 0;
     }
     running_device = device;
-    fenk_log(FENK_LOG_INFO, "%s", AUDIODRIVER_SILENT_MESSAGE);
+    // What a program needs to know: sound it plays is not heard, but its positions move.
+    fenk_log(FENK_LOG_WARNING, "%s", AUDIODRIVER_SILENT_MESSAGE);
     return 1;
 }
 

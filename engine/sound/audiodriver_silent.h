@@ -9,8 +9,12 @@
 extern "C" {
 #endif
 
-/* Printed once when the silent device starts. */
+/* Printed once when the silent device starts, as a warning: the drivers' own lines
+ * about the device that did not open come before it as information only. */
 #define AUDIODRIVER_SILENT_MESSAGE "AUDIO: no sound device, playing silently in real time"
+/* Printed as an error when the silent device cannot start either (no thread for it):
+ * sound positions then stand still. */
+#define AUDIODRIVER_SILENT_FAILED "- ERROR: AUDIO: no sound device, and the silent device did not start"
 
 /* Starts mixing into `buffer` (`bytes` bytes, one 2048-frame buffer in the output
  * format) once per buffer's play time at `rate` frames a second, the first pass when

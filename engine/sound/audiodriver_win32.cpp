@@ -116,7 +116,8 @@ int audiodriver_init(unsigned rate, unsigned bits, int frames, int flags)
         g_hdr[i].lpData = (LPSTR)(g_audio_buffer + (size_t)i * g_buffer_size);
         g_hdr[i].dwBufferLength = (DWORD)g_buffer_size;
         if (waveOutPrepareHeader(g_wo, &g_hdr[i], sizeof g_hdr[i]) != MMSYSERR_NOERROR) {
-            fenk_log(FENK_LOG_ERROR, "AUDIO: error opening audio buffer");
+            // Information only: the silent device's warning, or its error, says what follows.
+            fenk_log(FENK_LOG_INFO, "AUDIO: error opening audio buffer");
             return startsilent(rate);
         }
         g_num_prep_buffers = i + 1;

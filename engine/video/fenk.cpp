@@ -248,6 +248,9 @@ void FENK_SwapBuffers(void)
 
     const int post = FENK_postshader_id;
     const bool shaded = FENK_shaders_enabled && post >= 0;
+    // The program's tint is for its own draws: the frame is shown as it was drawn.
+    const bool tinted = fenk_tinted();
+    if (tinted) glColor4f(1, 1, 1, 1);
     if (hooks.presentfrom) {
         // The host may read the frame where it was drawn when the pass would only copy
         // it, and a frame it will not show needs no pass at all.
@@ -255,6 +258,7 @@ void FENK_SwapBuffers(void)
         if (!hooks.presentfrom(fbo)) {
             fenk_swapbuffers();
             finish_frame(data, w, h);
+            if (tinted) fenk_restorecolour();
             return;
         }
     }
@@ -295,9 +299,29 @@ void FENK_SwapBuffers(void)
     fenk_swapbuffers();
     finish_frame(data, w, h);
     fenk_applyclip(h, 0);
+    if (tinted) fenk_restorecolour();
 }
 
 float FENK_GetFrameTime(void) { return frame_seconds; }
+
+// Window pixels as the window shows the canvas: stretched over it, whatever sizes the
+// two have (FENK_SetWindowSize changes only the window).
+void FENK_GetCanvasMouse(float *x, float *y)
+{
+    const int mode = fenk_input_mouse_mode;
+    fenk_input_mouse_mode = 0;
+    int wx = 0, wy = 0, buttons = 0;
+    fenk_getmouse(&wx, &wy, &buttons);
+    fenk_input_mouse_mode = mode;
+    float cx = static_cast<float>(wx), cy = static_cast<float>(wy);
+    const s_framebuffer *canvas = FENK_FrameBuffer;
+    if (canvas && FENK_video.width > 0 && FENK_video.height > 0) {
+        cx = cx * static_cast<float>(canvas->width) / static_cast<float>(FENK_video.width);
+        cy = cy * static_cast<float>(canvas->height) / static_cast<float>(FENK_video.height);
+    }
+    if (x) *x = cx;
+    if (y) *y = cy;
+}
 
 void FENK_SwapBuffersBasic(void)
 {

@@ -5,6 +5,7 @@
 
 #include <stdint.h>
 
+#include "video/shapes.h"
 #include "video/video_opengl.h"
 #include "video/video_opengl_extended.h"
 
@@ -72,6 +73,18 @@ float FENK_GetFrameTime(void);
 void FENK_SetPostShader(int id);
 void FENK_SetFadeValue(float value);
 void FENK_SetScanlineValue(float value);
+
+/* The pointer in pixels of the canvas the window shows stretched over it: the current
+ * frame buffer, which is what FENK_SwapBuffers presents (frame buffer 0 unless the
+ * program draws into another). Its window position scaled by the canvas's size over
+ * the window's (FENK_video), whatever the mouse mode (FENK_SetMouseMode); before
+ * FENK_InitVideo, the window position. */
+void FENK_GetCanvasMouse(float *x, float *y);
+
+/* The picture in the current frame buffer, as drawn so far (before FENK_SwapBuffers:
+ * the whole frame; the post shader is not applied), written to the file `path` as an
+ * opaque 8-bit RGB PNG, top row first. Returns 1, or 0 with one line saying why. */
+int FENK_SaveScreenshot(const char *path);
 
 /* The registries of bitmaps, sprites, fonts and frame buffers, across units. */
 void FENK_ShowGraphicsMemory(void);

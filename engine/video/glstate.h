@@ -18,4 +18,19 @@ extern int fenk_boundalphatest;
 // 0 when the uniform is set draws the same on every host.
 void fenk_shaderalphatest(void);
 
+// Quads drawn in one call with the bound texture and the current colour: `quads` of
+// them, four corners each as x, y pairs in FENK_DrawQuad's vertex order (top-left,
+// top-right, bottom-right, bottom-left of an upright one, so a quad whose corners turn
+// the other way is culled), texture coordinate (0, 0) at every corner. Counted as
+// FENK_DrawQuad counts, skipped when their bounds lie outside the frame buffer, refused
+// beyond FENK_MAXDRAWQUADS.
+#define FENK_MAXDRAWQUADS 512
+void fenk_drawquads(const float *corners, int quads);
+
+// Puts back the current colour the textured draws take: the program's tint (white
+// without one). Every call that sets another colour for its own draw ends with it.
+void fenk_restorecolour(void);
+// 1 while the program's tint is not white.
+int fenk_tinted(void);
+
 #endif

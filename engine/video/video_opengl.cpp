@@ -89,6 +89,23 @@ bool visible(float x, float y, float w, float h)
     return y > -h && y < FENK_FrameBuffer->height && x > -w && x < FENK_FrameBuffer->width;
 }
 
+// Whether any of `count` points' bounds overlaps the current frame buffer.
+bool bounds_visible(const float *xy, int count)
+{
+    float left = xy[0], right = xy[0], top = xy[1], bottom = xy[1];
+    for (int i = 1; i < count; i++) {
+        left = fminf(left, xy[2 * i]);
+        right = fmaxf(right, xy[2 * i]);
+        top = fminf(top, xy[2 * i + 1]);
+        bottom = fmaxf(bottom, xy[2 * i + 1]);
+    }
+    return visible(left, top, right - left, bottom - top);
+}
+
+// The colour textured draws are multiplied by: white until the program sets a tint.
+float tint[4] = {1, 1, 1, 1};
+bool tinted;
+
 void quad_vertices(float *v, float x, float y, float w, float h)
 {
     const float corners[12] = {x, y, 0, x + w, y, 0, x + w, y + h, 0, x, y + h, 0};
@@ -462,14 +479,32 @@ void FENK_EnableAlphaBlend(float alpha)
 {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
-    glColor4f(1, 1, 1, alpha);
+    glColor4f(tint[0], tint[1], tint[2], tint[3] * alpha);
 }
 
 void FENK_DisableAlphaBlend(void)
 {
     glDisable(GL_BLEND);
-    glColor4f(1, 1, 1, 1);
+    fenk_restorecolour();
 }
+
+// The current colour is what the fixed pipeline multiplies every texel by: the tint is
+// that colour, put back by every call that borrows it.
+void FENK_SetTint(float r, float g, float b, float a)
+{
+    tint[0] = r;
+    tint[1] = g;
+    tint[2] = b;
+    tint[3] = a;
+    tinted = r != 1 || g != 1 || b != 1 || a != 1;
+    fenk_restorecolour();
+}
+
+void FENK_ResetTint(void) { FENK_SetTint(1, 1, 1, 1); }
+
+void fenk_restorecolour(void) { glColor4f(tint[0], tint[1], tint[2], tint[3]); }
+
+int fenk_tinted(void) { return tinted; }
 
 // ---- Primitives ----
 
@@ -497,6 +532,53 @@ void FENK_DrawRotatedQuad(float x, float y, float w, float h, float u0, float v0
     draw_arrays(v, t);
 }
 
+// The corners worked out here rather than by GL's matrix, so the model-view stays the
+// identity and the cull test sees where the quad really lands. Turning clockwise on
+// screen: y points down.
+void FENK_DrawTransformedQuad(float x, float y, float w, float h, float originx, float originy, float angle,
+                              float u0, float v0, float u1, float v1)
+{
+    const double radians = angle * 3.14159265358979323846 / 180;
+    const float c = static_cast<float>(cos(radians)), s = static_cast<float>(sin(radians));
+    const float corners[8] = {-originx,    -originy,    w - originx, -originy,
+                              w - originx, h - originy, -originx,    h - originy};
+    float v[12], t[8], xy[8];
+    for (int i = 0; i < 4; i++) {
+        const float dx = corners[2 * i], dy = corners[2 * i + 1];
+        xy[2 * i] = x + dx * c - dy * s;
+        xy[2 * i + 1] = y + dx * s + dy * c;
+        v[3 * i] = xy[2 * i];
+        v[3 * i + 1] = xy[2 * i + 1];
+        v[3 * i + 2] = 0;
+    }
+    if (!bounds_visible(xy, 4)) return;
+    quad_texcoords(t, u0, v0, u1, v1);
+    FENK_Enable2D();
+    draw_arrays(v, t);
+}
+
+// Many quads in one draw: the shapes' path (shapes.cpp).
+void fenk_drawquads(const float *corners, int quads)
+{
+    if (quads <= 0 || quads > FENK_MAXDRAWQUADS || !bounds_visible(corners, 4 * quads)) return;
+    static float v[FENK_MAXDRAWQUADS * 12], t[FENK_MAXDRAWQUADS * 8];
+    static GLushort index[FENK_MAXDRAWQUADS * 6];
+    for (int q = 0; q < quads; q++) {
+        for (int i = 0; i < 4; i++) {
+            v[12 * q + 3 * i] = corners[8 * q + 2 * i];
+            v[12 * q + 3 * i + 1] = corners[8 * q + 2 * i + 1];
+            v[12 * q + 3 * i + 2] = 0;
+        }
+        for (int i = 0; i < 6; i++) index[6 * q + i] = static_cast<GLushort>(4 * q + quad_index[i]);
+    }
+    memset(t, 0, sizeof(float) * 8 * static_cast<size_t>(quads));
+    FENK_Enable2D();
+    glVertexPointer(3, GL_FLOAT, 0, v);
+    glTexCoordPointer(2, GL_FLOAT, 0, t);
+    glDrawElements(GL_TRIANGLES, 6 * quads, GL_UNSIGNED_SHORT, index);
+    FENK_stats_numtriangles += 2 * quads;
+}
+
 void FENK_DrawColorQuad(float x, float y, float w, float h, float r, float g, float b, float a)
 {
     if (!visible(x, y, w, h)) return;
@@ -506,7 +588,7 @@ void FENK_DrawColorQuad(float x, float y, float w, float h, float r, float g, fl
     glColor4f(r, g, b, a);
     FENK_Enable2D();
     draw_arrays(v, t);
-    glColor4f(1, 1, 1, 1);
+    fenk_restorecolour();
 }
 
 void FENK_DrawLineRGB(float x1, float y1, float x2, float y2, float r, float g, float b, float a)
@@ -519,7 +601,7 @@ void FENK_DrawLineRGB(float x1, float y1, float x2, float y2, float r, float g, 
     glVertex2f(x2, y2);
     glEnd();
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glColor4f(1, 1, 1, 1);
+    fenk_restorecolour();
     FENK_stats_numlines += 1;
 }
 

@@ -102,11 +102,22 @@ void FENK_DisableRenderState(int bits);
 void FENK_SetBlendMode(int mode);
 void FENK_EnableAlphaBlend(float alpha);
 void FENK_DisableAlphaBlend(void);
+/* A colour (0 to 1 each) every textured draw is multiplied by from now on: quads,
+ * bitmaps, sprites, text and frame buffers, each texel's red, green, blue and alpha by
+ * r, g, b and a. The colour and line draws and the shapes take their own colour, and a
+ * frame's presentation is never tinted. FENK_ResetTint goes back to white (none). */
+void FENK_SetTint(float r, float g, float b, float a);
+void FENK_ResetTint(void);
 
 /* Primitives. */
 void FENK_DrawQuad(float x, float y, float w, float h, float u0, float v0, float u1, float v1);
 void FENK_DrawRotatedQuad(float x, float y, float w, float h, float u0, float v0, float u1, float v1,
                           float angle);
+/* A w x h quad whose point (originx, originy), measured from its top-left corner,
+ * lands on (x, y), turned `angle` degrees about that point: clockwise on screen for a
+ * positive angle (y points down). Angle 0 and origin (0, 0) draw FENK_DrawQuad's quad. */
+void FENK_DrawTransformedQuad(float x, float y, float w, float h, float originx, float originy, float angle,
+                              float u0, float v0, float u1, float v1);
 void FENK_DrawColorQuad(float x, float y, float w, float h, float r, float g, float b, float a);
 void FENK_DrawLineRGB(float x1, float y1, float x2, float y2, float r, float g, float b, float a);
 void FENK_SetPallete(int palette, int count, const unsigned char *rgb);

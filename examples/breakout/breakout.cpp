@@ -4,7 +4,9 @@
 //
 // Controls: arrow keys or A / D, the mouse, or a joystick move the paddle; Enter,
 // Space, a mouse click or the controller's first button (A) start the game and serve
-// the ball. Escape ends the program.
+// the ball. P pauses, F2 saves a screenshot in the "breakout" folder. Escape ends the
+// program; so does closing the window, which the game catches to keep a high score
+// that a game still running has beaten.
 //
 // Everything the game loads lives in the folder "breakout" in the working directory,
 // mounted through the file layer: the font picture, the WAV files and highscore.txt.
@@ -28,7 +30,8 @@
 
 namespace {
 
-// Drawn 1:1, so the mouse's window pixels are canvas pixels.
+// The canvas, shown 1:1 in a window of its size; the mouse is read in canvas pixels,
+// which stay right whatever size the window takes.
 constexpr int screen_width = 640;
 constexpr int screen_height = 360;
 
@@ -49,6 +52,8 @@ constexpr uint32_t row_colours[rows] = {0xFFFF4040, 0xFFFFA030, 0xFFF0E040, 0xFF
 constexpr uint32_t paddle_colour = 0xFFE0E0E0;
 constexpr uint32_t ball_colour = 0xFFFFD040;
 constexpr uint32_t background = 0xFF302010; // 0xAABBGGRR, as ClearFrameBuffer takes it
+constexpr int flash_frames = 30;            // the lives flash red this long after a loss
+constexpr int screenshot_key = FENK_KEY_F1 + 1;
 
 // ---- Assets made in code -------------------------------------------------------
 
@@ -192,13 +197,16 @@ struct Game {
     bool served = false; // false: the ball rests on the paddle
     int score = 0, lives = 0, high_score = 0;
     bool new_high_score = false;
+    bool paused = false;
+    int flash = 0; // frames the lives still flash
 };
 
 // What the player did this frame, from every device at once.
 struct Controls {
     int move = 0;        // -1 left, 1 right
-    int mouse_x = -1;    // the cursor's x when the mouse moved this frame, else -1
+    float mouse_x = -1;  // the cursor's canvas x when the mouse moved this frame, else -1
     bool action = false; // pressed this frame
+    bool pause = false;  // P pressed this frame
 };
 
 s_sprite brick_sprites[rows], paddle_sprite, ball_sprite;
@@ -247,15 +255,20 @@ void new_game(Game &game)
     printf("new game\n");
 }
 
+// A score above the high score is saved at once.
+void keep_score(Game &game)
+{
+    if (game.score <= game.high_score) return;
+    game.high_score = game.score;
+    game.new_high_score = true;
+    save_high_score(game.score);
+}
+
 void end_game(Game &game)
 {
     game.screen = Screen::game_over;
     printf("game over: score %d\n", game.score);
-    if (game.score > game.high_score) {
-        game.high_score = game.score;
-        game.new_high_score = true;
-        save_high_score(game.score);
-    }
+    keep_score(game);
 }
 
 // Off the paddle at an angle set by where it hit: the edges send it out at 60 degrees.
@@ -329,6 +342,7 @@ void play(Game &game, const Controls &in)
     if (game.ball_y > screen_height) { // missed
         Soundsystem_PlaySound(&lose_sound, 0);
         game.served = false;
+        game.flash = flash_frames;
         printf("ball lost, lives left: %d\n", --game.lives);
         if (game.lives == 0) end_game(game);
     } else if (game.bricks_left == 0) {
@@ -336,7 +350,8 @@ void play(Game &game, const Controls &in)
     }
 }
 
-Controls read_controls(int &old_mouse_x, int &old_mouse_buttons)
+// Called after FENK_GetKeys, which also takes the edges of the keys and buttons.
+Controls read_controls(float &old_mouse_x)
 {
     // The key sets (arrows, W A S D, Space, Enter) and joysticks merged into one word;
     // a joystick's first button is the Space bit, its stick or hat the directions.
@@ -345,26 +360,31 @@ Controls read_controls(int &old_mouse_x, int &old_mouse_buttons)
     Controls in;
     in.move = (held & FENK_BUTTON_RIGHT ? 1 : 0) - (held & FENK_BUTTON_LEFT ? 1 : 0);
     in.action = (pressed & (FENK_BUTTON_SPACE | FENK_BUTTON_ENTER)) != 0;
-    int x = 0, y = 0, buttons = 0;
-    FENK_GetMouse(&x, &y, &buttons);
+    float x = 0, y = 0;
+    FENK_GetCanvasMouse(&x, &y);
     if (x != old_mouse_x && old_mouse_x >= 0) in.mouse_x = x;
-    if (buttons & ~old_mouse_buttons & FENK_MOUSE_LEFT) in.action = true;
     old_mouse_x = x;
-    old_mouse_buttons = buttons;
+    if (FENK_MousePressed(FENK_MOUSE_LEFT)) in.action = true;
+    in.pause = FENK_KeyPressed('P') != 0;
     return in;
 }
 
+// The font is white: the tint colours each line.
 void draw(const Game &game)
 {
     FENK_ClearFrameBuffer(background);
     if (game.screen == Screen::menu) {
+        FENK_SetTint(1.0f, 0.8f, 0.25f, 1);
         FENK_DrawCenteredText(100, font, "BREAKOUT");
+        FENK_ResetTint();
         FENK_DrawCenteredText(180, font, "PRESS ENTER, SPACE, CLICK OR A");
         FENK_DrawCenteredText(220, font, "HIGH SCORE %d", game.high_score);
         return;
     }
     if (game.screen == Screen::game_over) {
+        FENK_SetTint(1.0f, 0.3f, 0.3f, 1);
         FENK_DrawCenteredText(100, font, "GAME OVER");
+        FENK_ResetTint();
         FENK_DrawCenteredText(160, font, "SCORE %d", game.score);
         FENK_DrawCenteredText(200, font, game.new_high_score ? "NEW HIGH SCORE!" : "HIGH SCORE %d",
                               game.high_score);
@@ -374,12 +394,32 @@ void draw(const Game &game)
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
             if (game.bricks[r][c]) FENK_DrawSprite(brick_x(c), brick_y(r), brick_sprites[r]);
-    FENK_DrawSprite(int(game.paddle_x), paddle_y, paddle_sprite);
-    FENK_DrawSprite(int(game.ball_x), int(game.ball_y), ball_sprite);
+    // Where they are, to the nearest pixel, rather than cut to whole pixels.
+    FENK_DrawSpriteF(game.paddle_x, paddle_y, paddle_sprite);
+    FENK_DrawSpriteF(game.ball_x, game.ball_y, ball_sprite);
     FENK_DrawText(10, 10, font, "SCORE %d", game.score);
-    // Right-aligned: the text's width in this font, as the draws lay it out.
-    const int lives_width = FENK_MeasureText(font, "LIVES %d", game.lives);
-    FENK_DrawText(screen_width - 10 - lives_width, 10, font, "LIVES %d", game.lives);
+    // Right-aligned: the word's width in this font, as the draws lay it out, then a ball
+    // a life; both red for a while after a ball was lost.
+    const float red = game.flash > 0 && game.flash / 5 % 2 == 0 ? 0.3f : 1.0f;
+    const int lives_right = screen_width - 10 - start_lives * 16;
+    FENK_SetTint(1, red, red, 1);
+    FENK_DrawText(lives_right - 6 - FENK_MeasureText(font, "LIVES"), 10, font, "LIVES");
+    FENK_ResetTint();
+    for (int life = 0; life < start_lives; ++life) {
+        const float x = lives_right + 16 * life + 8.0f;
+        if (life < game.lives)
+            FENK_DrawCircle(x, 17, 6, 1, red * 0.6f, red * 0.6f, 1);
+        else
+            FENK_DrawCircleOutline(x, 17, 6, 1, 0.6f, 0.4f, 0.4f, 1);
+    }
+    if (game.paused) {
+        // A dark see-through box with a frame, over the wall.
+        FENK_EnableAlphaBlend(1);
+        FENK_DrawRect(200, 140, 240, 70, 0, 0, 0, 0.7f);
+        FENK_DisableAlphaBlend();
+        FENK_DrawRectOutline(200, 140, 240, 70, 3, 1, 0.8f, 0.25f, 1);
+        FENK_DrawCenteredText(168, font, "PAUSED");
+    }
 }
 
 } // namespace
@@ -418,23 +458,40 @@ int coremain(int, char **)
     Game game;
     game.high_score = load_high_score();
     printf("high score %d\n", game.high_score);
-    int mouse_x = -1, mouse_buttons = 0;
-    for (;;) {
+    // Closing the window ends the loop below instead of the program: the score is kept.
+    FENK_CatchClose(1);
+    float mouse_x = -1;
+    int screenshots = 0;
+    while (!FENK_CloseRequested()) {
         FENK_WaitRefresh();
         int keys = 0;
         FENK_GetKeys(&keys, nullptr); // also refreshes the key table the key sets read
         if (keys & FENK_BUTTON_ESCAPE) break;
-        const Controls in = read_controls(mouse_x, mouse_buttons);
-        if (game.screen == Screen::play)
+        const Controls in = read_controls(mouse_x);
+        if (in.pause && game.screen == Screen::play) game.paused = !game.paused;
+        if (game.paused) {
+            // Everything stands still, the flash too.
+        } else if (game.screen == Screen::play) {
+            if (game.flash > 0) --game.flash;
             play(game, in);
-        else if (in.action && game.screen == Screen::menu)
+        } else if (in.action && game.screen == Screen::menu) {
             new_game(game);
-        else if (in.action)
+        } else if (in.action) {
             game.screen = Screen::menu;
+        }
 
         FENK_SetFrameBuffer(canvas);
         draw(game);
+        if (FENK_KeyPressed(screenshot_key)) {
+            char name[64];
+            snprintf(name, sizeof name, "%s/screenshot-%d.png", folder, ++screenshots);
+            FENK_SaveScreenshot(name);
+        }
         FENK_SwapBuffers();
+    }
+    if (FENK_CloseRequested()) {
+        printf("window closed\n");
+        if (game.screen == Screen::play) keep_score(game);
     }
 
     for (s_sound *s : {&music, &bounce_sound, &brick_sound, &lose_sound}) Soundsystem_DeleteSound(s);

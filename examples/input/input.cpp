@@ -3,6 +3,7 @@
 // joysticks found, the two key sets with their key tables, the mouse, the key code)
 // with its axes and button bits. Each change is also printed. Escape ends it.
 #include <cstdio>
+#include <initializer_list>
 
 #include "input/coreinput.h"
 #include "platform/host.h"
@@ -83,7 +84,7 @@ int coremain(int, char **)
         printf("controller %d: %s%s\n", n, kind_name(FENK_controller[n].type),
                n == arrows ? " (arrows, Space)" : "");
 
-    int old_x = -1, old_y = -1, old_buttons = 0, old_wheel = 0, old_held[256] = {};
+    int old_x = -1, old_y = -1, old_buttons = 0, old_wheel = 0;
     s_controller old_controller[FENK_MAXCONTROLLERS] = {};
     for (;;) {
         FENK_WaitRefresh();
@@ -92,10 +93,12 @@ int coremain(int, char **)
         if (mask & FENK_BUTTON_ESCAPE) break;
         FENK_PollControllers();
 
+        // The edges since the last FENK_GetKeys: a tap between two frames is down in one
+        // and up in the next; a key let go and struck again in between is both.
         for (int vk = 0; vk < 256; ++vk) {
-            if ((FENK_keys[vk] != 0) != (old_held[vk] != 0))
-                printf("key 0x%02X %s\n", vk, FENK_keys[vk] ? "down" : "up");
-            old_held[vk] = FENK_keys[vk];
+            const bool down = FENK_KeyPressed(vk), up = FENK_KeyReleased(vk);
+            if (up && down) printf("key 0x%02X up\n", vk);
+            if (down || up) printf("key 0x%02X %s\n", vk, down ? "down" : "up");
         }
         int code = 0, changed = 0;
         FENK_GetKeycode(&code, &changed);
@@ -106,6 +109,8 @@ int coremain(int, char **)
         FENK_GetMouseWheel(&wheel, &direction);
         if (x != old_x || y != old_y || buttons != old_buttons)
             printf("mouse %d, %d buttons %d\n", x, y, buttons);
+        for (int bit : {FENK_MOUSE_LEFT, FENK_MOUSE_RIGHT, FENK_MOUSE_MIDDLE})
+            if (FENK_MousePressed(bit)) printf("mouse button %d pressed\n", bit);
         if (wheel != old_wheel) printf("wheel %d\n", wheel);
         old_x = x, old_y = y, old_buttons = buttons, old_wheel = wheel;
 

@@ -1,7 +1,7 @@
 // Sprites: a sheet of cells painted pixel by pixel into a bitmap at start, so no data
-// file is needed; a ball steered with the arrow keys, W A S D or a joystick, rocks
-// drifting across, and the engine's box collision turning whatever touches red.
-// Escape ends it.
+// file is needed; a ball steered with the arrow keys, W A S D or a joystick, or put
+// where the mouse clicks, rocks spinning as they drift across, and the engine's box
+// collision turning whatever touches red. Escape ends it.
 #include "graphics2d/corebitmap.h"
 #include "graphics2d/coresprite.h"
 #include "input/coreinput.h"
@@ -31,6 +31,7 @@ struct Mover {
     int x, y;   // top-left corner on the canvas
     int dx, dy; // canvas pixels a frame
     bool hit;
+    float angle, spin; // degrees, clockwise; degrees a frame
 };
 
 void paint_ball(s_bitmap &sheet, int left, int colour)
@@ -60,11 +61,19 @@ bool escape_pressed()
     return (keys & FENK_BUTTON_ESCAPE) != 0;
 }
 
-// Every key set and joystick merged into one word of direction bits.
+// Every key set and joystick merged into one word of direction bits; a click puts the
+// ball's middle under the pointer, found in canvas pixels (the window shows the canvas
+// twice as large).
 void steer(Mover &player)
 {
     int buttons = 0;
     FENK_GetAllControllers(&buttons, nullptr);
+    if (FENK_MousePressed(FENK_MOUSE_LEFT)) {
+        float x = 0, y = 0;
+        FENK_GetCanvasMouse(&x, &y);
+        player.x = static_cast<int>(x) - cell / 2;
+        player.y = static_cast<int>(y) - cell / 2;
+    }
     if (buttons & FENK_BUTTON_LEFT) player.x -= player_speed;
     if (buttons & FENK_BUTTON_RIGHT) player.x += player_speed;
     if (buttons & FENK_BUTTON_UP) player.y -= player_speed;
@@ -78,6 +87,7 @@ void drift(Mover &rock)
 {
     rock.x += rock.dx;
     rock.y += rock.dy;
+    rock.angle += rock.spin;
     if (rock.x > canvas_width) rock.x = -cell;
     if (rock.x < -cell) rock.x = canvas_width;
 }
@@ -105,8 +115,9 @@ int coremain(int, char **)
     // The ball's corners hold no ink: a touch there should not count.
     FENK_SetSpriteCollisionBox(&sprites[ball], 2, 2, cell - 2, cell - 2);
 
-    Mover player{canvas_width / 2 - cell / 2, canvas_height / 2 - cell / 2, 0, 0, false};
-    Mover rocks[] = {{40, player.y, 2, 0, false}, {300, 24, -1, 0, false}, {0, 140, 3, 0, false}};
+    Mover player{canvas_width / 2 - cell / 2, canvas_height / 2 - cell / 2, 0, 0, false, 0, 0};
+    Mover rocks[] = {
+        {40, player.y, 2, 0, false, 0, 3}, {300, 24, -1, 0, false, 0, -2}, {0, 140, 3, 0, false, 0, 1.5f}};
 
     while (!escape_pressed()) {
         FENK_WaitRefresh();
@@ -120,7 +131,11 @@ int coremain(int, char **)
 
         FENK_SetFrameBuffer(canvas);
         FENK_ClearFrameBuffer(0xFF301818); // a dark blue
-        for (const Mover &r : rocks) FENK_DrawSprite(r.x, r.y, sprites[r.hit ? rock_hit : rock]);
+        // Each rock turns about its middle: the origin (8, 8) of its 16 x 16 cell goes
+        // on the middle of where the cell stands. (The collision box does not turn.)
+        for (const Mover &r : rocks)
+            FENK_DrawSpriteTransformed(r.x + cell / 2.0f, r.y + cell / 2.0f, cell, cell, cell / 2.0f,
+                                       cell / 2.0f, r.angle, sprites[r.hit ? rock_hit : rock]);
         FENK_DrawSprite(player.x, player.y, sprites[player.hit ? ball_hit : ball]);
         FENK_SwapBuffers();
     }

@@ -27,6 +27,9 @@ constexpr int enter = 0x0D, left = 0x25, escape = 0x1B;
 struct Script {
     uint64_t follow_until = 0; // frames before this keep the paddle under the ball
     uint64_t limit = 3000;
+    // Frames at which P is pressed, F2 pressed, the window closed (0: none).
+    uint64_t pause_at = 0, screenshot_at = 0, close_at = 0;
+    std::vector<uint64_t> sums; // per frame, a sum over its pixels
     // What was seen.
     std::vector<int> paddle_left; // per frame, -1 when no paddle is shown
     int bricks_first = -1, bricks_last = -1;
@@ -72,6 +75,12 @@ void play(int, int height, const unsigned char *rgba, uint64_t, uint32_t, void *
     if (frame == 0 && !s->recording.empty()) audiodriver_headless_record(s->recording.c_str());
     const int paddle_x = rgba ? find(rgba, paddle, paddle_row, paddle_row + 1) : -1;
     s->paddle_left.push_back(paddle_x);
+    uint64_t sum = 0;
+    for (int i = 0; rgba && i < width * height * 4; ++i) sum = sum * 31 + rgba[i];
+    s->sums.push_back(sum);
+    if (s->pause_at) press('P', frame, s->pause_at);
+    if (s->screenshot_at) press(0x71, frame, s->screenshot_at); // F2
+    if (s->close_at && frame == s->close_at) fenk_headless_close();
     if (frame + 1 >= s->limit || (s->game_over_at && frame == s->game_over_at + 5)) {
         fenk_headless_key(escape, 1);
         return;
@@ -186,4 +195,27 @@ TEST_F(BreakoutExample, AFileWithoutAScoreCountsAsNone)
     const int score = number_after(lines, "game over: score ");
     EXPECT_GT(score, 0) << lines;
     EXPECT_EQ(read(score_file()), std::to_string(score) + "\n");
+}
+
+// P pauses a game: the frames stand still. F2 saves the canvas as a PNG file. Closing the
+// window ends the program, which keeps the score it has, the high score now.
+TEST_F(BreakoutExample, PausesTakesAScreenshotAndKeepsTheScoreWhenTheWindowCloses)
+{
+    Script script;
+    script.follow_until = 1000;
+    script.pause_at = 200;
+    script.screenshot_at = 210;
+    script.close_at = 230;
+    const std::string lines = run(script);
+    ASSERT_GE(script.sums.size(), 230u) << lines;
+    EXPECT_EQ(script.sums[205], script.sums[225]);
+    EXPECT_NE(script.sums[150], script.sums[151]);
+    EXPECT_NE(lines.find("window closed\n"), std::string::npos) << lines;
+    EXPECT_EQ(lines.find("game over"), std::string::npos) << lines;
+    const size_t saved = lines.find("high score ", lines.find("window closed"));
+    ASSERT_NE(saved, std::string::npos) << lines;
+    const int kept = atoi(lines.c_str() + saved + 11);
+    EXPECT_GT(kept, 0) << lines;
+    EXPECT_EQ(read(score_file()), std::to_string(kept) + "\n");
+    EXPECT_EQ(read(root_ / "breakout" / "screenshot-1.png").substr(1, 3), "PNG");
 }

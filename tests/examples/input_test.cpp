@@ -105,7 +105,8 @@ TEST_F(InputExample, KeysShowAsHeldKeysKeyCodesAndControllerBits)
 
 TEST_F(InputExample, MouseShowsItsPositionButtonsAndWheel)
 {
-    expect_in_order({"mouse 360, 150 buttons 1", "wheel 2", "controller 2 buttons 0x0001 x 360 y 150"});
+    expect_in_order({"mouse 360, 150 buttons 1", "mouse button 1 pressed", "wheel 2",
+                     "controller 2 buttons 0x0001 x 360 y 150"});
     ASSERT_FALSE(run.after_mouse.empty());
     // The cross at the cursor, the first button's box lit, the others not.
     EXPECT_EQ(pixel(run.after_mouse, 360, 150), 0xFFFFFFu);

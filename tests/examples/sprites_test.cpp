@@ -72,3 +72,31 @@ TEST(SpritesExample, SecondKeySetSteersToo)
     EXPECT_EQ(frames[12].at(centre_x + 40, centre_y), ball);
     EXPECT_EQ(frames[12].at(centre_x - 20, centre_y), ground);
 }
+
+// A click puts the ball's middle under the pointer: window pixel (400, 100) is canvas
+// pixel (200, 50), the window showing the canvas twice as large. The runner moves the
+// pointer before frame 4 and holds the left button over frame 5.
+TEST(SpritesExample, AClickPutsTheBallUnderThePointer)
+{
+    const ScratchFolder scratch(current_test_tag());
+    auto frames = run_sprites(scratch, "--mouse 400:100:4 --button 1:5:6", {4, 5});
+    ASSERT_EQ(frames[5].width, 640);
+    EXPECT_EQ(frames[4].at(centre_x, centre_y), ball);
+    EXPECT_EQ(frames[4].at(400, 100), ground);
+    EXPECT_EQ(frames[5].at(400, 100), ball);
+    EXPECT_EQ(frames[5].at(centre_x, centre_y), ground);
+}
+
+// --close closes the window before the frame it names: the example does not catch the
+// close, so it ends there at once, with 0. A button the runner does not know is refused.
+TEST(SpritesExample, TheRunnersCloseEndsItAtOnce)
+{
+    const ScratchFolder scratch(current_test_tag());
+    const auto folder = scratch / "frames";
+    EXPECT_EQ(run_example(EXAMPLE_HEADLESS, folder, 10, "--close 3"), 0) << read_log(folder);
+    EXPECT_TRUE(std::filesystem::exists(folder / "sprites_0002.ppm"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "sprites_0003.ppm"));
+    EXPECT_EQ(read_log(folder).find("frames presented"), std::string::npos) << read_log(folder);
+    EXPECT_EQ(run_example(EXAMPLE_HEADLESS, folder, 10, "--button 3:1"), 2);
+    EXPECT_NE(read_log(folder).find("usage: "), std::string::npos) << read_log(folder);
+}

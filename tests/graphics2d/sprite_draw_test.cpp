@@ -129,3 +129,51 @@ TEST_F(SpriteDraws, PositionAndOriginAreKeptForTheCallerAndNotDrawnFrom)
     EXPECT_EQ(got.at(40, 0), opaque_blue);
     EXPECT_EQ(got.at(6, 7), opaque_blue);
 }
+
+// A float position lands the cell on the pixels whose centres it covers; a turn goes
+// about the given origin, clockwise on screen for a positive angle.
+TEST_F(SpriteDraws, FloatPositionsAndTurnsAboutAnOrigin)
+{
+    FENK_DrawSpriteF(8.25f, 8.25f, whole);  // the pixels of (8, 8)
+    FENK_DrawSpriteF(20.75f, 8.75f, whole); // those of (21, 9)
+    // Twice the size, a quarter turn about its top-left corner on (40, 20): the cell
+    // hangs down to the left of that point.
+    FENK_DrawSpriteTransformed(40, 20, 8, 4, 0, 0, 90, whole);
+    // Half a turn about its bottom-right corner on (56, 40): it lies right of and below it.
+    FENK_DrawSpriteTransformed(56, 40, 4, 2, 4, 2, 180, whole);
+    EXPECT_NE(FENK_renderstate & FENK_RENDERSTATE_ALPHATEST, 0);
+    Picture got = read_target();
+    for (int y = 0; y < 2; y++) {
+        for (int x = 0; x < 4; x++) {
+            EXPECT_EQ(got.at(8 + x, 8 + y), over_blue(x, y)) << x << "," << y;
+            EXPECT_EQ(got.at(21 + x, 9 + y), over_blue(x, y)) << "moved " << x << "," << y;
+            for (int k = 0; k < 4; k++)
+                EXPECT_EQ(got.at(38 - 2 * y + k % 2, 20 + 2 * x + k / 2), over_blue(x, y))
+                    << "quarter " << x << "," << y;
+            EXPECT_EQ(got.at(59 - x, 41 - y), over_blue(x, y)) << "half " << x << "," << y;
+        }
+    }
+    EXPECT_EQ(got.at(40, 20), opaque_blue);
+    EXPECT_EQ(got.at(55, 40), opaque_blue);
+}
+
+// The tint multiplies sprites and bitmaps, and only until it is reset.
+TEST_F(SpriteDraws, TheTintColoursSpritesAndBitmaps)
+{
+    s_bitmap *grey = picture(2, 1, {0xFFFFFFFFu, 0xFF808080u});
+    FENK_SetTint(1, 0, 1, 1); // no green
+    FENK_DrawSprite(8, 8, whole);
+    FENK_SetTint(0, 1, 0, 1); // green only
+    FENK_DrawBitmap(8, 20, *grey);
+    FENK_ResetTint();
+    FENK_DrawSprite(20, 8, whole);
+    Picture got = read_target();
+    for (int y = 0; y < 2; y++)
+        for (int x = 0; x < 4; x++) {
+            const uint32_t plain = over_blue(x, y);
+            EXPECT_EQ(got.at(8 + x, 8 + y), x == 1 && y == 0 ? plain : plain & 0xFFFF00FFu) << x << "," << y;
+            EXPECT_EQ(got.at(20 + x, 8 + y), plain) << "reset " << x << "," << y;
+        }
+    EXPECT_EQ(got.at(8, 20), opaque_green);
+    EXPECT_EQ(got.at(9, 20), rgba(0, 128, 0));
+}

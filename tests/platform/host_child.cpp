@@ -1,7 +1,8 @@
 // A whole host program for the host-contract suite, the same on every backend. Its
 // show opens the window and then returns 3 ("return"), has the window closed under it
-// ("close HOW"), draws with music playing until the test closes its window ("draw
-// TITLE"), or plays music for a second and says how long that took ("music").
+// ("close HOW"), catches that close and ends itself with 5 ("caught HOW"), draws with
+// music playing until the test closes its window ("draw TITLE"), or plays music for a
+// second and says how long that took ("music").
 #include <stdio.h>
 #include <string.h>
 
@@ -85,9 +86,20 @@ extern "C" int coremain(int argc, char **argv)
         return 3;
     }
 
+    const bool caught = strcmp(how, "caught") == 0;
+    if (caught) FENK_CatchClose(1);
     puts("closing");
     fflush(stdout);
     inject_close(argc > 2 ? argv[2] : "");
+    if (caught) {
+        // The window stays until the show has seen the close and returned.
+        const unsigned start = FENK_GetMillis();
+        while (!FENK_CloseRequested() && FENK_GetMillis() - start < 15000) fenk_swapbuffers();
+        printf("close seen %d, window open %d\n", FENK_CloseRequested(), window_visible() ? 1 : 0);
+        fenk_closewindow();
+        fflush(stdout);
+        return 5;
+    }
     const unsigned start = FENK_GetMillis();
     while (FENK_GetMillis() - start < 15000) fenk_swapbuffers();
     puts("still running");

@@ -12,7 +12,9 @@
 #include <cstdlib>
 
 #include "child_process.h"
+#include "graphics2d/corebitmap.h"
 #include "host_inject.h"
+#include "input/coreinput.h"
 #include "platform/platform.h"
 #include "scratch.h"
 #include "stdout_capture.h"
@@ -250,6 +252,104 @@ TEST_F(HostContract, MousePositionButtonsAndWheel)
     EXPECT_EQ(direction, -1);
 }
 
+// Edges between two polls of FENK_GetKeys, for any key and each mouse button: a tap
+// (down and up in between) is pressed at one poll and released at the next.
+TEST_F(HostContract, KeysAndButtonsHaveEdgesBetweenPollsTapsIncluded)
+{
+    const int all = FENK_MOUSE_LEFT | FENK_MOUSE_RIGHT | FENK_MOUSE_MIDDLE;
+    FENK_GetKeys(nullptr, nullptr);
+    FENK_GetKeys(nullptr, nullptr);
+    EXPECT_FALSE(FENK_KeyPressed('P'));
+    EXPECT_EQ(FENK_MousePressed(all) | FENK_MouseReleased(all), 0);
+    tap('P');
+    inject_button(1, true); // a click
+    inject_button(1, false);
+    inject_button(2, true); // held
+    FENK_GetKeys(nullptr, nullptr);
+    EXPECT_TRUE(FENK_KeyPressed('P'));
+    EXPECT_FALSE(FENK_KeyReleased('P'));
+    EXPECT_FALSE(FENK_KeyPressed('Q'));
+    EXPECT_EQ(FENK_MousePressed(all), FENK_MOUSE_LEFT | FENK_MOUSE_RIGHT);
+    EXPECT_EQ(FENK_MousePressed(FENK_MOUSE_RIGHT), FENK_MOUSE_RIGHT);
+    EXPECT_EQ(FENK_MouseReleased(all), 0);
+    // Asking again changes nothing until the next poll.
+    EXPECT_TRUE(FENK_KeyPressed('P'));
+    FENK_GetKeys(nullptr, nullptr);
+    EXPECT_FALSE(FENK_KeyPressed('P'));
+    EXPECT_TRUE(FENK_KeyReleased('P'));
+    EXPECT_EQ(FENK_MousePressed(all), 0);
+    EXPECT_EQ(FENK_MouseReleased(all), FENK_MOUSE_LEFT);
+    inject_button(2, false);
+    FENK_GetKeys(nullptr, nullptr);
+    EXPECT_EQ(FENK_MouseReleased(all), FENK_MOUSE_RIGHT);
+    EXPECT_FALSE(FENK_KeyReleased('P'));
+    EXPECT_FALSE(FENK_KeyPressed(-1));
+    EXPECT_FALSE(FENK_KeyReleased(256));
+
+    if (!host_traits.holds_keys) return;
+    // A key held over several polls is pressed at the first and released after the last.
+    inject_key('Q', true);
+    FENK_GetKeys(nullptr, nullptr);
+    EXPECT_TRUE(FENK_KeyPressed('Q'));
+    FENK_GetKeys(nullptr, nullptr);
+    EXPECT_FALSE(FENK_KeyPressed('Q'));
+    EXPECT_FALSE(FENK_KeyReleased('Q'));
+    // Let go and struck again between two polls: both edges, and held still.
+    inject_key('Q', false);
+    inject_key('Q', true);
+    FENK_GetKeys(nullptr, nullptr);
+    EXPECT_TRUE(FENK_KeyPressed('Q'));
+    EXPECT_TRUE(FENK_KeyReleased('Q'));
+    EXPECT_EQ(FENK_keys['Q'], 0x8000);
+    inject_key('Q', false);
+    FENK_GetKeys(nullptr, nullptr);
+    EXPECT_TRUE(FENK_KeyReleased('Q'));
+    EXPECT_FALSE(FENK_KeyPressed('Q'));
+}
+
+// The pointer over the canvas: the window's pixels scaled to the frame buffer the
+// window shows stretched, whatever the mouse mode.
+TEST_F(HostContract, TheCanvasMouseIsTheWindowPositionInCanvasPixels)
+{
+    FENK_InitVideo(640, 360, 0);
+    const int canvas = FENK_CreateFrameBuffer(320, 180, 0);
+    FENK_SetFrameBuffer(canvas);
+    inject_motion(101, 50);
+    float x = -1, y = -1;
+    FENK_GetCanvasMouse(&x, &y);
+    EXPECT_EQ(x, 50.5f);
+    EXPECT_EQ(y, 25.0f);
+    FENK_SetMouseMode(1);
+    FENK_GetCanvasMouse(&x, &y);
+    EXPECT_EQ(x, 50.5f);
+    FENK_SetMouseMode(0);
+    FENK_SetFrameBuffer(0);
+    FENK_GetCanvasMouse(&x, &y);
+    EXPECT_EQ(x, 101.0f);
+    EXPECT_EQ(y, 50.0f);
+}
+
+// The screenshot is the frame as drawn, top row first, read back from the PNG file.
+TEST_F(HostContract, AScreenshotIsThePictureDrawnSoFarAsPNG)
+{
+    FENK_InitVideo(64, 48, 0);
+    FENK_ClearFrameBuffer(0xFF0000FF); // red
+    FENK_DrawRect(0, 0, 16, 8, 0, 1, 0, 1);
+    FENK_DrawRect(48, 40, 16, 8, 0, 0, 1, 1);
+    const ScratchFolder scratch(current_test_tag());
+    const std::string path = (scratch / "shot.png").string();
+    ASSERT_EQ(FENK_SaveScreenshot(path.c_str()), 1);
+    const std::string png = slurp(path);
+    s_bitmap shot = {};
+    ASSERT_EQ(FENK_DecodePNG("shot.png", (const unsigned char *)png.data(), (int)png.size(), &shot), 1);
+    ASSERT_EQ(shot.width, 64);
+    ASSERT_EQ(shot.height, 48);
+    EXPECT_EQ(FENK_GetPixel(0, 0, shot), (int)0xFF00FF00);
+    EXPECT_EQ(FENK_GetPixel(63, 47, shot), (int)0xFF0000FF);
+    EXPECT_EQ(FENK_GetPixel(32, 24, shot), (int)0xFFFF0000);
+    FENK_DeleteBitmap(&shot);
+}
+
 // The child's show opens its window and returns 3: the process ends with what the
 // show returned (a show that failed must not exit as a success), and the arguments
 // reach it as given, one with a space in it.
@@ -274,6 +374,18 @@ TEST_F(HostContract, ClosingTheWindowEndsTheProgramAtOnce)
         // loaded machines, sanitizer builds and Wine's start.
         EXPECT_EQ(child.output.find("still running"), std::string::npos) << child.output;
         EXPECT_LT(child.seconds, 15.0) << how;
+    }
+}
+
+// Asked for, the close is the program's to act on: the window stays, the program sees
+// the close, ends itself, and its result is the exit code.
+TEST_F(HostContract, AProgramThatCatchesTheCloseIsToldAndEndsItself)
+{
+    if (host_traits.closes.empty()) GTEST_SKIP() << "this host has no window to close";
+    for (const char *how : host_traits.closes) {
+        const Child child = run_child({"caught", how});
+        EXPECT_EQ(child.code, 5) << how << "\n" << child.output;
+        EXPECT_NE(child.output.find("close seen 1, window open 1\n"), std::string::npos) << child.output;
     }
 }
 

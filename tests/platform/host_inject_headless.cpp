@@ -1,12 +1,12 @@
 // The headless host driven through its own scripted input: there is no window system,
-// so nothing can close the window, and the window is where the screen starts.
+// so the window's close is the scripted one, and the window is where the screen starts.
 #include <sys/wait.h>
 
 #include "host_inject.h"
 #include "platform/driver_headless.h"
 #include "platform/platform.h"
 
-const HostTraits host_traits = {true, false, true, {}, [](int *x, int *y) { *x = *y = 0; }};
+const HostTraits host_traits = {true, false, true, {"close"}, [](int *x, int *y) { *x = *y = 0; }};
 
 void host_setup() {}
 void host_teardown() { fenk_closewindow(); }
@@ -18,7 +18,7 @@ void inject_button(int button, bool down)
     if (button <= 3) fenk_headless_mousebutton(button == 3 ? 4 : button, down);
 }
 void inject_wheel(int notches) { fenk_headless_mousewheel(notches * 120); }
-void inject_close(const char *) {}
+void inject_close(const char *) { fenk_headless_close(); }
 
 void window_size(int *width, int *height) { fenk_headless_windowsize(width, height); }
 std::string window_title() { return fenk_headless_title(); }

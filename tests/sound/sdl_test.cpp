@@ -2,8 +2,12 @@
 // device that cannot be opened (the failed open: the message, then the silent device).
 #include "sound_fixture.h"
 
+#include "platform/log.h"
 #include "sound/audiodriver_silent.h"
 
+#include <unistd.h>
+
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -81,4 +85,43 @@ TEST_F(SoundSdl, NoDeviceRunsSilentlyInRealTime)
     EXPECT_FALSE(audiodriver_silent_running());
     expect_still_after_close(music);
     audiodriver_close();
+}
+
+// At warning level a machine without a sound card hears of it once, from the silent
+// device's warning: the failed open and ALSA's own lines about the cards it did not find
+// are information, printed (ALSA's to standard error, as ALSA prints them) only while
+// the log prints information.
+TEST_F(SoundSdl, AtWarningLevelNoDeviceIsOneWarningAndALSAIsQuiet)
+{
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    setenv("ALSA_CONFIG_PATH", FENK_ALSA_NOCARD, 1);
+    std::string printed_at[2], errors_at[2];
+    for (int level : {0, 1}) {
+        const std::string errors = testing::TempDir() + "fenk-sdl-alsa-" + std::to_string(getpid());
+        fflush(stderr);
+        const int saved = dup(2);
+        FILE *file = fopen(errors.c_str(), "w+");
+        ASSERT_NE(file, nullptr);
+        dup2(fileno(file), 2);
+        FENK_SetLogLevel(level ? FENK_LOG_WARNING : FENK_LOG_ALL);
+        printed_at[level] = printed([] { EXPECT_EQ(audiodriver_init(44100, 16, 2048, 2), 0); });
+        FENK_SetLogLevel(FENK_LOG_ALL);
+        audiodriver_close();
+        fflush(stderr);
+        dup2(saved, 2);
+        close(saved);
+        fclose(file);
+        std::ifstream read(errors);
+        errors_at[level].assign(std::istreambuf_iterator<char>(read), std::istreambuf_iterator<char>());
+        remove(errors.c_str());
+    }
+    unsetenv("ALSA_CONFIG_PATH");
+
+    EXPECT_NE(errors_at[0].find("ALSA lib confmisc.c:"), std::string::npos) << errors_at[0];
+    EXPECT_NE(errors_at[0].find("cannot find card '31'\n"), std::string::npos) << errors_at[0];
+    EXPECT_NE(printed_at[0].find("AUDIO: error opening audio buffer\n" AUDIODRIVER_SILENT_MESSAGE "\n"),
+              std::string::npos)
+        << printed_at[0];
+    EXPECT_EQ(printed_at[1], AUDIODRIVER_SILENT_MESSAGE "\n");
+    EXPECT_EQ(errors_at[1], "");
 }

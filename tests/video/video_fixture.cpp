@@ -52,7 +52,7 @@ void VideoTest::SetUp()
     glDisable(GL_ALPHA_TEST);
     glBlendFunc(GL_ONE, GL_ZERO);
     FENK_renderstate = 0;
-    glColor4f(1, 1, 1, 1);
+    FENK_ResetTint();
     FENK_SetFrameBuffer(0);
     glBindTexture(GL_TEXTURE_2D, fenk_whitetexture_id);
     FENK_lasttextureid = -1;

@@ -4,10 +4,11 @@
     web_test.py SITE TESTS_DIR smoke|clock|escape|missing|gate
     web_test.py SITE TESTS_DIR frames SHOW_CAPTURE LINUX_BUILD
     web_test.py SITE TESTS_DIR packaged PACKAGE_SH DATA_DIR
-    web_test.py SITE TESTS_DIR example NAME
+    web_test.py SITE TESTS_DIR example NAME [CASE]
 
 example: the example NAME in the examples' page (examples/web/example.html) on the
-virtual clock: 60 frames, or its own end with 0, with no abort.
+virtual clock: 60 frames, or its own end with 0, with no abort; with CASE, the case
+script CASE.js instead (close: the page goes away under a program that catches it).
 
 frames: the show in the page on the virtual clock (30 frames a second, frames before
 11.5 s run undrawn) against show_capture's frames of the same run on the headless
@@ -173,7 +174,9 @@ def main():
     if case == "realpace":
         return realpace_case(site, tests, *rest[:2])
     if case == "example":
-        return run_page(site, tests, "harness.html?case=example&page=/examples/example.html&name=" + sys.argv[4])
+        script = sys.argv[5] if len(sys.argv) > 5 else "example"
+        return run_page(site, tests,
+                        "harness.html?case=" + script + "&page=/examples/example.html&name=" + sys.argv[4])
     if case == "packaged":
         return packaged_case(tests, rest[0], rest[1], site)
     if case == "gate":
