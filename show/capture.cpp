@@ -57,11 +57,12 @@ uint64_t show_frame_of(const Capture &capture, uint64_t frame)
 }
 
 // One plan for the host and the show, frames counted as presented.
-static_assert(CAPTURE_FRAME_WRITTEN == FENK_HEADLESS_SHOWN && CAPTURE_FRAME_WRITTEN == SHOW_FRAME_SHOWN &&
-                  CAPTURE_FRAME_UNSEEN == FENK_HEADLESS_UNSHOWN &&
-                  CAPTURE_FRAME_UNSEEN == SHOW_FRAME_UNSEEN &&
-                  CAPTURE_FRAME_UNDRAWN == FENK_HEADLESS_UNDRAWN &&
-                  CAPTURE_FRAME_UNDRAWN == SHOW_FRAME_UNDRAWN,
+static_assert(int{CAPTURE_FRAME_WRITTEN} == FENK_HEADLESS_SHOWN &&
+                  int{CAPTURE_FRAME_WRITTEN} == SHOW_FRAME_SHOWN &&
+                  int{CAPTURE_FRAME_UNSEEN} == FENK_HEADLESS_UNSHOWN &&
+                  int{CAPTURE_FRAME_UNSEEN} == SHOW_FRAME_UNSEEN &&
+                  int{CAPTURE_FRAME_UNDRAWN} == FENK_HEADLESS_UNDRAWN &&
+                  int{CAPTURE_FRAME_UNDRAWN} == SHOW_FRAME_UNDRAWN,
               "the capture, the host and the show number frame kinds alike");
 
 int plan_kind(uint64_t frame, void *user)

@@ -44,7 +44,7 @@ constexpr int brick_width = 56, brick_height = 16, brick_gap = 4;
 constexpr int wall_left = 20, wall_top = 40;
 constexpr int paddle_width = 80, paddle_height = 12, paddle_y = 330, paddle_speed = 6;
 constexpr int ball_size = 10;
-constexpr float ball_speed = 5; // canvas pixels a frame
+constexpr float ball_speed = 5; // canvas pixels a step
 constexpr int start_lives = 3;
 
 // Sprite colours, 0xAARRGGBB; one per brick row, top first.
@@ -52,7 +52,7 @@ constexpr uint32_t row_colours[rows] = {0xFFFF4040, 0xFFFFA030, 0xFFF0E040, 0xFF
 constexpr uint32_t paddle_colour = 0xFFE0E0E0;
 constexpr uint32_t ball_colour = 0xFFFFD040;
 constexpr uint32_t background = 0xFF302010; // 0xAABBGGRR, as ClearFrameBuffer takes it
-constexpr int flash_frames = 30;            // the lives flash red this long after a loss
+constexpr int flash_steps = 30;             // the lives flash red this long after a loss
 constexpr int screenshot_key = FENK_KEY_F1 + 1;
 
 // ---- Assets made in code -------------------------------------------------------
@@ -198,7 +198,7 @@ struct Game {
     int score = 0, lives = 0, high_score = 0;
     bool new_high_score = false;
     bool paused = false;
-    int flash = 0; // frames the lives still flash
+    int flash = 0; // steps the lives still flash
 };
 
 // What the player did this frame, from every device at once.
@@ -283,7 +283,7 @@ void bounce_off_paddle(Game &game)
 }
 
 // The first brick the ball touches goes; the ball turns back the way it came in: up
-// or down when it was over the brick's columns a frame before, else sideways.
+// or down when it was over the brick's columns a step before, else sideways.
 void hit_bricks(Game &game)
 {
     const int x = static_cast<int>(game.ball_x), y = static_cast<int>(game.ball_y);
@@ -305,6 +305,32 @@ void hit_bricks(Game &game)
             return;
         }
     }
+}
+
+// The game moves 60 steps a second of the host's clock, whatever the frame rate: each
+// frame runs the steps due since the one before. While what is owed stays within two
+// steps of one (the clock counts whole milliseconds) a frame runs one, so a 60 Hz
+// display gets one a frame; a slow one (a browser on a software renderer) gets several;
+// after a stall at most a quarter of a second's worth.
+struct GamePace {
+    unsigned last = 0;
+    double owed = 0;
+    bool started = false;
+};
+
+int steps_due(GamePace &pace)
+{
+    const unsigned now = FENK_GetMillis();
+    if (pace.started) pace.owed += (now - pace.last) * 60 / 1000.0;
+    pace.started = true;
+    pace.last = now;
+    int steps = 1;
+    if (pace.owed > 3)
+        steps = int(std::fmin(std::floor(pace.owed), 15));
+    else if (pace.owed < -1)
+        steps = 0;
+    pace.owed = std::fmax(pace.owed - steps, -2.0);
+    return steps;
 }
 
 void play(Game &game, const Controls &in)
@@ -342,7 +368,7 @@ void play(Game &game, const Controls &in)
     if (game.ball_y > screen_height) { // missed
         Soundsystem_PlaySound(&lose_sound, 0);
         game.served = false;
-        game.flash = flash_frames;
+        game.flash = flash_steps;
         printf("ball lost, lives left: %d\n", --game.lives);
         if (game.lives == 0) end_game(game);
     } else if (game.bricks_left == 0) {
@@ -462,18 +488,26 @@ int coremain(int, char **)
     FENK_CatchClose(1);
     float mouse_x = -1;
     int screenshots = 0;
+    GamePace pace;
+    bool action_kept = false;
     while (!FENK_CloseRequested()) {
         FENK_WaitRefresh();
         int keys = 0;
         FENK_GetKeys(&keys, nullptr); // also refreshes the key table the key sets read
         if (keys & FENK_BUTTON_ESCAPE) break;
-        const Controls in = read_controls(mouse_x);
+        Controls in = read_controls(mouse_x);
+        const int steps = steps_due(pace);
         if (in.pause && game.screen == Screen::play) game.paused = !game.paused;
         if (game.paused) {
             // Everything stands still, the flash too.
         } else if (game.screen == Screen::play) {
-            if (game.flash > 0) --game.flash;
-            play(game, in);
+            // What was pressed counts once, in the next step run.
+            in.action = in.action || action_kept;
+            action_kept = steps == 0 && in.action;
+            for (int i = 0; i < steps && game.screen == Screen::play; i++, in.action = false) {
+                if (game.flash > 0) --game.flash;
+                play(game, in);
+            }
         } else if (in.action && game.screen == Screen::menu) {
             new_game(game);
         } else if (in.action) {

@@ -29,6 +29,7 @@ struct Script {
     uint64_t limit = 3000;
     // Frames at which P is pressed, F2 pressed, the window closed (0: none).
     uint64_t pause_at = 0, screenshot_at = 0, close_at = 0;
+    uint64_t left_until = 40;   // Left is held from frame 30 until this frame
     std::vector<uint64_t> sums; // per frame, a sum over its pixels
     // What was seen.
     std::vector<int> paddle_left; // per frame, -1 when no paddle is shown
@@ -95,7 +96,7 @@ void play(int, int height, const unsigned char *rgba, uint64_t, uint32_t, void *
     // Space serves, Left moves the paddle 10 frames; then the mouse takes over.
     press(' ', frame, 20);
     if (frame == 30) fenk_headless_key(left, 1);
-    if (frame == 40) fenk_headless_key(left, 0);
+    if (frame == s->left_until) fenk_headless_key(left, 0);
     if (frame < 60) return;
     // A click every 20 frames serves a ball resting on the paddle.
     if (frame % 20 == 0) fenk_headless_mousebutton(0x1, 1);
@@ -111,12 +112,12 @@ void play(int, int height, const unsigned char *rgba, uint64_t, uint32_t, void *
 class BreakoutExample : public ScratchTest {
 protected:
     // One run of the program with the script; what it printed.
-    std::string run(Script &script)
+    std::string run(Script &script, int fps = 60)
     {
         for (int vk : {enter, left, escape, int(' ')}) fenk_headless_key(vk, 0);
         fenk_headless_mousebutton(0x1, 0);
         fenk_headless_mousemove(320, 200);
-        fenk_headless_setframerate(60);
+        fenk_headless_setframerate(fps);
         fenk_headless_setframesink(play, &script);
         char name[] = "breakout";
         char *argv[] = {name, nullptr};
@@ -218,4 +219,16 @@ TEST_F(BreakoutExample, PausesTakesAScreenshotAndKeepsTheScoreWhenTheWindowClose
     EXPECT_GT(kept, 0) << lines;
     EXPECT_EQ(read(score_file()), std::to_string(kept) + "\n");
     EXPECT_EQ(read(root_ / "breakout" / "screenshot-1.png").substr(1, 3), "PNG");
+}
+
+TEST_F(BreakoutExample, AtTenFramesASecondTheGameKeepsItsPace)
+{
+    // The game moves 60 steps a second of the clock: at 10 frames a second each frame
+    // runs six, so Left held over three frames moves the paddle 18 steps of 6 pixels.
+    Script script;
+    script.limit = 40;
+    script.left_until = 33;
+    run(script, 10);
+    ASSERT_GE(script.paddle_left.size(), 37u);
+    EXPECT_EQ(script.paddle_left[30] - script.paddle_left[36], 18 * 6);
 }
