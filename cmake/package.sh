@@ -119,11 +119,11 @@ started from:
   ./show_720           1280 x 720 in a window
   ./show_1080_full     1920 x 1080 full screen
 
-The programs use SDL2, GLEW and the system's OpenGL. On Debian 12 these packages
-bring them (with an X11 or Wayland desktop):
+The programs use SDL2, Xlib, GLEW and the system's OpenGL. On Debian 12 these
+packages bring them (with an X11 or Wayland desktop):
 
-  sudo apt-get install libsdl2-2.0-0 libglew2.2 libgl1 libglx0 libopengl0 \
-    libegl1 libgl1-mesa-dri
+  sudo apt-get install libsdl2-2.0-0 libx11-6 libglew2.2 libgl1 libglx0 \
+    libopengl0 libegl1 libgl1-mesa-dri
 EOF
   fi
   cat <<EOF

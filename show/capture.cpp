@@ -195,6 +195,11 @@ bool open_outputs(Capture &capture, const char *ffmpeg, std::string *recording)
             if (folder == folder.parent_path()) break;
         }
         fs::create_directories(capture.folder, error);
+        // Only those made are taken away again: on a read-only mount that is none.
+        std::erase_if(capture.made, [](const std::string &made) {
+            std::error_code ignored;
+            return !fs::is_directory(made, ignored);
+        });
         if (error) {
             fprintf(stderr, "show_capture: cannot make the folder %s: %s\n", capture.folder.c_str(),
                     error.message().c_str());
@@ -275,6 +280,13 @@ int capture_run(const CaptureOptions *options, const char *program)
     capture.progress.terminal = isatty(2);
 
     capture_catch_signals();
+    // Found before the show runs rather than when the finished video cannot be put there.
+    std::error_code ignored;
+    if (!options->frames && fs::is_directory(options->out, ignored)) {
+        fprintf(stderr, "show_capture: cannot write %s: it is a folder (--out names the video file)\n",
+                options->out);
+        return 1;
+    }
     const char *ffmpeg = options->frames ? nullptr : capture_find_ffmpeg();
     std::string recording;
     if (!open_outputs(capture, ffmpeg, &recording)) {

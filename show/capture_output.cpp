@@ -283,6 +283,10 @@ void capture_catch_signals(void)
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Past a file-size limit (ulimit -f) the write fails with EFBIG instead of the
+    // signal ending the process with nothing said and its files left: the capture then
+    // fails as on a full disk. ffmpeg inherits the choice.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 int capture_interrupted(void) { return caught_signal; }

@@ -44,7 +44,8 @@ int capture_finish_video(VideoEncoder *encoder);
 int capture_mux(const char *ffmpeg, const char *video, const char *wav, const char *path);
 
 /* From here on SIGINT and SIGTERM only note that they came: the capture looks once a
- * frame and ends, and a wait for ffmpeg ends the child at once. */
+ * frame and ends, and a wait for ffmpeg ends the child at once. SIGXFSZ is ignored: a
+ * write past a file-size limit fails as on a full disk. */
 void capture_catch_signals(void);
 /* The signal that asked the capture to end, or 0. */
 int capture_interrupted(void);

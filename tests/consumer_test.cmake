@@ -1,6 +1,8 @@
 # Installs the engine's build into a fresh prefix and builds tests/consumer against
-# it as another project would: through find_package(FENK), and on Linux also through
-# pkg-config with a plain compiler call; then runs what it built.
+# it as another project would: through find_package(FENK), and also through pkg-config
+# with a plain compiler call; then runs what it built. Among the programs is one that
+# uses only sound (consumer_sound.cpp): on Windows it runs too, its WinMain brought by
+# the package although nothing in it calls the host.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DLIBDIR=... -DBACKENDS=sdl,headless -DGENERATOR=... -DMAKE_PROGRAM=... -DCXX=...
 #         [-DWINDOWS=ON -DEMULATOR=...] -P consumer_test.cmake
 # A Windows build is built with the toolchain file the package installs, which uses
@@ -72,6 +74,18 @@ if(NOT step_output MATCHES "consumer: [0-9]+ frames presented")
 endif()
 message(STATUS "find_package build: ${step_output}")
 
+# The sound-only program, run where its host needs no display of its own making.
+function(run_sound_program what)
+  step("running ${what}" ${ARGN})
+  if(NOT step_output MATCHES "consumer: sound played [1-9][0-9]* frames")
+    message(FATAL_ERROR "${what} said: ${step_output}; scratch folder kept: ${scratch}")
+  endif()
+  message(STATUS "${what}: ${step_output}")
+endfunction()
+if(WINDOWS)
+  run_sound_program("the sound-only consumer" ${EMULATOR} ${scratch}/build/consumer_sound.exe)
+endif()
+
 set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
 if(WINDOWS)
   set(step_timeout 240)
@@ -86,6 +100,11 @@ if(WINDOWS)
     message(FATAL_ERROR "the consumer said: ${step_output}; scratch folder kept: ${scratch}")
   endif()
   message(STATUS "pkg-config build: ${step_output}")
+  set(step_timeout 240)
+  step("building the sound-only consumer with pkg-config's flags" x86_64-w64-mingw32-g++ -std=c++20
+    ${SOURCE_DIR}/tests/consumer/consumer_sound.cpp ${flags} -static -o ${scratch}/consumer_sound_pc.exe)
+  set(step_timeout 90)
+  run_sound_program("the sound-only pkg-config build" ${EMULATOR} ${scratch}/consumer_sound_pc.exe)
 endif()
 
 # The font maker goes wherever FreeType is (the Linux build): it runs from the prefix.
@@ -109,6 +128,15 @@ if(NOT WINDOWS)
   set(step_timeout 90)
   step("running the pkg-config build" ${scratch}/consumer_pc)
   message(STATUS "pkg-config build: ${step_output}")
+
+  # The window backend's flags, with the sound-only program: built, not run (its host
+  # would want a display).
+  set(step_timeout 240)
+  step("pkg-config" pkg-config --cflags --libs fenk-sdl)
+  string(STRIP "${step_output}" flags)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  step("building the sound-only consumer with pkg-config's flags" ${CXX} -std=c++20
+    ${SOURCE_DIR}/tests/consumer/consumer_sound.cpp ${flags} -o ${scratch}/consumer_sound_pc)
 endif()
 
 file(REMOVE_RECURSE ${scratch})

@@ -11,6 +11,7 @@
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <stdio.h>
 #include <unistd.h>
@@ -63,6 +64,13 @@ struct SdlHost {
 
     JoySlot joysticks[FENK_SDL_MAXJOYSTICKS];
     SDL_Joystick *joydevices[FENK_SDL_MAXJOYSTICKS];
+
+    // On X11: the window as the X server knows it, the error handler found before
+    // this host's, and whether an error said the window is gone (set by whichever
+    // thread's request met the error, read by the pump).
+    Window xwindow;
+    XErrorHandler xerrors;
+    int xwindowgone;
 };
 
 SdlHost host;
@@ -71,6 +79,7 @@ SdlHost host;
 
 static void pump(void);
 static void leave(void);
+static void watchxwindow(void);
 
 static int showentry(void *unused)
 {
@@ -110,6 +119,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    watchxwindow();
     fenk_rawinput_resetmouse();
 
     host.argcount = argc;
@@ -156,6 +166,7 @@ static void drainfirst(void) { drainevents(); }
 static void pump(void)
 {
     while (!word_load_acquire(host.showdone)) {
+        if (word_load_acquire(host.xwindowgone)) leave();
         int busy = drainevents();
         busy |= sdl_requests_run(drainfirst);
         if (!busy) SDL_Delay(1);
@@ -172,6 +183,42 @@ static void leave(void)
     fflush(stdout);
     fflush(stderr);
     _exit(0);
+}
+
+// ---------------------------------------------------------------------------
+// A window destroyed from outside
+
+// Another X client may destroy the window (xdotool windowclose, a window manager going
+// down). SDL says nothing of it, and the next request on the window meets an X error
+// that Xlib's own handler answers by ending the process with 1. The host ends the
+// program as for a close instead: on the window's DestroyNotify, or on the first
+// error about the window, whichever comes first (the show thread's GL may meet the
+// error before the pump sees the event).
+static int xerror(Display *display, XErrorEvent *error)
+{
+    const int missing = error->error_code == BadWindow || error->error_code == BadDrawable;
+    if (missing && host.xwindow && error->resourceid == host.xwindow) {
+        // No Xlib call may be made from here: the pump ends the process.
+        word_store_release(host.xwindowgone, 1);
+        return 0;
+    }
+    return host.xerrors ? host.xerrors(display, error) : 0;
+}
+
+static void watchxwindow(void)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(host.window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    host.xwindow = info.info.x11.window;
+    host.xerrors = XSetErrorHandler(xerror);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+static int xwindowdestroyed(const SDL_SysWMmsg *msg)
+{
+    return msg->subsystem == SDL_SYSWM_X11 && msg->msg.x11.event.type == DestroyNotify &&
+           msg->msg.x11.event.xdestroywindow.window == host.xwindow;
 }
 
 // ---------------------------------------------------------------------------
@@ -340,6 +387,10 @@ static void handleevent(const SDL_Event *event)
     switch (event->type) {
     case SDL_QUIT:
         if (!fenk_rawinput_close()) leave();
+        break;
+    // A window destroyed from outside cannot be kept: the program ends, caught close or not.
+    case SDL_SYSWMEVENT:
+        if (xwindowdestroyed(event->syswm.msg)) leave();
         break;
     case SDL_WINDOWEVENT:
         if (event->window.event == SDL_WINDOWEVENT_CLOSE && !fenk_rawinput_close()) leave();

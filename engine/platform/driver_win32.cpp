@@ -43,6 +43,28 @@ static int show_returned;
 // Keys that went down since the show thread last polled (rawinput.h).
 static int key_tapped[FENK_NUMKEYS];
 
+// Under Wine the window is an X window as well, and another X client can destroy that
+// (xdotool windowclose, a window manager going down). Wine then drops the window's X
+// side without a word to the program, which would run on unseen: the one trace is that
+// the property in which Wine names the window's X window goes. The pump looks for that
+// every `xwindow_look_millis` and takes it as a close. On Windows the property never
+// exists, and nothing is ever seen.
+static const char wine_xwindow_property[] = "__wine_x11_whole_window";
+static const DWORD xwindow_look_millis = 10;
+
+// Main thread, from the pump: 1 once the window's X window, having been there, is gone.
+static int xwindow_destroyed(void)
+{
+    static int seen;
+    static DWORD looked;
+    const DWORD now = GetTickCount();
+    if (now - looked < xwindow_look_millis) return 0;
+    looked = now;
+    const int there = GetPropA(winhandle, wine_xwindow_property) != NULL;
+    seen |= there;
+    return seen && !there;
+}
+
 // CreateThread wants its own routine type; win32_main keeps the show's signature.
 static DWORD WINAPI showthread(LPVOID unused)
 {
@@ -151,7 +173,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
     // served within a millisecond.
     MSG msg;
     memset(&msg, 0, sizeof msg);
+    int destroyed = 0;
     for (;;) {
+        // A window destroyed from outside cannot be kept: the program ends as on a
+        // close, caught close or not.
+        if (!destroyed && xwindow_destroyed()) {
+            destroyed = 1;
+            PostQuitMessage(0);
+        }
         if (!PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
             Sleep(1);
             continue;

@@ -5,4 +5,5 @@ fenk_backend(win32
   LIBRARIES winmm gdi32 user32
   HEADERS platform/driver_win32.h sound/audiodriver_win32.h
   PC_CFLAGS "-DGLEW_STATIC"
-  PC_LIBS "-lglew_static -lopengl32 -lwinmm -lgdi32 -luser32 -lstdc++")
+  PC_LIBS "-lglew_static -lopengl32 -lwinmm -lgdi32 -luser32 -lstdc++"
+  ENTRY WinMain)

@@ -658,26 +658,32 @@ TEST_F(ShowCapture, SignalsEndAnMp4RunWithoutItsParts)
     EXPECT_EQ(left_in(dir), std::vector<std::string>{}) << "left behind in " << dir;
 }
 
-// Writes that fail part way (a file size limit, as a full disk does to the sound's
-// recording): the run fails with its reason and takes away what it wrote, keeping a
-// folder that already held something else.
+// Writes that fail part way under a file-size limit (ulimit -f), as a full disk makes
+// the sound's recording fail: past 1 MiB the write fails, where SIGXFSZ would have
+// ended the capture with 153, nothing said and its files left. The run fails with its
+// reason and takes away what it wrote, keeping a folder that already held something
+// else; an MP4 run leaves none of its parts.
 TEST_F(ShowCapture, AFramesRunWhoseWritesFailTakesAwayWhatItWrote)
 {
     const fs::path dir = own_folder("full");
-    const fs::path made = dir / "made", kept = dir / "kept";
+    const fs::path made = dir / "made", kept = dir / "kept", mp4 = dir / "mp4";
     fs::create_directories(kept);
+    fs::create_directories(mp4);
     std::ofstream(kept / "mine.txt") << "mine";
-    for (const fs::path &frames : {made, kept}) {
+    const bool ffmpeg = std::system("command -v ffmpeg >/dev/null 2>&1") == 0;
+    for (const fs::path &out : {made, kept, mp4}) {
+        if (out == mp4 && !ffmpeg) continue;
+        const std::string output =
+            out == mp4 ? "--out " + quoted((mp4 / "show.mp4").string()) : "--frames " + quoted(out.string());
+        const std::string recording = out == mp4 ? (mp4 / "show.mp4").string() : out.string();
         ChildProcess process;
-        // Past 1 MiB a write fails (EFBIG) instead of ending the program.
-        ASSERT_TRUE(start_capture(process, dir,
-                                  "--mode 720 --from 11 --to 11.5 --frames " + quoted(frames.string()),
-                                  "trap '' XFSZ; ulimit -f 2048 &&"));
+        ASSERT_TRUE(
+            start_capture(process, dir, "--mode 720 --from 11 --to 11.5 " + output, "ulimit -f 2048 &&"));
         ASSERT_TRUE(process.wait(300));
         const std::string err = slurp(dir / "stderr.txt");
-        ASSERT_TRUE(WIFEXITED(process.status())) << err;
+        ASSERT_TRUE(WIFEXITED(process.status())) << "status " << process.status() << "\n" << err;
         EXPECT_EQ(WEXITSTATUS(process.status()), 1) << err;
-        EXPECT_NE(err.find("show_capture: the sound could not be recorded to " + frames.string()),
+        EXPECT_NE(err.find("show_capture: the sound could not be recorded to " + recording),
                   std::string::npos)
             << err;
     }
@@ -686,4 +692,41 @@ TEST_F(ShowCapture, AFramesRunWhoseWritesFailTakesAwayWhatItWrote)
     for (const auto &entry : fs::directory_iterator(kept))
         in_kept.push_back(entry.path().filename().string());
     EXPECT_EQ(in_kept, std::vector<std::string>{"mine.txt"});
+    EXPECT_EQ(left_in(mp4), std::vector<std::string>{}) << "left behind in " << mp4;
+}
+
+// An --out that names a folder is refused before the show runs (its own lines on
+// standard output never come), with ffmpeg and without (the frames would then go
+// beside it), rather than once every frame has been rendered.
+TEST_F(ShowCapture, AnOutThatNamesAFolderIsRefusedBeforeTheShowRuns)
+{
+    const fs::path folder = own_folder("out-folder");
+    for (const std::string env : {"", "PATH=/nowhere"}) {
+        const Capture run = capture("--out " + quoted(folder.string()) + " --to 60", "", env);
+        EXPECT_EQ(run.exit_code, 1) << run.err;
+        EXPECT_EQ(run.err, "show_capture: cannot write " + folder.string() +
+                               ": it is a folder (--out names the video file)\n");
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(left_in(folder), std::vector<std::string>{});
+}
+
+// --frames on a read-only mount (a tmpfs mounted so in a namespace of the run's own,
+// where the system lets one be made): one line says why, and since the folder was
+// never made nothing is said of keeping it.
+TEST_F(ShowCapture, FramesOnAReadOnlyMountAreRefusedWithOneLine)
+{
+    const fs::path mount = own_folder("read-only");
+    // $0 the program, $1 the mount point, then the program's arguments.
+    const std::string namespaced = "unshare --user --map-root-user --mount sh -c "
+                                   "'mount -t tmpfs -o ro tmpfs \"$1\" && shift && exec \"$0\" \"$@\"' ";
+    if (std::system((namespaced + "true " + quoted(mount.string()) + " >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "no read-only mount can be made here (unshare, user namespaces)";
+    const fs::path frames = mount / "new" / "frames";
+    const Capture run = capture("--to 60 --frames " + quoted(frames.string()), "", "", false,
+                                namespaced + quoted(SHOW_CAPTURE) + " " + quoted(mount.string()));
+    EXPECT_EQ(run.exit_code, 1) << run.err;
+    EXPECT_EQ(run.err,
+              "show_capture: cannot make the folder " + frames.string() + ": Read-only file system\n");
+    EXPECT_EQ(run.out, "");
 }

@@ -1,8 +1,10 @@
-// The Windows show under Wine on an X display of this test's own, closed from the X
-// side as a window manager's close button closes it (WM_DELETE_WINDOW), at moments
-// spread from its loading to the middle of the show; without a window manager and
-// under openbox. Every start must map the show's window, and every close must end the
-// program with 0. SHOW_PROGRAM is the command that runs the show (through Wine),
+// A windowed show on an X display of this test's own, ended from the X side at moments
+// spread from its loading to the middle of the show, without a window manager and
+// under openbox: closed as a window manager's close button closes it
+// (WM_DELETE_WINDOW), or its window destroyed outright (XDestroyWindow, as `xdotool
+// windowclose` and window managers that go down do). Every start must map the show's
+// window, and every close or destroy must end the program with 0. SHOW_PROGRAM is the
+// command that runs the show (the Windows show through Wine, or the Linux show),
 // SHOW_DIRECTORY the folder that holds its data, XCLOSE_RUNS the starts per case.
 #include <gtest/gtest.h>
 
@@ -79,19 +81,20 @@ int runs_per_case()
     return runs > 0 ? runs : 10;
 }
 
-// How long after its window is mapped each start is closed: at once (loading), then
+// How long after its window is mapped each start is ended: at once (loading), then
 // later and later into the show, round again after the last.
 constexpr long close_after_millis[] = {0, 150, 400, 800, 1500, 2500, 4000, 6000, 9000, 12000};
 
-class XClose : public testing::TestWithParam<bool> {};
+// How the window goes: a close asked of the program, or the window destroyed.
+enum class Ending { close, destroy };
 
-TEST_P(XClose, EveryStartShowsItsWindowAndEveryCloseEndsWithZero)
+void end_every_start(bool managed, Ending ending)
 {
     const char *program = getenv("SHOW_PROGRAM");
     const char *directory = getenv("SHOW_DIRECTORY");
     if (!program || !directory)
-        GTEST_SKIP() << "needs SHOW_PROGRAM and SHOW_DIRECTORY (the Windows stage sets them)";
-    const bool managed = GetParam();
+        GTEST_SKIP() << "needs SHOW_PROGRAM and SHOW_DIRECTORY (the tests that run it set them)";
+    const char *verb = ending == Ending::close ? "closed" : "destroyed";
 
     PrivateDisplay screen;
     ASSERT_TRUE(screen.ok()) << screen.error();
@@ -114,7 +117,7 @@ TEST_P(XClose, EveryStartShowsItsWindowAndEveryCloseEndsWithZero)
     }
 
     const int runs = runs_per_case();
-    int closed_drawing = 0;
+    int ended_drawing = 0;
     for (int run = 0; run < runs; run++) {
         const auto log = scratch / ("show" + std::to_string(run) + ".log");
         ChildProcess show;
@@ -136,31 +139,49 @@ TEST_P(XClose, EveryStartShowsItsWindowAndEveryCloseEndsWithZero)
         ASSERT_FALSE(show.wait(after / 1000.0)) << "run " << run << ": ended on its own:\n" << slurp(log);
         const long lit = lit_percent(display, window);
         const bool drawing = lit > frame_lit + 1;
-        closed_drawing += drawing;
-        ASSERT_TRUE(send_delete_window(display, window));
+        ended_drawing += drawing;
+        if (ending == Ending::close)
+            ASSERT_TRUE(send_delete_window(display, window));
+        else
+            destroy_window(display, window);
         const auto closed = steady::now();
         const bool ended = show.wait(20);
         const long took = millis_since(closed);
         if (!ended) show.stop();
         const int status = show.status();
         std::printf(
-            "run %d: mapped after %ld ms, closed %ld ms later (%s, %ld%% lit), ended %ld ms after the close, %s %d\n",
-            run, mapped, after, drawing ? "drawing" : "still black", lit, took,
+            "run %d: mapped after %ld ms, %s %ld ms later (%s, %ld%% lit), ended %ld ms after, %s %d\n", run,
+            mapped, verb, after, drawing ? "drawing" : "still black", lit, took,
             WIFSIGNALED(status) ? "signal" : "exit",
             WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status));
         std::fflush(stdout);
-        ASSERT_TRUE(ended) << "run " << run << ": still running 20 s after the close:\n" << slurp(log);
+        ASSERT_TRUE(ended) << "run " << run << ": still running 20 s after it was " << verb << ":\n"
+                           << slurp(log);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
             << "run " << run << ": status " << status << " (exit " << WEXITSTATUS(status) << ")\n"
             << slurp(log);
     }
-    std::printf("%d of %d closes came while the show was drawing\n", closed_drawing, runs);
+    std::printf("%d of %d came while the show was drawing\n", ended_drawing, runs);
     if (managed) manager.terminate();
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowManager, XClose, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool> &info) {
-                             return std::string(info.param ? "Openbox" : "None");
-                         });
+// The parameter: whether openbox manages the display.
+class XClose : public testing::TestWithParam<bool> {};
+class XDestroy : public testing::TestWithParam<bool> {};
+
+TEST_P(XClose, EveryStartShowsItsWindowAndEveryCloseEndsWithZero)
+{
+    end_every_start(GetParam(), Ending::close);
+}
+
+TEST_P(XDestroy, EveryStartShowsItsWindowAndEveryDestroyEndsWithZero)
+{
+    end_every_start(GetParam(), Ending::destroy);
+}
+
+std::string manager_name(const testing::TestParamInfo<bool> &info) { return info.param ? "Openbox" : "None"; }
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, XClose, testing::Values(false, true), manager_name);
+INSTANTIATE_TEST_SUITE_P(WindowManager, XDestroy, testing::Values(false, true), manager_name);
 
 } // namespace

@@ -69,6 +69,7 @@ TEST(ShowArchive, HoldsProgramsDataAndText)
     // runtime) or from a package the text tells the user to install.
     if (!windows) {
         const std::map<std::string, std::string> package_of = {{"libSDL2-2.0.so.0", "libsdl2-2.0-0"},
+                                                               {"libX11.so.6", "libx11-6"},
                                                                {"libGLEW.so.2.2", "libglew2.2"},
                                                                {"libGLX.so.0", "libglx0"},
                                                                {"libOpenGL.so.0", "libopengl0"},

@@ -59,3 +59,9 @@ bool send_delete_window(Display *display, Window window)
     XSync(display, False);
     return sent != 0;
 }
+
+void destroy_window(Display *display, Window window)
+{
+    XDestroyWindow(display, window);
+    XSync(display, False);
+}
