@@ -168,7 +168,9 @@ TEST(CapturePlan, EachFrameIsWrittenDrawnUnseenOrRunUndrawn)
         if (kind == CAPTURE_FRAME_WRITTEN) written.push_back(f);
         // The next frame written is the one the kind is about.
         const uint64_t next = capture_next_written(&plan, f);
-        if (kind != CAPTURE_FRAME_UNDRAWN) EXPECT_EQ(kind == CAPTURE_FRAME_WRITTEN, next == f) << f;
+        if (kind != CAPTURE_FRAME_UNDRAWN) {
+            EXPECT_EQ(kind == CAPTURE_FRAME_WRITTEN, next == f) << f;
+        }
     }
     EXPECT_EQ(written, (std::vector<uint64_t>{59, 61, 63, 66, 68}));
     // Undrawn before the first written frame and after the last; unseen between.
