@@ -65,8 +65,10 @@ void chunkname(const unsigned char *type, char out[20])
 // promise that the pointer is set and drop the check that refuses a file without
 // data. The palette is given all 256 entries, those the file lacks opaque black, as
 // libpng reads them: stb_image would take the missing ones from its stack. A
+// second palette is left out (libpng keeps the first, stb_image the last). A
 // transparency chunk longer than the palette, or before it, is left out, as libpng
-// ignores it.
+// ignores it; the transparent grey of a picture of 1, 2 or 4 bits keeps only those
+// bits, as libpng compares it (stb_image would scale the whole value and match none).
 struct Chunks {
     std::vector<unsigned char> kept; // empty when the file is given as it is
     uint64_t databytes = 0;
@@ -91,8 +93,11 @@ Chunks scan(const unsigned char *data, int size)
 {
     Chunks chunks;
     const size_t end = (size_t)size;
-    const bool paletted = size >= 33 && memcmp(data + 12, "IHDR", 4) == 0 && data[25] == 3;
-    uint32_t palette = 0; // entries of the last palette met
+    const bool header = size >= 33 && memcmp(data + 12, "IHDR", 4) == 0;
+    const bool paletted = header && data[25] == 3;
+    const int greybits = header && data[25] == 0 && data[24] < 8 ? data[24] : 0;
+    uint32_t palette = 0; // entries of the palette
+    bool seenpalette = false;
     size_t at = 8, copied = 0;
     bool ended = false;
     // Moves what lies between the last change and `upto` into the copy.
@@ -116,18 +121,29 @@ Chunks scan(const unsigned char *data, int size)
                 keep(at);
                 copied = next;
             }
+        } else if (paletted && memcmp(type, "PLTE", 4) == 0 && seenpalette) {
+            keep(at);
+            copied = next;
         } else if (paletted && memcmp(type, "PLTE", 4) == 0 && length % 3 == 0 && length > 0 &&
                    length < 768) {
+            seenpalette = true;
             palette = length / 3;
             keep(at);
             appendchunk(chunks.kept, type, data + at + 8, length, 768);
             copied = next;
         } else if (paletted && memcmp(type, "PLTE", 4) == 0) {
+            seenpalette = true;
             palette = length / 3;
         } else if (paletted && memcmp(type, "tRNS", 4) == 0 && (length > palette || length == 0)) {
             keep(at);
             copied = next;
-        } else if (!(type[0] & 0x20) && memcmp(type, "IHDR", 4) != 0 && memcmp(type, "CgBI", 4) != 0) {
+        } else if (greybits && memcmp(type, "tRNS", 4) == 0 && length == 2) {
+            const unsigned char grey[2] = {0, (unsigned char)(data[at + 9] & ((1 << greybits) - 1))};
+            keep(at);
+            appendchunk(chunks.kept, type, grey, 2, 2);
+            copied = next;
+        } else if (!(type[0] & 0x20) && memcmp(type, "IHDR", 4) != 0 && memcmp(type, "PLTE", 4) != 0 &&
+                   memcmp(type, "CgBI", 4) != 0) {
             char name[20];
             chunkname(type, name);
             snprintf(chunks.problem, sizeof chunks.problem, "unknown critical chunk %s", name);

@@ -113,6 +113,17 @@ TEST_F(Png, EveryChannelCountBecomesStoredWordsTopRowFirst)
                   1);
     });
     EXPECT_EQ(words(padded), words(rgb));
+
+    // A true-colour file may suggest a palette: it changes nothing either.
+    file = png_file(1, 2, 3, {1, 2, 3, 250, 251, 252});
+    file.insert(33, chunk("PLTE", std::string("\1\2\3", 3)));
+    s_bitmap *suggested = record();
+    printed([&] {
+        EXPECT_EQ(FENK_DecodePNG("suggested.png", reinterpret_cast<const unsigned char *>(file.data()),
+                                 static_cast<int>(file.size()), suggested),
+                  1);
+    });
+    EXPECT_EQ(words(suggested), words(rgb));
 }
 
 // Indices past the palette read as opaque black, as libpng gives them, never as

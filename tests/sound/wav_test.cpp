@@ -114,7 +114,10 @@ TEST_F(SoundWav, RefusalsNameTheFileAndTheCause)
         {"sound", "Sound sound not loaded. No extension: this loader reads .wav files\n"},
     };
     mount();
+    // A disk that does not tell cases apart (Windows) opens the name as it is.
+    const bool blind = fs::exists("data/music.wav");
     for (const auto &c : cases) {
+        if (blind && !strcmp(c.name, "music.wav")) continue;
         std::string out = printed([&] { Soundsystem_LoadSound(c.name, &s); });
         EXPECT_EQ(out.substr(out.rfind('\n', out.size() - 2) + 1), c.said) << out;
         EXPECT_EQ(s.data, nullptr);
