@@ -7,6 +7,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -57,6 +58,18 @@ static int readheader(void);
 static void corefile_opendir(const char *path, int fill);
 static void startwalk(void);
 static void endwalk(void);
+
+// Why the last open on this thread failed: the path and the cause, for the caller's
+// own refusal. The layer prints no refusal of its own.
+static thread_local char openfailure[2 * COREFILE_PATHSIZE + 96];
+
+static void failed(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vsnprintf(openfailure, sizeof openfailure, format, args);
+    va_end(args);
+}
 
 static char *copytext(const char *text)
 {
@@ -249,7 +262,7 @@ static void corefile_opendir(const char *path, int fill)
         return;
     }
     char *back = savecwd();
-    fenk_log(FENK_LOG_INFO, "change path");
+    fenk_logtext(FENK_LOG_INFO, "change path\n ");
     if (chdir(path) != 0) {
         // The entries could not be read by their bare names from here.
         unreadable(path);
@@ -257,7 +270,7 @@ static void corefile_opendir(const char *path, int fill)
         free(back);
         return;
     }
-    fenk_log(FENK_LOG_INFO, "reading dir");
+    fenk_logtext(FENK_LOG_INFO, "reading dir\n ");
 
     struct dirent *entry;
     while ((entry = readdir(dir)) != nullptr) {
@@ -339,6 +352,8 @@ void corefile_closeimage(void)
     filelistcapacity = 0;
 }
 
+const char *corefile_lasterror(void) { return openfailure; }
+
 int corefile_gethash(const char *text)
 {
     if (!text) return 0;
@@ -360,6 +375,72 @@ static int leavesimage(const char *name)
     return 0;
 }
 
+static int sameletters(const char *a, const char *b)
+{
+    for (;; a++, b++) {
+        char x = *a >= 'A' && *a <= 'Z' ? (char)(*a - 'A' + 'a') : *a;
+        char y = *b >= 'A' && *b <= 'Z' ? (char)(*b - 'A' + 'a') : *b;
+        if (x != y) return 0;
+        if (!x) return 1;
+    }
+}
+
+// The member as the disk spells it when only the case of its letters differs from
+// `lower` (names are opened lower-cased, and most disks tell cases apart), written to
+// `out`; 0 when no such member exists.
+static int otherspelling(const char *lower, char *out, size_t size)
+{
+    size_t rootlength = strlen(corefile_image.path);
+    if (rootlength + strlen(lower) + 2 > size) return 0;
+    memcpy(out, corefile_image.path, rootlength + 1);
+    size_t length = rootlength;
+    while (*lower) {
+        size_t part = strcspn(lower, "/\\");
+        if (part == 0) {
+            lower++;
+            continue;
+        }
+        char component[COREFILE_PATHSIZE];
+        if (part >= sizeof component) return 0;
+        memcpy(component, lower, part);
+        component[part] = 0;
+        lower += part;
+        DIR *dir = opendir(out);
+        if (!dir) return 0;
+        int found = 0;
+        while (struct dirent *entry = readdir(dir)) {
+            if (!sameletters(entry->d_name, component)) continue;
+            out[length++] = '/';
+            memcpy(out + length, entry->d_name, part + 1);
+            length += part;
+            found = 1;
+            break;
+        }
+        closedir(dir);
+        if (!found) return 0;
+    }
+    return 1;
+}
+
+// The cause of a failed open, by its error number.
+static void whynot(const char *path, int error)
+{
+    switch (error) {
+    case ENOENT: {
+        char spelled[2 * COREFILE_PATHSIZE];
+        const char *lower = path + strlen(corefile_image.path);
+        if (otherspelling(lower, spelled, sizeof spelled) && strcmp(spelled, path) != 0)
+            failed("%s: no such file; case differs from %s on disk (names are opened in lower case)", path,
+                   spelled);
+        else
+            failed("%s: no such file", path);
+        break;
+    }
+    case EACCES: failed("%s: permission denied", path); break;
+    default: failed("%s: %s", path, strerror(error)); break;
+    }
+}
+
 // Only regular files are opened: a FIFO would block the open (and every read)
 // for ever, a device would never end. The status is looked at before the open
 // for the message, and again on the open file, which was opened without waiting
@@ -369,18 +450,24 @@ static FILE *openregular(const char *path, int write)
 {
     struct stat status;
     if (stat(path, &status) == 0 && !S_ISREG(status.st_mode)) {
-        fenk_log(FENK_LOG_ERROR, "not a regular file: %s\n", path);
+        failed("%s: not a regular file", path);
         return nullptr;
     }
     int fd = open(path, (write ? O_WRONLY | O_CREAT : O_RDONLY) | O_NONBLOCK | O_BINARY, 0666);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        whynot(path, errno);
+        return nullptr;
+    }
     if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        fenk_log(FENK_LOG_ERROR, "not a regular file: %s\n", path);
+        failed("%s: not a regular file", path);
         close(fd);
         return nullptr;
     }
     FILE *stream = write && ftruncate(fd, 0) != 0 ? nullptr : fdopen(fd, write ? "wb" : "rb");
-    if (!stream) close(fd);
+    if (!stream) {
+        whynot(path, errno);
+        close(fd);
+    }
     return stream;
 }
 
@@ -395,7 +482,7 @@ static int reachable(const char *path)
     char *target = realpath(path, nullptr);
     struct stat status;
     if (!target && lstat(path, &status) == 0) {
-        fenk_log(FENK_LOG_ERROR, "link leads nowhere: %s\n", path);
+        failed("%s: link leads nowhere", path);
         free(root);
         return 0;
     }
@@ -411,7 +498,7 @@ static int reachable(const char *path)
         }
     }
     int inside = !target || within(target, root);
-    if (!inside) fenk_log(FENK_LOG_ERROR, "link leaves the data directory: %s\n", path);
+    if (!inside) failed("%s: link leaves the data directory", path);
     free(target);
     free(root);
     return inside;
@@ -420,33 +507,40 @@ static int reachable(const char *path)
 // A failed open always clears the stream, so closing the record afterwards is safe.
 int corefile_open(const char *name, s_corefile *file, int mode)
 {
+    openfailure[0] = 0;
     if (!file) return 0;
+    file->stream = nullptr;
     if (!name || !corefile_image.path) {
-        file->stream = nullptr;
+        failed("%s: no data directory mounted", name ? name : "");
         return 0;
     }
     size_t namelength = strlen(name);
     size_t size = strlen(corefile_image.path) + 1 + namelength + 1;
     char *path = namelength < INT_MAX ? (char *)malloc(size) : nullptr;
     if (!path) {
-        file->stream = nullptr;
+        failed("%s: no memory for its path", name);
         return 0;
     }
     int at = snprintf(path, size, "%s/", corefile_image.path);
     file_downcase(path + at, name, (int)namelength + 1);
     fenk_log(FENK_LOG_INFO, "loading file for dir: %s\n", path);
 
-    FILE *stream =
-        leavesimage(name) || !reachable(path) ? nullptr : openregular(path, mode == COREFILE_MODE_WRITE);
+    FILE *stream = nullptr;
+    if (leavesimage(name))
+        failed("%s: the name leaves the data directory", path);
+    else if (reachable(path))
+        stream = openregular(path, mode == COREFILE_MODE_WRITE);
     if (!stream) {
         free(path);
-        file->stream = nullptr;
         return 0;
     }
     long end = fseek(stream, 0, SEEK_END) == 0 ? ftell(stream) : -1;
     if (end < 0 || end > INT32_MAX) {
         // The size and position are 32-bit: a larger file would get a wrapped size.
-        if (end > INT32_MAX) fenk_log(FENK_LOG_ERROR, "file too large: %s\n", path);
+        if (end > INT32_MAX)
+            failed("%s: file too large (2 GiB or more)", path);
+        else
+            failed("%s: its size cannot be read", path);
         fclose(stream);
         free(path);
         file->stream = nullptr;
@@ -454,6 +548,7 @@ int corefile_open(const char *name, s_corefile *file, int mode)
     }
     free(path);
     rewind(stream);
+    openfailure[0] = 0;
     file->stream = stream;
     file->position = 0;
     file->size = (int32_t)end;

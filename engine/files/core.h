@@ -55,6 +55,11 @@ void corefile_closeimage(void);
 int corefile_gethash(const char *text);
 
 int corefile_open(const char *name, s_corefile *file, int mode);
+/* Why the last corefile_open on this thread failed, for the caller's refusal: the path
+ * it tried and the cause ("data/a.tga: no such file", "...: permission denied", "...: no
+ * such file; case differs from data/A.tga on disk ..."). Empty after an open that
+ * succeeded. */
+const char *corefile_lasterror(void);
 void corefile_read(void *buffer, int size, int count, s_corefile *file);
 void corefile_write(const void *data, int size, int count, s_corefile *file);
 void corefile_seek(s_corefile *file, int offset, int origin);

@@ -2,6 +2,7 @@
 #include "graphics2d/corebitmap.h"
 #include "platform/log.h"
 
+#include <stdarg.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -10,6 +11,7 @@
 #include "files/core.h"
 #include "graphics2d/png.h"
 #include "graphics2d/tga.h"
+#include "platform/shell_word.h"
 #include "video/video_opengl.h"
 
 s_bitmap *fenk_bitmaplist[FENK_MAXBITMAPS];
@@ -164,53 +166,134 @@ void FENK_DrawRotatedBitmap(int x, int y, s_bitmap bitmap, float angle)
 
 namespace {
 
-// The extension is the name from its last "." on, cut to 15 characters; a
-// leading "." alone (a hidden file's name) is no extension.
-int istga(const char *name)
+// The extension is the name from its last "." on, cut to 15 characters and
+// upper-cased; a leading "." alone (a hidden file's name) is no extension.
+void extensionof(const char *name, char extension[16])
 {
+    extension[0] = 0;
     const char *dot = strrchr(name, '.');
-    if (!dot || dot == name) return 0;
-    char extension[16];
-    size_t length = strnlen(dot, sizeof extension - 1);
+    if (!dot || dot == name) return;
+    size_t length = strnlen(dot, 15);
     memcpy(extension, dot, length);
     extension[length] = 0;
-    return strcmp(upcase(extension), ".TGA") == 0;
+    upcase(extension);
 }
 
-// The name ImageMagick is told to write: the picture's own name for a TGA,
-// whose reader takes the whole file before it writes, else its stem with ".tga".
-void convertedname(const char *name, char *out, size_t size)
+// Extensions of pictures ImageMagick reads and rewrites as TGA.
+bool convertible(const char *extension)
 {
-    snprintf(out, size, "%s", name);
-    char *dot = strrchr(out, '.');
-    if (dot && dot != out) *dot = 0;
-    size_t length = strlen(out);
-    snprintf(out + length, size - length, ".tga");
+    static const char *const known[] = {".JPG", ".JPEG", ".BMP", ".GIF", ".TIF", ".TIFF", ".WEBP",
+                                        ".PPM", ".PGM",  ".PBM", ".PNM", ".PCX", ".XPM"};
+    for (const char *other : known) {
+        if (!strcmp(extension, other)) return true;
+    }
+    return false;
 }
 
-// Set when the TGA reader printed why it refused a file, so the refusal stays one line.
-int toldwhy;
+// A name this reader does not take: the refusal names the call that reads a PNG, the
+// command that rewrites a picture ImageMagick knows as a TGA, and for anything else
+// what this reader takes. ImageMagick is told to turn the picture upright first: a
+// picture whose header says its rows run bottom-up it only relabels otherwise.
+void refusename(const char *name)
+{
+    char extension[16];
+    extensionof(name, extension);
+    const char *dot = strrchr(name, '.');
+    if (!strcmp(extension, ".PNG")) {
+        fenk_log(FENK_LOG_ERROR,
+                 "File format not supported. %s: a PNG picture, this reader takes TGA pictures: FENK_LoadPNG "
+                 "reads it\n",
+                 name);
+    } else if (convertible(extension)) {
+        std::string stem(name, (size_t)(dot - name));
+        fenk_log(FENK_LOG_ERROR,
+                 "File format not supported. %s: extension %s, this reader takes TGA pictures: convert %s "
+                 "-auto-orient -orient TopLeft %s\n",
+                 name, dot, shell_word(name).c_str(), shell_word(stem + ".tga").c_str());
+    } else {
+        fenk_log(FENK_LOG_ERROR,
+                 "File format not supported. %s: %s%s, this reader takes TGA pictures (FENK_LoadPNG takes "
+                 "PNG)\n",
+                 name, extension[0] ? "extension " : "no extension", extension[0] ? dot : "");
+    }
+}
 
+// Why the last TGA read or decode was refused: the file and the cause, for the
+// caller's line; empty when the refusal was printed already (a full registry).
+char refusal[800];
+
+void refuse(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vsnprintf(refusal, sizeof refusal, format, args);
+    va_end(args);
+}
+
+// Decodes into the record; 0, with the reason in `refusal`, when nothing was made.
+int decodetga(const char *name, const unsigned char *data, int size, s_bitmap *bitmap)
+{
+    refusal[0] = 0;
+    bitmap->pixels = nullptr;
+    if (!data || size < FENK_TGA_HEADERSIZE) {
+        refuse("%s: file shorter than its %d-byte header", name, FENK_TGA_HEADERSIZE);
+        return 0;
+    }
+    tga::TgaHeader h = tga::readheader(data);
+    fenk_log(FENK_LOG_INFO, "width: %d, height: %d, bpp: %d\n", h.width, h.height, h.depth);
+    tga::TgaProblem problem = {};
+    if (tga::refused(h, data, size, name, &problem)) {
+        refuse("%s: %s", name, problem.text);
+        return 0;
+    }
+    if (!newbitmap(h.width, h.height, bitmap, 0)) return 0;
+    if (h.imagetype >= 8) fenk_logtext(FENK_LOG_INFO, "TGA is RLE packed.");
+    tga::decodebody(h, data, size, bitmap->pixels, &problem);
+    if (problem.found) fenk_log(FENK_LOG_WARNING, "- WARNING: TGA %s: %s\n", name, problem.text);
+    return 1;
+}
+
+// Reads the whole file and decodes it, as decodetga.
+int readtga(const char *name, s_bitmap *bitmap)
+{
+    refusal[0] = 0;
+    bitmap->pixels = nullptr;
+    s_corefile file = {};
+    if (!corefile_open(name, &file, 0)) {
+        refuse("%s", corefile_lasterror());
+        return 0;
+    }
+    int size = corefile_fsize(&file);
+    // Zeroed, so a file that shrinks between the size and the read decodes as cut short.
+    unsigned char *data = (unsigned char *)calloc(size > 0 ? (size_t)size : 1, 1);
+    if (!data) {
+        corefile_close(&file);
+        refuse("%s: no memory for a file of %d bytes", name, size);
+        return 0;
+    }
+    corefile_read(data, 1, size, &file);
+    corefile_close(&file);
+    int decoded = decodetga(name, data, size, bitmap);
+    free(data);
+    return decoded;
+}
+
+// A refusal is one line: the loader's own words, then the file and the cause.
 void loadbitmap(const char *name, s_bitmap *bitmap, int keeppixels)
 {
     if (!name || !bitmap) return;
-    if (!istga(name)) {
-        char out[300];
-        convertedname(name, out, sizeof out);
-        const char *dot = strrchr(name, '.');
-        fenk_log(
-            FENK_LOG_ERROR,
-            "File format not supported. %s: %s%s, this reader takes TGA pictures: convert %s -orient TopLeft "
-            "%s\n",
-            name, dot && dot != name ? "extension " : "no extension", dot && dot != name ? dot : "", name,
-            out);
+    char extension[16];
+    extensionof(name, extension);
+    if (strcmp(extension, ".TGA") != 0) {
+        refusename(name);
         return;
     }
-    fenk_log(FENK_LOG_INFO, "Loading TGA image.");
-    toldwhy = 0;
-    LoadImageTGA(name, bitmap);
-    if (!bitmap->pixels) {
-        if (!toldwhy) fenk_log(FENK_LOG_ERROR, "- ERROR: Image %s not loaded.\n", name);
+    fenk_logtext(FENK_LOG_INFO, "Loading TGA image.");
+    if (!readtga(name, bitmap)) {
+        if (refusal[0])
+            fenk_log(FENK_LOG_ERROR, "- ERROR: Image %s not loaded. %s\n", name, refusal);
+        else
+            fenk_log(FENK_LOG_ERROR, "- ERROR: Image %s not loaded.\n", name);
         return;
     }
     FENK_UpdateBitmap(*bitmap);
@@ -226,64 +309,20 @@ void FENK_LoadBitmap(const char *name, s_bitmap *bitmap) { loadbitmap(name, bitm
 
 void FENK_LoadBitmapStatic(const char *name, s_bitmap *bitmap) { loadbitmap(name, bitmap, 0); }
 
+// Called on its own, the reader names what it refused in its own line; a missing
+// file is left to the caller, as the bitmap loader reports it.
 void LoadImageTGA(const char *name, s_bitmap *bitmap)
 {
     if (!bitmap) return;
-    s_corefile file = {};
-    if (!corefile_open(name, &file, 0)) {
-        bitmap->pixels = nullptr;
-        return;
-    }
-    int size = corefile_fsize(&file);
-    // Zeroed, so a file that shrinks between the size and the read decodes as cut short.
-    unsigned char *data = (unsigned char *)calloc(size > 0 ? (size_t)size : 1, 1);
-    if (!data) {
-        corefile_close(&file);
-        fenk_log(FENK_LOG_ERROR, "- ERROR: TGA %s: no memory for a file of %d bytes\n", name, size);
-        toldwhy = 1;
-        bitmap->pixels = nullptr;
-        return;
-    }
-    corefile_read(data, 1, size, &file);
-    corefile_close(&file);
-    DecodeImageTGA(name, data, size, bitmap);
-    free(data);
+    if (!readtga(name ? name : "", bitmap) && refusal[0] && corefile_lasterror()[0] == 0)
+        fenk_log(FENK_LOG_ERROR, "- ERROR: TGA %s\n", refusal);
 }
 
 void DecodeImageTGA(const char *name, const unsigned char *data, int size, s_bitmap *bitmap)
 {
     if (!bitmap) return;
-    if (!name) name = "";
-    tga::TgaProblem problem = {};
-    if (!data || size < FENK_TGA_HEADERSIZE) {
-        fenk_log(FENK_LOG_ERROR, "- ERROR: TGA %s: file shorter than its %d-byte header\n", name,
-                 FENK_TGA_HEADERSIZE);
-        toldwhy = 1;
-        bitmap->pixels = nullptr;
-        return;
-    }
-    tga::TgaHeader h = tga::readheader(data);
-    fenk_log(FENK_LOG_INFO, "width: %d, height: %d, bpp: %d\n", h.width, h.height, h.depth);
-    if (tga::refused(h, size, &problem)) {
-        if (problem.foreign) {
-            char out[300];
-            convertedname(name, out, sizeof out);
-            fenk_log(
-                FENK_LOG_ERROR,
-                "- ERROR: TGA %s: %s; ImageMagick rewrites it as a TGA this reader takes: convert %s -orient "
-                "TopLeft %s\n",
-                name, problem.text, name, out);
-        } else {
-            fenk_log(FENK_LOG_ERROR, "- ERROR: TGA %s: %s\n", name, problem.text);
-        }
-        toldwhy = 1;
-        bitmap->pixels = nullptr;
-        return;
-    }
-    if (!newbitmap(h.width, h.height, bitmap, 0)) return;
-    if (h.imagetype >= 8) fenk_log(FENK_LOG_INFO, "TGA is RLE packed.");
-    tga::decodebody(h, data, size, bitmap->pixels, &problem);
-    if (problem.found) fenk_log(FENK_LOG_WARNING, "- WARNING: TGA %s: %s\n", name, problem.text);
+    if (!decodetga(name ? name : "", data, size, bitmap) && refusal[0])
+        fenk_log(FENK_LOG_ERROR, "- ERROR: TGA %s\n", refusal);
 }
 
 int FENK_DecodePNG(const char *name, const unsigned char *data, int size, s_bitmap *bitmap)
@@ -292,8 +331,8 @@ int FENK_DecodePNG(const char *name, const unsigned char *data, int size, s_bitm
     if (!name) name = "";
     bitmap->pixels = nullptr;
     int width = 0, height = 0;
-    const char *why = "";
-    unsigned char *rgba = png::decode(data, size, &width, &height, &why);
+    char why[160];
+    unsigned char *rgba = png::decode(data, size, &width, &height, why, sizeof why);
     if (!rgba) {
         fenk_log(FENK_LOG_ERROR, "- ERROR: PNG %s: %s\n", name, why);
         return 0;
@@ -314,7 +353,7 @@ int FENK_LoadPNG(const char *name, s_bitmap *bitmap)
     fenk_log(FENK_LOG_INFO, "Loading PNG image.");
     s_corefile file = {};
     if (!corefile_open(name, &file, 0)) {
-        fenk_log(FENK_LOG_ERROR, "- ERROR: Image %s not loaded.\n", name);
+        fenk_log(FENK_LOG_ERROR, "- ERROR: Image %s not loaded. %s\n", name, corefile_lasterror());
         bitmap->pixels = nullptr;
         return 0;
     }

@@ -1,11 +1,13 @@
 // The TGA decoder: types 1, 2, 3 and their run-length forms 9, 10, 11; grey
-// pictures of 16 bits carry alpha.
+// pictures of 16 bits carry alpha, those of 1 bit are black and white.
 #include "graphics2d/tga.h"
 
 #include <stdarg.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <string.h>
 
+#include <string>
 #include <type_traits>
 
 #ifdef __SSE2__
@@ -13,6 +15,7 @@
 #endif
 
 #include "graphics2d/corebitmap.h"
+#include "platform/shell_word.h"
 
 namespace tga {
 
@@ -57,20 +60,61 @@ TgaHeader readheader(const unsigned char *data)
     return h;
 }
 
+namespace {
+
+// Pictures of other formats met under a TGA name, known by their first bytes. TGA
+// itself has no signature; these do, and ImageMagick reads them by it.
+const char *otherformat(const unsigned char *data, int size)
+{
+    auto starts = [&](const char *magic, int length) {
+        return size >= length && memcmp(data, magic, (size_t)length) == 0;
+    };
+    if (starts("\x89PNG\r\n\x1a\n", 8)) return "PNG";
+    if (starts("\xFF\xD8\xFF", 3)) return "JPEG";
+    if (starts("GIF87a", 6) || starts("GIF89a", 6)) return "GIF";
+    if (starts("BM", 2) && size >= 26) return "BMP";
+    if (starts("II*\0", 4) || starts("MM\0*", 4)) return "TIFF";
+    if (starts("RIFF", 4) && size >= 12 && memcmp(data + 8, "WEBP", 4) == 0) return "WebP";
+    return nullptr;
+}
+
+} // namespace
+
 // A picture no file of this size could describe is refused before its memory is
 // asked for. The densest coding, a run packet of 128 pixels in 2 bytes, gives
 // 64 pixels per byte; a file cut short may still fill a fraction of its picture.
-int refused(const TgaHeader &h, int size, TgaProblem *problem)
+// What is refused names what this reader takes; a picture of another format under
+// this name gets the call or the command that reads it, and only then.
+int refused(const TgaHeader &h, const unsigned char *data, int size, const char *name, TgaProblem *problem)
 {
     int type = h.imagetype;
-    if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11)
-        note(problem, "image type %d not supported", type);
-    else if (h.depth != 8 && h.depth != 15 && h.depth != 16 && h.depth != 24 && h.depth != 32)
-        note(problem, "pixel depth %d not supported", h.depth);
-    else if (h.maptype && h.maplength > 0 && h.mapbits != 15 && h.mapbits != 16 && h.mapbits != 24 &&
-             h.mapbits != 32)
-        note(problem, "colour-map entry size %d not supported", h.mapbits);
-    problem->foreign = problem->found;
+    if (type != 1 && type != 2 && type != 3 && type != 9 && type != 10 && type != 11) {
+        const char *format = otherformat(data, size);
+        if (format && !strcmp(format, "PNG")) {
+            note(problem, "a PNG picture, not a TGA: FENK_LoadPNG reads it");
+        } else if (format) {
+            const std::string quoted = shell_word(name);
+            note(problem,
+                 "a %s picture, not a TGA: convert %s -auto-orient -orient TopLeft %s rewrites it as one",
+                 format, quoted.c_str(), quoted.c_str());
+        } else {
+            note(problem,
+                 "image type %d not supported: this reader takes types 1, 2, 3, 9, 10 and 11 (colour-mapped, "
+                 "true-colour and grey, raw or run-length coded)",
+                 type);
+        }
+    } else if (h.depth == 1 && type == 11) {
+        note(problem, "1-bit run-length coded grey not supported: this reader takes 1-bit grey uncompressed");
+    } else if (h.depth != 8 && h.depth != 15 && h.depth != 16 && h.depth != 24 && h.depth != 32 &&
+               !(h.depth == 1 && type == 3)) {
+        note(problem,
+             "pixel depth %d not supported: this reader takes 8, 15, 16, 24 and 32 bits, and 1-bit grey",
+             h.depth);
+    } else if (h.maptype && h.maplength > 0 && h.mapbits != 8 && h.mapbits != 15 && h.mapbits != 16 &&
+               h.mapbits != 24 && h.mapbits != 32) {
+        note(problem, "colour-map entry size %d not supported: this reader takes 8, 15, 16, 24 and 32 bits",
+             h.mapbits);
+    }
     if (problem->found) return 1;
 
     if (h.width == 0 || h.height == 0) {
@@ -374,12 +418,36 @@ template <class Decode> void decodepixels(Decode decode, const TgaHeader &h, con
         decoderaw<false>(decode, at, end, to, passes, problem);
 }
 
+// 8-bit entries are grey levels, as netpbm writes the colour maps of grey pictures.
 uint32_t mapentry(int bits, const unsigned char *p)
 {
     switch (bits) {
+    case 8: return Grey8()(p);
     case 24: return decodekeyed(Bgr24(), p);
     case 32: return decodekeyed(Bgra32(), p);
     default: return decodekeyed(Rgb16(), p);
+    }
+}
+
+// One bit a pixel, as Pillow writes black-and-white pictures: each row starts on a
+// whole byte, its first pixel in the top bit; 0 is black, 1 white.
+void decodebits(const TgaHeader &h, const unsigned char *at, const unsigned char *end, uint32_t *pixels,
+                TgaProblem *problem)
+{
+    const Placement to = {pixels, h.width, h.height, !(h.descriptor & 0x20)};
+    const bool righttoleft = h.descriptor & 0x10;
+    const size_t stride = ((size_t)h.width + 7) / 8, available = (size_t)(end - at);
+    for (int filerow = 0; filerow < h.height; filerow++) {
+        uint32_t *line = to.row(filerow);
+        for (int x = 0; x < h.width; x++) {
+            const size_t byte = (size_t)filerow * stride + (size_t)x / 8;
+            uint32_t value = 0;
+            if (byte < available)
+                value = (at[byte] >> (7 - x % 8)) & 1 ? 0xFFFFFFFFu : 0xFF000000u;
+            else
+                note(problem, "pixel data cut short");
+            line[righttoleft ? h.width - 1 - x : x] = value;
+        }
     }
 }
 
@@ -421,6 +489,7 @@ void decodebody(const TgaHeader &h, const unsigned char *data, int size, uint32_
 
     int unknown = -1;
     switch (h.depth) {
+    case 1: decodebits(h, at, end, pixels, problem); break;
     case 8:
         if (h.imagetype == 3 || h.imagetype == 11)
             decodepixels(Grey8(), h, at, end, pixels, problem);

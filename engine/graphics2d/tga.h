@@ -22,16 +22,14 @@ struct TgaHeader {
 // The first thing found wrong with a file; later faults are mostly its echoes.
 struct TgaProblem {
     int found;
-    // A layout this reader does not take, though other tools may read it.
-    int foreign;
-    char text[128];
+    char text[640];
 };
 
 TgaHeader readheader(const unsigned char *data);
 
 // Non-zero for a header the decoder cannot or will not take; the reason is in
-// `problem`.
-int refused(const TgaHeader &h, int size, TgaProblem *problem);
+// `problem`, with the call or command that reads the file where one is known.
+int refused(const TgaHeader &h, const unsigned char *data, int size, const char *name, TgaProblem *problem);
 
 // Fills `pixels` (width x height stored words) from the data after the header;
 // the first fault met is noted in `problem`.

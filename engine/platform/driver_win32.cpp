@@ -140,7 +140,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = "FENK";
     if (!RegisterClassA(&wc)) {
-        fenk_log(FENK_LOG_ERROR, "Could not register Window class");
+        fenk_logtext(FENK_LOG_ERROR, "Could not register Window class");
         MessageBoxA(NULL, "Register class FAILED", NULL, MB_OK);
         return 0;
     }

@@ -28,6 +28,13 @@ __attribute__((format(printf, 2, 3)))
 #endif
 void fenk_log(int level, const char *format, ...);
 
+/* The same, printed exactly as formatted: no line feed is added, so a text that leaves
+ * its line open ("Loading TGA image.", "change path\n ") keeps every character. */
+#if defined(__GNUC__)
+__attribute__((format(printf, 2, 3)))
+#endif
+void fenk_logtext(int level, const char *format, ...);
+
 #ifdef __cplusplus
 }
 #endif

@@ -6,13 +6,16 @@
 #include "sound/coresound.h"
 #include "platform/log.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/shared_word.h"
+#include "platform/shell_word.h"
 #include "platform/threads.h"
 #include "sound/audiodriver.h"
 #include "sound/loadwav.h"
@@ -203,6 +206,48 @@ static void setdefaults(s_sound *s)
     s->playing = 0;
 }
 
+// The readers by extension, upper-cased. A reader prints why it refuses a file.
+struct SoundReader {
+    const char *extension;
+    int (*load)(const char *name, s_sound *s);
+};
+static const SoundReader soundreaders[] = {{".WAV", Soundsystem_LoadWAV}};
+
+// Extensions of sound files ffmpeg reads, for the command in the refusal.
+static int convertible(const char *extension)
+{
+    static const char *const known[] = {".OGG", ".OGA", ".MP3", ".FLAC", ".OPUS", ".AIFF",
+                                        ".AIF", ".M4A", ".AAC", ".WMA",  ".AU",   ".CAF"};
+    for (const char *other : known) {
+        if (!strcmp(extension, other)) return 1;
+    }
+    return 0;
+}
+
+// A name no reader takes: what the loader reads, and where ffmpeg reads the file, the
+// command that writes a WAV file of it.
+static void refuse_extension(const char *name, const char *dot, const char *extension)
+{
+    char takes[64] = "";
+    for (const SoundReader &reader : soundreaders) {
+        size_t at = strlen(takes);
+        snprintf(takes + at, sizeof takes - at, "%s%s", at ? ", " : "", reader.extension);
+    }
+    for (char *c = takes; *c; c++) *c = (char)tolower((unsigned char)*c);
+    if (!dot) {
+        fenk_log(FENK_LOG_ERROR, "Sound %s not loaded. No extension: this loader reads %s files\n", name,
+                 takes);
+    } else if (convertible(extension)) {
+        std::string stem(name, (size_t)(dot - name));
+        fenk_log(FENK_LOG_ERROR,
+                 "Sound %s not loaded. Extension %s: this loader reads %s files: ffmpeg -i %s %s\n", name,
+                 dot, takes, shell_word(name).c_str(), shell_word(stem + ".wav").c_str());
+    } else {
+        fenk_log(FENK_LOG_ERROR, "Sound %s not loaded. Extension %s: this loader reads %s files\n", name, dot,
+                 takes);
+    }
+}
+
 int Soundsystem_LoadSound(const char *name, s_sound *s)
 {
     if (!s) return 0;
@@ -211,11 +256,17 @@ int Soundsystem_LoadSound(const char *name, s_sound *s)
 
     int loaded = 0;
     const char *dot = name ? strrchr(name, '.') : nullptr;
-    if (dot && dot != name && strlen(dot) <= 15) {
-        char extension[16];
-        strcpy(extension, dot);
-        if (!strcmp(upcase_sound(extension), ".WAV")) loaded = Soundsystem_LoadWAV(name, s);
+    if (dot == name) dot = nullptr;
+    char extension[16] = "";
+    if (dot && strlen(dot) <= 15) upcase_sound(strcpy(extension, dot));
+    const SoundReader *reader = nullptr;
+    for (const SoundReader &candidate : soundreaders) {
+        if (!strcmp(extension, candidate.extension)) reader = &candidate;
     }
+    if (reader)
+        loaded = reader->load(name, s);
+    else if (name)
+        refuse_extension(name, dot, extension);
 
     s->stream = 0;
     s->stream_size = 0;

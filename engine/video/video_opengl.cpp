@@ -257,7 +257,7 @@ int FENK_CreateFrameBuffer(int width, int height, int flags)
         if (status == GL_FRAMEBUFFER_COMPLETE) {
             FENK_framebuffers_enabled = 1;
         } else {
-            fenk_log(FENK_LOG_ERROR, "glCheckFramebufferStatus: error %d", static_cast<int>(status));
+            fenk_logtext(FENK_LOG_ERROR, "glCheckFramebufferStatus: error %d", static_cast<int>(status));
             FENK_framebuffers_enabled = 0;
         }
         fbos.bind(GL_FRAMEBUFFER, 0);

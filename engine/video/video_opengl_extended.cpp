@@ -193,7 +193,7 @@ int FENK_InitShader(const char *vsrc, const char *fsrc)
     if (FENK_shaders_enabled) {
         if (!vsrc || !fsrc) {
             // Checked before any GL object exists, so a refused slot leaks nothing.
-            fenk_log(FENK_LOG_ERROR, "Either vertex shader or fragment shader file not found.");
+            fenk_logtext(FENK_LOG_ERROR, "Either vertex shader or fragment shader file not found.");
             return -1;
         }
         s_shader &entry = FENK_shader[id];

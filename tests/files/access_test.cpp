@@ -68,6 +68,7 @@ TEST_F(Access, NamesThatLeaveTheImageAreRefused)
     for (const char *name : {"../secret.txt", "gfx/../../secret.txt", "..\\secret.txt", ".."}) {
         EXPECT_EQ(printed([&] { EXPECT_EQ(corefile_open(name, &file, 1), 0) << name; }),
                   "loading file for dir: data/" + std::string(name) + "\n");
+        EXPECT_EQ(corefile_lasterror(), "data/" + std::string(name) + ": the name leaves the data directory");
     }
     printed([] {
         EXPECT_EQ(corefile_loadbuffer("../secret.txt"), nullptr);

@@ -58,9 +58,10 @@ TEST_F(Walk, PrintsBothPasses)
     // "." and ".." come wherever the platform lists them, once per pass.
     EXPECT_EQ(cut(out, "found: ..\n"), 2u);
     EXPECT_EQ(cut(out, "found: .\n"), 2u);
+    // Each walk step's lines leave a space at the start of the next line.
     EXPECT_EQ(out, "HELLO TEST\nInit resources : data\ncall opendir\n"
-                   "change path\nreading dir\nfound: a.txt\nfound file: a.txt\nFound 1 files\n"
-                   "change path\nreading dir\nfound: a.txt\nfound file: a.txt\n");
+                   "change path\n reading dir\n found: a.txt\nfound file: a.txt\nFound 1 files\n"
+                   "change path\n reading dir\n found: a.txt\nfound file: a.txt\n");
 }
 
 TEST_F(Walk, EmptyAndMissingImages)

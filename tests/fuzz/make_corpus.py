@@ -135,6 +135,15 @@ def pngs():
                                         extra=struct.pack(">I", 6) + b"PLTE" + b"\xff\x00\x00\x00\xff\x00" +
                                         struct.pack(">I", zlib.crc32(b"PLTE\xff\x00\x00\x00\xff\x00"))))
     put("fuzz_png", "greyalpha8-adam7-1x1", png(1, 1, 8, 4, [b"\x40\x80"], interlace=1))
+    # Indices up to 255 in a 2-entry palette, with transparency for the first entry:
+    # the decoder once showed its stack where libpng gives opaque black.
+    def plte(body):
+        return struct.pack(">I", len(body)) + body + struct.pack(">I", zlib.crc32(body))
+    put("fuzz_png", "palette8-past-plte-4x2", png(4, 2, 8, 3, [b"\x00\x01\x02\xff", b"\x80\x07\x01\x00"],
+                                                  extra=plte(b"PLTE\x10\x20\x30\x40\x50\x60") +
+                                                  plte(b"tRNS\x80")))
+    # A transparent grey beyond 1 bit in a 1-bit picture: libpng keeps its low bit.
+    put("fuzz_png", "grey1-trns-wide-8x1", png(8, 1, 1, 0, [b"\xa5"], extra=plte(b"tRNS\x00\x02")))
 
 
 if __name__ == "__main__":

@@ -116,6 +116,6 @@ TEST_F(VideoTest, LoadShaderReadsTheDataDirectoryFirst)
     // Missing in both: refused as before, with one line.
     output = printed([&] { id = FENK_LoadShader("shaders/plain.vs", "shaders/none.fs"); });
     EXPECT_EQ(id, -1);
-    EXPECT_NE(output.find("Either vertex shader or fragment shader file not found.\n"), std::string::npos);
+    EXPECT_NE(output.find("Either vertex shader or fragment shader file not found."), std::string::npos);
     printed([] { corefile_closeimage(); });
 }

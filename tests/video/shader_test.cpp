@@ -66,7 +66,7 @@ TEST_F(VideoTest, ShaderIdsAndMissingSources)
 
     // A missing source uses no id: the next success takes the one it would have had.
     EXPECT_EQ(capture_init(vertex_source, nullptr, &id),
-              "Either vertex shader or fragment shader file not found.\n");
+              "Either vertex shader or fragment shader file not found.");
     EXPECT_EQ(id, -1);
     EXPECT_EQ(FENK_numshaders, next + 1);
 
@@ -77,7 +77,7 @@ TEST_F(VideoTest, ShaderIdsAndMissingSources)
     for (const char *missing : {"/nonexistent/fenk.frag", empty.c_str()}) {
         StdoutCapture capture;
         EXPECT_EQ(FENK_LoadShader(vpath.c_str(), missing), -1);
-        EXPECT_EQ(capture.finish(), "Either vertex shader or fragment shader file not found.\n");
+        EXPECT_EQ(capture.finish(), "Either vertex shader or fragment shader file not found.");
     }
     StdoutCapture capture;
     EXPECT_EQ(FENK_LoadShader(vpath.c_str(), fpath.c_str()), next + 1);
