@@ -88,7 +88,7 @@ if(WINDOWS)
   message(STATUS "pkg-config build: ${step_output}")
 endif()
 
-# The font maker goes wherever FreeType is (the Linux build): it runs from the prefix.
+# The font maker comes with the Linux build: it runs from the prefix.
 if(NOT WINDOWS)
   if(NOT EXISTS ${prefix}/bin/fenk_fontmaker)
     message(FATAL_ERROR "not installed: bin/fenk_fontmaker; scratch folder kept: ${scratch}")
