@@ -226,6 +226,11 @@ TEST_F(Ogg, RefusalsNameTheFileAndWhatTheEngineReads)
     put("my song.ogg", opus);
     put("cut.ogg", whole.substr(0, 200));
     put("half.ogg", whole.substr(0, whole.size() / 2));
+    // A comment count no file could hold: the decoder once freed a list it never made.
+    std::string comments = whole;
+    const size_t packet = comments.find("\x03vorbis", 58), vendor = (uint8_t)comments[packet + 7];
+    comments.replace(packet + 11 + vendor, 4, "\xff\xff\xff\x7f");
+    put("comments.ogg", comments);
     put("song.wav", wavimage(1, 44100, 16, samples16({1, 2, 3})));
     mount();
     const std::string reads = "this engine reads Ogg Vorbis (.ogg) and PCM WAV (.wav) sounds";
@@ -240,6 +245,8 @@ TEST_F(Ogg, RefusalsNameTheFileAndWhatTheEngineReads)
          "Ogg Vorbis file not read: cut.ogg: its Vorbis headers are cut short or damaged (stb_vorbis "
          "error 20)\n"},
         {"missing.ogg", "No Ogg file: missing.ogg cannot be opened in the data folder\n"},
+        {"comments.ogg",
+         "Ogg Vorbis file not read: comments.ogg: its comment header is cut short or damaged\n"},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(lastline(printed([&] { EXPECT_EQ(Soundsystem_LoadSound(c.name, &s), 0); })), c.says);
