@@ -107,7 +107,7 @@ if(WINDOWS)
   run_sound_program("the sound-only pkg-config build" ${EMULATOR} ${scratch}/consumer_sound_pc.exe)
 endif()
 
-# The font maker goes wherever FreeType is (the Linux build): it runs from the prefix.
+# The font maker comes with the Linux build: it runs from the prefix.
 if(NOT WINDOWS)
   if(NOT EXISTS ${prefix}/bin/fenk_fontmaker)
     message(FATAL_ERROR "not installed: bin/fenk_fontmaker; scratch folder kept: ${scratch}")

@@ -35,6 +35,20 @@ extern int fenk_numfonts;
  * With all FENK_MAXFONTS slots in use the font is refused and left empty. */
 void FENK_LoadFont(const char *name, s_font *font);
 void FENK_LoadDarkFont(const char *name, s_font *font);
+
+/* FENK_LoadTTFont's flag: each glyph's edge coverage kept as alpha, for text drawn
+ * with alpha blending on. Without it a pixel is opaque where the glyph covers at least
+ * half of it and transparent elsewhere. */
+#define FENK_FONT_SMOOTH 1
+/* The largest size FENK_LoadTTFont renders, in pixels. */
+#define FENK_TTFONT_MAXSIZE 1000
+/* A TrueType or OpenType font file from the data folder rendered at `size` pixels per
+ * em into the next font picture slot, in `colour` (0xRRGGBB; the top byte is not
+ * read), the characters from the space to '|' cut as FENK_LoadFont cuts a font
+ * picture: the same s_font, the same picture fenk_fontmaker writes. Returns 1, or 0
+ * with one line saying why and the slot holding an empty font, as FENK_LoadFont
+ * leaves a picture that does not load. */
+int FENK_LoadTTFont(const char *name, int size, int colour, int flags, s_font *font);
 /* Releases nothing: the picture and glyphs go with FENK_FlushGraphics. */
 void FENK_DeleteFont(s_font *font);
 void FENK_SetFontSpacing(int spacing, s_font *font);

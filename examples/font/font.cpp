@@ -1,8 +1,11 @@
-// A bitmap font: the engine cuts glyphs from a picture whose top row marks where each
+// Bitmap fonts: the engine cuts glyphs from a picture whose top row marks where each
 // glyph begins. The picture is made here at start from a 3 x 5 pixel alphabet and
 // written as a TGA into a temporary folder, which is mounted as the data directory
 // just long enough to load it: fonts load only through the file layer, and this way
-// the program needs no data beside it. Escape ends it.
+// the program needs no data beside it. A second font is rendered at run time from a
+// TrueType file, DejaVu Sans where Debian keeps it (the package fonts-dejavu-core),
+// copied into the same folder; where there is none (Windows, the web) the example
+// shows the first font alone. Escape ends it.
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -21,6 +24,9 @@ constexpr int screen_width = 640;
 constexpr int screen_height = 360;
 constexpr int scale = 3; // picture pixels per alphabet pixel
 constexpr char first_char = ' ', last_char = 'Z';
+const std::filesystem::path ttf_file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+constexpr int ttf_size = 24;         // pixels per em
+constexpr int ttf_colour = 0x80E0FF; // 0xRRGGBB, a light blue
 
 // Five rows of three bits, top row first, the left column the highest bit.
 struct Shape {
@@ -90,12 +96,16 @@ bool write_tga(const std::filesystem::path &path, const std::vector<uint32_t> &p
     return fclose(file) == 0;
 }
 
-bool load_font(s_font &font)
+// The picture font, and the TrueType one when there is a file for it (`rendered` says
+// whether it loaded). The file layer opens names in lower case: the font file is copied
+// in under such a name.
+bool load_fonts(s_font &font, s_font &ttf, bool &rendered)
 {
     std::error_code error;
     const auto folder =
         std::filesystem::temp_directory_path(error) / ("fenk_font_" + std::to_string(std::random_device{}()));
     if (error || !std::filesystem::create_directory(folder, error)) return false;
+    const bool have_ttf = std::filesystem::copy_file(ttf_file, folder / "sans.ttf", error);
 
     int width = 0, height = 0;
     const std::vector<uint32_t> pixels = font_picture(width, height);
@@ -104,6 +114,7 @@ bool load_font(s_font &font)
         corefile_mountimage(folder.string().c_str(), COREFILE_MOUNT_DIRECTORY)) {
         FENK_LoadFont("font.tga", &font);
         loaded = font.picture && font.picture->width == width;
+        rendered = have_ttf && FENK_LoadTTFont("sans.ttf", ttf_size, ttf_colour, 0, &ttf);
     }
     corefile_closeimage();
     std::filesystem::remove_all(folder, error);
@@ -126,8 +137,10 @@ int coremain(int, char **)
     FENK_InitVideo(screen_width, screen_height, 0);
     FENK_SetTitle("FENK - font example");
     const int canvas = FENK_CreateFrameBuffer(screen_width, screen_height, 0);
-    s_font font; // stays in place while drawn: the engine keeps pointers to its glyphs
-    if (!load_font(font)) {
+    // Both stay in place while drawn: the engine keeps pointers to their glyphs.
+    s_font font, ttf;
+    bool rendered = false;
+    if (!load_fonts(font, ttf, rendered)) {
         printf("The font picture could not be made.\n");
         FENK_CloseVideo();
         return 1;
@@ -138,6 +151,11 @@ int coremain(int, char **)
     const int title_width = text_width(font, title);
     printf("\"%s\" is %d pixels wide\n\"%s\" is %d pixels wide\n", title, title_width, line,
            text_width(font, line));
+    const char *sans = "DejaVu Sans, rendered at run time";
+    if (rendered)
+        printf("\"%s\" is %d pixels wide, %d high\n", sans, FENK_MeasureText(ttf, "%s", sans), ttf.height);
+    else
+        printf("No %s here: the TrueType line is left out.\n", ttf_file.string().c_str());
 
     for (int frame = 0;; ++frame) {
         int keys = 0;
@@ -154,6 +172,7 @@ int coremain(int, char **)
                            0, 1);
         FENK_DrawText(20, 200, font, "%s", line);
         FENK_DrawText(20, 240, font, "FRAME %d", frame);
+        if (rendered) FENK_DrawText(20, 290, ttf, "%s", sans);
         FENK_SwapBuffers();
     }
 

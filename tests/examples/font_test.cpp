@@ -1,6 +1,7 @@
 // The font example on the headless host: a font made at start from a picture the
 // program writes, a centred title with its measured width underlined, and a line
 // drawn from x = 20. Glyph ink is white; each glyph's advance ends in a 3-pixel gap.
+// Below them a line in a font rendered at run time from DejaVu Sans, in light blue.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr unsigned ink = 0xFFFFFF;
+constexpr unsigned ink = 0xFFFFFF, blue = 0x80E0FF;
 constexpr int gap = 3;
 constexpr int title_top = 60, line_top = 200, glyph_height = 15;
 
@@ -69,4 +70,21 @@ TEST(FontExample, TextInkSpansItsMeasuredWidth)
               std::make_pair(title_left, title_left + title - 1));
     // Left-aligned: from x = 20 on.
     EXPECT_EQ(extent(frame, ink, line_top, glyph_height), std::make_pair(20, 20 + line - gap - 1));
+
+    // The rendered line: its ink inside its measured width and its glyphs' height, from
+    // (20, 290), and nowhere else.
+    const std::string sans = "\"DejaVu Sans, rendered at run time\" is ";
+    const size_t at = log.find(sans);
+    ASSERT_NE(at, std::string::npos) << log;
+    int width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(log.c_str() + at + sans.size(), "%d pixels wide, %d high", &width, &height), 2)
+        << log;
+    EXPECT_NE(log.find("FENK_LoadTTFont - sans.ttf at 24 pixels: 94 glyphs"), std::string::npos) << log;
+    const auto [left, right] = extent(frame, blue, 290, height);
+    EXPECT_GE(left, 20);
+    EXPECT_LT(left, 24);
+    EXPECT_GT(right, 20 + width - 16);
+    EXPECT_LT(right, 20 + width);
+    EXPECT_EQ(extent(frame, blue, 0, 290).second, -1);
+    EXPECT_EQ(extent(frame, blue, 290 + height, frame.height - 290 - height).second, -1);
 }

@@ -13,7 +13,7 @@ seconds=${2:?seconds}
 shift 2
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
-  targets=(fuzz_tga fuzz_png fuzz_wav fuzz_font fuzz_cmdline fuzz_capture_options fuzz_mount)
+  targets=(fuzz_tga fuzz_png fuzz_wav fuzz_ogg fuzz_font fuzz_cmdline fuzz_capture_options fuzz_mount)
 parallel=${FENK_FUZZ_JOBS:-2}
 
 mkdir -p "$build/fuzz-logs"

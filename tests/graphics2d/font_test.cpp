@@ -288,3 +288,35 @@ TEST_F(Fonts, EveryCellStartsAtItsMarkerInsideThePicture)
     EXPECT_EQ(w->glyphs[2].u0, 280 / texwidth);
     EXPECT_EQ(w->glyphs[2].u1, 300 / texwidth);
 }
+
+// A picture whose top row marks no glyphs (a photograph: opaque from edge to edge; or
+// no marker at all) loads as before, with one line naming the file and what it lacks.
+TEST_F(Fonts, APictureWithoutAMarkerRowIsNamed)
+{
+    std::vector<uint32_t> photo(12 * 3);
+    for (size_t i = 0; i < photo.size(); i++) photo[i] = 0xFF000000u | (uint32_t)(i * 7) << 8;
+    mount({{"photo.tga", tga32(12, 3, photo)},
+           {"bare.tga", fontpicture({6})},
+           {"four.tga", fontpicture({5, 6, 8})}});
+    const std::string row =
+        " (a font picture's top row is transparent but for one marker where each glyph begins)\n";
+
+    s_font *f = font();
+    std::string output = printed([&] { FENK_LoadFont("photo.tga", f); });
+    EXPECT_NE(output.find(
+                  "FENK_LoadFont - Num.Letters: 14\n- WARNING: FENK_LoadFont - font photo.tga has no marker "
+                  "row: row 0 is opaque from edge to edge, so each of its columns was taken as a marker" +
+                  row),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(f->numletters, 14);
+
+    output = printed([&] { FENK_LoadFont("bare.tga", font()); });
+    EXPECT_NE(output.find(
+                  "- WARNING: FENK_LoadFont - font bare.tga has no marker row: row 0 holds no marker, so the "
+                  "whole picture is one glyph" +
+                  row),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(printed([&] { FENK_LoadFont("four.tga", font()); }).find("WARNING"), std::string::npos);
+}
