@@ -221,7 +221,7 @@ static const SoundReader soundreaders[] = {{".WAV", Soundsystem_LoadWAV}, {".OGG
 static int convertible(const char *extension)
 {
     static const char *const known[] = {".OGA", ".MP3", ".FLAC", ".OPUS", ".AIFF", ".AIF",
-                                        ".M4A", ".AAC", ".WMA", ".AU",   ".CAF"};
+                                        ".M4A", ".AAC", ".WMA",  ".AU",   ".CAF"};
     for (const char *other : known) {
         if (!strcmp(extension, other)) return 1;
     }

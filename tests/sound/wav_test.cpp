@@ -106,12 +106,11 @@ TEST_F(SoundWav, RefusalsNameTheFileAndTheCause)
         {"missing.wav", "Sound missing.wav not loaded. data/missing.wav: no such file\n"},
         {"music.wav", "Sound music.wav not loaded. data/music.wav: no such file; case differs from "
                       "data/Music.WAV on disk (names are opened in lower case)\n"},
-        {"song.ogg", "Sound song.ogg not loaded. Extension .ogg: this loader reads .wav files: ffmpeg -i "
-                     "'song.ogg' 'song.wav'\n"},
-        {"my song.mp3", "Sound my song.mp3 not loaded. Extension .mp3: this loader reads .wav files: ffmpeg "
-                        "-i 'my song.mp3' 'my song.wav'\n"},
-        {"notes.txt", "Sound notes.txt not loaded. Extension .txt: this loader reads .wav files\n"},
-        {"sound", "Sound sound not loaded. No extension: this loader reads .wav files\n"},
+        {"my song.mp3",
+         "Sound my song.mp3 not loaded. Extension .mp3: this loader reads .wav, .ogg files: ffmpeg "
+         "-i 'my song.mp3' 'my song.wav'\n"},
+        {"notes.txt", "Sound notes.txt not loaded. Extension .txt: this loader reads .wav, .ogg files\n"},
+        {"sound", "Sound sound not loaded. No extension: this loader reads .wav, .ogg files\n"},
     };
     mount();
     // A disk that does not tell cases apart (Windows) opens the name as it is.
