@@ -6,7 +6,7 @@
 #   tsan     the `unit` tests again with ThreadSanitizer (the sound tests run a real concurrent mixer)
 #   windows  the MinGW-w64 cross-build, its test programs under wine64 (virtual X display)
 #   web      the web build (Emscripten) on the Linux build's data, its pages in headless
-#            Chromium (the `web` tests of the Linux build)
+#            Chromium and a few in Firefox ESR (the `web` tests of the Linux build)
 #   fuzz     the fuzz build (clang), each fuzz target for 30 s, two at a time;
 #            `./test.sh fuzz 600` runs each for 600 s
 # Installs the Debian packages it needs on first use. Ends with "N passed, N failed, N skipped".

@@ -5,7 +5,7 @@ Module.onRuntimeInitialized = function () {
   initialized();
 };
 function verdict() {
-  var text = document.getElementById('message').textContent;
+  var text = document.getElementById('fenk-message').textContent;
   Test.post(text.indexOf('revizid3.tga') >= 0, { message: text });
 }
 Test.onFrame = function (n) { if (n == 5) verdict(); };
