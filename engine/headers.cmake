@@ -8,7 +8,7 @@ set(fenk_engine_headers
   graphics2d/corebitmap.h graphics2d/corefont.h graphics2d/coresprite.h
   input/coreinput.h
   platform/host.h platform/log.h
-  sound/audiodriver.h sound/audiodriver_silent.h sound/coresound.h sound/loadwav.h
+  sound/audiodriver.h sound/audiodriver_silent.h sound/coresound.h sound/loadogg.h sound/loadwav.h
   video/fenk.h video/video_opengl.h video/video_opengl_extended.h)
 if(WIN32)
   # Stands in for <dirent.h>, which MinGW's C library lacks.

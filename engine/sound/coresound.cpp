@@ -15,7 +15,9 @@
 #include "platform/shared_word.h"
 #include "platform/threads.h"
 #include "sound/audiodriver.h"
+#include "sound/loadogg.h"
 #include "sound/loadwav.h"
+#include "sound/oggstream.h"
 #include "sound/soundstep.h"
 
 s_soundsystem soundsystem;
@@ -78,11 +80,13 @@ static void removeentry(s_sound *s)
 }
 
 // A record about to be filled anew must not be in the table: a pass would mix it
-// half-made.
+// half-made. A streamed file's decoder and buffer go with it: the stream is found by
+// its buffer, which would otherwise be left to a record that no longer has it.
 static void clearrecord(s_sound *s)
 {
     soundsystem_lock();
     removeentry(s);
+    if (oggstream_close(s)) free(s->data);
     memset(s, 0, sizeof *s);
     soundsystem_unlock();
 }
@@ -214,7 +218,10 @@ int Soundsystem_LoadSound(const char *name, s_sound *s)
     if (dot && dot != name && strlen(dot) <= 15) {
         char extension[16];
         strcpy(extension, dot);
-        if (!strcmp(upcase_sound(extension), ".WAV")) loaded = Soundsystem_LoadWAV(name, s);
+        if (!strcmp(upcase_sound(extension), ".WAV"))
+            loaded = Soundsystem_LoadWAV(name, s);
+        else if (!strcmp(extension, ".OGG"))
+            loaded = Soundsystem_LoadOGG(name, s);
     }
 
     s->stream = 0;
@@ -226,6 +233,27 @@ int Soundsystem_LoadSound(const char *name, s_sound *s)
     s->music = 0;
     soundsystem.numsounds++;
     return loaded;
+}
+
+// Only Ogg Vorbis files are streamed: a WAV is read whole by Soundsystem_LoadSound.
+int Soundsystem_StreamSound(const char *name, s_sound *s)
+{
+    if (!s) return 0;
+    fenk_log(FENK_LOG_INFO, "Streaming sound %s\n", name ? name : "");
+    clearrecord(s);
+    const char *dot = name ? strrchr(name, '.') : nullptr;
+    char extension[5] = "";
+    if (dot && dot != name && strlen(dot) == 4) upcase_sound(strcpy(extension, dot));
+    if (!strcmp(extension, ".OGG") && oggstream_open(name, s)) return 1;
+    if (strcmp(extension, ".OGG"))
+        fenk_log(FENK_LOG_ERROR,
+                 "Sound not streamed: %s is not an Ogg Vorbis file (.ogg), the one kind this engine "
+                 "streams; Soundsystem_LoadSound reads a WAV whole\n",
+                 name ? name : "");
+    // Left as a failed load leaves a record.
+    setdefaults(s);
+    soundsystem.numsounds++;
+    return 0;
 }
 
 int Soundsystem_SaveSound(const char *name, s_sound *s) { return Soundsystem_SaveWAV(name, s); }
@@ -278,6 +306,9 @@ void Soundsystem_DeleteSound(s_sound *s)
     if (!s) return;
     // Once out of the table no pass reads the samples any more.
     Soundsystem_StopSound(s);
+    soundsystem_lock();
+    oggstream_close(s);
+    soundsystem_unlock();
     free(s->data);
     s->data = nullptr;
     if (soundsystem.numsounds > 0) soundsystem.numsounds--;
@@ -289,6 +320,7 @@ void Soundsystem_PlaySound(s_sound *s, int loop)
 {
     if (!s) return;
     soundsystem_lock();
+    oggstream_restart(s);
     setposition(s, 0);
     if (loop) s->loop = 1;
     setplaying(s, (uint16_t)enter(s));
@@ -339,6 +371,10 @@ void Soundsystem_SetSoundOffset(s_sound *s, uint64_t frame)
 {
     if (!s) return;
     soundsystem_lock();
+    if (oggstream_seek(s, frame)) {
+        soundsystem_unlock();
+        return;
+    }
     uint64_t last = hassamples(s) ? s->length / s->channels : 0;
     if (last == 0) {
         setposition(s, 0);
@@ -349,15 +385,31 @@ void Soundsystem_SetSoundOffset(s_sound *s, uint64_t frame)
     soundsystem_unlock();
 }
 
+// A streamed file's frame counts from the track's start, not its buffer's.
 uint64_t Soundsystem_GetSoundOffset(s_sound s)
 {
     if (!hassamples(&s)) return 0;
-    return (s.position >> 8) / s.channels;
+    uint64_t frame = (s.position >> 8) / s.channels;
+    if (s.callback) {
+        soundsystem_lock();
+        oggstream_trackframe(s.data, frame, &frame);
+        soundsystem_unlock();
+    }
+    return frame;
 }
 
+// A stream's refill changes its length and its place in the track inside a pass, so
+// a stream is read under the lock; a loaded sound's position alone changes there.
 uint64_t Soundsystem_ReadSoundOffset(const s_sound *s)
 {
-    if (!s || !hassamples(s)) return 0;
+    if (!s) return 0;
+    if (s->callback) {
+        soundsystem_lock();
+        uint64_t frame = Soundsystem_GetSoundOffset(*s);
+        soundsystem_unlock();
+        return frame;
+    }
+    if (!hassamples(s)) return 0;
     uint64_t position = word_load(s->position);
     return (position >> 8) / s->channels;
 }

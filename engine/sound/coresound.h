@@ -81,6 +81,15 @@ int Soundsystem_RatePlayable(uint32_t frequency, unsigned channels);
 
 int Soundsystem_LoadSound(const char *name, s_sound *s);
 int Soundsystem_SaveSound(const char *name, s_sound *s);
+/* Plays a long sound, music above all, from its file: an Ogg Vorbis file (.ogg, any
+ * case) becomes a sound stream whose buffer (SOUNDSYSTEM_STREAMFRAMES frames, in
+ * sound/loadogg.h) is refilled from the open file as the mixer plays it, so memory
+ * stays at that buffer and the decoder's tables however long the file. It plays as a
+ * loaded sound does: from the track's start, ending at its end (its playing turns 0)
+ * unless played looping; the offset calls count the track's frames and move in it.
+ * Soundsystem_DeleteSound closes the file. Returns 1, or 0 with the record left
+ * without samples and one line saying why. */
+int Soundsystem_StreamSound(const char *name, s_sound *s);
 void Soundsystem_CreateSoundStream(s_sound *s, s_soundcallback callback, int frequency, int bits,
                                    int channels, int length);
 void Soundsystem_DeleteSound(s_sound *s);

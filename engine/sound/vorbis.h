@@ -1,0 +1,41 @@
+// stb_vorbis from Debian's libstb-dev, under names of the engine's own: the library
+// has no static build, and a program or a test may link another copy (libstb.a holds
+// one), whose names would meet these. For the engine's sound units only; vorbis.cpp
+// compiles the decoder itself.
+#ifndef FENK_SOUND_VORBIS_H
+#define FENK_SOUND_VORBIS_H
+
+#define stb_vorbis_close fenk_vorbis_close
+#define stb_vorbis_decode_filename fenk_vorbis_decode_filename
+#define stb_vorbis_decode_frame_pushdata fenk_vorbis_decode_frame_pushdata
+#define stb_vorbis_decode_memory fenk_vorbis_decode_memory
+#define stb_vorbis_flush_pushdata fenk_vorbis_flush_pushdata
+#define stb_vorbis_get_comment fenk_vorbis_get_comment
+#define stb_vorbis_get_error fenk_vorbis_get_error
+#define stb_vorbis_get_file_offset fenk_vorbis_get_file_offset
+#define stb_vorbis_get_frame_float fenk_vorbis_get_frame_float
+#define stb_vorbis_get_frame_short fenk_vorbis_get_frame_short
+#define stb_vorbis_get_frame_short_interleaved fenk_vorbis_get_frame_short_interleaved
+#define stb_vorbis_get_info fenk_vorbis_get_info
+#define stb_vorbis_get_sample_offset fenk_vorbis_get_sample_offset
+#define stb_vorbis_get_samples_float fenk_vorbis_get_samples_float
+#define stb_vorbis_get_samples_float_interleaved fenk_vorbis_get_samples_float_interleaved
+#define stb_vorbis_get_samples_short fenk_vorbis_get_samples_short
+#define stb_vorbis_get_samples_short_interleaved fenk_vorbis_get_samples_short_interleaved
+#define stb_vorbis_open_file fenk_vorbis_open_file
+#define stb_vorbis_open_file_section fenk_vorbis_open_file_section
+#define stb_vorbis_open_filename fenk_vorbis_open_filename
+#define stb_vorbis_open_memory fenk_vorbis_open_memory
+#define stb_vorbis_open_pushdata fenk_vorbis_open_pushdata
+#define stb_vorbis_seek fenk_vorbis_seek
+#define stb_vorbis_seek_frame fenk_vorbis_seek_frame
+#define stb_vorbis_seek_start fenk_vorbis_seek_start
+#define stb_vorbis_stream_length_in_samples fenk_vorbis_stream_length_in_samples
+#define stb_vorbis_stream_length_in_seconds fenk_vorbis_stream_length_in_seconds
+
+// Files are read from the stream the file layer opens; nothing is pushed.
+#define STB_VORBIS_NO_PUSHDATA_API
+#define STB_VORBIS_HEADER_ONLY
+#include <stb_vorbis.h>
+
+#endif
