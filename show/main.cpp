@@ -285,9 +285,12 @@ int coremain(int, char **)
     postshader_id = FENK_InitShader(vv_xcopy, ff_xcopy);
     FENK_SetPostShader(-1);
     Soundsystem_Init(44100, 16, 2);
-    if (!Soundsystem_LoadSound("revizid.wav", &demomusic)) {
+    // The web page's music is Ogg Vorbis, decoded as it plays.
+    const char *music = show_webdata ? "revizid.ogg" : "revizid.wav";
+    if (!(show_webdata ? Soundsystem_StreamSound(music, &demomusic)
+                       : Soundsystem_LoadSound(music, &demomusic))) {
         // The music is the show's only clock: without it nothing would ever move on.
-        puts("- ERROR: The music revizid.wav could not be loaded; the show cannot run without it.");
+        printf("- ERROR: The music %s could not be loaded; the show cannot run without it.\n", music);
         FENK_CloseVideo();
         return 1;
     }

@@ -33,8 +33,9 @@ extern int show_videowidth;
 extern int show_videoheight;
 extern int show_videoflags;
 /* The forms of the data files: 0 (the start) TGA pictures and WAV music, as the native
- * programs read them; 1 PNG pictures (the same pixels) and the music as the web page
- * gets it, a lighter download. The program sets it before coremain runs. */
+ * programs read them; 1 PNG pictures (the same pixels) and Ogg Vorbis music, streamed,
+ * as the web page gets them, a lighter download. The program sets it before coremain
+ * runs. */
 extern int show_webdata;
 
 extern s_bitmap bmp_background;
