@@ -34,9 +34,13 @@ function(fenk_web_page target)
   if(arg_DATA)
     get_filename_component(data ${arg_DATA} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_options(${target} PRIVATE "SHELL:--preload-file ${data}@/data")
-    # The package is written at link time: a changed file links the program again.
+    # The package is written at link time: a changed file links the program again, and
+    # so does a file added or taken away (the list, rewritten only when it changes).
     file(GLOB_RECURSE data_files CONFIGURE_DEPENDS ${data}/*)
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${data_files})
+    string(REPLACE ";" "\n" listing "${data_files}")
+    set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_data.txt)
+    file(CONFIGURE OUTPUT ${list_file} CONTENT "${listing}\n" @ONLY)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${data_files} ${list_file})
   endif()
 
   # The template's words, the title made safe for HTML.
