@@ -27,7 +27,7 @@ fenk_install_packages || exit 1
 if [ -z "$program" ]; then
   # The Linux programs and the data, then the Windows programs, which use that data.
   cmake --preset linux >/dev/null &&
-    cmake --build --preset linux -j "$(nproc)" --target show_1080 show_720 show_1080_full data || exit 1
+    cmake --build --preset linux -j "$(nproc)" --target show_1080 show_720 show_1080_full data webdata || exit 1
   cmake/fetch-glew.sh || exit 1
   cmake --preset windows >/dev/null &&
     cmake --build --preset windows -j "$(nproc)" --target show_1080 show_720 show_1080_full || exit 1
@@ -40,8 +40,8 @@ if [ -z "$program" ]; then
 fi
 
 if [ "$program" = web ]; then
-  # The web build reads the Linux build's data into its .data file.
-  cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" --target data || exit 1
+  # The web build packs the Linux build's data, in the forms the page reads (webdata).
+  cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" --target webdata || exit 1
   cmake --preset web >/dev/null && cmake --build --preset web -j "$(nproc)" --target show_web || exit 1
   port=${FENK_WEB_PORT:-8000}
   echo "The show is served at http://127.0.0.1:$port/"

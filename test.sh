@@ -6,7 +6,7 @@
 #   tsan     the `unit` tests again with ThreadSanitizer (the sound tests run a real concurrent mixer)
 #   windows  the MinGW-w64 cross-build, its test programs under wine64 (virtual X display)
 #   web      the web build (Emscripten) on the Linux build's data, its pages in headless
-#            Chromium (the `web` tests of the Linux build)
+#            Chromium and a few in Firefox ESR (the `web` tests of the Linux build)
 #   fuzz     the fuzz build (clang), each fuzz target for 30 s, two at a time;
 #            `./test.sh fuzz 600` runs each for 600 s
 # Installs the Debian packages it needs on first use. Ends with "N passed, N failed, N skipped".
@@ -111,10 +111,10 @@ for stage in "${stages[@]}"; do
         'source cmake/setup.sh; fenk_wine_prefix; ctest --preset windows -j "$1" --output-junit "$2"; rc=$?; fenk_wine_stop; exit $rc' \
         _ "$jobs" "$(junit_file windows)" ;;
     web)
-      # The site's .data packs the Linux build's data; the capture gives the frames the
-      # page's are compared with.
+      # The site's .data packs the Linux build's data in the page's forms (webdata); the
+      # capture gives the frames the page's are compared with.
       cmake --preset linux >/dev/null &&
-        cmake --build --preset linux -j "$jobs" --target data show_capture ||
+        cmake --build --preset linux -j "$jobs" --target data webdata show_capture ||
         { failed=$((failed + 1)); report+=("web: Linux data build failed"); continue; }
       build web && run_ctest web ctest --preset linux -L '^web$' -j "$jobs" --output-junit "$(junit_file web)" ;;
     fuzz)

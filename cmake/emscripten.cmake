@@ -12,3 +12,11 @@ foreach(lang C CXX)
   set(CMAKE_${lang}_COMPILER_LAUNCHER env NODE_PATH=${FENK_NODE_PATH})
   set(CMAKE_${lang}_LINKER_LAUNCHER env NODE_PATH=${FENK_NODE_PATH})
 endforeach()
+
+# Installed with the web package (lib/cmake/FENK/emscripten.cmake) for programs built on
+# it: there it finds the package beside it, which the toolchain's search, kept inside
+# Emscripten's own folder, would not.
+#   cmake -S . -B build-web -DCMAKE_TOOLCHAIN_FILE=<prefix>/lib/cmake/FENK/emscripten.cmake
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/FENKConfig.cmake)
+  set(FENK_DIR "${CMAKE_CURRENT_LIST_DIR}" CACHE PATH "Folder of FENKConfig.cmake")
+endif()

@@ -65,6 +65,16 @@ if(WIN32)
     RENAME mingw-w64.cmake)
 endif()
 
+set(fenk_config_extra "")
+if(EMSCRIPTEN)
+  # The web backend's page (fenk_web_page and the page template it fills), and the
+  # toolchain file for programs built on the package with Debian's Emscripten.
+  install(FILES ${CMAKE_SOURCE_DIR}/engine/platform/web_page.cmake ${CMAKE_SOURCE_DIR}/engine/platform/web_page.html
+    DESTINATION ${fenk_package_dir})
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/emscripten.cmake DESTINATION ${fenk_package_dir})
+  set(fenk_config_extra "include(\${CMAKE_CURRENT_LIST_DIR}/web_page.cmake)")
+endif()
+
 install(TARGETS ${fenk_install_targets} EXPORT FENKTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(EXPORT FENKTargets NAMESPACE FENK:: DESTINATION ${fenk_package_dir})
 

@@ -60,6 +60,11 @@ if [ "$kind" != web ]; then
   chmod -R u=rwX,go=rX "$top/data"
 fi
 
+# What the web page downloads, in whole megabytes.
+if [ "$kind" = web ]; then
+  web_mb=$(( ($(cat "${programs[@]/#/$program_dir/}" | wc -c) + 500000) / 1000000 ))
+fi
+
 # The show's length from the music's size (44 100 frames a second, 4 bytes each).
 seconds=$(($(stat -c %s "$data_dir/revizid.wav") / (44100 * 4)))
 length="$((seconds / 60)) min $((seconds % 60)) s"
@@ -88,7 +93,7 @@ computer, serve the folder with Python and open the address it prints:
   python3 -m http.server --bind 127.0.0.1 8000
   (then open http://127.0.0.1:8000/ in the browser)
 
-The page loads about 60 MB, then asks you to click or press a key: browsers start
+The page loads about $web_mb MB, then asks you to click or press a key: browsers start
 sound only after a gesture, and the show keeps time by its music. The picture fills
 the browser window at the show's aspect.
 EOF

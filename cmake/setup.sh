@@ -7,7 +7,7 @@ FENK_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev libstb-dev zlib1g-dev libpng-dev
   xvfb xauth openbox mingw-w64 wine64 ffmpeg sox imagemagick python3
   clang libclang-rt-14-dev clang-format
-  emscripten chromium
+  emscripten chromium firefox-esr
 )
 
 # Installs whichever of FENK_PACKAGES is missing (as root, or through sudo).

@@ -20,6 +20,7 @@
 int show_videowidth = 1920;
 int show_videoheight = 1080;
 int show_videoflags = 0;
+int show_webdata = 0;
 
 s_bitmap bmp_background;
 s_bitmap bmp_title;
@@ -207,18 +208,28 @@ int timeline_captions(uint64_t pos, const char *lines[2])
 
 // ---- Start-up and the frame loop ----
 
+// A picture by its name without the form, which show_webdata chooses.
+static void load_picture(const char *name, s_bitmap *bitmap)
+{
+    char file[32];
+    snprintf(file, sizeof file, "%s.%s", name, show_webdata ? "png" : "tga");
+    if (show_webdata)
+        FENK_LoadPNG(file, bitmap);
+    else
+        FENK_LoadBitmap(file, bitmap);
+}
+
 void LoadResources(void)
 {
-    FENK_LoadBitmap("revizidbg.tga", &bmp_background);
-    FENK_LoadBitmap("revizidtitle.tga", &bmp_title);
-    FENK_LoadBitmap("revizidcredits.tga", &bmp_credits);
-    FENK_LoadBitmap("revizidgreetings.tga", &bmp_greetings);
-    FENK_LoadBitmap("revizidgreetings2.tga", &bmp_greetings2);
-    static const char *const rotation[15] = {
-        "revizid0.tga", "revizid8.tga",  "revizid6.tga",  "revizid3.tga",  "revizid7.tga",
-        "revizid5.tga", "revizid13.tga", "revizid12.tga", "revizid15.tga", "revizid9.tga",
-        "revizid5.tga", "revizid10.tga", "revizid11.tga", "revizid2.tga",  "revizid4.tga"};
-    for (int i = 0; i < 15; i++) FENK_LoadBitmap(rotation[i], &bmp_revizid[i]);
+    load_picture("revizidbg", &bmp_background);
+    load_picture("revizidtitle", &bmp_title);
+    load_picture("revizidcredits", &bmp_credits);
+    load_picture("revizidgreetings", &bmp_greetings);
+    load_picture("revizidgreetings2", &bmp_greetings2);
+    static const char *const rotation[15] = {"revizid0", "revizid8",  "revizid6",  "revizid3",  "revizid7",
+                                             "revizid5", "revizid13", "revizid12", "revizid15", "revizid9",
+                                             "revizid5", "revizid10", "revizid11", "revizid2",  "revizid4"};
+    for (int i = 0; i < 15; i++) load_picture(rotation[i], &bmp_revizid[i]);
     FENK_LoadFont("panfont.tga", &myfont);
     FENK_SetFontSpacing(-5, &myfont);
 }
@@ -340,9 +351,12 @@ int coremain(int, char **)
     postshader_id = FENK_InitShader(vv_xcopy, ff_xcopy);
     FENK_SetPostShader(-1);
     Soundsystem_Init(44100, 16, 2);
-    if (!Soundsystem_LoadSound("revizid.wav", &demomusic)) {
+    // The web page's music is Ogg Vorbis, decoded as it plays.
+    const char *music = show_webdata ? "revizid.ogg" : "revizid.wav";
+    if (!(show_webdata ? Soundsystem_StreamSound(music, &demomusic)
+                       : Soundsystem_LoadSound(music, &demomusic))) {
         // The music is the show's only clock: without it nothing would ever move on.
-        puts("- ERROR: The music revizid.wav could not be loaded; the show cannot run without it.");
+        printf("- ERROR: The music %s could not be loaded; the show cannot run without it.\n", music);
         FENK_CloseVideo();
         return 1;
     }

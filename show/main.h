@@ -32,6 +32,11 @@ extern "C" {
 extern int show_videowidth;
 extern int show_videoheight;
 extern int show_videoflags;
+/* The forms of the data files: 0 (the start) TGA pictures and WAV music, as the native
+ * programs read them; 1 PNG pictures (the same pixels) and Ogg Vorbis music, streamed,
+ * as the web page gets them, a lighter download. The program sets it before coremain
+ * runs. */
+extern int show_webdata;
 
 extern s_bitmap bmp_background;
 extern s_bitmap bmp_title;

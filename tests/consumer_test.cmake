@@ -4,7 +4,10 @@
 # uses only sound (consumer_sound.cpp): on Windows it runs too, its WinMain brought by
 # the package although nothing in it calls the host.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DLIBDIR=... -DBACKENDS=sdl,headless -DGENERATOR=... -DMAKE_PROGRAM=... -DCXX=...
-#         [-DWINDOWS=ON -DEMULATOR=...] -P consumer_test.cmake
+#         [-DWINDOWS=ON -DEMULATOR=...] [-DWEB=ON -DPYTHON=...] -P consumer_test.cmake
+# A web build is built with the toolchain file the web package installs and opened in
+# headless Chromium (tests/support/web_runner.py), and built once more by em++ with
+# pkg-config's flags.
 # A Windows build is built with the toolchain file the package installs, which uses
 # Debian's default MinGW compiler (the win32 thread model), and once more with that
 # compiler and pkg-config's flags.
@@ -57,6 +60,8 @@ set(configure ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${scratch}/bui
   -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if(WINDOWS)
   list(APPEND configure -DCMAKE_TOOLCHAIN_FILE=${prefix}/${LIBDIR}/cmake/FENK/mingw-w64.cmake)
+elseif(WEB)
+  list(APPEND configure -DCMAKE_TOOLCHAIN_FILE=${prefix}/${LIBDIR}/cmake/FENK/emscripten.cmake)
 else()
   list(APPEND configure -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX})
 endif()
@@ -66,6 +71,10 @@ step("building the consumer" ${CMAKE_COMMAND} --build ${scratch}/build)
 set(program ${scratch}/build/consumer)
 if(WINDOWS)
   set(program ${EMULATOR} ${program}.exe)
+elseif(WEB)
+  # Its page, served and opened; the runner prints what the program printed.
+  set(program ${PYTHON} ${SOURCE_DIR}/tests/support/web_runner.py ${scratch}/build/site ${SOURCE_DIR}/tests/web
+    harness.html?case=ended)
 endif()
 set(step_timeout 90)
 step("running the consumer" ${program})
@@ -107,8 +116,21 @@ if(WINDOWS)
   run_sound_program("the sound-only pkg-config build" ${EMULATOR} ${scratch}/consumer_sound_pc.exe)
 endif()
 
+if(WEB)
+  set(step_timeout 240)
+  step("pkg-config" pkg-config --cflags --libs fenk-web)
+  string(STRIP "${step_output}" flags)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  set(ENV{NODE_PATH} /usr/share/nodejs)
+  step("building the consumer with pkg-config's flags" em++ -std=c++20 ${SOURCE_DIR}/tests/consumer/consumer.cpp
+    ${flags} -o ${scratch}/consumer_pc.js)
+  if(NOT EXISTS ${scratch}/consumer_pc.wasm)
+    message(FATAL_ERROR "em++ with pkg-config's flags made no consumer_pc.wasm; scratch folder kept: ${scratch}")
+  endif()
+endif()
+
 # The font maker comes with the Linux build: it runs from the prefix.
-if(NOT WINDOWS)
+if(NOT WINDOWS AND NOT WEB)
   if(NOT EXISTS ${prefix}/bin/fenk_fontmaker)
     message(FATAL_ERROR "not installed: bin/fenk_fontmaker; scratch folder kept: ${scratch}")
   endif()

@@ -2,6 +2,7 @@
 // directory listing of its current directory.
 #include "files/core.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -504,6 +505,26 @@ static int reachable(const char *path)
     return inside;
 }
 
+// The image path, "/" and the name lower-cased, in new memory; null without memory.
+static char *memberpath(const char *name)
+{
+    size_t namelength = strlen(name);
+    size_t size = strlen(corefile_image.path) + 1 + namelength + 1;
+    char *path = namelength < INT_MAX ? (char *)malloc(size) : nullptr;
+    if (!path) return nullptr;
+    int at = snprintf(path, size, "%s/", corefile_image.path);
+    file_downcase(path + at, name, (int)namelength + 1);
+    return path;
+}
+
+void (*fenk_filewritten)(const char *path, int whole);
+
+// Tells a host that keeps written files elsewhere what was written.
+static void tellhost(const char *path, int whole)
+{
+    if (fenk_filewritten) fenk_filewritten(path, whole);
+}
+
 // A failed open always clears the stream, so closing the record afterwards is safe.
 int corefile_open(const char *name, s_corefile *file, int mode)
 {
@@ -514,15 +535,11 @@ int corefile_open(const char *name, s_corefile *file, int mode)
         failed("%s: no data directory mounted", name ? name : "");
         return 0;
     }
-    size_t namelength = strlen(name);
-    size_t size = strlen(corefile_image.path) + 1 + namelength + 1;
-    char *path = namelength < INT_MAX ? (char *)malloc(size) : nullptr;
+    char *path = memberpath(name);
     if (!path) {
         failed("%s: no memory for its path", name);
         return 0;
     }
-    int at = snprintf(path, size, "%s/", corefile_image.path);
-    file_downcase(path + at, name, (int)namelength + 1);
     fenk_log(FENK_LOG_INFO, "loading file for dir: %s\n", path);
 
     FILE *stream = nullptr;
@@ -546,6 +563,7 @@ int corefile_open(const char *name, s_corefile *file, int mode)
         file->stream = nullptr;
         return 0;
     }
+    if (mode == COREFILE_MODE_WRITE) tellhost(path, 0);
     free(path);
     rewind(stream);
     openfailure[0] = 0;
@@ -665,10 +683,14 @@ void corefile_savebuffer(const char *name, const void *data, int size)
     if (!path) return;
     s_corefile file;
     int opened = corefile_open(path, &file, COREFILE_MODE_WRITE);
+    if (opened) {
+        corefile_write(data, size, 1, &file);
+        corefile_close(&file);
+        char *member = memberpath(path);
+        if (member) tellhost(member, 1);
+        free(member);
+    }
     free(path);
-    if (!opened) return;
-    corefile_write(data, size, 1, &file);
-    corefile_close(&file);
 }
 
 // A change that would pass the path limit is refused and the directory kept.

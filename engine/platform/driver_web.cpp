@@ -6,9 +6,15 @@
 //
 // Before coremain a start gate ("click or press a key to start") stands while the
 // page's AudioContext is suspended (no user gesture yet), so the music clock never
-// runs unseen. When coremain returns the page is told (Module.fenkEnded); closing the
-// tab ends the show wherever it is, as closing the window does on the other hosts,
-// unless the program catches the close (web_watchclose).
+// runs unseen. A browser that does not start the context within a few seconds of the
+// gesture (no sound device) gets the silent device on the host clock, and the page a
+// line saying so (Module.fenkNotice). When coremain returns the page is told
+// (Module.fenkEnded); closing the tab ends the show wherever it is, as closing the
+// window does on the other hosts, unless the program catches the close
+// (web_watchclose).
+//
+// The files the program writes through the file layer are kept in the browser's
+// IndexedDB and put back before coremain on the next visit (fenk_filewritten).
 //
 // A page that sets Module.fenkFrameRate (a test's) gets the headless host's virtual
 // clock instead of the wall clock: frame n at n x 1000 / rate ms, busy-waits moved on to
@@ -27,6 +33,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -65,9 +72,11 @@ WebHost host;
 // ---- The page's side ----
 
 // Waits for the browser's next animation frame (a hidden page has none: the show waits
-// with it). With `catching` set, the page going away (web_watchclose) ends the wait at
-// once instead; returns 1 then, else 0.
+// with it), having first kept what the program wrote since the last. With `catching`
+// set, the page going away (web_watchclose) ends the wait at once instead; returns 1
+// then, else 0.
 EM_ASYNC_JS(int, web_nextframe, (int catching), {
+    if (Module.fenkSaves) await Module.fenkSaves.flush();
     return await new Promise(function(resolve) {
         if (catching && Module.fenkClosing) {
             resolve(1);
@@ -100,11 +109,108 @@ EM_JS(void, web_watchclose, (), {
     window.addEventListener('beforeunload', closing);
 });
 
+// A line for the visitor: the page shows it (Module.fenkNotice), else the console.
+EM_JS(void, web_notice, (const char *text), {
+    var line = UTF8ToString(text);
+    if (Module.fenkNotice)
+        Module.fenkNotice(line);
+    else
+        console.warn(line);
+});
+
+// Saves. Emscripten's IDBFS keeps a folder in IndexedDB, one database per folder: the
+// folder is /fenk-saved/<program>, and it holds a copy of each file the program wrote
+// at the file's own path below it (/fenk-saved/breakout/breakout/highscore.txt). Here
+// the folder is read back and each copy put in its place, over what the page
+// preloaded; Module.fenkSaves.flush copies the files written since (those whose time
+// changed) and stores the folder. Without IndexedDB (a
+// private window may refuse it) saves last the visit, and the page says so.
+EM_ASYNC_JS(void, web_loadsaves, (const char *program), {
+    var root = '/fenk-saved/' + UTF8ToString(program);
+    var kept = {}; // path: the file's time when last copied, -1 to copy at the next flush
+    function refused(error)
+    {
+        var line = 'Saves last only this visit: the browser did not let the page keep them (' + error + ')';
+        if (Module.fenkNotice)
+            Module.fenkNotice(line);
+        else
+            console.warn(line);
+        Module.fenkSaves = null;
+    }
+    function sync(populate)
+    {
+        return new Promise(function(resolve) { FS.syncfs(populate, resolve); });
+    }
+    function flush()
+    {
+        var changed = false;
+        for (var path in kept) {
+            var time;
+            try {
+                time = FS.stat(path).mtime.getTime();
+            } catch (e) {
+                continue;
+            }
+            if (time == kept[path]) continue;
+            kept[path] = time;
+            var copy = root + path;
+            FS.mkdirTree(copy.slice(0, copy.lastIndexOf('/')));
+            FS.writeFile(copy, FS.readFile(path));
+            changed = true;
+        }
+        if (!changed) return Promise.resolve();
+        return sync(false).then(function(error) {
+            if (error) refused(error);
+        });
+    }
+    function keep(name, whole)
+    {
+        var path = PATH_FS.resolve(name);
+        if (whole || !(path in kept)) kept[path] = -1;
+    }
+    try {
+        FS.mkdirTree(root);
+        FS.mount(IDBFS, {}, root);
+    } catch (e) {
+        return refused(e);
+    }
+    Module.fenkSaves = {flush : flush, keep : keep};
+    var error = await sync(true);
+    if (error) return refused(error);
+    function restore(folder)
+    {
+        FS.readdir(folder).forEach(function(name) {
+            if (name == '.' || name == '..') return;
+            var copy = folder + '/' + name;
+            if (FS.isDir(FS.stat(copy).mode)) return restore(copy);
+            var path = copy.slice(root.length);
+            try {
+                FS.mkdirTree(path.slice(0, path.lastIndexOf('/')));
+                FS.writeFile(path, FS.readFile(copy));
+                kept[path] = FS.stat(path).mtime.getTime();
+            } catch (e) {
+                console.warn('a saved ' + path + ' could not be put back: ' + e);
+            }
+        });
+    }
+    restore(root);
+});
+
+// A file the layer wrote: kept from now on; a whole one (corefile_savebuffer) stored at
+// once, so that a save the program reports is in the browser's storage.
+EM_ASYNC_JS(void, web_keepfile, (const char *name, int whole), {
+    if (!Module.fenkSaves) return;
+    Module.fenkSaves.keep(UTF8ToString(name), whole);
+    if (whole) await Module.fenkSaves.flush();
+});
+
 // The start gate. Makes the page's AudioContext (Module.fenkAudioContext) at the rate the
 // mixer plays; while the browser keeps it suspended, shows the gate (the page's element
 // #fenk-gate if it has one, else one made here) until a click or a key press, and
-// resumes the context then. Returns 1 with a running context, 0 without Web Audio.
-EM_ASYNC_JS(int, web_startgate, (int rate), {
+// resumes the context then. Returns 1 with a running context, 0 without Web Audio, -1
+// when the context is not running `wait` ms after the gesture (a browser without a
+// sound device may never settle the resume) or the browser refused it.
+EM_ASYNC_JS(int, web_startgate, (int rate, int wait), {
     var Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return 0;
     var context;
@@ -133,6 +239,7 @@ EM_ASYNC_JS(int, web_startgate, (int rate), {
                 if (event.type == 'keydown') event.preventDefault();
                 window.removeEventListener('keydown', go, true);
                 window.removeEventListener('pointerdown', go, true);
+                setTimeout(resolve, wait);
                 context.resume().then(resolve, resolve);
             }
             window.addEventListener('keydown', go, true);
@@ -143,7 +250,7 @@ EM_ASYNC_JS(int, web_startgate, (int rate), {
         else
             gate.style.display = 'none';
     }
-    return context.state == 'running' ? 1 : 0;
+    return context.state == 'running' ? 1 : -1;
 });
 
 EM_JS(int, web_framerate, (), { return Module.fenkFrameRate > 0 ? Module.fenkFrameRate | 0 : 0; });
@@ -269,12 +376,36 @@ static void readgamepads(void)
 
 // ---- The program's way in ----
 
+// How long the gate waits for the browser to start sound after the gesture.
+static const int web_soundwait = 3000;
+static const char *const web_silentline =
+    "AUDIO: the browser did not start sound, playing silently in real time";
+
+static void filewritten(const char *path, int whole) { web_keepfile(path, whole); }
+
+// The saves' folder is named by the program (argv[0], the page's Module.thisProgram).
+static void loadsaves(const char *program)
+{
+    const char *name = program ? strrchr(program, '/') : nullptr;
+    name = name ? name + 1 : program ? program : "";
+    char folder[64];
+    size_t n = 0;
+    for (; name[n] && n < sizeof folder - 1; n++) folder[n] = isalnum((unsigned char)name[n]) ? name[n] : '_';
+    folder[n] = 0;
+    web_loadsaves(n ? folder : "program");
+    fenk_filewritten = filewritten;
+}
+
 int main(int argc, char **argv)
 {
     fenk_rawinput_resetmouse();
     host.vrate = web_framerate();
     host.drawfrom = (uint64_t)web_drawfrom();
-    if (!host.vrate) web_startgate(SOUNDSYSTEM_DEVICERATE);
+    loadsaves(argc > 0 ? argv[0] : nullptr);
+    if (!host.vrate && web_startgate(SOUNDSYSTEM_DEVICERATE, web_soundwait) < 0) {
+        fenk_log(FENK_LOG_INFO, "%s", web_silentline);
+        web_notice(web_silentline);
+    }
     // Listening starts after the gate: the key or click that opened it is no input.
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onkey);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onkey);

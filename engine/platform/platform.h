@@ -24,7 +24,8 @@
 //     _getbuffer, _submitbuffer), calling audiodriver_mixbuffers once per consumed
 //     buffer;
 //   - where it presents frames other than by swapping a window (reading them back,
-//     skipping some): an s_hosthooks record given with fenk_sethosthooks.
+//     skipping some): an s_hosthooks record given with fenk_sethosthooks;
+//   - where its files do not outlive the program: fenk_filewritten.
 #ifndef FENK_PLATFORM_PLATFORM_H
 #define FENK_PLATFORM_PLATFORM_H
 
@@ -78,6 +79,12 @@ int fenk_polljoystick(int id, int *x, int *y, int *z, int *r, int *buttons);
 // Loads the GL entry points; the host calls it in fenk_initwindow once its context is
 // current.
 void fenk_startglew(void);
+
+// A host whose files would not outlive the program (the web host keeps them in the
+// browser's storage) sets this: the file layer calls it with the path of each file it
+// opens for writing (whole 0: created or truncated, not yet written) and after
+// corefile_savebuffer wrote a whole one (whole 1). Null (the start): nobody is told.
+extern void (*fenk_filewritten)(const char *path, int whole);
 
 // How a host takes part in presenting frames. A host that swaps a window gives none
 // (every member 0): each frame is drawn into the window and swapped.

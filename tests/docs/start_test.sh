@@ -2,8 +2,9 @@
 # Follows docs/start.md as a reader would, in a scratch folder that stands in for $HOME:
 # the engine's build installed where the page installs it, the page's files written
 # into mygame/, and its command blocks marked run=<platform> run in order. Then checks
-# what the headless run wrote.
-#   start_test.sh SOURCE_DIR BUILD_DIR linux|windows
+# what the headless run wrote, or, for the web, opens the page in headless Chromium
+# (tests/web/start.js: the square, the arrow keys, Escape and the end line).
+#   start_test.sh SOURCE_DIR BUILD_DIR linux|windows|web
 set -euo pipefail
 source_dir=$1
 build_dir=$2
@@ -15,6 +16,7 @@ cd "$scratch"
 
 prefix=$HOME/fenk
 [ "$platform" = windows ] && prefix=$HOME/fenk-windows
+[ "$platform" = web ] && prefix=$HOME/fenk-web
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 
 mkdir mygame
@@ -33,6 +35,14 @@ bash -euo pipefail commands.sh | tee commands.log
 if [ "$platform" = windows ]; then
   [ -f mygame/build-win/mygame.exe ] || { echo "no mygame.exe built"; exit 1; }
   echo "docs/start.md: built mygame.exe"
+  exit 0
+fi
+if [ "$platform" = web ]; then
+  site=mygame/build-web/mygame_web
+  [ -f $site/index.html ] && [ -f $site/mygame.js ] && [ -f $site/mygame.wasm ] ||
+    { echo "no page, mygame.js and mygame.wasm in $site"; exit 1; }
+  python3 "$source_dir/tests/support/web_runner.py" $site "$source_dir/tests/web" "harness.html?case=start"
+  echo "docs/start.md: the page runs"
   exit 0
 fi
 [ -x mygame/mygame ] && [ -x mygame/mygame_headless ] || { echo "the pkg-config builds made nothing"; exit 1; }

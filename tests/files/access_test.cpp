@@ -1,6 +1,7 @@
 // File access: opening by name, the record's own position, whole-file calls
 // and the current directory inside the image.
 #include "image_fixture.h"
+#include "platform/platform.h"
 
 #include <climits>
 #include <cstdlib>
@@ -203,6 +204,38 @@ TEST_F(Access, WholeFilesRoundTrip)
     EXPECT_EQ(printed([&] { corefile_loadbuffer(fits.c_str()); }),
               "loading file for dir: data//" + fits + "\n");
     EXPECT_EQ(printed([&] { corefile_savebuffer(over.c_str(), "x", 1); }), "path too long: /" + over + "\n");
+}
+
+namespace {
+
+std::vector<std::pair<std::string, int>> written;
+
+void note_written(const char *path, int whole) { written.emplace_back(path, whole); }
+
+} // namespace
+
+// A host that keeps written files elsewhere hears of each open for writing and of each
+// whole file saved, by the path the layer wrote; reading tells it nothing.
+TEST_F(Access, TheHostHearsOfWhatIsWritten)
+{
+    written.clear();
+    fenk_filewritten = note_written;
+    printed([] {
+        corefile_savebuffer("Score.txt", "12", 2);
+        corefile_chdir("gfx");
+        corefile_savebuffer("x.bin", "x", 1);
+        free(corefile_loadbuffer("x.bin"));
+    });
+    s_corefile file = open("Log.txt", COREFILE_MODE_WRITE);
+    corefile_close(&file);
+    fenk_filewritten = nullptr;
+
+    const std::vector<std::pair<std::string, int>> expected = {{"data//score.txt", 0},
+                                                               {"data//score.txt", 1},
+                                                               {"data//gfx/x.bin", 0},
+                                                               {"data//gfx/x.bin", 1},
+                                                               {"data/log.txt", 0}};
+    EXPECT_EQ(written, expected);
 }
 
 TEST_F(Access, ChdirFollowsTheNames)

@@ -11,11 +11,13 @@ JSON: {"ok": bool, "detail": ...}. Frames a page POSTs to /frame/N (raw RGBA, to
 row first, width and height in the X-Width / X-Height headers) are written to
 --frames-out as N.rgba with a N.size text beside. Prints the result; exits 0 when ok,
 1 when not or when the time ran out. Chromium and all it started end with it.
+firefox_runner.py beside it serves the same way (serve, wait_verdict) to Firefox.
 """
 import argparse
 import http.server
 import json
 import os
+import queue
 import shutil
 import signal
 import socketserver
@@ -46,6 +48,9 @@ class Verdict:
     def __init__(self):
         self.done = threading.Event()
         self.result = None
+        # What the page asks a runner that drives its browser to do (POST /action,
+        # JSON): a user's gesture a script cannot give.
+        self.actions = queue.Queue()
 
 
 def make_handler(site, tests, verdict, frames_out):
@@ -70,6 +75,11 @@ def make_handler(site, tests, verdict, frames_out):
                 except ValueError:
                     verdict.result = {"ok": False, "detail": "the page posted no JSON"}
                 verdict.done.set()
+            elif path == "/action":
+                try:
+                    verdict.actions.put(json.loads(body.decode("utf-8")))
+                except ValueError:
+                    pass
             elif path.startswith("/frame/") and frames_out:
                 name = os.path.basename(path)
                 with open(os.path.join(frames_out, name + ".rgba"), "wb") as f:
@@ -93,6 +103,25 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
 
 
+def serve(site, tests, frames_out=None):
+    """The site and the test pages on 127.0.0.1 at a free port: (server, verdict, base URL)."""
+    verdict = Verdict()
+    server = Server(("127.0.0.1", 0), make_handler(os.path.abspath(site), os.path.abspath(tests),
+                                                    verdict, frames_out))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, verdict, "http://127.0.0.1:%d" % server.server_address[1]
+
+
+def report(verdict, page, timeout, browser, exited):
+    """Prints the page's verdict, or why there is none; 0 when the page said ok."""
+    if not verdict.done.is_set():
+        why = "%s exited with %s" % (browser, exited) if exited is not None else "no result"
+        print("%s: %s within %g s" % (page, why, timeout))
+        return 1
+    print(json.dumps(verdict.result, sort_keys=True))
+    return 0 if verdict.result.get("ok") is True else 1
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("site")
@@ -111,24 +140,14 @@ def main():
     if not chromium:
         print("no chromium here (Debian package chromium)")
         return 1
-    verdict = Verdict()
-    server = Server(("127.0.0.1", 0), make_handler(os.path.abspath(args.site), os.path.abspath(args.tests),
-                                                    verdict, args.frames_out))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    url = "http://127.0.0.1:%d/tests/%s" % (server.server_address[1], args.page)
+    server, verdict, base = serve(args.site, args.tests, args.frames_out)
     profile = tempfile.mkdtemp(prefix="fenk-chromium-")
-    browser = subprocess.Popen([chromium] + flags + ["--user-data-dir=" + profile, url],
+    browser = subprocess.Popen([chromium] + flags + ["--user-data-dir=" + profile, base + "/tests/" + args.page],
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                start_new_session=True)
     try:
-        finished = verdict.done.wait(args.timeout)
-        if not finished:
-            exited = browser.poll()
-            why = "chromium exited with %s" % exited if exited is not None else "no result"
-            print("%s: %s within %g s" % (args.page, why, args.timeout))
-            return 1
-        print(json.dumps(verdict.result, sort_keys=True))
-        return 0 if verdict.result.get("ok") is True else 1
+        verdict.done.wait(args.timeout)
+        return report(verdict, args.page, args.timeout, "chromium", browser.poll())
     finally:
         try:
             os.killpg(browser.pid, signal.SIGKILL)

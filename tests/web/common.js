@@ -8,7 +8,26 @@ var Test = {
     Test.sent = true;
     fetch('/result', { method: 'POST', body: JSON.stringify({ ok: ok, detail: detail, lines: Test.lines.slice(-20) }) });
   },
-  fail: function (why) { Test.post(false, why); }
+  fail: function (why) { Test.post(false, why); },
+  // A key event as the page's window gets it (the host reads keyCode); a script's
+  // events are not trusted, which the host does not ask.
+  key: function (type, code) {
+    var event = new KeyboardEvent(type, { bubbles: true, cancelable: true });
+    Object.defineProperty(event, 'keyCode', { get: function () { return code; } });
+    Object.defineProperty(event, 'which', { get: function () { return code; } });
+    window.dispatchEvent(event);
+  },
+  // Asks the runner for what only a user gives (firefox_runner.py: {click: selector}
+  // or {key: name}).
+  ask: function (action) { fetch('/action', { method: 'POST', body: JSON.stringify(action) }); },
+  // The last printed line that matches, as the match, or null.
+  printed: function (pattern) {
+    for (var i = Test.lines.length - 1; i >= 0; i--) {
+      var m = pattern.exec(Test.lines[i]);
+      if (m) return m;
+    }
+    return null;
+  }
 };
 (function () {
   var print = Module.print;

@@ -1,14 +1,20 @@
 #!/usr/bin/env python3
-"""The web build's tests, one case per call, each in its own headless Chromium:
+"""The web build's tests, one case per call, each in a browser of its own (headless
+Chromium, or Firefox ESR with --firefox):
 
-    web_test.py SITE TESTS_DIR smoke|clock|escape|missing|gate
-    web_test.py SITE TESTS_DIR frames SHOW_CAPTURE LINUX_BUILD
+    web_test.py SITE TESTS_DIR [--firefox] smoke|clock|escape|missing|gate|saves|silent
+    web_test.py SITE TESTS_DIR [--firefox] frames SHOW_CAPTURE LINUX_BUILD
     web_test.py SITE TESTS_DIR packaged PACKAGE_SH DATA_DIR
-    web_test.py SITE TESTS_DIR example NAME [CASE]
+    web_test.py SITE TESTS_DIR [--firefox] example NAME [TEXT]
 
-example: the example NAME in the examples' page (examples/web/example.html) on the
-virtual clock: 60 frames, or its own end with 0, with no abort; with CASE, the case
-script CASE.js instead (close: the page goes away under a program that catches it).
+example: the example NAME in its page (build/web/examples/NAME.html, the engine's page
+template) on the virtual clock: 60 frames, then Escape; its printed lines (and TEXT)
+and the end line with exit code 0 on the page, no abort.
+close: breakout in its page, the page going away under it (it catches the close).
+saves: breakout's high score saved, the page loaded again, the score read back.
+silent: the show's page in a browser that never starts sound (Firefox without a sound
+device): a real click opens the gate, the show plays silently on the host clock and
+the page says so, a real Escape ends it.
 
 frames: the show in the page on the virtual clock (30 frames a second, frames before
 11.5 s run undrawn) against show_capture's frames of the same run on the headless
@@ -30,17 +36,20 @@ import os
 import subprocess
 import sys
 import tempfile
+import urllib.parse
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-RUNNER = os.path.join(HERE, "..", "support", "web_runner.py")
+RUNNERS = {"chromium": os.path.join(HERE, "..", "support", "web_runner.py"),
+           "firefox": os.path.join(HERE, "..", "support", "firefox_runner.py")}
 FRAME_RMSE = 1.0  # per cent of full scale
 FRAME_OFF = 0.5  # per cent of pixels
 FIRST, LAST = 345, 347  # 11.5 s to 11.57 s at 30 frames a second: the title over a picture
 
 
-def run_page(site, tests, page, timeout=120, frames_out=None, gesture_required=False, verdict=None):
-    command = [sys.executable, RUNNER, site, tests, page, "--timeout", str(timeout)]
+def run_page(site, tests, page, timeout=120, frames_out=None, gesture_required=False, browser="chromium",
+             verdict=None):
+    command = [sys.executable, RUNNERS[browser], site, tests, page, "--timeout", str(timeout)]
     if frames_out:
         command += ["--frames-out", frames_out]
     if gesture_required:
@@ -88,7 +97,7 @@ def compare(web_rgba, width, height, native_rgb):
     return rmse, off * 100.0 / (width * height)
 
 
-def frames_case(site, tests, show_capture, linux_build):
+def frames_case(site, tests, show_capture, linux_build, browser):
     with tempfile.TemporaryDirectory(prefix="fenk-web-frames-") as scratch:
         native = os.path.join(scratch, "native")
         subprocess.run([show_capture, "--mode", "720", "--fps", "30", "--rate", "30", "--from",
@@ -98,7 +107,7 @@ def frames_case(site, tests, show_capture, linux_build):
         os.mkdir(web)
         wanted = ",".join(str(n - 1) for n in range(FIRST, LAST + 1))
         if run_page(site, tests, "harness.html?case=frames&from=%d&frames=%s" % (FIRST - 1, wanted),
-                    frames_out=web) != 0:
+                    frames_out=web, browser=browser) != 0:
             return 1
         failed = 0
         for n in range(FIRST, LAST + 1):
@@ -167,21 +176,30 @@ def packaged_case(tests, package_sh, data_dir, site):
 
 
 def main():
-    site, tests, case = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
-    rest = [os.path.abspath(a) for a in sys.argv[4:]]
+    site, tests = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    rest = sys.argv[3:]
+    browser = "chromium"
+    if rest[:1] == ["--firefox"]:
+        browser, rest = "firefox", rest[1:]
+    case, rest = rest[0], rest[1:]
     if case == "frames":
-        return frames_case(site, tests, *rest[:2])
-    if case == "realpace":
-        return realpace_case(site, tests, *rest[:2])
+        return frames_case(site, tests, os.path.abspath(rest[0]), os.path.abspath(rest[1]), browser)
     if case == "example":
-        script = sys.argv[5] if len(sys.argv) > 5 else "example"
-        return run_page(site, tests,
-                        "harness.html?case=" + script + "&page=/examples/example.html&name=" + sys.argv[4])
+        page = "harness.html?case=example&page=/examples/%s.html" % rest[0]
+        if len(rest) > 1:
+            page += "&expect=" + urllib.parse.quote(rest[1])
+        return run_page(site, tests, page, browser=browser)
+    if case == "realpace":
+        return realpace_case(site, tests, os.path.abspath(rest[0]), os.path.abspath(rest[1]))
+    if case == "close":
+        return run_page(site, tests, "harness.html?case=close&page=/examples/breakout.html", browser=browser)
+    if case == "saves":
+        return run_page(site, tests, "harness.html?case=saves&page=/examples/breakout.html", browser=browser)
     if case == "packaged":
-        return packaged_case(tests, rest[0], rest[1], site)
+        return packaged_case(tests, os.path.abspath(rest[0]), os.path.abspath(rest[1]), site)
     if case == "gate":
         return run_page(site, tests, "harness.html?case=gate", gesture_required=True)
-    return run_page(site, tests, "harness.html?case=" + case)
+    return run_page(site, tests, "harness.html?case=" + case, browser=browser)
 
 
 if __name__ == "__main__":
