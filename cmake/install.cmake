@@ -19,7 +19,7 @@ foreach(header ${fenk_headers})
   install(FILES ${CMAKE_SOURCE_DIR}/engine/${header} DESTINATION ${fenk_include_dir}/${folder})
 endforeach()
 
-# Each backend as its engine/platform/<name>.cmake declares it (fenk_backend).
+# Each backend as its engine/hosts/<name>.cmake declares it (fenk_backend).
 get_property(fenk_installed_backends GLOBAL PROPERTY FENK_BACKENDS)
 set(fenk_find_dependencies)
 foreach(backend ${fenk_installed_backends})
@@ -69,7 +69,7 @@ set(fenk_config_extra "")
 if(EMSCRIPTEN)
   # The web backend's page (fenk_web_page and the page template it fills), and the
   # toolchain file for programs built on the package with Debian's Emscripten.
-  install(FILES ${CMAKE_SOURCE_DIR}/engine/platform/web_page.cmake ${CMAKE_SOURCE_DIR}/engine/platform/web_page.html
+  install(FILES ${CMAKE_SOURCE_DIR}/engine/hosts/web_page.cmake ${CMAKE_SOURCE_DIR}/engine/hosts/web_page.html
     DESTINATION ${fenk_package_dir})
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/emscripten.cmake DESTINATION ${fenk_package_dir})
   set(fenk_config_extra "include(\${CMAKE_CURRENT_LIST_DIR}/web_page.cmake)")

@@ -1,7 +1,7 @@
 # The engine's public headers: what is installed and what the header check compiles.
 # An allow-list: a header not named here (a unit's own, a host's half of the platform
 # contract) stays inside the engine. Each backend names its own headers in its
-# engine/platform/<name>.cmake (fenk_backend HEADERS). fenk_public_headers(<var>) sets
+# engine/hosts/<name>.cmake (fenk_backend HEADERS). fenk_public_headers(<var>) sets
 # <var> to the engine's and those of the backends built here, relative to engine/.
 set(fenk_engine_headers
   files/core.h

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "show/capture_output.h"
 #include "show/main.h"
 #include "show/unseen.h"
-#include "sound/audiodriver_headless.h"
+#include "hosts/audiodriver_headless.h"
 #include "sound/loadwav.h"
 
 namespace fs = std::filesystem;

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "show/main.h"
 #include "sound/audiodriver.h"
 #include "sound/coresound.h"

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "show/main.h"
 
 namespace {

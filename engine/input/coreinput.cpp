@@ -7,7 +7,7 @@
 #include <string.h>
 
 #include "platform/platform.h"
-#include "platform/rawinput.h"
+#include "input/rawinput.h"
 #include "platform/shared_word.h"
 
 s_controller FENK_controller[FENK_MAXCONTROLLERS];

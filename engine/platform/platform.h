@@ -4,11 +4,11 @@
 // may change how frames are presented. No installed header includes this one; a
 // program sees only platform/host.h and its backend's own header.
 //
-// A backend is one folder's worth of files declared in engine/platform/<name>.cmake
+// A backend is one folder's worth of files declared in engine/hosts/<name>.cmake
 // (sources, system libraries, pkg-config modules, installed headers); it makes the
 // library fenk_<name> (alias fenk::<name>): the engine's units, that host and that
 // audio driver in one archive. A program links exactly one of them and defines
-// coremain. engine/platform/template.cmake is a stand-in backend that satisfies this
+// coremain. engine/hosts/template.cmake is a stand-in backend that satisfies this
 // contract and nothing more; a test links a program against it.
 //
 // A new backend defines:

@@ -1,6 +1,7 @@
-/* The mixer, and the output driver calls every driver unit (win32, sdl, headless)
- * defines. A driver calls audiodriver_mixbuffers once per 2048-frame buffer the
- * device has consumed; the engine never names the driver it is linked with. */
+/* The mixer, and the output driver calls every backend's driver unit defines (each
+ * beside its host in engine/hosts: win32, sdl, headless, web, template). A driver
+ * calls audiodriver_mixbuffers once per 2048-frame buffer the device has consumed;
+ * the engine never names the driver it is linked with. */
 #ifndef FENK_SOUND_AUDIODRIVER_H
 #define FENK_SOUND_AUDIODRIVER_H
 

@@ -7,7 +7,6 @@
 
 #include "video/clip.h"
 
-#include "video/fenk.h"
 #include "video/glstate.h"
 
 #include <GL/glew.h>

@@ -2,7 +2,7 @@
 #include <stdio.h>
 
 #include "consumer.h"
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 
 namespace {
 

@@ -40,8 +40,9 @@ TEST(WebDataPng, EveryKindComesBackAsItWent)
         ASSERT_GT(png.size(), 33u);
         EXPECT_EQ(png[25], kind.type);
         int width = 0, height = 0;
-        const char *why = "";
-        unsigned char *back = png::decode(png.data(), static_cast<int>(png.size()), &width, &height, &why);
+        char why[128] = "";
+        unsigned char *back =
+            png::decode(png.data(), static_cast<int>(png.size()), &width, &height, why, sizeof why);
         ASSERT_NE(back, nullptr) << why;
         EXPECT_EQ(width, 13);
         EXPECT_EQ(height, 7);

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "scratch.h"
-#include "sound/audiodriver_headless.h"
+#include "hosts/audiodriver_headless.h"
 #include "stdout_capture.h"
 
 namespace {

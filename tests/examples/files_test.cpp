@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "files/core.h"
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "scratch.h"
 #include "stdout_capture.h"
 

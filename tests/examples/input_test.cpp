@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "stdout_capture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "input/coreinput.h"
-#include "platform/rawinput.h"
+#include "input/rawinput.h"
 #include "stub_host.h"
 
 // Every test starts from load-time state: no controllers, no keys, nothing seen.

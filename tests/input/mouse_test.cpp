@@ -4,10 +4,10 @@
 
 #include "input/coreinput.h"
 #include "platform/platform.h"
-#include "platform/rawinput.h"
+#include "input/rawinput.h"
 
 #ifdef FENK_MOUSE_TEST_HEADLESS
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 
 namespace {
 void reset_host() { fenk_headless_mousemove(0, 0); }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/rawinput.h"
+#include "input/rawinput.h"
 #include "platform/shared_word.h"
 
 StubHost stub_host;

@@ -3,7 +3,7 @@
 #include <sys/wait.h>
 
 #include "host_inject.h"
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "platform/platform.h"
 
 const HostTraits host_traits = {true, false, true, {"close"}, [](int *x, int *y) { *x = *y = 0; }};

@@ -5,7 +5,7 @@
 #include <sys/wait.h>
 
 #include "host_inject.h"
-#include "platform/driver_sdl.h"
+#include "hosts/driver_sdl.h"
 #include "platform/platform.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "host_inject.h"
-#include "platform/driver_win32.h"
+#include "hosts/driver_win32.h"
 #include "platform/platform.h"
 
 const HostTraits host_traits = {false, false, false, {"close"}, [](int *x, int *y) {

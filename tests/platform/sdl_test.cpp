@@ -15,7 +15,7 @@
 
 #include "child_process.h"
 #include "host_inject.h"
-#include "platform/driver_sdl.h"
+#include "hosts/driver_sdl.h"
 #include "platform/platform.h"
 
 void sdl_push(SDL_Event event);

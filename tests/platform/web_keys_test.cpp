@@ -2,8 +2,8 @@
 // virtual-key codes every other host gives the engine.
 #include <gtest/gtest.h>
 
-#include "platform/driver_web.h"
-#include "platform/rawinput.h"
+#include "hosts/driver_web.h"
+#include "input/rawinput.h"
 
 namespace {
 

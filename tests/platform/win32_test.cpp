@@ -11,7 +11,7 @@
 #include <string>
 
 #include "host_inject.h"
-#include "platform/driver_win32.h"
+#include "hosts/driver_win32.h"
 #include "platform/platform.h"
 
 // A message sent to the test's window (host_inject_win32.cpp).

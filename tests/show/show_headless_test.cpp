@@ -18,7 +18,7 @@
 #include "../sound/sound_fixture.h"
 #include "child_process.h"
 #include "frame_compare.h"
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "show/pace.h"
 #include "show/main.h"
 #include "tga.h"

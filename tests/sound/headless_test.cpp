@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "sound/audiodriver_headless.h"
+#include "hosts/audiodriver_headless.h"
 
 namespace {
 

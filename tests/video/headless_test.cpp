@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/rawinput.h"
-#include "sound/audiodriver_headless.h"
+#include "input/rawinput.h"
+#include "hosts/audiodriver_headless.h"
 #include "sound/coresound.h"
 #include "video_fixture.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #include "video/fenk.h"
 
 constexpr int video_width = 64;

@@ -19,10 +19,10 @@
 #include <SDL2/SDL.h>
 
 #include "child_process.h"
-#include "platform/driver_sdl.h"
+#include "hosts/driver_sdl.h"
 #define SUITE SdlWindowChange
 #else
-#include "platform/driver_headless.h"
+#include "hosts/driver_headless.h"
 #define SUITE WindowChange
 #endif
 

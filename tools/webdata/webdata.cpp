@@ -46,7 +46,7 @@ int main(int argc, char **argv)
     if (size < FENK_TGA_HEADERSIZE) return fail(argv[1], "no TGA file");
     const tga::TgaHeader header = tga::readheader(tga_file.data());
     tga::TgaProblem problem = {};
-    if (tga::refused(header, size, &problem)) return fail(argv[1], problem.text);
+    if (tga::refused(header, tga_file.data(), size, argv[1], &problem)) return fail(argv[1], problem.text);
     std::vector<uint32_t> words(static_cast<size_t>(header.width) * header.height);
     tga::decodebody(header, tga_file.data(), size, words.data(), &problem);
     if (problem.found) return fail(argv[1], problem.text);
@@ -55,9 +55,10 @@ int main(int argc, char **argv)
 
     const std::vector<unsigned char> png = webdata_png(header.width, header.height, rgba);
     int width = 0, height = 0;
-    const char *why = "";
+    char why[128] = "";
     unsigned char *back =
-        png.empty() ? nullptr : png::decode(png.data(), static_cast<int>(png.size()), &width, &height, &why);
+        png.empty() ? nullptr
+                    : png::decode(png.data(), static_cast<int>(png.size()), &width, &height, why, sizeof why);
     const bool same =
         back && width == header.width && height == header.height && memcmp(back, rgba, words.size() * 4) == 0;
     png::release(back);

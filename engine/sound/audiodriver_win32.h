@@ -1,9 +1,0 @@
-/* The Windows output driver: waveOut with a ring of four 2048-frame buffers, each
- * refilled by a mix pass once the device has played it. It defines the calls of
- * audiodriver.h and nothing else. */
-#ifndef FENK_SOUND_AUDIODRIVER_WIN32_H
-#define FENK_SOUND_AUDIODRIVER_WIN32_H
-
-#include "sound/audiodriver.h"
-
-#endif
