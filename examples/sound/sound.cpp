@@ -2,6 +2,11 @@
 // panning, a tone that a stream callback writes whenever the mixer asks for more, and
 // a melody played as music, its position shown as a bar. Escape ends it.
 //
+// `sound TRACK` plays a file of `data/` (under the working directory, mounted through
+// the file layer) as the music in place of the melody, streamed: an Ogg Vorbis track
+// is decoded a little at a time as the mixer plays it, so a long one is never held
+// whole in memory.
+//
 // The parts come in one by one (see `parts`), so each can be heard on its own. The
 // bars: one per part (lit once it plays, as long as its volume), the left and right
 // output levels of the last mix pass, and the music's position.
@@ -10,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "files/core.h"
 #include "input/coreinput.h"
 #include "platform/host.h"
 #include "sound/coresound.h"
@@ -28,6 +34,7 @@ constexpr double tone_hz = 440;
 constexpr int note_frames = rate / 4;
 
 s_sound tone, left_voice, right_voice, melody;
+const char *track; // the music file named on the command line, or null for the melody
 double tone_phase; // carried from refill to refill, so the tone never clicks
 
 // Runs on the audio thread in the middle of a mix pass: it rewrites the stream's whole
@@ -96,6 +103,10 @@ const Part parts[] = {
     {2000, &right_voice, "2 s: 550 Hz voice, volume 160, hard right", 0.3f, 0.3f, 1},
     {3000, &melody, "3 s: melody as music", 0.3f, 1, 0.3f},
 };
+const char *announcement(const Part &p)
+{
+    return p.sound == &melody && track ? "3 s: track as music" : p.line;
+}
 constexpr int num_parts = 4;
 
 void draw_frame(int started, float left, float right, float music)
@@ -122,8 +133,9 @@ bool escape_pressed()
 
 } // namespace
 
-int coremain(int, char **)
+int coremain(int argc, char **argv)
 {
+    track = argc > 1 ? argv[1] : nullptr;
     FENK_InitVideo(screen_width, screen_height, 0);
     FENK_SetTitle("FENK - sound example");
     const int canvas = FENK_CreateFrameBuffer(canvas_width, canvas_height, FENK_FRAMEBUFFER_LINEAR);
@@ -134,14 +146,22 @@ int coremain(int, char **)
     if (tone.data) write_tone(tone.data, tone.size);
     make_voice(left_voice, 330, 255, 0);
     make_voice(right_voice, 550, 160, 255);
-    make_melody(melody);
+    // A track that cannot be streamed says why; the melody plays instead.
+    if (track) corefile_mountimage("data", COREFILE_MOUNT_DIRECTORY);
+    if (!track || !Soundsystem_StreamSound(track, &melody)) {
+        track = nullptr;
+        make_melody(melody);
+    }
+    // The music's length in frames: the melody's, or the track's as its file states it.
+    const uint64_t music_frames = melody.channels ? melody.length / melody.channels : 0;
+    const double music_rate = melody.frequency ? melody.frequency : rate;
 
     const unsigned start = FENK_GetMillis();
     int started = 0, last_note = -1;
     while (!escape_pressed()) {
         FENK_WaitRefresh();
         for (; started < num_parts && FENK_GetMillis() - start >= parts[started].at_ms; ++started) {
-            puts(parts[started].line);
+            puts(announcement(parts[started]));
             if (parts[started].sound == &melody)
                 Soundsystem_PlayMusic(&melody, 1);
             else
@@ -150,15 +170,16 @@ int coremain(int, char **)
 
         // The position is read whole while the mixer moves it on another thread.
         const uint64_t position = Soundsystem_ReadSoundOffset(&melody);
-        const int note = started == num_parts ? static_cast<int>(position / note_frames) : -1;
+        const int note = started == num_parts ? static_cast<int>(position / (music_rate / 4)) : -1;
         if (note != last_note && note >= 0)
-            printf("music position %.2f s, note %d\n", position / double(rate), note);
+            printf("music position %.2f s, %s %d\n", position / music_rate, track ? "quarter" : "note", note);
         last_note = note;
 
         float left = 0, right = 0;
         output_levels(left, right);
         FENK_SetFrameBuffer(canvas);
-        draw_frame(started, left, right, started == num_parts ? position / float(8 * note_frames) : 0);
+        draw_frame(started, left, right,
+                   started == num_parts && music_frames ? position / float(music_frames) : 0);
         FENK_SwapBuffers();
     }
 

@@ -4,14 +4,15 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "hosts/audiodriver_headless.h"
 #include "hosts/driver_headless.h"
 #include "scratch.h"
-#include "hosts/audiodriver_headless.h"
 #include "stdout_capture.h"
 
 namespace {
@@ -21,15 +22,16 @@ constexpr int device_rate = 44100;
 struct Capture {
     std::string recording;
     uint64_t frames = 0;
+    uint64_t seen = 0;
 };
 
 // Records from the first presented frame (sound starts with that frame's clock) and
 // presses Escape once `frames` frames are out.
-void sink(int, int, const unsigned char *, uint64_t frame, uint32_t, void *user)
+void sink(int, int, const unsigned char *, uint64_t, uint32_t, void *user)
 {
     auto *run = static_cast<Capture *>(user);
-    if (frame == 0) audiodriver_headless_record(run->recording.c_str());
-    if (frame + 1 == run->frames) fenk_headless_key(0x1B, 1);
+    if (run->seen == 0) audiodriver_headless_record(run->recording.c_str());
+    if (++run->seen == run->frames) fenk_headless_key(0x1B, 1);
 }
 
 struct Side {
@@ -58,30 +60,51 @@ struct Side {
     }
 };
 
+// One run of the example for five seconds, its sound kept as two sides.
+struct Played {
+    int result = -1;
+    std::string lines;
+    Side left, right;
+};
+
+Played play(std::vector<std::string> arguments)
+{
+    const ScratchFolder scratch("SoundExample");
+    Capture capture{(scratch / "sound.wav").string(), 5 * 60};
+    std::vector<char *> argv;
+    for (std::string &argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    Played run;
+    fenk_headless_key(0x1B, 0); // left down by an earlier run
+    fenk_headless_setframerate(60);
+    fenk_headless_setframesink(sink, &capture);
+    run.lines =
+        printed([&] { run.result = fenk_headless_run(static_cast<int>(arguments.size()), argv.data()); });
+    fenk_headless_setframesink(nullptr, nullptr);
+    audiodriver_headless_stoprecord();
+
+    // 16-bit stereo after the 44-byte header; the four silent buffers a device plays
+    // first are cut, so time 0 is where the example's first frame is heard.
+    std::ifstream in(capture.recording, std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+    const size_t skip = 44 + 4 * 2048 * 4;
+    for (size_t i = skip; i + 3 < bytes.size(); i += 4) {
+        run.left.samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | bytes[i + 1] << 8));
+        run.right.samples.push_back(
+            static_cast<int16_t>(static_cast<uint8_t>(bytes[i + 2]) | bytes[i + 3] << 8));
+    }
+    return run;
+}
+
 class SoundExample : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const ScratchFolder scratch("SoundExample");
-        Capture run{(scratch / "sound.wav").string(), 5 * 60};
-        fenk_headless_setframerate(60);
-        fenk_headless_setframesink(sink, &run);
-        char name[] = "sound";
-        char *argv[] = {name, nullptr};
-        printed_lines = printed([&] { result = fenk_headless_run(1, argv); });
-        fenk_headless_setframesink(nullptr, nullptr);
-        audiodriver_headless_stoprecord();
-
-        // 16-bit stereo after the 44-byte header; the four silent buffers a device plays
-        // first are cut, so time 0 is where the example's first frame is heard.
-        std::ifstream in(run.recording, std::ios::binary);
-        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-        const size_t skip = 44 + 4 * 2048 * 4;
-        for (size_t i = skip; i + 3 < bytes.size(); i += 4) {
-            left.samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | bytes[i + 1] << 8));
-            right.samples.push_back(
-                static_cast<int16_t>(static_cast<uint8_t>(bytes[i + 2]) | bytes[i + 3] << 8));
-        }
+        Played run = play({"sound"});
+        result = run.result;
+        printed_lines = run.lines;
+        left = run.left;
+        right = run.right;
     }
 
     static inline int result = -1;
@@ -133,4 +156,24 @@ TEST_F(SoundExample, TheMusicPositionMovesThroughItsNotes)
         at = printed_lines.find(line, at);
         EXPECT_NE(at, std::string::npos) << line << " missing from:\n" << printed_lines;
     }
+}
+
+// Named on the command line, an Ogg Vorbis track streams from the data folder as the
+// music in place of the melody: its 660 Hz (amplitude 0.5 of full scale, centred, so
+// half on each side at the music's volume) joins the tone at 3 s.
+class SoundExampleTrack : public ScratchTest {};
+
+TEST_F(SoundExampleTrack, StreamsTheOggFileNamedOnTheCommandLineAsItsMusic)
+{
+    std::filesystem::create_directories("data");
+    std::filesystem::copy_file(TRACK_OGG, "data/track660.ogg");
+    const Played run = play({"sound", "track660.ogg"});
+    EXPECT_EQ(run.result, 0) << run.lines;
+    EXPECT_NE(run.lines.find("3 s: track as music\n"), std::string::npos) << run.lines;
+    EXPECT_NE(run.lines.find("quarter 2\n"), std::string::npos) << run.lines;
+    ASSERT_GT(run.left.samples.size(), static_cast<size_t>(4.5 * device_rate));
+    EXPECT_LT(run.left.amplitude(660, 2.1, 2.9), 50);
+    const double heard = run.left.amplitude(660, 3.2, 4.4);
+    EXPECT_NEAR(heard, run.right.amplitude(660, 3.2, 4.4), 1);
+    EXPECT_GT(heard, 1500);
 }
