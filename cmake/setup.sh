@@ -5,7 +5,7 @@ FENK_PACKAGES=(
   libsdl2-dev libglew-dev libegl-dev libgl-dev libgl1-mesa-dri libegl-mesa0 libxtst-dev
   libfreetype-dev fonts-dejavu-core
   googletest libgtest-dev libbenchmark-dev libstb-dev zlib1g-dev libpng-dev
-  xvfb xauth openbox mingw-w64 wine64 ffmpeg sox imagemagick python3
+  xvfb xauth openbox mingw-w64 wine64 ffmpeg sox imagemagick python3 python3-pil netpbm
   clang libclang-rt-14-dev clang-format
   emscripten chromium firefox-esr
 )
