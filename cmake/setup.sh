@@ -47,6 +47,19 @@ fenk_wine_prefix() {
   # Start Wine's own services now, detached from any pipe: started by the first test
   # instead, they would hold ctest's output pipe open for as long as the server lives.
   cmake/wine-run.sh wineboot </dev/null >/dev/null 2>&1
+  # The same for Wine's desktop process (explorer.exe /desktop), which ends a moment
+  # after the last program on the desktop: started again by a test, it held that test's
+  # output, and ctest waited for it while other tests kept the desktop up. An idle
+  # cmd.exe (reading a pipe that never ends: a FIFO opened both ways) keeps the first
+  # desktop up, detached, until the server stops.
+  local fifo fd
+  fifo=$(mktemp -u)
+  if [ -n "${DISPLAY:-}" ] && mkfifo "$fifo"; then
+    exec {fd}<>"$fifo"
+    rm -f "$fifo"
+    setsid cmake/wine-run.sh cmd.exe <&"$fd" >/dev/null 2>&1 &
+    exec {fd}>&-
+  fi
 }
 
 fenk_wine_stop() {
