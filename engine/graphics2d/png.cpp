@@ -67,8 +67,10 @@ void chunkname(const unsigned char *type, char out[20])
 // libpng reads them: stb_image would take the missing ones from its stack. A
 // second palette is left out (libpng keeps the first, stb_image the last). A
 // transparency chunk longer than the palette, or before it, is left out, as libpng
-// ignores it; the transparent grey of a picture of 1, 2 or 4 bits keeps only those
-// bits, as libpng compares it (stb_image would scale the whole value and match none).
+// ignores it; so is one after a transparency chunk libpng took (it keeps the first,
+// stb_image the last). The transparent grey of a picture of 1, 2 or 4 bits keeps only
+// those bits, as libpng compares it (stb_image would scale the whole value and match
+// none).
 struct Chunks {
     std::vector<unsigned char> kept; // empty when the file is given as it is
     uint64_t databytes = 0;
@@ -96,7 +98,9 @@ Chunks scan(const unsigned char *data, int size)
     const bool header = size >= 33 && memcmp(data + 12, "IHDR", 4) == 0;
     const bool paletted = header && data[25] == 3;
     const int greybits = header && data[25] == 0 && data[24] < 8 ? data[24] : 0;
-    uint32_t palette = 0; // entries of the palette
+    const int colours = header ? data[25] : -1; // the colour type: 0 grey, 2 RGB, 3 paletted
+    bool transparency = false;                  // a transparency chunk taken
+    uint32_t palette = 0;                       // entries of the palette
     bool seenpalette = false;
     size_t at = 8, copied = 0;
     bool ended = false;
@@ -134,7 +138,8 @@ Chunks scan(const unsigned char *data, int size)
         } else if (paletted && memcmp(type, "PLTE", 4) == 0) {
             seenpalette = true;
             palette = length / 3;
-        } else if (paletted && memcmp(type, "tRNS", 4) == 0 && (length > palette || length == 0)) {
+        } else if (memcmp(type, "tRNS", 4) == 0 &&
+                   (transparency || (paletted && (length > palette || length == 0)))) {
             keep(at);
             copied = next;
         } else if (greybits && memcmp(type, "tRNS", 4) == 0 && length == 2) {
@@ -142,6 +147,9 @@ Chunks scan(const unsigned char *data, int size)
             keep(at);
             appendchunk(chunks.kept, type, grey, 2, 2);
             copied = next;
+            transparency = true;
+        } else if (memcmp(type, "tRNS", 4) == 0) {
+            transparency = paletted || (colours == 0 && length == 2) || (colours == 2 && length == 6);
         } else if (!(type[0] & 0x20) && memcmp(type, "IHDR", 4) != 0 && memcmp(type, "PLTE", 4) != 0 &&
                    memcmp(type, "CgBI", 4) != 0) {
             char name[20];

@@ -145,13 +145,24 @@ TEST_F(Png, IndicesPastThePaletteAreOpaqueBlack)
         if (round) expected[0] = 0x80302010;
         EXPECT_EQ(words(b), expected) << "with transparency: " << round;
     }
-    // A transparency chunk longer than the palette is left out, as libpng leaves it.
+    // A transparency chunk longer than the palette is left out, as libpng leaves it;
+    // so is a second one after the first.
     s_bitmap *b = record();
     const std::string file = paletted(two, std::string("\x80\x80\x80", 3), indices);
     printed([&] {
         FENK_DecodePNG("p.png", reinterpret_cast<const unsigned char *>(file.data()), (int)file.size(), b);
     });
     EXPECT_EQ(words(b), opaque);
+    std::string twice = paletted(two, std::string("\x80", 1), indices);
+    twice.insert(twice.find("IDAT") - 4, chunk("tRNS", std::string("\x20", 1)));
+    s_bitmap *first = record();
+    printed([&] {
+        FENK_DecodePNG("p.png", reinterpret_cast<const unsigned char *>(twice.data()), (int)twice.size(),
+                       first);
+    });
+    std::vector<uint32_t> expected = opaque;
+    expected[0] = 0x80302010;
+    EXPECT_EQ(words(first), expected);
 }
 
 TEST_F(Png, BadInputIsRefusedWithOneLine)
