@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a Windows program under wine64 with the project's own quiet Wine prefix.
-# CMake uses it as the emulator of the Windows build, so ctest runs .exe tests through it.
+# Runs a Windows program under wine64 with the project's own quiet Wine prefix, the script
+# becoming the program's process (tests watch its windows by process id). ctest runs the
+# Windows build's test programs through wine-test.sh, which calls this.
 root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/.cache/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
